@@ -1,0 +1,29 @@
+# The two commands a user needs: `make run` and `make test`.
+# Both install what is missing, configure and build in build/.
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# CI turns warnings into errors; a user's own build only shows them.
+WERROR := $(if $(filter true 1,$(CI)),ON,OFF)
+
+.PHONY: all setup configure build run test clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+configure: setup
+	cmake -S . -B $(BUILD_DIR) -DPELORIN_WERROR=$(WERROR)
+
+build: configure
+	cmake --build $(BUILD_DIR) --parallel $(JOBS)
+
+run: build
+	$(BUILD_DIR)/bin/pelorin
+
+test: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error --parallel $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR)

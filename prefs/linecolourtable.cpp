@@ -1,0 +1,18 @@
+#include "prefs/linecolourtable.h"
+
+int LineColourTable::position(LineStatus status)
+{
+    switch (status) {
+    case Standard:
+        return 0;
+    case FileTypeError:
+        return 1;
+    case DuplicateError:
+        return 2;
+    case CollisionError:
+        return 3;
+    case OtherError:
+        return 4;
+    }
+    return 0;
+}

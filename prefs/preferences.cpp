@@ -1,0 +1,85 @@
+#include "prefs/preferences.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace {
+
+ColourRef toColourRef(const QColor &colour)
+{
+    return ColourRef(colour.red()) | ColourRef(colour.green()) << 8 |
+           ColourRef(colour.blue()) << 16;
+}
+
+// Follows the desktop colour scheme; there is none before the GUI application exists.
+ColourRef paletteTextColour()
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return 0x000000;
+    return toColourRef(QGuiApplication::palette().color(QPalette::Active, QPalette::Text));
+}
+
+} // namespace
+
+Preferences::Preferences()
+{
+    setDefaults();
+}
+
+Preferences &Preferences::instance()
+{
+    static Preferences preferences;
+    return preferences;
+}
+
+void Preferences::setDefaults()
+{
+    for (int i = FirstGroupIndex; i <= LastGroupIndex; ++i)
+        m_lists[i] = defaultExtensionList(ImageFormatGroup(i));
+    rebuildAllImages();
+    for (LineStatus status : {Standard, FileTypeError, DuplicateError, CollisionError, OtherError})
+        m_colours.setColour(status, defaultColour(status));
+}
+
+ColourRef Preferences::defaultColour(LineStatus status)
+{
+    switch (status) {
+    case Standard:
+        return paletteTextColour();
+    case FileTypeError:
+        return 0x0000FF;
+    case DuplicateError:
+        return 0xFF0000;
+    case CollisionError:
+        return 0x800080;
+    case OtherError:
+        return 0x0000FF;
+    }
+    return 0;
+}
+
+QString Preferences::extensionList(int index) const
+{
+    if (index < AllImagesIndex || index > LastGroupIndex)
+        return {};
+    return m_lists[index];
+}
+
+QString Preferences::extensionList(ImageFormatGroup group) const
+{
+    return m_lists[int(group)];
+}
+
+void Preferences::setExtensionList(ImageFormatGroup group, const QString &list)
+{
+    m_lists[int(group)] = list;
+    rebuildAllImages();
+}
+
+void Preferences::rebuildAllImages()
+{
+    QString all;
+    for (int i = FirstGroupIndex; i <= LastGroupIndex; ++i)
+        all += m_lists[i];
+    m_lists[AllImagesIndex] = all;
+}
