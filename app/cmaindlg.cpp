@@ -1,13 +1,131 @@
 #include "app/cmaindlg.h"
 
+#include "app/caboutdlg.h"
+#include "app/statusline.h"
+#include "convert/cconvertctrl.h"
+#include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
+#include "rename/crenumctrl.h"
+#include "resources/stringtable.h"
+#include "ui_cmaindlg.h"
 
-using namespace Qt::Literals::StringLiterals;
+#include <QApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QWindowStateChangeEvent>
 
 CMainDlg::CMainDlg(Preferences &preferences, QWidget *parent)
-    : QDialog(parent), m_preferences(preferences)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_preferences(preferences), m_ui(std::make_unique<Ui::CMainDlg>())
 {
-    setWindowTitle(u"Pelorin"_s);
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    setSizeGripEnabled(false);
+
+    m_statusLine = new StatusLine(m_preferences, this);
+    m_statusLine->setGeometry(m_ui->statusLineArea->geometry());
+    delete m_ui->statusLineArea;
+    m_ui->statusLineArea = nullptr;
+
+    for (int id : {TabConvert, TabRename, TabPreferences})
+        m_ui->tabStrip->addTab(loadString(id));
+    m_ui->tabStrip->setDrawBase(true);
+
+    // The pages read the preferences from their first initialisation on.
     PreferencesFile::load(m_preferences);
+
+    m_prefsPage = std::make_unique<CPrefsCtrl>(m_preferences, *m_statusLine, this);
+    m_convertPage = std::make_unique<CConvertCtrl>(m_preferences, *m_statusLine, this);
+    m_renamePage = std::make_unique<CRenumCtrl>(m_preferences, *m_statusLine, this);
+
+    const QPoint pageOrigin = m_ui->pageArea->geometry().topLeft();
+    delete m_ui->pageArea;
+    m_ui->pageArea = nullptr;
+    for (QWidget *page :
+         {static_cast<QWidget *>(m_convertPage.get()), static_cast<QWidget *>(m_renamePage.get()),
+          static_cast<QWidget *>(m_prefsPage.get())})
+        page->move(pageOrigin);
+
+    // Tab order: the strip, then the visible page's controls, then the window's buttons.
+    setTabOrder(m_ui->tabStrip, m_convertPage.get());
+    setTabOrder(m_convertPage.get(), m_renamePage.get());
+    setTabOrder(m_renamePage.get(), m_prefsPage.get());
+    setTabOrder(m_prefsPage.get(), m_ui->quitButton);
+    setTabOrder(m_ui->quitButton, m_ui->aboutButton);
+
+    m_convertPage->show();
+    m_renamePage->hide();
+    m_prefsPage->hide();
+
+    connect(m_ui->tabStrip, &QTabBar::currentChanged, this, &CMainDlg::switchPage);
+    connect(m_ui->quitButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->aboutButton, &QPushButton::clicked, this, &CMainDlg::showAbout);
+
+    if (const QScreen *screen = this->screen()) {
+        QRect frame = rect();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+CMainDlg::~CMainDlg() = default;
+
+QTabBar &CMainDlg::tabStrip()
+{
+    return *m_ui->tabStrip;
+}
+
+void CMainDlg::done(int result)
+{
+    m_exitCode = result == QDialog::Accepted ? 1 : 2;
+    if (m_convertPage)
+        m_convertPage->clearPreview();
+    QDialog::done(result);
+    QCoreApplication::exit(m_exitCode);
+}
+
+void CMainDlg::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized() &&
+        static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized &&
+        m_ui->tabStrip->currentIndex() == ConvertTab)
+        m_convertPage->redrawPreview();
+}
+
+void CMainDlg::switchPage(int index)
+{
+    m_statusLine->clearLine();
+    switch (index) {
+    case ConvertTab:
+        m_convertPage->show();
+        m_renamePage->hide();
+        m_renamePage->clearListing();
+        m_prefsPage->hide();
+        m_convertPage->redrawPreview();
+        break;
+    case RenameTab:
+        m_convertPage->hide();
+        m_renamePage->show();
+        m_prefsPage->hide();
+        m_renamePage->takeOverFolder(m_convertPage->destinationFolder(),
+                                     m_convertPage->outputFormatIndex());
+        break;
+    case PreferencesTab:
+        m_convertPage->hide();
+        m_renamePage->hide();
+        m_prefsPage->show();
+        m_prefsPage->fill();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainDlg::showAbout()
+{
+    CAboutDlg about(QApplication::activeWindow() ? QApplication::activeWindow() : this);
+    about.exec();
 }

@@ -2,17 +2,62 @@
 
 #include <QDialog>
 
-class Preferences;
+#include <memory>
 
-// The one main window: a tab strip over the three pages, the status line, Quit and About.
+class CConvertCtrl;
+class CPrefsCtrl;
+class CRenumCtrl;
+class Preferences;
+class QTabBar;
+class StatusLine;
+
+namespace Ui {
+class CMainDlg;
+}
+
+// The one main window: a tab strip over the three pages, the status line, "Quit" and "About...".
+// Quit and Enter end the program with exit code 1; Escape, the close box and Alt+F4 with 2.
 class CMainDlg : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Loads the preferences file into preferences before any page is created.
+    enum Tab
+    {
+        ConvertTab = 0,
+        RenameTab = 1,
+        PreferencesTab = 2
+    };
+
+    // Loads the preferences file into preferences, then creates the pages, which see the loaded
+    // values from their first initialisation.
     explicit CMainDlg(Preferences &preferences, QWidget *parent = nullptr);
+    ~CMainDlg() override;
+
+    // 0 while running; 1 or 2 once the window was ended.
+    int exitCode() const { return m_exitCode; }
+
+    StatusLine &statusLine() { return *m_statusLine; }
+    QTabBar &tabStrip();
+    CConvertCtrl &convertPage() { return *m_convertPage; }
+    CRenumCtrl &renamePage() { return *m_renamePage; }
+    CPrefsCtrl &preferencesPage() { return *m_prefsPage; }
+
+public Q_SLOTS:
+    void done(int result) override;
+
+protected:
+    void changeEvent(QEvent *event) override;
 
 private:
+    void switchPage(int index);
+    void showAbout();
+
     Preferences &m_preferences;
+    std::unique_ptr<Ui::CMainDlg> m_ui;
+    StatusLine *m_statusLine = nullptr; // owned by this window as a child
+    std::unique_ptr<CPrefsCtrl> m_prefsPage;
+    std::unique_ptr<CConvertCtrl> m_convertPage;
+    std::unique_ptr<CRenumCtrl> m_renamePage;
+    int m_exitCode = 0;
 };

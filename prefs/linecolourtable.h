@@ -2,6 +2,7 @@
 
 #include "prefs/linestatus.h"
 
+#include <QColor>
 #include <QtGlobal>
 
 #include <array>
@@ -35,4 +36,15 @@ private:
 inline constexpr ColourRef complementColour(ColourRef colour)
 {
     return colour ^ 0xFFFFFFu;
+}
+
+inline QColor toQColor(ColourRef colour)
+{
+    return QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
+}
+
+inline ColourRef toColourRef(const QColor &colour)
+{
+    return ColourRef(colour.red()) | ColourRef(colour.green()) << 8 |
+           ColourRef(colour.blue()) << 16;
 }

@@ -5,12 +5,6 @@
 
 namespace {
 
-ColourRef toColourRef(const QColor &colour)
-{
-    return ColourRef(colour.red()) | ColourRef(colour.green()) << 8 |
-           ColourRef(colour.blue()) << 16;
-}
-
 // Follows the desktop colour scheme; there is none before the GUI application exists.
 ColourRef paletteTextColour()
 {

@@ -1,0 +1,78 @@
+#include "app/caboutdlg.h"
+
+#include "resources/stringtable.h"
+#include "ui_caboutdlg.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString FreeImageHomePage = u"https://freeimage.sourceforge.io/"_s;
+
+QString linkHtml(const QString &target, const QString &label)
+{
+    return u"<a href=\"%1\">%2</a>"_s.arg(target.toHtmlEscaped(), label.toHtmlEscaped());
+}
+
+void makeLink(QLabel *label, const QString &target, const QString &text)
+{
+    label->setTextFormat(Qt::RichText);
+    label->setText(linkHtml(target, text));
+    label->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    label->setOpenExternalLinks(true);
+    label->setToolTip(target);
+    label->setAccessibleName(text);
+}
+
+} // namespace
+
+CAboutDlg::CAboutDlg(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_ui(std::make_unique<Ui::CAboutDlg>())
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    m_ui->iconLabel->setPixmap(windowIcon().pixmap(32, 32));
+
+    const QString maker = loadString(MakerWebPage);
+    makeLink(m_ui->makerLink, maker, QUrl(maker).host());
+    makeLink(m_ui->freeImageLink, FreeImageHomePage, u"FreeImage"_s);
+    m_ui->versionLabel->setText(versionText());
+}
+
+CAboutDlg::~CAboutDlg() = default;
+
+QString CAboutDlg::versionText(int major, int minor, int build, int revision, bool prerelease)
+{
+    if (prerelease)
+        return u"Version ß %1.%2.%3 (%4)"_s.arg(major).arg(minor).arg(build).arg(revision);
+    if (build != 0)
+        return u"Version %1.%2.%3"_s.arg(major).arg(minor).arg(build);
+    return u"Version %1.%2"_s.arg(major).arg(minor);
+}
+
+QString CAboutDlg::versionText()
+{
+    return versionText(PELORIN_VERSION_MAJOR, PELORIN_VERSION_MINOR, PELORIN_VERSION_BUILD,
+                       PELORIN_VERSION_REVISION, PELORIN_PRERELEASE);
+}
+
+// Clicks on the links are taken by the link labels; every other click lands here.
+void CAboutDlg::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        accept();
+    else
+        QDialog::mousePressEvent(event);
+}
+
+void CAboutDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        accept();
+    else
+        QDialog::keyPressEvent(event);
+}

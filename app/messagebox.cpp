@@ -1,0 +1,22 @@
+#include "app/messagebox.h"
+
+#include "resources/stringtable.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+int MessageBox::information(const QString &text, const QString &caption)
+{
+    return QMessageBox::information(
+        nullptr, caption.isEmpty() ? QApplication::applicationName() : caption, text);
+}
+
+int MessageBox::information(int textId, int captionId)
+{
+    return information(loadString(textId), captionId ? loadString(captionId) : QString());
+}
+
+void MessageBox::beep()
+{
+    QApplication::beep();
+}

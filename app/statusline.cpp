@@ -1,0 +1,67 @@
+#include "app/statusline.h"
+
+#include "prefs/preferences.h"
+#include "resources/stringtable.h"
+
+StatusLine::StatusLine(const Preferences &preferences, QWidget *parent)
+    : QLabel(parent), m_preferences(preferences)
+{
+    setObjectName(QStringLiteral("statusLine"));
+    setWordWrap(true);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextFormat(Qt::PlainText);
+    setAccessibleName(QStringLiteral("Status"));
+    write(QString(), Standard, false);
+}
+
+void StatusLine::showMessage(int stringId, int convertKind)
+{
+    write(loadString(stringId), convertKind, false);
+}
+
+void StatusLine::showText(const QString &text, int convertKind)
+{
+    write(text, convertKind, false);
+}
+
+void StatusLine::showRenameMessage(int stringId, bool error)
+{
+    write(loadString(stringId), Standard, error);
+}
+
+void StatusLine::showRenameText(const QString &text, bool error)
+{
+    write(text, Standard, error);
+}
+
+void StatusLine::clearLine()
+{
+    write(QString(), Standard, false);
+}
+
+ColourRef StatusLine::colourFor(const LineColourTable &colours, int convertKind, bool renameError)
+{
+    if (renameError)
+        return colours.colour(OtherError);
+    if (convertKind == Standard)
+        return colours.colour(Standard);
+    if (convertKind & OtherError)
+        return colours.colour(OtherError);
+    if (convertKind & FileTypeError)
+        return colours.colour(FileTypeError);
+    if (convertKind & CollisionError)
+        return colours.colour(CollisionError);
+    return colours.colour(DuplicateError);
+}
+
+void StatusLine::write(const QString &text, int convertKind, bool renameError)
+{
+    m_colour = colourFor(m_preferences.colours(), convertKind, renameError);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, toQColor(m_colour));
+    setPalette(palette);
+    setText(text);
+    // Drawn at once: long runs write here from inside a handler, before returning to the loop.
+    if (isVisible())
+        repaint();
+}
