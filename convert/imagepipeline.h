@@ -1,0 +1,47 @@
+#pragma once
+
+#include "convert/conversionoptions.h"
+
+#include <QString>
+
+class fipImage;
+
+// One picture to convert: plain data in, plain data out, so that it can run anywhere (a later
+// version runs it in a worker process, since the image library crashes on some damaged files).
+struct ConversionRequest
+{
+    QString sourcePath;
+    QString destinationPath; // DestinationPath of the item; ends with the output extension
+    ConversionOptions options;
+    int rotation = 0; // degrees, a multiple of 90 from -270 to 270; positive turns left
+};
+
+struct ConversionResult
+{
+    bool ok = false;
+    QString resultMessage;  // "End of conversion!" or the reason of the failure
+    QString libraryMessage; // the image library's last message during this conversion, or empty
+};
+
+// Load, tone-map (RAW), rotate, resize, gray, adapt the depth, strip metadata and save.
+// Thread: the caller's; uses no widget and no global state beyond the library message.
+class ImagePipeline
+{
+public:
+    static ConversionResult convertOne(const ConversionRequest &request);
+
+    struct LoadedPicture
+    {
+        enum Outcome { Loaded, NotLoaded, ToneMappingFailed } outcome = NotLoaded;
+        bool raw = false; // read by the RAW loader (and so tone-mapped)
+    };
+    // Loads a user's file: by content first, then, when that fails and the extension is in
+    // rawExtensions, with the RAW loader. A RAW picture is tone-mapped at once with the
+    // brightness given. Shared by the conversion and the previews.
+    static LoadedPicture loadPicture(fipImage &image, const QString &path, int rawBrightness,
+                                     const QString &rawExtensions);
+
+    static bool resizeImage(fipImage &image, ResizeMode mode, int pixels);
+    // The JPEG save flag for a quality slider position 0 to 20.
+    static int jpegQualityFlag(int position);
+};

@@ -1,0 +1,7 @@
+#include "convert/imagepipeline.h"
+
+#include <gtest/gtest.h>
+
+TEST(ImagePipeline, Placeholder)
+{
+}
