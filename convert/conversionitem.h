@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// One line of the convert list. Its status flags (LineStatus bits) and its rotation travel
+// together as one value: flags + rotation × 256, the rotation in degrees, a multiple of 90
+// from -270 to 270.
+struct ConversionItem
+{
+    QString name; // the source file's name with its extension, no folder
+    int value = 0;
+
+    static constexpr int pack(int flags, int rotation) { return (flags & 0xFF) + rotation * 256; }
+    static constexpr int flagsOf(int value) { return value & 0xFF; }
+    static constexpr int rotationOf(int value) { return value >> 8; }
+
+    int flags() const { return flagsOf(value); }
+    int rotation() const { return rotationOf(value); }
+};

@@ -1,0 +1,20 @@
+#include "convert/conversionplan.h"
+
+#include "convert/pathutil.h"
+
+QString ConversionPlan::destinationPath(const QString &destinationFolder, const QString &name,
+                                        const QString &outputExtension)
+{
+    return PathUtil::removeExtension(PathUtil::append(destinationFolder, name)) + outputExtension;
+}
+
+QString ConversionPlan::destinationKey(const QString &name)
+{
+    return PathUtil::asciiLower(PathUtil::removeExtension(name)) + u':';
+}
+
+bool ConversionPlan::sameBaseName(const QString &a, const QString &b)
+{
+    return PathUtil::compareAsciiCaseInsensitive(PathUtil::removeExtension(a),
+                                                 PathUtil::removeExtension(b)) == 0;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "convert/conversionitem.h"
+#include "prefs/linestatus.h"
+
+#include <QAbstractListModel>
+#include <QList>
+
+// The lines of the convert list, always in sorted order: by base name with A to Z folded, then
+// by extension, so that every pair of lines writing the same destination name stands together
+// (a.jpg, a.png, a.mpo.jpg) and the neighbour test of markDuplicates() sees it.
+class ConvertListModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    enum Role
+    {
+        ValueRole = Qt::UserRole + 1, // flags + rotation × 256
+        DrawnStatusRole,              // the LineStatus the line is drawn in
+    };
+
+    // The result of a check: whether it marked any line, and the first line to bring into view.
+    struct Marks
+    {
+        bool found = false;
+        int firstRow = -1;
+    };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+    // Replaces every line: the names in sorted order, all flags and rotations 0.
+    void setNames(const QStringList &names);
+    void clear();
+
+    int count() const { return int(m_items.size()); }
+    QString text(int row) const;
+    // 0 for a row that does not exist.
+    int value(int row) const;
+    void setValue(int row, int value);
+    int flags(int row) const { return ConversionItem::flagsOf(value(row)); }
+    int rotation(int row) const { return ConversionItem::rotationOf(value(row)); }
+    void setFlag(int row, LineStatus flag, bool on);
+    void setRotation(int row, int degrees);
+
+    // Marks both lines of every neighbouring pair with the same base name as DuplicateError;
+    // firstRow is the upper line of the first pair.
+    Marks markDuplicates();
+    // Marks as CollisionError every line whose destination file exists. destinationNames is
+    // the cheap first test; with replaceFiles on nothing is marked.
+    Marks markCollisions(const QString &destinationNames, const QString &destinationFolder,
+                         const QString &outputExtension, bool replaceFiles);
+    void clearCollisions();
+
+    // The Delete key: the line leaves the list (the file stays), duplicates are marked anew
+    // (collision marks stay as they were). Returns whether duplicates remain and the row to
+    // select next: the same index, the new last row, or -1 for an empty list.
+    struct Removal
+    {
+        bool duplicatesFound = false;
+        int rowToSelect = -1;
+    };
+    Removal deleteRow(int row);
+
+    // Collision before duplicate before file type; OtherError is never drawn in this list.
+    static LineStatus drawnStatus(int flags);
+    static bool lessThan(const QString &a, const QString &b);
+
+private:
+    void changed(int row);
+
+    QList<ConversionItem> m_items;
+};

@@ -1,0 +1,43 @@
+#include "convert/imagefolderscan.h"
+
+#include "convert/pathutil.h"
+#include "convert/wildcardmatcher.h"
+
+#include <QDir>
+
+using namespace Qt::Literals::StringLiterals;
+
+QString ImageFolderScan::searchPattern(const QString &nameFilter)
+{
+    return (nameFilter.isEmpty() ? u"*"_s : nameFilter) + u".*"_s;
+}
+
+bool ImageFolderScan::extensionMatches(const QString &fileName, const QString &extensionList)
+{
+    return extensionList.contains(PathUtil::asciiLower(PathUtil::extension(fileName)) + u';');
+}
+
+QStringList ImageFolderScan::listNames(const QString &folder, const QString &nameFilter,
+                                       const QString &extensionList)
+{
+    if (folder.isEmpty())
+        return {};
+    const QString pattern = searchPattern(nameFilter);
+    // Regular files and links to them only: a FIFO or socket would block or fail a conversion.
+    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
+    QStringList names;
+    for (const QString &name : entries) {
+        if (WildcardMatcher::matches(pattern, name) && extensionMatches(name, extensionList))
+            names.append(name);
+    }
+    return names;
+}
+
+QString ImageFolderScan::destinationNames(const QString &folder, const QString &nameFilter,
+                                          const QString &extensionList)
+{
+    QString names;
+    for (const QString &name : listNames(folder, nameFilter, extensionList))
+        names += PathUtil::asciiLower(PathUtil::removeExtension(name)) + u':';
+    return names;
+}

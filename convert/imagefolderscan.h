@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The files of one folder that the convert page takes: those whose whole name matches the name
+// filter and whose extension is in an extension list (".jpg;.jpeg;"). Sub-folders are skipped
+// and never entered; hidden files are taken like any other. Reads directory entries only.
+class ImageFolderScan
+{
+public:
+    // The pattern a filter stands for: "*" when empty, then ".*" appended ("IMG_*" → "IMG_*.*").
+    static QString searchPattern(const QString &nameFilter);
+    // Whether a file name's extension key (lower-cased extension + ";") is in the list.
+    static bool extensionMatches(const QString &fileName, const QString &extensionList);
+
+    // The matching names, in the order the folder lists them. A folder that is missing or
+    // unreadable gives none.
+    static QStringList listNames(const QString &folder, const QString &nameFilter,
+                                 const QString &extensionList);
+    // DestinationNames: each matching name without its last extension, lower-cased (A to Z),
+    // closed by ':' ("beach:tree:"). Only a first, cheap test: a key found here still has its
+    // destination path checked on disk, so a colon inside a name cannot mark a wrong line.
+    static QString destinationNames(const QString &folder, const QString &nameFilter,
+                                    const QString &extensionList);
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Path and name helpers on '/'-separated paths, with the extension rules users know from
+// the program's history: the extension is the part of the last path component from its last
+// dot on, and there is none when a blank follows that dot.
+class PathUtil
+{
+public:
+    // folder + '/' + name, without doubling a separator; an empty folder gives the name.
+    static QString append(const QString &folder, const QString &name);
+    // The index of the last extension's dot, or path.size() when there is no extension.
+    static qsizetype extensionStart(const QString &path);
+    // The last extension with its dot ("" when none).
+    static QString extension(const QString &path);
+    static QString removeExtension(const QString &path);
+
+    // Only the letters A to Z change: names compare as users expect without folding accented
+    // letters differently on different systems.
+    static QString asciiLower(const QString &text);
+    static int compareAsciiCaseInsensitive(QStringView a, QStringView b);
+};

@@ -1,0 +1,203 @@
+#include "convert/batchconverter.h"
+
+#include "convert/conversionlog.h"
+#include "convert/convertlistmodel.h"
+#include "convert/convertrunwindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Records what the run shows, in order.
+class RecordingWindow : public ConvertRunWindow
+{
+public:
+    void showCurrentRow(int row) override { events.append(u"row %1"_s.arg(row)); }
+    void showStatus(const QString &text, int kind) override
+    {
+        events.append(u"status %1: %2"_s.arg(kind).arg(text));
+    }
+    void setViewLogEnabled(bool enabled) override
+    {
+        events.append(enabled ? u"log on"_s : u"log off"_s);
+    }
+    void clearWorkingImage() override { events.append(u"clear"_s); }
+    void showPlaceholder() override { events.append(u"placeholder"_s); }
+    void beep() override { events.append(u"beep"_s); }
+    void deselectAll() override { events.append(u"deselect"_s); }
+
+    QStringList events;
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class Batch : public testing::Test
+{
+protected:
+    Batch()
+        : m_batch(
+              m_list, m_window,
+              [this](const ConversionRequest &request) { return convert(request); },
+              [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 7, 3)); })
+    {
+        m_options.sourceFolder = m_source.path();
+        m_options.destinationFolder = m_destination.path();
+    }
+
+    ConversionResult convert(const ConversionRequest &request)
+    {
+        m_requests.append(request);
+        if (request.sourcePath.endsWith(u"bad.png"_s))
+            return {false, u"Original image error: "_s + request.sourcePath,
+                    u" PNG format: (broken)"_s};
+        return {true, u"End of conversion!"_s, QString()};
+    }
+
+    QString log() const
+    {
+        return QString::fromUtf8(readFile(ConversionLog::path(m_destination.path())));
+    }
+
+    QTemporaryDir m_source;
+    QTemporaryDir m_destination;
+    ConvertListModel m_list;
+    RecordingWindow m_window;
+    BatchConverter m_batch;
+    ConversionOptions m_options;
+    QList<ConversionRequest> m_requests;
+};
+
+TEST_F(Batch, SkipsDuplicatesAndWritesTheLogInItsFormat)
+{
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
+    m_list.setFlag(1, DuplicateError, true);
+
+    EXPECT_EQ(m_batch.convertAll(m_options),
+              u"End of conversion! : Files have been skipped (see log)."_s);
+
+    const QByteArray expected = "Convert to JPG\r\n From: " + m_source.path().toUtf8() +
+                                "\r\n To: " + m_destination.path().toUtf8() +
+                                "\r\n On 05/12/2026 at 9:07:03\r\n----------------\r\n"
+                                "a.png : conversion OK\r\n"
+                                "b.png : ignored (duplicates)\r\n"
+                                "c.png : conversion OK\r\n"
+                                "\r\n **** End ****\r\n";
+    EXPECT_EQ(readFile(ConversionLog::path(m_destination.path())), expected);
+
+    EXPECT_EQ(
+        m_window.events,
+        (QStringList{u"log off"_s, u"row 0"_s, u"status 0: Converting  a.png"_s, u"row 2"_s,
+                     u"status 0: Converting  c.png"_s, u"log on"_s, u"placeholder"_s, u"beep"_s,
+                     u"status 0: End of conversion! : Files have been skipped (see log)."_s,
+                     u"deselect"_s}));
+    ASSERT_EQ(m_requests.size(), 2);
+    EXPECT_EQ(m_requests[1].sourcePath, m_source.path() + u"/c.png"_s);
+    EXPECT_EQ(m_requests[1].destinationPath, m_destination.path() + u"/c.jpg"_s);
+}
+
+TEST_F(Batch, EndsWithAFullStopWhenNothingWasSkipped)
+{
+    m_list.setNames({u"a.png"_s, u"c.png"_s});
+    m_list.setRotation(1, -90);
+    m_options.outputFormat = OutputFormat::Webp;
+    EXPECT_EQ(m_batch.convertAll(m_options), u"End of conversion!."_s);
+    EXPECT_TRUE(log().startsWith(u"Convert to WEBP\r\n"_s));
+    EXPECT_EQ(m_requests[1].rotation, -90);
+    EXPECT_EQ(m_requests[1].destinationPath, m_destination.path() + u"/c.webp"_s);
+}
+
+TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplaced)
+{
+    m_list.setNames({u"a.png"_s});
+    m_list.setFlag(0, CollisionError, true);
+    m_options.replaceFiles = false;
+    m_batch.convertAll(m_options);
+    EXPECT_TRUE(m_requests.isEmpty());
+    EXPECT_TRUE(log().contains(u"\r\na.png : ignored (conflict with destination)\r\n"_s));
+
+    m_options.replaceFiles = true;
+    EXPECT_EQ(m_batch.convertAll(m_options), u"End of conversion!."_s);
+    EXPECT_EQ(m_requests.size(), 1);
+    EXPECT_TRUE(log().contains(u"\r\na.png : conversion OK\r\n"_s));
+}
+
+TEST_F(Batch, LogsWhyAnItemFailedAndGoesOn)
+{
+    m_list.setNames({u"bad.png"_s, u"c.png"_s});
+    m_batch.convertAll(m_options);
+    const QString failure = u"bad.png : Original image error: "_s + m_source.path() + u"/bad.png"_s;
+    EXPECT_TRUE(log().contains(u"----\r\n"_s + failure + u"\r\nc.png : conversion OK\r\n"_s));
+    EXPECT_TRUE(m_window.events.contains(u"status 8: "_s + failure));
+    EXPECT_TRUE(m_window.events.contains(u"clear"_s));
+
+    // A file the preview could not load names the image library's message instead.
+    m_list.setFlag(0, FileTypeError, true);
+    m_batch.convertAll(m_options);
+    EXPECT_TRUE(log().contains(u"----\r\nbad.png : File error >>>  PNG format: (broken)\r\n"_s));
+}
+
+TEST_F(Batch, AnEmptyListDoesNothingAndLeavesTheOldLog)
+{
+    QFile old(ConversionLog::path(m_destination.path()));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old log");
+    old.close();
+    EXPECT_EQ(m_batch.convertAll(m_options), QString());
+    EXPECT_TRUE(m_window.events.isEmpty());
+    EXPECT_EQ(log(), u"old log"_s);
+}
+
+TEST_F(Batch, WithoutDestinationEveryItemFailsAndNoLogIsWritten)
+{
+    m_list.setNames({u"a.png"_s});
+    m_options.destinationFolder.clear();
+    m_batch.convertAll(m_options);
+    EXPECT_TRUE(m_requests.isEmpty());
+    EXPECT_TRUE(m_window.events.contains(
+        u"status 8: a.png : Origin and destination folders must not be the same!"_s));
+    EXPECT_TRUE(QDir(m_destination.path()).isEmpty());
+}
+
+TEST_F(Batch, ConvertImageRefusesACollisionEvenWhenFilesAreReplaced)
+{
+    m_list.setNames({u"a.png"_s, u"b.png"_s});
+    m_list.setFlag(0, CollisionError, true);
+    m_batch.convertImage(0, m_options);
+    EXPECT_EQ(m_window.events,
+              (QStringList{u"status 4: Conversion not done: Conflict in file names"_s, u"beep"_s}));
+    EXPECT_TRUE(m_requests.isEmpty());
+
+    m_window.events.clear();
+    m_list.setFlag(1, DuplicateError, true);
+    m_batch.convertImage(1, m_options);
+    EXPECT_EQ(m_window.events,
+              (QStringList{u"status 0: Converting  b.png"_s, u"status 0: End of conversion!"_s}));
+
+    m_window.events.clear();
+    m_batch.convertImage(-1, m_options);
+    EXPECT_EQ(m_window.events,
+              (QStringList{u"clear"_s, u"status 8: Choose an image to convert."_s}));
+    EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
+}
+
+TEST(ConversionLogFile, PadsDayMonthMinuteAndSecondButNotTheHour)
+{
+    const QByteArray content =
+        ConversionLog::content(OutputFormat::Tiff, u"/in"_s, u"/out"_s, u"x : conversion OK\r\n"_s,
+                               QDateTime(QDate(2027, 1, 2), QTime(23, 4, 5)));
+    EXPECT_EQ(content, QByteArray("Convert to TIF\r\n From: /in\r\n To: /out\r\n On 02/01/2027 at "
+                                  "23:04:05\r\n----------------\r\nx : conversion OK\r\n\r\n **** "
+                                  "End ****\r\n"));
+}
+
+} // namespace

@@ -1,0 +1,142 @@
+#include "convert/convertlistmodel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QStringList texts(const ConvertListModel &model)
+{
+    QStringList result;
+    for (int row = 0; row < model.count(); ++row)
+        result.append(model.text(row));
+    return result;
+}
+
+QList<int> rowsWith(const ConvertListModel &model, LineStatus flag)
+{
+    QList<int> rows;
+    for (int row = 0; row < model.count(); ++row) {
+        if (model.flags(row) & flag)
+            rows.append(row);
+    }
+    return rows;
+}
+
+TEST(ConvertList, KeepsLinesWritingTheSameNameTogether)
+{
+    ConvertListModel model;
+    model.setNames({u"a.png"_s, u"a.mpo.jpg"_s, u"B.gif"_s, u"a.jpg"_s, u"A.tif"_s});
+    // A plain sort of the whole names would put a.mpo.jpg between a.jpg and a.png, and then
+    // the two would both be converted into a.jpg, the second over the first.
+    EXPECT_EQ(texts(model),
+              (QStringList{u"a.jpg"_s, u"a.png"_s, u"A.tif"_s, u"a.mpo.jpg"_s, u"B.gif"_s}));
+    const ConvertListModel::Marks marks = model.markDuplicates();
+    EXPECT_TRUE(marks.found);
+    EXPECT_EQ(marks.firstRow, 0);
+    EXPECT_EQ(rowsWith(model, DuplicateError), (QList<int>{0, 1, 2}));
+}
+
+TEST(ConvertList, FoldsOnlyAToZWhenLookingForDuplicates)
+{
+    ConvertListModel model;
+    model.setNames({u"é.jpg"_s, u"É.png"_s, u"z.jpg"_s});
+    EXPECT_FALSE(model.markDuplicates().found);
+
+    model.setNames({u"x.png"_s, u"x.gif"_s, u"y.png"_s, u"x.jpg"_s});
+    EXPECT_TRUE(model.markDuplicates().found);
+    EXPECT_EQ(rowsWith(model, DuplicateError), (QList<int>{0, 1, 2}));
+
+    // A second check after a change clears the marks it no longer finds.
+    model.deleteRow(0);
+    model.deleteRow(0);
+    EXPECT_TRUE(rowsWith(model, DuplicateError).isEmpty());
+}
+
+TEST(ConvertList, ChecksKeepTheOtherFlagsAndTheRotation)
+{
+    ConvertListModel model;
+    model.setNames({u"a.jpg"_s, u"a.png"_s});
+    model.setRotation(1, -270);
+    model.setFlag(1, FileTypeError, true);
+    model.markDuplicates();
+    EXPECT_EQ(model.rotation(1), -270);
+    EXPECT_EQ(model.flags(1), FileTypeError | DuplicateError);
+    EXPECT_EQ(model.value(1), (FileTypeError | DuplicateError) - 270 * 256);
+    EXPECT_EQ(model.value(7), 0);
+
+    EXPECT_EQ(ConvertListModel::drawnStatus(DuplicateError | CollisionError), CollisionError);
+    EXPECT_EQ(ConvertListModel::drawnStatus(FileTypeError | DuplicateError), DuplicateError);
+    EXPECT_EQ(ConvertListModel::drawnStatus(FileTypeError), FileTypeError);
+}
+
+class Collisions : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const QString &name : {u"photo.jpg"_s, u"ab.jpg"_s})
+            ASSERT_TRUE(QFile(m_destination.filePath(name)).open(QIODevice::WriteOnly));
+        QDir(m_destination.path()).mkdir(u"folder.png"_s);
+        m_model.setNames({u"photo.png"_s, u"b.png"_s, u"folder.gif"_s, u"new.png"_s});
+    }
+
+    QList<int> mark(const QString &extension, bool replaceFiles)
+    {
+        m_marks = m_model.markCollisions(u"photo:ab:folder:"_s, m_destination.path(), extension,
+                                         replaceFiles);
+        return rowsWith(m_model, CollisionError);
+    }
+
+    QTemporaryDir m_destination;
+    ConvertListModel m_model;
+    ConvertListModel::Marks m_marks;
+};
+
+TEST_F(Collisions, MarkLinesWhoseDestinationExists)
+{
+    // Rows: b.png, folder.gif, new.png, photo.png. 'b:' is found inside 'ab:', but b.jpg does
+    // not exist; a folder in the way counts.
+    EXPECT_EQ(mark(u".jpg"_s, false), (QList<int>{3}));
+    EXPECT_EQ(m_marks.firstRow, 3);
+    EXPECT_EQ(mark(u".png"_s, false), (QList<int>{1}));
+    EXPECT_EQ(mark(u".tif"_s, false), QList<int>());
+    EXPECT_FALSE(m_marks.found);
+}
+
+TEST_F(Collisions, MarkNothingWhileFilesAreReplaced)
+{
+    mark(u".jpg"_s, false);
+    EXPECT_EQ(mark(u".jpg"_s, true), QList<int>());
+    mark(u".jpg"_s, false);
+    m_model.clearCollisions();
+    EXPECT_TRUE(rowsWith(m_model, CollisionError).isEmpty());
+}
+
+TEST(ConvertList, DeleteSelectsTheNextLineOrTheNewLastOne)
+{
+    ConvertListModel model;
+    model.setNames({u"a.jpg"_s, u"a.png"_s, u"b.jpg"_s});
+    model.markDuplicates();
+
+    ConvertListModel::Removal removal = model.deleteRow(2);
+    EXPECT_EQ(removal.rowToSelect, 1);
+    EXPECT_TRUE(removal.duplicatesFound);
+
+    removal = model.deleteRow(0);
+    EXPECT_EQ(removal.rowToSelect, 0);
+    EXPECT_FALSE(removal.duplicatesFound);
+    EXPECT_EQ(model.flags(0), 0);
+
+    removal = model.deleteRow(0);
+    EXPECT_EQ(removal.rowToSelect, -1);
+    EXPECT_EQ(model.count(), 0);
+    EXPECT_EQ(model.deleteRow(0).rowToSelect, -1);
+}
+
+} // namespace
