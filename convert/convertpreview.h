@@ -1,0 +1,46 @@
+#pragma once
+
+#include "convert/outputformat.h"
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+class fipImage;
+
+// What the preview frame shows of one source file: the picture scaled to the frame first, then
+// turned, tone-mapped (RAW), passed through the JPEG encoder at the chosen quality when JPEG is
+// the output, and made gray. Plain data in and out, like the conversion.
+struct PreviewRequest
+{
+    QString sourcePath;
+    QSize frame;      // the frame's size in pixels
+    int rotation = 0; // degrees, positive turns left
+    OutputFormat outputFormat = OutputFormat::Jpeg;
+    int jpegQualityPosition = 16;
+    bool grayscale = false;
+    int rawBrightness = 4;
+    QString rawExtensions;
+};
+
+struct PreviewResult
+{
+    bool loaded = false;    // false: the file could not be read as a picture
+    bool raw = false;       // read by the RAW loader: the brightness slider applies
+    QImage image;           // the preview picture, about the size of PreviewRect
+    QString libraryMessage; // the image library's message when the load failed
+};
+
+class ConvertPreview
+{
+public:
+    static PreviewResult render(const PreviewRequest &request);
+
+    // Where a picture of w × h is drawn in a frame of cw × ch: the longer side spans the frame,
+    // the other follows the side ratio in whole percent, centred.
+    static QRect previewRect(int cw, int ch, int w, int h);
+
+    // The picture as a QImage for painting, whatever its depth (palette, gray, 16 bits a channel,
+    // alpha). An invalid picture gives a null image.
+    static QImage toQImage(const fipImage &image);
+};
