@@ -31,7 +31,8 @@ void makeLink(QLabel *label, const QString &target, const QString &text)
 } // namespace
 
 CAboutDlg::CAboutDlg(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_ui(std::make_unique<Ui::CAboutDlg>())
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_ui(std::make_unique<Ui::CAboutDlg>())
 {
     m_ui->setupUi(this);
     setFixedSize(size());

@@ -15,10 +15,12 @@
 #include <QScreen>
 #include <QWindowStateChangeEvent>
 
-CMainDlg::CMainDlg(Preferences &preferences, QWidget *parent)
+CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_preferences(preferences), m_ui(std::make_unique<Ui::CMainDlg>())
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_preferences(preferences)
+    , m_services(std::move(services))
+    , m_ui(std::make_unique<Ui::CMainDlg>())
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -37,7 +39,7 @@ CMainDlg::CMainDlg(Preferences &preferences, QWidget *parent)
     PreferencesFile::load(m_preferences);
 
     m_prefsPage = std::make_unique<CPrefsCtrl>(m_preferences, *m_statusLine, this);
-    m_convertPage = std::make_unique<CConvertCtrl>(m_preferences, *m_statusLine, this);
+    m_convertPage = std::make_unique<CConvertCtrl>(m_preferences, *m_statusLine, m_services, this);
     m_renamePage = std::make_unique<CRenumCtrl>(m_preferences, *m_statusLine, this);
 
     const QPoint pageOrigin = m_ui->pageArea->geometry().topLeft();
@@ -58,6 +60,11 @@ CMainDlg::CMainDlg(Preferences &preferences, QWidget *parent)
     m_convertPage->show();
     m_renamePage->hide();
     m_prefsPage->hide();
+
+    if (!m_convertPage->initialise()) {
+        done(QDialog::Accepted);
+        return;
+    }
 
     connect(m_ui->tabStrip, &QTabBar::currentChanged, this, &CMainDlg::switchPage);
     connect(m_ui->quitButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/pageservices.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -30,8 +32,10 @@ public:
     };
 
     // Loads the preferences file into preferences, then creates the pages, which see the loaded
-    // values from their first initialisation.
-    explicit CMainDlg(Preferences &preferences, QWidget *parent = nullptr);
+    // values from their first initialisation. When the convert page finds no usable image
+    // library the window ends at once with exit code 1 and is never shown.
+    explicit CMainDlg(Preferences &preferences, PageServices services = PageServices::desktop(),
+                      QWidget *parent = nullptr);
     ~CMainDlg() override;
 
     // 0 while running; 1 or 2 once the window was ended.
@@ -54,6 +58,7 @@ private:
     void showAbout();
 
     Preferences &m_preferences;
+    const PageServices m_services;
     std::unique_ptr<Ui::CMainDlg> m_ui;
     StatusLine *m_statusLine = nullptr; // owned by this window as a child
     std::unique_ptr<CPrefsCtrl> m_prefsPage;

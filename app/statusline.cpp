@@ -4,7 +4,8 @@
 #include "resources/stringtable.h"
 
 StatusLine::StatusLine(const Preferences &preferences, QWidget *parent)
-    : QLabel(parent), m_preferences(preferences)
+    : QLabel(parent)
+    , m_preferences(preferences)
 {
     setObjectName(QStringLiteral("statusLine"));
     setWordWrap(true);

@@ -44,7 +44,10 @@ private:
 
 BatchConverter::BatchConverter(ConvertListModel &list, ConvertRunWindow &window,
                                Converter converter, Clock clock)
-    : m_list(list), m_window(window), m_converter(std::move(converter)), m_clock(std::move(clock))
+    : m_list(list)
+    , m_window(window)
+    , m_converter(std::move(converter))
+    , m_clock(std::move(clock))
 {}
 
 ConversionResult BatchConverter::convertItem(int row, const ConversionOptions &options)

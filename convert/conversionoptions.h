@@ -5,7 +5,8 @@
 
 #include <QString>
 
-enum class ResizeMode : int {
+enum class ResizeMode : int
+{
     Width,
     Height,
     SmallSide,

@@ -3,7 +3,8 @@
 #include <QString>
 
 // The formats a conversion can write, numbered as the "Convert to format :" choice.
-enum class OutputFormat : int {
+enum class OutputFormat : int
+{
     Jpeg = 0,
     Png = 1,
     Tiff = 2,

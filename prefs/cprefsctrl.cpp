@@ -4,7 +4,9 @@
 #include "prefs/preferences.h"
 
 CPrefsCtrl::CPrefsCtrl(Preferences &preferences, StatusLine &statusLine, QWidget *parent)
-    : QWidget(parent), m_preferences(preferences), m_statusLine(statusLine)
+    : QWidget(parent)
+    , m_preferences(preferences)
+    , m_statusLine(statusLine)
 {
     setObjectName(QStringLiteral("preferencesPage"));
     resize(788, 375);

@@ -1,0 +1,20 @@
+#include "app/folderchooser.h"
+
+#include <QFileDialog>
+
+FolderChooser::FolderChooser()
+    : FolderChooser([](QWidget *owner, const QString &current) {
+        return QFileDialog::getExistingDirectory(owner, QString(), current);
+    })
+{}
+
+FolderChooser::FolderChooser(Picker picker)
+    : m_picker(std::move(picker))
+{}
+
+void FolderChooser::chooseFolder(QWidget *owner, QString &folder) const
+{
+    const QString chosen = m_picker(owner, folder);
+    if (!chosen.isEmpty())
+        folder = chosen;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The folder picker the convert and rename pages share. The picker is injectable so that tests
+// can choose folders without a dialog.
+class FolderChooser
+{
+public:
+    // Returns the chosen folder, or an empty text when the user cancelled.
+    using Picker = std::function<QString(QWidget *owner, const QString &current)>;
+
+    FolderChooser();
+    explicit FolderChooser(Picker picker);
+
+    // The folder text becomes the chosen folder; a cancelled choice leaves it as it was.
+    void chooseFolder(QWidget *owner, QString &folder) const;
+
+private:
+    Picker m_picker;
+};

@@ -1,0 +1,15 @@
+#include "app/pageservices.h"
+
+#include "app/messagebox.h"
+#include "convert/imagelibrary.h"
+
+#include <QDesktopServices>
+
+PageServices PageServices::desktop()
+{
+    PageServices services;
+    services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    services.imageLibraryUsable = &ImageLibrary::isUsable;
+    services.showMessage = [](const QString &text) { MessageBox::information(text); };
+    return services;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/folderchooser.h"
+
+#include <QUrl>
+
+#include <functional>
+
+// What the pages ask of the desktop, gathered so that tests can stand in for each.
+struct PageServices
+{
+    FolderChooser folderChooser;
+    // Opens a file with the user's default application.
+    std::function<void(const QUrl &)> openUrl;
+    // Whether the image library can be used; checked once when the convert page starts.
+    std::function<bool()> imageLibraryUsable;
+    // Shows a message that needs the user's attention.
+    std::function<void(const QString &)> showMessage;
+
+    // The real desktop.
+    static PageServices desktop();
+};

@@ -1,0 +1,111 @@
+#include "convert/cconvlvctrl.h"
+
+#include "convert/convertlistmodel.h"
+#include "prefs/preferences.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+class StatusColourDelegate : public QStyledItemDelegate
+{
+public:
+    StatusColourDelegate(const Preferences &preferences, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_preferences(preferences)
+    {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        const auto status = LineStatus(index.data(ConvertListModel::DrawnStatusRole).toInt());
+        const ColourRef colour = m_preferences.colour(status);
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->fillRect(option.rect,
+                          option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
+        painter->save();
+        painter->setPen(toQColor(selected ? complementColour(colour) : colour));
+        painter->setFont(option.font);
+        const QRect textRect = option.rect.adjusted(3, 0, -3, 0);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+                          option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
+        painter->restore();
+    }
+
+private:
+    const Preferences &m_preferences;
+};
+
+} // namespace
+
+CConvLvCtrl::CConvLvCtrl(QWidget *parent)
+    : QListView(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
+}
+
+void CConvLvCtrl::attach(ConvertListModel &model, const Preferences &preferences)
+{
+    setModel(&model);
+    setItemDelegate(new StatusColourDelegate(preferences, this));
+}
+
+int CConvLvCtrl::selectedRow() const
+{
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void CConvLvCtrl::selectRow(int row)
+{
+    if (!model() || row < 0 || row >= model()->rowCount()) {
+        clearSelectionAndFocus();
+        return;
+    }
+    const QModelIndex index = model()->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+}
+
+void CConvLvCtrl::clearSelectionAndFocus()
+{
+    if (selectionModel()) {
+        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+}
+
+void CConvLvCtrl::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete) {
+        const int row = selectedRow();
+        if (row >= 0)
+            Q_EMIT deleteRequested(row);
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void CConvLvCtrl::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QListView::currentChanged(current, previous);
+    if (current.isValid() && selectionModel()->isSelected(current))
+        Q_EMIT rowActivated(current.row());
+}
+
+void CConvLvCtrl::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QListView::selectionChanged(selected, deselected);
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && selected.contains(current))
+        Q_EMIT rowActivated(current.row());
+}

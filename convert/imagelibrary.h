@@ -1,0 +1,9 @@
+#pragma once
+
+// The image library as the program needs it: it answers, and it reads and writes JPEG, PNG,
+// TIFF and WEBP. Without that there is nothing the program could do.
+class ImageLibrary
+{
+public:
+    static bool isUsable();
+};
