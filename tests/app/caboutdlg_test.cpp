@@ -1,5 +1,7 @@
 #include "app/caboutdlg.h"
 
+#include "qtprinters.h"
+
 #include <QLabel>
 #include <QTest>
 

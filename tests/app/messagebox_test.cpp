@@ -2,6 +2,8 @@
 
 #include "resources/stringtable.h"
 
+#include "qtprinters.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>

@@ -4,6 +4,8 @@
 #include "convert/convertlistmodel.h"
 #include "convert/convertrunwindow.h"
 
+#include "qtprinters.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

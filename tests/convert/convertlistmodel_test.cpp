@@ -1,5 +1,7 @@
 #include "convert/convertlistmodel.h"
 
+#include "qtprinters.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,9 @@
 #include "convert/convertpreview.h"
 
+#include "testpictures.h"
+
+#include "qtprinters.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -39,25 +43,10 @@ INSTANTIATE_TEST_SUITE_P(Frames, PreviewRect,
                                          RectCase{200, 200, 7, 7, QRect(0, 0, 200, 200)},
                                          RectCase{217, 217, 100, 1000, QRect(97, 0, 22, 217)}));
 
-// Writes a w × h picture in the format given: a red left half, a blue right half, and a
-// white top-left corner to tell the turns apart.
-QString makePicture(const QTemporaryDir &dir, const QString &name, FREE_IMAGE_FORMAT format, int w,
-                    int h, int saveFlags = 0)
+QString makePicture(const QTemporaryDir &dir, const QString &name, FREE_IMAGE_FORMAT format,
+                    int w, int h, int saveFlags = 0)
 {
-    FIBITMAP *dib = FreeImage_Allocate(w, h, 24);
-    for (int y = 0; y < h; ++y) {
-        BYTE *line = FreeImage_GetScanLine(dib, y);
-        for (int x = 0; x < w; ++x) {
-            const bool corner = x < w / 4 && y >= h - h / 4; // bottom-up: top rows last
-            line[x * 3 + FI_RGBA_RED] = corner || x < w / 2 ? 255 : 0;
-            line[x * 3 + FI_RGBA_GREEN] = corner ? 255 : 0;
-            line[x * 3 + FI_RGBA_BLUE] = corner || x >= w / 2 ? 255 : 0;
-        }
-    }
-    const QString path = dir.filePath(name);
-    EXPECT_TRUE(FreeImage_Save(format, dib, QFile::encodeName(path).constData(), saveFlags));
-    FreeImage_Unload(dib);
-    return path;
+    return writeTestPicture(dir.filePath(name), w, h, format, saveFlags);
 }
 
 PreviewRequest request(const QString &path, OutputFormat format = OutputFormat::Png)

@@ -2,6 +2,8 @@
 
 #include "prefs/preferences.h"
 
+#include "qtprinters.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

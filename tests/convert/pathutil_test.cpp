@@ -1,6 +1,8 @@
 #include "convert/conversionplan.h"
 #include "convert/pathutil.h"
 
+#include "qtprinters.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;

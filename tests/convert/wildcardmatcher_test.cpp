@@ -1,5 +1,7 @@
 #include "convert/wildcardmatcher.h"
 
+#include "qtprinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,5 +1,7 @@
 #include "prefs/preferences.h"
 
+#include "qtprinters.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;

@@ -3,6 +3,8 @@
 #include "confighome.h"
 #include "prefs/preferences.h"
 
+#include "qtprinters.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

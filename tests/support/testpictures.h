@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+#include <FreeImage.h>
+
+// Writes a w × h test picture: a red left half, a blue right half and a white top-left corner,
+// so that scaling, turning and colour changes can all be told apart. Returns the path.
+QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format = FIF_PNG,
+                         int saveFlags = 0);
