@@ -109,4 +109,16 @@ TEST_F(MainWindow, QuitAndEnterEndWithOneEscapeAndCloseWithTwo)
     }
 }
 
+TEST_F(MainWindow, EndsBeforeItIsShownWithoutAUsableImageLibrary)
+{
+    PageServices services = PageServices::desktop();
+    QStringList messages;
+    services.imageLibraryUsable = [] { return false; };
+    services.showMessage = [&messages](const QString &text) { messages.append(text); };
+    const CMainDlg window(m_preferences, services);
+    EXPECT_EQ(window.exitCode(), 1);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(messages, QStringList{u"FreeImage.dll and/or FreeImagePlus.dll missing!"_s});
+}
+
 } // namespace
