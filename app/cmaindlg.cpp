@@ -38,7 +38,7 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     // The pages read the preferences from their first initialisation on.
     PreferencesFile::load(m_preferences);
 
-    m_prefsPage = std::make_unique<CPrefsCtrl>(m_preferences, *m_statusLine, this);
+    m_prefsPage = std::make_unique<CPrefsCtrl>(m_preferences, m_services, this);
     m_convertPage = std::make_unique<CConvertCtrl>(m_preferences, *m_statusLine, m_services, this);
     m_renamePage = std::make_unique<CRenumCtrl>(m_preferences, *m_statusLine, this);
 

@@ -2,6 +2,7 @@
 
 #include "app/messagebox.h"
 #include "convert/imagelibrary.h"
+#include "prefs/chdcolordlg.h"
 
 #include <QDesktopServices>
 
@@ -10,6 +11,7 @@ PageServices PageServices::desktop()
     PageServices services;
     services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     services.imageLibraryUsable = &ImageLibrary::isUsable;
+    services.chooseColour = &CHdColorDlg::choose;
     services.showMessage = [](const QString &text) { MessageBox::information(text); };
     return services;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/folderchooser.h"
+#include "prefs/linecolourtable.h"
 
 #include <QUrl>
 
@@ -14,6 +15,9 @@ struct PageServices
     std::function<void(const QUrl &)> openUrl;
     // Whether the image library can be used; checked once when the convert page starts.
     std::function<bool()> imageLibraryUsable;
+    // The colour chooser: opened on initial with the title given; true when the user confirmed.
+    std::function<bool(QWidget *owner, ColourRef initial, const QString &title, ColourRef &chosen)>
+        chooseColour;
     // Shows a message that needs the user's attention.
     std::function<void(const QString &)> showMessage;
 

@@ -1,22 +1,53 @@
 #pragma once
 
+#include "prefs/linecolourtable.h"
+
 #include <QWidget>
 
-class Preferences;
-class StatusLine;
+#include <array>
+#include <memory>
 
-// The " Preferences " page.
+class Preferences;
+class QRadioButton;
+class QLineEdit;
+struct PageServices;
+
+namespace Ui {
+class CPrefsCtrl;
+}
+
+// The " Preferences " page: the extension list of each input format group and the text colour of
+// each line status, edited on the page and kept only by "Save".
 class CPrefsCtrl : public QWidget
 {
     Q_OBJECT
 
 public:
-    CPrefsCtrl(Preferences &preferences, StatusLine &statusLine, QWidget *parent = nullptr);
+    CPrefsCtrl(Preferences &preferences, const PageServices &services, QWidget *parent = nullptr);
+    ~CPrefsCtrl() override;
 
-    // Shows the saved preferences, dropping edits that were not saved.
+    // Shows the saved preferences, dropping edits and colours that were not saved.
     void fill();
 
+    const std::array<ColourRef, LineColourTable::Size> &workingColours() const
+    {
+        return m_workingColours;
+    }
+
 private:
+    void showSamples(int position);
+    int checkedPosition() const;
+    void chooseColour();
+    void save();
+    void restoreDefaults();
+
     Preferences &m_preferences;
-    StatusLine &m_statusLine;
+    const PageServices &m_services;
+    std::unique_ptr<Ui::CPrefsCtrl> m_ui;
+    std::array<QLineEdit *, 8> m_listEdits{};
+    std::array<QRadioButton *, LineColourTable::Size> m_radios{};
+    std::array<ColourRef, LineColourTable::Size> m_workingColours{};
+    // Where text and highlighted text share a colour, the selected sample shows the status
+    // colour itself rather than its complement.
+    bool m_complementSelected = true;
 };
