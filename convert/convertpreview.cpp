@@ -58,14 +58,14 @@ PreviewResult ConvertPreview::render(const PreviewRequest &request)
                                      int(image.getWidth()), int(image.getHeight()));
     if (target.width() > 0 && target.height() > 0)
         image.rescale(unsigned(target.width()), unsigned(target.height()), FILTER_CATMULLROM);
-    if (request.rotation % 360 != 0)
-        image.rotate(request.rotation);
+    ImagePipeline::rotate(image, request.rotation % 360);
     if (result.raw) {
         image.toneMapping(FITMO_REINHARD05, request.rawBrightness, 0.0, 0.0, 0.0);
         image.convertTo24Bits();
     }
     if (request.outputFormat == OutputFormat::Jpeg) {
         // Shows the losses of the chosen quality; the round trip stays in memory.
+        ImagePipeline::toStandardBitmap(image);
         image.convertTo24Bits();
         const int flags = ImagePipeline::jpegQualityFlag(request.jpegQualityPosition);
         fipMemoryIO stream;
@@ -77,7 +77,7 @@ PreviewResult ConvertPreview::render(const PreviewRequest &request)
         }
     }
     if (request.grayscale)
-        image.convertToGrayscale();
+        ImagePipeline::makeGray(image, result.raw);
     result.image = toQImage(image);
     return result;
 }
@@ -102,19 +102,9 @@ QImage ConvertPreview::toQImage(const fipImage &source)
 {
     if (!source.isValid())
         return QImage();
-    FIBITMAP *dib = static_cast<FIBITMAP *>(const_cast<fipImage &>(source));
-    FIBITMAP *standard = nullptr;
-    // Gray of 16 bits, floating point and complex pictures first become 8-bit.
-    if (FreeImage_GetImageType(dib) != FIT_BITMAP && FreeImage_GetImageType(dib) != FIT_RGB16 &&
-        FreeImage_GetImageType(dib) != FIT_RGBA16) {
-        standard = FreeImage_ConvertToStandardType(dib, TRUE);
-        if (!standard)
-            return QImage();
-        dib = standard;
-    }
-    FIBITMAP *rgba = FreeImage_ConvertTo32Bits(dib);
-    if (standard)
-        FreeImage_Unload(standard);
+    fipImage standard(source);
+    ImagePipeline::toStandardBitmap(standard);
+    FIBITMAP *rgba = FreeImage_ConvertTo32Bits(static_cast<FIBITMAP *>(standard));
     if (!rgba)
         return QImage();
 

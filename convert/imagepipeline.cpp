@@ -1,5 +1,6 @@
 #include "convert/imagepipeline.h"
 
+#include "convert/imagefolderscan.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
 
@@ -19,90 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString SaveError = u" *** Save image error"_s;
-
-// Case rules of the program: only A to Z are folded.
-QString asciiLower(QString text)
-{
-    for (QChar &c : text) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return text;
-}
-
-// The last extension of the file name with its dot; none when a blank follows the dot, as the
-// folder scan decides which files are RAW files.
-QString extensionOf(const QString &path)
-{
-    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0 || name.indexOf(u' ', dot) >= 0)
-        return {};
-    return name.mid(dot);
-}
-
-bool hasRawExtension(const QString &path, const QString &rawExtensions)
-{
-    const QString extension = extensionOf(path);
-    return !extension.isEmpty() && rawExtensions.contains(asciiLower(extension) + u';');
-}
-
-// Down to a standard bitmap of 24 bits, 32 when the picture has alpha, or 8-bit gray for one
-// channel: what grayscale and most encoders take.
-void toStandardBitmap(fipImage &image)
-{
-    switch (image.getImageType()) {
-    case FIT_BITMAP:
-        return;
-    case FIT_RGB16:
-        image.convertTo24Bits();
-        return;
-    case FIT_RGBA16:
-        image.convertTo32Bits();
-        return;
-    case FIT_UINT16:
-        // The general conversion would stretch or clip the levels; this keeps the high byte.
-        image.convertTo8Bits();
-        return;
-    case FIT_RGBF:
-    case FIT_RGBAF:
-        // No linear conversion exists for floating-point colour: the library's default operator.
-        image.toneMapping(FITMO_DRAGO03);
-        return;
-    default:
-        image.convertToType(FIT_BITMAP);
-        return;
-    }
-}
-
-void rotate(fipImage &image, int angle)
-{
-    // A turn by 0 gives the same picture.
-    if (angle == 0)
-        return;
-    if (image.rotate(angle))
-        return;
-    // The library turns no 4-bit or 16-bit (5-5-5, 5-6-5) bitmap, which would leave the picture
-    // silently unturned: widen it without loss and turn again.
-    if (image.getImageType() != FIT_BITMAP)
-        return;
-    const unsigned bpp = image.getBitsPerPixel();
-    const bool widened = bpp == 4 ? image.convertTo8Bits() : bpp == 16 && image.convertTo24Bits();
-    if (widened)
-        image.rotate(angle);
-}
-
-void makeGray(fipImage &image, bool raw)
-{
-    if (raw)
-        image.convertTo24Bits();
-    // The library grays standard bitmaps and 16-bit gray only; colour at 16 bits or floats per
-    // channel would pass through unchanged.
-    const FREE_IMAGE_TYPE type = image.getImageType();
-    if (type == FIT_RGB16 || type == FIT_RGBA16 || type == FIT_RGBF || type == FIT_RGBAF)
-        toStandardBitmap(image);
-    image.convertToGrayscale();
-}
 
 // The JPEG encoder announces 32 bits but writes only CMYK pictures at that depth.
 bool encoderTakesDepth(FREE_IMAGE_FORMAT fif, unsigned bpp, bool cmyk = false)
@@ -136,7 +53,7 @@ bool adaptDepth(fipImage &image, FREE_IMAGE_FORMAT fif, bool raw)
     }
     if (encoderTakes(image, fif))
         return true;
-    toStandardBitmap(image);
+    ImagePipeline::toStandardBitmap(image);
     if (encoderTakes(image, fif))
         return true;
     if (image.getImageType() != FIT_BITMAP)
@@ -236,6 +153,61 @@ bool saveReplacing(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QStr
 
 } // namespace
 
+void ImagePipeline::toStandardBitmap(fipImage &image)
+{
+    switch (image.getImageType()) {
+    case FIT_BITMAP:
+        return;
+    case FIT_RGB16:
+        image.convertTo24Bits();
+        return;
+    case FIT_RGBA16:
+        image.convertTo32Bits();
+        return;
+    case FIT_UINT16:
+        // The general conversion would stretch or clip the levels; this keeps the high byte.
+        image.convertTo8Bits();
+        return;
+    case FIT_RGBF:
+    case FIT_RGBAF:
+        // No linear conversion exists for floating-point colour: the library's default operator.
+        image.toneMapping(FITMO_DRAGO03);
+        return;
+    default:
+        image.convertToType(FIT_BITMAP);
+        return;
+    }
+}
+
+void ImagePipeline::rotate(fipImage &image, int angle)
+{
+    // A turn by 0 gives the same picture.
+    if (angle == 0)
+        return;
+    if (image.rotate(angle))
+        return;
+    // The library turns no 4-bit or 16-bit (5-5-5, 5-6-5) bitmap, which would leave the picture
+    // silently unturned: widen it without loss and turn again.
+    if (image.getImageType() != FIT_BITMAP)
+        return;
+    const unsigned bpp = image.getBitsPerPixel();
+    const bool widened = bpp == 4 ? image.convertTo8Bits() : bpp == 16 && image.convertTo24Bits();
+    if (widened)
+        image.rotate(angle);
+}
+
+void ImagePipeline::makeGray(fipImage &image, bool raw)
+{
+    if (raw)
+        image.convertTo24Bits();
+    // The library grays standard bitmaps and 16-bit gray only; colour at 16 bits or floats per
+    // channel would pass through unchanged.
+    const FREE_IMAGE_TYPE type = image.getImageType();
+    if (type == FIT_RGB16 || type == FIT_RGBA16 || type == FIT_RGBF || type == FIT_RGBAF)
+        toStandardBitmap(image);
+    image.convertToGrayscale();
+}
+
 ConversionResult ImagePipeline::convertOne(const ConversionRequest &request)
 {
     LibraryMessages::clear();
@@ -286,7 +258,8 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, const Q
     if (fif != FIF_UNKNOWN && FreeImage_FIFSupportsReading(fif))
         image.load(fif, name.constData(), 0);
     // The content check takes some camera files for another format (PICT, TARGA).
-    if (!image.isValid() && fif != FIF_RAW && hasRawExtension(path, rawExtensions)) {
+    if (!image.isValid() && fif != FIF_RAW &&
+        ImageFolderScan::extensionMatches(path, rawExtensions)) {
         image.clear();
         fif = FIF_RAW;
         image.load(FIF_RAW, name.constData(), 0);

@@ -32,7 +32,12 @@ public:
 
     struct LoadedPicture
     {
-        enum Outcome { Loaded, NotLoaded, ToneMappingFailed } outcome = NotLoaded;
+        enum Outcome
+        {
+            Loaded,
+            NotLoaded,
+            ToneMappingFailed
+        } outcome = NotLoaded;
         bool raw = false; // read by the RAW loader (and so tone-mapped)
     };
     // Loads a user's file: by content first, then, when that fails and the extension is in
@@ -42,6 +47,12 @@ public:
                                      const QString &rawExtensions);
 
     static bool resizeImage(fipImage &image, ResizeMode mode, int pixels);
+    // Turns left for positive angles; also the depths the library refuses to turn.
+    static void rotate(fipImage &image, int angle);
+    // Gray for every depth, also 16 bits or floats a channel, which the library leaves as is.
+    static void makeGray(fipImage &image, bool raw);
+    // Down to a standard bitmap of 24 bits, 32 with alpha, or 8-bit gray for one channel.
+    static void toStandardBitmap(fipImage &image);
     // The JPEG save flag for a quality slider position 0 to 20.
     static int jpegQualityFlag(int position);
 };

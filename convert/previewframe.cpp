@@ -21,6 +21,11 @@ void PreviewFrame::showPlaceholder(const QImage &placeholder)
     show(Content::Placeholder, placeholder);
 }
 
+void PreviewFrame::showIcon(const QImage &icon)
+{
+    show(icon.isNull() ? Content::Blank : Content::Icon, icon);
+}
+
 void PreviewFrame::blank()
 {
     show(Content::Blank, QImage());
@@ -28,11 +33,16 @@ void PreviewFrame::blank()
 
 QRect PreviewFrame::pictureRect() const
 {
+    const QRect area = contentsRect();
     switch (m_content) {
     case Content::Picture:
-        return ConvertPreview::previewRect(width(), height(), m_image.width(), m_image.height());
+        return ConvertPreview::previewRect(area.width(), area.height(), m_image.width(),
+                                           m_image.height())
+            .translated(area.topLeft());
     case Content::Placeholder:
-        return rect();
+        return area;
+    case Content::Icon:
+        return area.adjusted(32, 32, -32, -32);
     case Content::Blank:
         break;
     }
@@ -52,7 +62,8 @@ void PreviewFrame::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QColor face = palette().color(QPalette::Button);
-    painter.fillRect(rect(), face);
+    painter.fillRect(contentsRect(), face);
+    drawFrame(&painter);
     if (m_content == Content::Blank || m_image.isNull())
         return;
     const QRect target = pictureRect();

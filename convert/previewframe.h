@@ -3,8 +3,9 @@
 #include <QFrame>
 #include <QImage>
 
-// The square frame beside the convert list. Shows a picture fitted into its preview rectangle,
-// the placeholder stretched over the whole frame, or nothing, always on the button-face colour.
+// A preview area: a picture fitted into its preview rectangle, a placeholder stretched over the
+// whole area, a file's icon inset by 32 pixels, or nothing, always on the button-face colour.
+// The convert page's square frame and the rename page's preview.
 class PreviewFrame : public QFrame
 {
     Q_OBJECT
@@ -14,18 +15,20 @@ public:
     {
         Blank,
         Picture,
-        Placeholder
+        Placeholder,
+        Icon
     };
 
     explicit PreviewFrame(QWidget *parent = nullptr);
 
     void showPicture(const QImage &picture);
     void showPlaceholder(const QImage &placeholder);
+    void showIcon(const QImage &icon);
     void blank();
 
     Content content() const { return m_content; }
     const QImage &image() const { return m_image; }
-    // Where the picture is drawn (the whole frame for the placeholder).
+    // Where the picture is drawn, inside the frame's edge.
     QRect pictureRect() const;
 
 protected:

@@ -147,6 +147,13 @@ TEST(Preview, KeepsTransparencyAndReadsSixteenBitPictures)
     EXPECT_EQ(qAlpha(image.pixel(100, 5)), 255); // top rows: the opaque half
     EXPECT_EQ(QColor(image.pixel(100, 5)), QColor(255, 0, 0));
     EXPECT_EQ(qAlpha(image.pixel(100, 195)), 0);
+
+    // The library leaves 16 bits a channel in colour when asked for gray.
+    PreviewRequest gray = request(path);
+    gray.grayscale = true;
+    const QRgb top = ConvertPreview::render(gray).image.pixel(100, 5);
+    EXPECT_EQ(qRed(top), qGreen(top));
+    EXPECT_EQ(qGreen(top), qBlue(top));
 }
 
 } // namespace
