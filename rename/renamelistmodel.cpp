@@ -1,0 +1,260 @@
+#include "rename/renamelistmodel.h"
+
+#include "convert/pathutil.h"
+#include "convert/wildcardmatcher.h"
+#include "rename/naturalorder.h"
+#include "resources/stringtable.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <numeric>
+
+int RenameListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int RenameListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant RenameListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const RenameItem &row = m_items[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return index.column() == CurrentNameColumn ? row.currentName : row.newName;
+    case CurrentNameRole:
+        return row.currentName;
+    case NewNameRole:
+        return row.newName;
+    case ConflictRole:
+        return row.conflict;
+    default:
+        return {};
+    }
+}
+
+QVariant RenameListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    if (section == CurrentNameColumn)
+        return loadString(ColumnCurrentName);
+    if (section == NewNameColumn)
+        return loadString(ColumnNewName);
+    return {};
+}
+
+Qt::ItemFlags RenameListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+QStringList RenameListModel::splitFilter(const QString &filter)
+{
+    QStringList patterns;
+    for (const QString &piece : filter.split(u';', Qt::SkipEmptyParts))
+        patterns.append(piece.trimmed());
+    return patterns;
+}
+
+void RenameListModel::scanFolder(const QString &folder, const QString &filter)
+{
+    if (folder.isEmpty())
+        return;
+    // Regular files and links to them only: a FIFO or device is nothing to number. The folder
+    // is read once; each pattern then takes its matches in the folder's own order.
+    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
+    QList<RenameItem> items;
+    QSet<QString> existing;
+    for (const QString &pattern : splitFilter(filter)) {
+        if (pattern.isEmpty())
+            continue;
+        for (const QString &name : entries) {
+            if (WildcardMatcher::matches(pattern, name)) {
+                items.append(RenameItem{name, QString(), false});
+                existing.insert(PathUtil::asciiLower(name));
+            }
+        }
+    }
+    std::stable_sort(items.begin(), items.end(), [](const RenameItem &a, const RenameItem &b) {
+        return NaturalOrder::lessThan(a.currentName, b.currentName);
+    });
+
+    beginResetModel();
+    m_items = std::move(items);
+    m_existingNames = std::move(existing);
+    endResetModel();
+    setSortOrder(SortOrder::Ascending);
+}
+
+void RenameListModel::sortRows(SortOrder order)
+{
+    if (order == SortOrder::None) {
+        setSortOrder(order);
+        return;
+    }
+    const bool descending = order == SortOrder::Descending;
+    QList<int> oldRowAt(count());
+    std::iota(oldRowAt.begin(), oldRowAt.end(), 0);
+    std::stable_sort(oldRowAt.begin(), oldRowAt.end(), [&](int x, int y) {
+        const int c = NaturalOrder::compare(m_items[x].currentName, m_items[y].currentName);
+        return descending ? c > 0 : c < 0;
+    });
+
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QList<RenameItem> sorted;
+    sorted.reserve(count());
+    QList<int> newRowOf(count());
+    for (int row = 0; row < count(); ++row) {
+        sorted.append(std::move(m_items[oldRowAt[row]]));
+        newRowOf[oldRowAt[row]] = row;
+    }
+    m_items = std::move(sorted);
+    // Selections and current rows follow their files.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &at : before)
+        after.append(index(newRowOf[at.row()], at.column()));
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    setSortOrder(order);
+}
+
+void RenameListModel::setSortOrder(SortOrder order)
+{
+    if (m_sortOrder == order)
+        return;
+    m_sortOrder = order;
+    Q_EMIT headerDataChanged(Qt::Horizontal, CurrentNameColumn, CurrentNameColumn);
+}
+
+RenameItem RenameListModel::item(int row) const
+{
+    return row >= 0 && row < count() ? m_items[row] : RenameItem{};
+}
+
+bool RenameListModel::removeRows(int row, int rows, const QModelIndex &parent)
+{
+    if (parent.isValid() || row < 0 || rows <= 0 || row > count() - rows)
+        return false;
+    beginRemoveRows(QModelIndex(), row, row + rows - 1);
+    m_items.remove(row, rows);
+    endRemoveRows();
+    return true;
+}
+
+void RenameListModel::swapRows(int a, int b)
+{
+    if (a < 0 || b < 0 || a >= count() || b >= count() || a == b)
+        return;
+    std::swap(m_items[a].currentName, m_items[b].currentName);
+    std::swap(m_items[a].conflict, m_items[b].conflict);
+    rowsChanged(a, a);
+    rowsChanged(b, b);
+}
+
+bool RenameListModel::moveRow(int from, int to)
+{
+    if (from < 0 || to < 0 || from >= count() || to >= count())
+        return false;
+    if (from == to)
+        return true;
+    return moveRows(QModelIndex(), from, 1, QModelIndex(), to > from ? to + 1 : to);
+}
+
+bool RenameListModel::moveRows(const QModelIndex &sourceParent, int sourceRow, int rows,
+                               const QModelIndex &destinationParent, int destinationChild)
+{
+    if (sourceParent.isValid() || destinationParent.isValid() || sourceRow < 0 || rows <= 0 ||
+        sourceRow > count() - rows || destinationChild < 0 || destinationChild > count())
+        return false;
+    if (!beginMoveRows(QModelIndex(), sourceRow, sourceRow + rows - 1, QModelIndex(),
+                       destinationChild))
+        return false;
+    const int first = std::min(sourceRow, destinationChild);
+    const int last = std::max(sourceRow + rows, destinationChild) - 1;
+    QStringList newNames;
+    for (int row = first; row <= last; ++row)
+        newNames.append(m_items[row].newName);
+
+    const auto begin = m_items.begin();
+    if (destinationChild > sourceRow)
+        std::rotate(begin + sourceRow, begin + sourceRow + rows, begin + destinationChild);
+    else
+        std::rotate(begin + destinationChild, begin + sourceRow, begin + sourceRow + rows);
+
+    bool anyNewName = false;
+    for (int row = first; row <= last; ++row) {
+        anyNewName = anyNewName || !newNames[row - first].isEmpty();
+        m_items[row].newName = newNames[row - first];
+    }
+    endMoveRows();
+    // The views moved the new names with their rows; they belong to the row numbers.
+    if (anyNewName)
+        Q_EMIT dataChanged(index(first, NewNameColumn), index(last, NewNameColumn),
+                           {Qt::DisplayRole, Qt::ToolTipRole, NewNameRole});
+    return true;
+}
+
+bool RenameListModel::contains(const QString &name) const
+{
+    return m_existingNames.contains(PathUtil::asciiLower(name));
+}
+
+void RenameListModel::setNewNames(const QStringList &newNames, const QList<bool> &conflicts)
+{
+    if (newNames.size() != count() || conflicts.size() != count())
+        return;
+    for (int row = 0; row < count(); ++row) {
+        m_items[row].newName = newNames[row];
+        m_items[row].conflict = conflicts[row];
+    }
+    rowsChanged(0, count() - 1);
+}
+
+void RenameListModel::setNewName(int row, const QString &newName, bool conflict)
+{
+    if (row < 0 || row >= count())
+        return;
+    m_items[row].newName = newName;
+    m_items[row].conflict = conflict;
+    rowsChanged(row, row);
+}
+
+void RenameListModel::clearNewNames()
+{
+    for (RenameItem &row : m_items)
+        row.newName.clear();
+    rowsChanged(0, count() - 1);
+}
+
+void RenameListModel::clearConflicts()
+{
+    for (RenameItem &row : m_items)
+        row.conflict = false;
+    rowsChanged(0, count() - 1);
+}
+
+void RenameListModel::clear()
+{
+    beginResetModel();
+    m_items.clear();
+    m_existingNames.clear();
+    endResetModel();
+}
+
+void RenameListModel::rowsChanged(int first, int last)
+{
+    if (first <= last)
+        Q_EMIT dataChanged(index(first, CurrentNameColumn), index(last, NewNameColumn));
+}

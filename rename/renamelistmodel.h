@@ -1,0 +1,109 @@
+#pragma once
+
+#include "rename/renameitem.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+
+// The rename list: the files of one folder in the order in which they will be numbered and
+// renamed, and the names the last scan listed (ExistingNames), against which every new name is
+// tested. Two columns: 0 the current name, 1 the new name. Every role answers on both columns.
+class RenameListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Role
+    {
+        CurrentNameRole = Qt::UserRole + 1, // QString
+        NewNameRole,                        // QString
+        ConflictRole,                       // bool
+    };
+    enum Column
+    {
+        CurrentNameColumn = 0,
+        NewNameColumn = 1,
+    };
+    // How the rows were last ordered; None once the user has moved rows by hand.
+    enum class SortOrder
+    {
+        None,
+        Ascending,
+        Descending,
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    // " Current name " and " New name " for the horizontal header.
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // Lists the files of the folder that match the filter, in natural ascending order, and
+    // makes their names the ExistingNames. The filter holds wildcard patterns separated by ';'
+    // (see splitFilter); a file matching two patterns is listed twice. Only regular files (and
+    // links to them) are listed, hidden ones included. An empty folder text changes nothing; a
+    // missing or unreadable folder gives an empty list.
+    void scanFolder(const QString &folder, const QString &filter);
+    // The patterns of a filter in their order: pieces left empty by a leading, doubled or
+    // trailing ';' are dropped, the others trimmed of white space. A piece made only of blanks
+    // stays as an empty pattern, which matches nothing.
+    static QStringList splitFilter(const QString &filter);
+
+    // Orders the rows by current name in natural order (descending: reversed) and records the
+    // order. Rows keep their new name and conflict mark; equal names stay next to each other.
+    void sortRows(SortOrder order);
+    SortOrder sortOrder() const { return m_sortOrder; }
+    // For the start of a drag (None). Emits headerDataChanged for column 0, so a header that
+    // shows the order repaints.
+    void setSortOrder(SortOrder order);
+
+    int count() const { return int(m_items.size()); }
+    const QList<RenameItem> &items() const { return m_items; }
+    // An empty item for a row that does not exist.
+    RenameItem item(int row) const;
+    QString currentName(int row) const { return item(row).currentName; }
+    QString newName(int row) const { return item(row).newName; }
+    bool conflict(int row) const { return item(row).conflict; }
+
+    // Takes rows out (the Delete key); nothing is recomputed, and the names stay in
+    // ExistingNames because the files are still there. removeRow(row) comes with the base class.
+    bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
+    // Exchanges the current names and conflict marks of two rows; new names stay in place,
+    // since they follow the row number.
+    void swapRows(int a, int b);
+    // Moves row `from` so that it ends up at index `to`, the rows between moving one place
+    // toward `from`: the same as exchanging neighbours step by step with swapRows, but reported
+    // to views as one move. New names stay in place. False for an index out of range.
+    bool moveRow(int from, int to);
+    using QAbstractTableModel::moveRow;
+    // Qt's block move; the destination is the row before which the block is put.
+    bool moveRows(const QModelIndex &sourceParent, int sourceRow, int count,
+                  const QModelIndex &destinationParent, int destinationChild) override;
+
+    // Whether the name, with A to Z folded, is one of ExistingNames. Exact: a listed name that
+    // merely contains the name, or contains ':', never matches another.
+    bool contains(const QString &name) const;
+
+    // The new names of all rows in row order with their conflict marks; both lists must hold
+    // one entry per row, otherwise nothing changes.
+    void setNewNames(const QStringList &newNames, const QList<bool> &conflicts);
+    void setNewName(int row, const QString &newName, bool conflict);
+    void clearNewNames();
+    void clearConflicts();
+
+    // Discards the listing and ExistingNames; the sort order stays.
+    void clear();
+
+private:
+    void rowsChanged(int first, int last);
+
+    QList<RenameItem> m_items;
+    QSet<QString> m_existingNames;
+    SortOrder m_sortOrder = SortOrder::None;
+};
