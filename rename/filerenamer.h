@@ -1,0 +1,19 @@
+#pragma once
+
+#include "rename/renameresult.h"
+
+#include <QString>
+
+class RenameListModel;
+
+// Renames the listed files to their new names, row by row in list order, in one pass. No file
+// is ever replaced: a new name that exists on disk (listed or not) stops the run at that row,
+// as does any other failure. Conflict marks are not looked at; keeping "Renumber" disabled
+// while there are conflicts is the page's task.
+class FileRenamer
+{
+public:
+    // The list is only read. An empty folder text is refused (ENOENT) rather than taken for
+    // the working directory.
+    static RenameResult renameFiles(const QString &folder, const RenameListModel &list);
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The result of one renaming run.
+struct RenameResult
+{
+    enum Outcome
+    {
+        // The list is empty or its first row has no new name; no file was touched.
+        NothingToDo,
+        // Every row was renamed.
+        Completed,
+        // The rename of row renamedCount failed; the rows before it stay renamed, it and the
+        // rows after it were not touched.
+        Stopped,
+    };
+
+    Outcome outcome = NothingToDo;
+    int renamedCount = 0;
+    // The errno value of the failure, and the system's text for it, for the message box.
+    int errorCode = 0;
+    QString errorText;
+
+    int failedRow() const { return outcome == Stopped ? renamedCount : -1; }
+};
