@@ -40,7 +40,7 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
 
     m_prefsPage = std::make_unique<CPrefsCtrl>(m_preferences, m_services, this);
     m_convertPage = std::make_unique<CConvertCtrl>(m_preferences, *m_statusLine, m_services, this);
-    m_renamePage = std::make_unique<CRenumCtrl>(m_preferences, *m_statusLine, this);
+    m_renamePage = std::make_unique<CRenumCtrl>(m_preferences, *m_statusLine, m_services, this);
 
     const QPoint pageOrigin = m_ui->pageArea->geometry().topLeft();
     delete m_ui->pageArea;

@@ -12,9 +12,11 @@ FolderChooser::FolderChooser(Picker picker)
     : m_picker(std::move(picker))
 {}
 
-void FolderChooser::chooseFolder(QWidget *owner, QString &folder) const
+bool FolderChooser::chooseFolder(QWidget *owner, QString &folder) const
 {
     const QString chosen = m_picker(owner, folder);
-    if (!chosen.isEmpty())
-        folder = chosen;
+    if (chosen.isEmpty())
+        return false;
+    folder = chosen;
+    return true;
 }

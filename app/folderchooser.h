@@ -17,8 +17,9 @@ public:
     FolderChooser();
     explicit FolderChooser(Picker picker);
 
-    // The folder text becomes the chosen folder; a cancelled choice leaves it as it was.
-    void chooseFolder(QWidget *owner, QString &folder) const;
+    // The folder text becomes the chosen folder; a cancelled choice leaves it as it was and
+    // returns false.
+    bool chooseFolder(QWidget *owner, QString &folder) const;
 
 private:
     Picker m_picker;

@@ -1,19 +1,248 @@
 #include "rename/crenumctrl.h"
 
+#include "app/messagebox.h"
+#include "app/pageservices.h"
 #include "app/statusline.h"
+#include "convert/convertpreview.h"
+#include "convert/librarymessages.h"
+#include "convert/pathutil.h"
 #include "prefs/preferences.h"
+#include "rename/filerenamer.h"
+#include "rename/newnamegenerator.h"
+#include "resources/stringtable.h"
+#include "ui_crenumctrl.h"
 
-CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine, QWidget *parent)
-    : QWidget(parent), m_preferences(preferences), m_statusLine(statusLine)
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIntValidator>
+#include <QLocale>
+
+#include <FreeImagePlus.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString FilterByFormat[] = {u"*.jpg"_s, u"*.png"_s, u"*.tif"_s, u"*.webp"_s};
+
+class WaitCursor
 {
-    setObjectName(QStringLiteral("renamePage"));
-    resize(788, 375);
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
+                       const PageServices &services, QWidget *parent)
+    : QWidget(parent)
+    , m_preferences(preferences)
+    , m_statusLine(statusLine)
+    , m_services(services)
+    , m_ui(std::make_unique<Ui::CRenumCtrl>())
+{
+    m_ui->setupUi(this);
+    setObjectName(u"renamePage"_s);
+
+    m_ui->folderButton->setAccessibleName(m_ui->folderButton->text());
+    m_ui->folderButton->setIcon(QFileIconProvider().icon(QFileIconProvider::Folder));
+    m_ui->folderButton->setText(QString());
+    for (QWidget *own :
+         {static_cast<QWidget *>(m_ui->folderButton), static_cast<QWidget *>(m_ui->filterLabel),
+          static_cast<QWidget *>(m_ui->filterEdit)})
+        own->hide();
+
+    m_ui->renameList->attach(m_rows, m_preferences);
+    m_ui->filterEdit->setText(u"*.*"_s);
+    m_filter = u"*.*"_s;
+    m_ui->digitsSpin->setRange(1, NewNameGenerator::MaximumDigits);
+    m_ui->digitsSpin->setValue(1);
+    m_ui->startEdit->setValidator(new QIntValidator(this));
+    m_ui->renumberButton->setEnabled(false);
+
+    connect(m_ui->folderButton, &QPushButton::clicked, this, &CRenumCtrl::chooseFolder);
+    connect(m_ui->baseNameEdit, &QLineEdit::textChanged, this,
+            [this] { refreshNewNames(m_ui->digitsSpin->value()); });
+    connect(m_ui->startEdit, &QLineEdit::textChanged, this, [this] {
+        startNumberChanged();
+        refreshNewNames(m_ui->digitsSpin->value());
+    });
+    connect(m_ui->digitsSpin, &QSpinBox::valueChanged, this, &CRenumCtrl::refreshNewNames);
+    connect(m_ui->renumberButton, &QPushButton::clicked, this, &CRenumCtrl::renumber);
+    connect(m_ui->renameList, &CRenameLvCtrl::rowActivated, this, &CRenumCtrl::requestPreview);
+    connect(m_ui->renameList, &CRenameLvCtrl::selectionMoved, this, &CRenumCtrl::showFileSize);
+    connect(m_ui->renameList, &CRenameLvCtrl::rowCountChanged, this,
+            [this](int count) { m_ui->fileCountLabel->setText(QString::number(count)); });
+    connect(m_ui->renameList, &CRenameLvCtrl::newNamesComputed, this,
+            [this](const NewNameGenerator::Marks &marks) {
+                m_ui->renumberButton->setEnabled(!marks.conflictFound);
+            });
+
+    m_ui->startEdit->setText(u"1"_s);
 }
+
+CRenumCtrl::~CRenumCtrl() = default;
 
 void CRenumCtrl::takeOverFolder(const QString &folder, int outputFormatIndex)
 {
-    Q_UNUSED(folder);
-    Q_UNUSED(outputFormatIndex);
+    m_folder = folder;
+    const bool fromConvertPage = !folder.isEmpty();
+    for (QWidget *own :
+         {static_cast<QWidget *>(m_ui->folderButton), static_cast<QWidget *>(m_ui->filterLabel),
+          static_cast<QWidget *>(m_ui->filterEdit)})
+        own->setVisible(!fromConvertPage);
+    if (!fromConvertPage) {
+        m_filter = u"*.*"_s;
+        return;
+    }
+    m_ui->folderEdit->setText(m_folder);
+    if (outputFormatIndex >= 0 && outputFormatIndex < 4)
+        m_filter = FilterByFormat[outputFormatIndex];
+    scan();
 }
 
-void CRenumCtrl::clearListing() {}
+void CRenumCtrl::clearListing()
+{
+    m_rows.clear();
+}
+
+void CRenumCtrl::chooseFolder()
+{
+    QString chosen = m_ui->folderEdit->text();
+    if (!m_services.folderChooser.chooseFolder(this, chosen))
+        return;
+    m_ui->folderEdit->setText(chosen);
+    m_folder = chosen;
+    m_filter = m_ui->filterEdit->text();
+    scan();
+}
+
+void CRenumCtrl::scan()
+{
+    if (m_folder.isEmpty())
+        return;
+    m_statusLine.clearLine();
+    const WaitCursor waitCursor;
+    m_rows.scanFolder(m_folder, m_filter);
+    m_ui->renameList->computeNewNames();
+    m_ui->renameList->horizontalHeader()->viewport()->update();
+    m_ui->renameList->fitColumns();
+    m_ui->fileCountLabel->setText(QString::number(m_rows.count()));
+
+    const int minimum = NewNameGenerator::minimumDigitsForCount(m_rows.count());
+    const QSignalBlocker quiet(m_ui->digitsSpin);
+    const int digits = std::max(m_ui->digitsSpin->value(), minimum);
+    m_ui->digitsSpin->setRange(minimum, NewNameGenerator::MaximumDigits);
+    m_ui->digitsSpin->setValue(digits);
+    refreshNewNames(digits);
+}
+
+int CRenumCtrl::startNumber() const
+{
+    return NewNameGenerator::startNumberFromText(m_ui->startEdit->text());
+}
+
+void CRenumCtrl::refreshNewNames(int digitCount)
+{
+    m_statusLine.clearLine();
+    const NewNameGenerator::Refresh refresh =
+        NewNameGenerator::refreshNewNames(m_rows, m_ui->renameList->settings(),
+                                          m_ui->baseNameEdit->text(), digitCount, startNumber());
+    if (!refresh.computed)
+        return;
+    m_ui->renumberButton->setEnabled(refresh.renumberEnabled());
+    m_ui->renameList->showFirstConflict(refresh.marks.firstConflictRow);
+    if (refresh.marks.conflictFound) {
+        m_statusLine.showRenameMessage(RenameConflicts, true);
+        MessageBox::beep();
+    }
+}
+
+void CRenumCtrl::startNumberChanged()
+{
+    int digits = m_ui->digitsSpin->value();
+    const int last = std::min(NewNameGenerator::digitsForLastNumber(m_rows.count(), startNumber()),
+                              NewNameGenerator::MaximumDigits);
+    const QSignalBlocker quiet(m_ui->digitsSpin);
+    if (last > digits) {
+        digits = last;
+        m_ui->digitsSpin->setRange(last, NewNameGenerator::MaximumDigits);
+    }
+    m_ui->digitsSpin->setValue(digits);
+}
+
+void CRenumCtrl::renumber()
+{
+    const RenameResult result = FileRenamer::renameFiles(m_folder, m_rows);
+    if (result.outcome == RenameResult::Stopped) {
+        m_statusLine.showRenameMessage(RenameAborted, true);
+        if (m_services.showMessage)
+            m_services.showMessage(result.errorText);
+    }
+    m_ui->baseNameEdit->clear();
+    scan();
+    MessageBox::beep();
+    m_statusLine.showRenameMessage(RenameFinished, false);
+}
+
+void CRenumCtrl::requestPreview()
+{
+    if (m_previewPending)
+        return;
+    m_previewPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_previewPending = false;
+            m_ui->renameList->viewport()->repaint();
+            showPreview();
+        },
+        Qt::QueuedConnection);
+}
+
+void CRenumCtrl::showPreview()
+{
+    const int row = m_ui->renameList->selectedRow();
+    if (row < 0)
+        return;
+    const WaitCursor waitCursor;
+    PreviewFrame *area = m_ui->previewArea;
+    area->blank();
+    const QString path = PathUtil::append(m_folder, m_rows.currentName(row));
+    const QByteArray file = QFile::encodeName(path);
+    if (fipImage::identifyFIF(file.constData()) == FIF_UNKNOWN) {
+        const QIcon icon = QFileIconProvider().icon(QFileInfo(path));
+        const QSize size = area->contentsRect().adjusted(32, 32, -32, -32).size();
+        area->showIcon(icon.pixmap(size).toImage());
+        return;
+    }
+    PreviewRequest request;
+    request.sourcePath = path;
+    request.frame = area->contentsRect().size();
+    request.outputFormat = OutputFormat::Png; // the picture as it is, without JPEG losses
+    request.rawExtensions = m_preferences.extensionList(ImageFormatGroup::RawImages);
+    const PreviewResult preview = ConvertPreview::render(request);
+    if (!preview.loaded) {
+        m_statusLine.showRenameText(loadString(ErrorLoadingImageFile) + preview.libraryMessage,
+                                    true);
+        return;
+    }
+    area->showPicture(preview.image);
+}
+
+void CRenumCtrl::showFileSize()
+{
+    m_ui->fileSizeLabel->clear();
+    const int row = m_ui->renameList->selectedRow();
+    if (row < 0)
+        return;
+    const QFileInfo info(PathUtil::append(m_folder, m_rows.currentName(row)));
+    if (!info.isFile() || info.size() <= 0)
+        return;
+    m_ui->fileSizeLabel->setText(QLocale::system().toString(double(info.size()) / 1024.0, 'f', 2) +
+                                 loadString(KilobyteSuffix));
+}

@@ -1,25 +1,58 @@
 #pragma once
 
+#include "rename/renamelistmodel.h"
+
 #include <QWidget>
+
+#include <memory>
 
 class Preferences;
 class StatusLine;
+struct PageServices;
 
-// The " 2 - Rename/Renumber " page.
+namespace Ui {
+class CRenumCtrl;
+}
+
+// The " 2 - Rename/Renumber " page: lists one folder, numbers its files in the order the user
+// sets by dragging, and renames them.
 class CRenumCtrl : public QWidget
 {
     Q_OBJECT
 
 public:
-    CRenumCtrl(Preferences &preferences, StatusLine &statusLine, QWidget *parent = nullptr);
+    CRenumCtrl(Preferences &preferences, StatusLine &statusLine, const PageServices &services,
+               QWidget *parent = nullptr);
+    ~CRenumCtrl() override;
 
-    // The convert page's destination folder and output format, handed over when this page's tab
-    // is chosen. An empty folder gives the user the page's own folder choice.
+    // The convert page's destination folder and output format (0 JPEG to 3 WEBP), handed over
+    // when this page's tab is chosen. An empty folder gives the user the page's own folder
+    // choice.
     void takeOverFolder(const QString &folder, int outputFormatIndex);
     // Forgets the listing when the user goes back to the convert page.
     void clearListing();
 
+    QString folder() const { return m_folder; }
+    QString filter() const { return m_filter; }
+    RenameListModel &rows() { return m_rows; }
+
 private:
+    void chooseFolder();
+    void scan();
+    void refreshNewNames(int digitCount);
+    void startNumberChanged();
+    void renumber();
+    void showPreview();
+    void showFileSize();
+    void requestPreview();
+    int startNumber() const;
+
     Preferences &m_preferences;
     StatusLine &m_statusLine;
+    const PageServices &m_services;
+    std::unique_ptr<Ui::CRenumCtrl> m_ui;
+    RenameListModel m_rows;
+    QString m_folder;
+    QString m_filter;
+    bool m_previewPending = false;
 };

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "rename/newnamegenerator.h"
+#include "rename/numberingsettings.h"
+
+#include <QPixmap>
+#include <QTableView>
+#include <QTimer>
+
+class Preferences;
+class RenameListModel;
+
+// The rename list: current and new names in two columns, a conflicting new name in red, a
+// header whose first column sorts the rows, Delete to take a row out, and rows reordered by
+// dragging (the row order is the numbering order). Holds the numbering inputs of the page.
+class CRenameLvCtrl : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit CRenameLvCtrl(QWidget *parent = nullptr);
+
+    // Connects the view to the rows and the colours it draws with; called once at page start.
+    void attach(RenameListModel &model, const Preferences &preferences);
+
+    NumberingSettings &settings() { return m_settings; }
+    RenameListModel &rows() { return *m_model; }
+    int selectedRow() const;
+    bool isDragging() const { return !m_dragText.isEmpty(); }
+
+    // Column 0 half the width, column 1 half less a scroll bar, as after a scan.
+    void fitColumns();
+    // Numbers the rows with the current settings, tells the page and shows the first conflict.
+    NewNameGenerator::Marks computeNewNames();
+    void showFirstConflict(int row);
+
+    // The pointer shown while a file is dragged: its name on a rounded, shaded label.
+    static QPixmap dragPixmap(const QString &text, const QFont &font);
+
+Q_SIGNALS:
+    // After every computation the view starts itself (sort, drop).
+    void newNamesComputed(const NewNameGenerator::Marks &marks);
+    void rowCountChanged(int count);
+    // A row became selected and current: its preview is due.
+    void rowActivated(int row);
+    void selectionMoved();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
+
+private:
+    void toggleSort(int section);
+    void beginDrag(int row);
+    void dragStep();
+    void drop();
+
+    RenameListModel *m_model = nullptr;
+    NumberingSettings m_settings;
+    QTimer m_dragTimer;
+    QString m_dragText;
+    int m_draggedRow = -1;
+    int m_pressedRow = -1;
+    QPoint m_pressPosition;
+    QPoint m_pointer; // in the viewport, updated while dragging
+};
