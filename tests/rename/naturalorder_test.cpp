@@ -2,13 +2,7 @@
 
 #include "qtprinters.h"
 
-#include <QStringList>
-
 #include <gtest/gtest.h>
-
-#include <algorithm>
-
-using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -56,15 +50,5 @@ INSTANTIATE_TEST_SUITE_P(
         OrderCase{u"x99999999999999999999", u"x100000000000000000000", -1},
         // Case only breaks a tie, and then the same way every time.
         OrderCase{u"IMG2", u"img2", -1}));
-
-TEST(NaturalOrder, SortsNamesAsPeopleCount)
-{
-    QStringList names{u"IMG10.jpg"_s, u"img2.jpg"_s,   u"Img1.jpg"_s,
-                      u"img1.jpg"_s,  u"img002.jpg"_s, u"img.jpg"_s};
-    std::sort(names.begin(), names.end(),
-              [](const QString &a, const QString &b) { return NaturalOrder::lessThan(a, b); });
-    EXPECT_EQ(names, (QStringList{u"img.jpg"_s, u"Img1.jpg"_s, u"img1.jpg"_s, u"img2.jpg"_s,
-                                  u"img002.jpg"_s, u"IMG10.jpg"_s}));
-}
 
 } // namespace
