@@ -1,6 +1,7 @@
 #include "app/cmaindlg.h"
 
 #include "app/caboutdlg.h"
+#include "app/runprogress.h"
 #include "app/statusline.h"
 #include "convert/cconvertctrl.h"
 #include "prefs/cprefsctrl.h"
@@ -26,10 +27,21 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     setFixedSize(size());
     setSizeGripEnabled(false);
 
+    const QRect statusArea = m_ui->statusLineArea->geometry();
     m_statusLine = new StatusLine(m_preferences, this);
-    m_statusLine->setGeometry(m_ui->statusLineArea->geometry());
+    m_statusLine->setGeometry(statusArea);
     delete m_ui->statusLineArea;
     m_ui->statusLineArea = nullptr;
+    // A run's progress takes the right part of the status line while it lasts.
+    m_runProgress = new RunProgress(this);
+    const int progressWidth = statusArea.width() / 3;
+    m_runProgress->setGeometry(statusArea.right() - progressWidth + 1, statusArea.top(),
+                               progressWidth, m_ui->quitButton->height());
+    connect(m_runProgress, &RunProgress::started, this, [this, statusArea, progressWidth] {
+        m_statusLine->resize(statusArea.width() - progressWidth - 8, statusArea.height());
+    });
+    connect(m_runProgress, &RunProgress::finished, this,
+            [this, statusArea] { m_statusLine->resize(statusArea.size()); });
 
     for (int id : {TabConvert, TabRename, TabPreferences})
         m_ui->tabStrip->addTab(loadString(id));
@@ -39,7 +51,8 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     PreferencesFile::load(m_preferences);
 
     m_prefsPage = std::make_unique<CPrefsCtrl>(m_preferences, m_services, this);
-    m_convertPage = std::make_unique<CConvertCtrl>(m_preferences, *m_statusLine, m_services, this);
+    m_convertPage = std::make_unique<CConvertCtrl>(m_preferences, *m_statusLine, *m_runProgress,
+                                                   m_services, this);
     m_renamePage = std::make_unique<CRenumCtrl>(m_preferences, *m_statusLine, m_services, this);
 
     const QPoint pageOrigin = m_ui->pageArea->geometry().topLeft();
@@ -86,6 +99,11 @@ QTabBar &CMainDlg::tabStrip()
 
 void CMainDlg::done(int result)
 {
+    // Closing during a run stops it after the pictures in flight; the window stays.
+    if (m_runProgress->isRunning()) {
+        Q_EMIT m_runProgress->stopRequested();
+        return;
+    }
     m_exitCode = result == QDialog::Accepted ? 1 : 2;
     if (m_convertPage)
         m_convertPage->clearPreview();

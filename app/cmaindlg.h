@@ -11,6 +11,7 @@ class CPrefsCtrl;
 class CRenumCtrl;
 class Preferences;
 class QTabBar;
+class RunProgress;
 class StatusLine;
 
 namespace Ui {
@@ -42,6 +43,7 @@ public:
     int exitCode() const { return m_exitCode; }
 
     StatusLine &statusLine() { return *m_statusLine; }
+    RunProgress &runProgress() { return *m_runProgress; }
     QTabBar &tabStrip();
     CConvertCtrl &convertPage() { return *m_convertPage; }
     CRenumCtrl &renamePage() { return *m_renamePage; }
@@ -60,7 +62,8 @@ private:
     Preferences &m_preferences;
     const PageServices m_services;
     std::unique_ptr<Ui::CMainDlg> m_ui;
-    StatusLine *m_statusLine = nullptr; // owned by this window as a child
+    StatusLine *m_statusLine = nullptr;   // owned by this window as a child
+    RunProgress *m_runProgress = nullptr; // owned by this window as a child
     std::unique_ptr<CPrefsCtrl> m_prefsPage;
     std::unique_ptr<CConvertCtrl> m_convertPage;
     std::unique_ptr<CRenumCtrl> m_renamePage;

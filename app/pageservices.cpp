@@ -2,6 +2,7 @@
 
 #include "app/messagebox.h"
 #include "convert/imagelibrary.h"
+#include "convert/inplacerunner.h"
 #include "prefs/chdcolordlg.h"
 
 #include <QDesktopServices>
@@ -12,6 +13,8 @@ PageServices PageServices::desktop()
     services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     services.imageLibraryUsable = &ImageLibrary::isUsable;
     services.chooseColour = &CHdColorDlg::choose;
+    services.conversionRunner = std::make_shared<InPlaceRunner>();
+    services.renderPreview = &ConvertPreview::render;
     services.showMessage = [](const QString &text) { MessageBox::information(text); };
     return services;
 }

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "app/folderchooser.h"
+#include "convert/convertpreview.h"
 #include "prefs/linecolourtable.h"
 
 #include <QUrl>
 
 #include <functional>
+#include <memory>
+
+class ConversionRunner;
 
 // What the pages ask of the desktop, gathered so that tests can stand in for each.
 struct PageServices
@@ -18,6 +22,9 @@ struct PageServices
     // The colour chooser: opened on initial with the title given; true when the user confirmed.
     std::function<bool(QWidget *owner, ColourRef initial, const QString &title, ColourRef &chosen)>
         chooseColour;
+    // Where pictures are converted and previewed; in this process when not set.
+    std::shared_ptr<ConversionRunner> conversionRunner;
+    std::function<PreviewResult(const PreviewRequest &)> renderPreview;
     // Shows a message that needs the user's attention.
     std::function<void(const QString &)> showMessage;
 

@@ -2,15 +2,18 @@
 
 #include "convert/conversionlog.h"
 #include "convert/conversionplan.h"
+#include "convert/conversionrunner.h"
 #include "convert/convertlistmodel.h"
 #include "convert/convertrunwindow.h"
-#include "convert/librarymessages.h"
 #include "convert/pathutil.h"
 #include "prefs/linestatus.h"
 #include "resources/stringtable.h"
 
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,7 +21,7 @@ namespace {
 
 const QString EndOfConversion = u"End of conversion!"_s;
 
-// The wait cursor for the length of one picture, put back whatever happens.
+// The wait cursor for the length of a conversion, put back whatever happens.
 class WaitCursor
 {
 public:
@@ -43,36 +46,53 @@ private:
 } // namespace
 
 BatchConverter::BatchConverter(ConvertListModel &list, ConvertRunWindow &window,
-                               Converter converter, Clock clock)
+                               ConversionRunner &runner, Clock clock)
     : m_list(list)
     , m_window(window)
-    , m_converter(std::move(converter))
+    , m_runner(runner)
     , m_clock(std::move(clock))
 {}
 
-ConversionResult BatchConverter::convertItem(int row, const ConversionOptions &options)
+QString BatchConverter::notConvertedLine(const QString &name)
 {
-    ConversionResult result;
+    return name + u" : not converted, the run was stopped\r\n"_s;
+}
+
+bool BatchConverter::prepare(int row, const ConversionOptions &options, ConversionRequest &request,
+                             ConversionResult &failure)
+{
     if (row < 0 || row >= m_list.count()) {
-        result.resultMessage = u"Choose an image to convert."_s;
-        return result;
+        failure = {false, u"Choose an image to convert."_s, QString()};
+        return false;
     }
     if (options.sourceFolder.isEmpty() || options.destinationFolder.isEmpty() ||
         options.sourceFolder == options.destinationFolder) {
-        result.resultMessage = loadString(FoldersMustDiffer);
-        return result;
+        failure = {false, loadString(FoldersMustDiffer), QString()};
+        return false;
     }
-    const WaitCursor waitCursor;
     const QString name = m_list.text(row);
     m_window.showStatus(u"Converting  "_s + name, Standard);
-
-    ConversionRequest request;
     request.sourcePath = PathUtil::append(options.sourceFolder, name);
     request.destinationPath = ConversionPlan::destinationPath(
         options.destinationFolder, name, outputExtension(options.outputFormat));
     request.options = options;
     request.rotation = m_list.rotation(row);
-    return m_converter(request);
+    return true;
+}
+
+ConversionResult BatchConverter::convertOne(const ConversionRequest &request)
+{
+    ConversionResult result;
+    bool done = false;
+    QEventLoop loop;
+    m_runner.start(0, request, [&](int, const ConversionResult &finished) {
+        result = finished;
+        done = true;
+        loop.quit();
+    });
+    if (!done)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return result;
 }
 
 void BatchConverter::convertImage(int selectedRow, const ConversionOptions &options)
@@ -82,7 +102,12 @@ void BatchConverter::convertImage(int selectedRow, const ConversionOptions &opti
         m_window.beep();
         return;
     }
-    const ConversionResult result = convertItem(selectedRow, options);
+    ConversionRequest request;
+    ConversionResult result;
+    if (prepare(selectedRow, options, request, result)) {
+        const WaitCursor waitCursor;
+        result = convertOne(request);
+    }
     if (!result.ok)
         m_window.clearWorkingImage();
     m_window.showStatus(result.resultMessage, result.ok ? Standard : OtherError);
@@ -90,45 +115,93 @@ void BatchConverter::convertImage(int selectedRow, const ConversionOptions &opti
 
 QString BatchConverter::convertAll(const ConversionOptions &options)
 {
-    if (m_list.count() == 0)
+    const int total = m_list.count();
+    if (total == 0)
         return QString();
+    m_stopRequested = false;
     m_window.setViewLogEnabled(false);
+    m_window.runStarted(total);
 
-    QString runLog;
+    // One log line per row, filled in whatever order the pictures finish.
+    QStringList lines(total);
     bool skipped = false;
-    // The count is read anew on every step: the list may only shrink, never grow, meanwhile.
-    for (int row = 0; row < m_list.count(); ++row) {
-        LibraryMessages::clear();
+    int next = 0;
+    int inFlight = 0;
+    int done = 0;
+    bool dispatching = false;
+    QEventLoop loop;
+
+    const auto record = [&](int row, const ConversionResult &result) {
         const QString name = m_list.text(row);
-        const int flags = m_list.flags(row);
-        if (flags & DuplicateError) {
-            skipped = true;
-            runLog += name + u" : ignored (duplicates)\r\n"_s;
-            continue;
-        }
-        if (!options.replaceFiles && (flags & CollisionError)) {
-            skipped = true;
-            runLog += name + u" : ignored (conflict with destination)\r\n"_s;
-            continue;
-        }
-        m_window.showCurrentRow(row);
-        const ConversionResult result = convertItem(row, options);
         if (result.ok) {
-            runLog += name + u" : conversion OK\r\n"_s;
-            continue;
+            lines[row] = name + u" : conversion OK\r\n"_s;
+            return;
         }
         skipped = true;
         const QString line = name + u" : "_s + result.resultMessage;
         m_window.showStatus(line, OtherError);
         m_window.clearWorkingImage();
         if (m_list.flags(row) & FileTypeError)
-            runLog += name + u" : File error >>> "_s + result.libraryMessage + u"\r\n"_s;
+            lines[row] = name + u" : File error >>> "_s + result.libraryMessage + u"\r\n"_s;
         else
-            runLog += line + u"\r\n"_s;
+            lines[row] = line + u"\r\n"_s;
+    };
+
+    std::function<void()> dispatch;
+    const auto finished = [&](int row, const ConversionResult &result) {
+        --inFlight;
+        ++done;
+        record(row, result);
+        m_window.showProgress(done, total);
+        // A runner that converts in place calls back from inside dispatch(), which goes on.
+        if (!dispatching)
+            dispatch();
+    };
+    dispatch = [&] {
+        dispatching = true;
+        while (!m_stopRequested && next < total && inFlight < std::max(1, m_runner.capacity())) {
+            const int row = next++;
+            const QString name = m_list.text(row);
+            const int flags = m_list.flags(row);
+            if (flags & DuplicateError) {
+                skipped = true;
+                lines[row] = name + u" : ignored (duplicates)\r\n"_s;
+            } else if (!options.replaceFiles && (flags & CollisionError)) {
+                skipped = true;
+                lines[row] = name + u" : ignored (conflict with destination)\r\n"_s;
+            } else {
+                m_window.showCurrentRow(row);
+                ConversionRequest request;
+                ConversionResult failure;
+                if (prepare(row, options, request, failure)) {
+                    ++inFlight;
+                    m_runner.start(row, request, finished);
+                    continue;
+                }
+                record(row, failure);
+            }
+            ++done;
+            m_window.showProgress(done, total);
+        }
+        dispatching = false;
+        if (inFlight == 0 && (next == total || m_stopRequested))
+            loop.quit();
+    };
+
+    {
+        const WaitCursor waitCursor;
+        dispatch();
+        if (inFlight > 0 || (next < total && !m_stopRequested))
+            loop.exec();
+    }
+    for (int row = next; row < total; ++row) {
+        skipped = true;
+        lines[row] = notConvertedLine(m_list.text(row));
     }
 
     ConversionLog::write(options.outputFormat, options.sourceFolder, options.destinationFolder,
-                         runLog, m_clock());
+                         lines.join(QString()), m_clock());
+    m_window.runFinished();
     m_window.setViewLogEnabled(true);
     m_window.showPlaceholder();
     m_window.beep();

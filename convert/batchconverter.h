@@ -7,33 +7,44 @@
 
 #include <functional>
 
+class ConversionRunner;
 class ConvertListModel;
 class ConvertRunWindow;
 
 // "Convert image" and "Convert all" over the convert list: the checks around each picture,
-// which lines are skipped, the run's log and what the window shows meanwhile.
+// which lines are skipped, the run's log and what the window shows meanwhile. The pictures
+// themselves are converted by a ConversionRunner, as many at once as it takes; the log keeps
+// the list order whatever order they finish in.
 class BatchConverter
 {
 public:
-    using Converter = std::function<ConversionResult(const ConversionRequest &)>;
     using Clock = std::function<QDateTime()>;
 
-    // The converter and the clock are injectable for tests and for running conversions
-    // elsewhere; by default the picture is converted here and the clock is the local time.
-    BatchConverter(ConvertListModel &list, ConvertRunWindow &window,
-                   Converter converter = &ImagePipeline::convertOne,
+    // The runner and the window must outlive the converter.
+    BatchConverter(ConvertListModel &list, ConvertRunWindow &window, ConversionRunner &runner,
                    Clock clock = &QDateTime::currentDateTime);
 
-    // One row (-1: none): the folder checks, "Converting  " + name, then the picture.
-    ConversionResult convertItem(int row, const ConversionOptions &options);
-    // The "Convert image" button: refuses a collision line, shows the outcome.
+    // The "Convert image" button: refuses a collision line, converts the row (-1: none) and
+    // shows the outcome. Returns once the picture is done.
     void convertImage(int selectedRow, const ConversionOptions &options);
-    // The "Convert all" button. Returns the end text shown (empty when the list was empty).
+    // The "Convert all" button. Returns the end text shown (empty when the list was empty),
+    // once every picture started is done.
     QString convertAll(const ConversionOptions &options);
+    // Asks a running "Convert all" to start no further picture; those in flight finish.
+    void requestStop() { m_stopRequested = true; }
+
+    static QString notConvertedLine(const QString &name);
 
 private:
+    // The checks before a picture: no row, missing or equal folders. On success shows
+    // "Converting  " + name and fills request; otherwise fills failure.
+    bool prepare(int row, const ConversionOptions &options, ConversionRequest &request,
+                 ConversionResult &failure);
+    ConversionResult convertOne(const ConversionRequest &request);
+
     ConvertListModel &m_list;
     ConvertRunWindow &m_window;
-    Converter m_converter;
+    ConversionRunner &m_runner;
     Clock m_clock;
+    bool m_stopRequested = false;
 };

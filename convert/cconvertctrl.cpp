@@ -2,11 +2,13 @@
 
 #include "app/messagebox.h"
 #include "app/pageservices.h"
+#include "app/runprogress.h"
 #include "app/statusline.h"
 #include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
 #include "convert/convertpreview.h"
 #include "convert/imagefolderscan.h"
+#include "convert/inplacerunner.h"
 #include "convert/librarymessages.h"
 #include "convert/pathutil.h"
 #include "prefs/preferences.h"
@@ -42,13 +44,17 @@ public:
 } // namespace
 
 CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
-                           const PageServices &services, QWidget *parent)
+                           RunProgress &runProgress, const PageServices &services, QWidget *parent)
     : QWidget(parent)
     , m_preferences(preferences)
     , m_statusLine(statusLine)
+    , m_runProgress(runProgress)
     , m_services(services)
     , m_ui(std::make_unique<Ui::CConvertCtrl>())
-    , m_batch(std::make_unique<BatchConverter>(m_list, static_cast<ConvertRunWindow &>(*this)))
+    , m_runner(services.conversionRunner ? services.conversionRunner
+                                         : std::make_shared<InPlaceRunner>())
+    , m_batch(std::make_unique<BatchConverter>(m_list, static_cast<ConvertRunWindow &>(*this),
+                                               *m_runner))
     , m_placeholder(QStringLiteral(":/icons/placeholder.png"))
 {
     m_ui->setupUi(this);
@@ -134,6 +140,7 @@ bool CConvertCtrl::initialise()
     }
     connect(m_ui->convertImageButton, &QPushButton::clicked, this, &CConvertCtrl::convertImage);
     connect(m_ui->convertAllButton, &QPushButton::clicked, this, &CConvertCtrl::convertAll);
+    connect(&m_runProgress, &RunProgress::stopRequested, this, [this] { m_batch->requestStop(); });
 
     drawPlaceholder(true);
     LibraryMessages::install();
@@ -422,7 +429,8 @@ void CConvertCtrl::loadPreview(int row)
     request.grayscale = current.grayscale;
     request.rawBrightness = current.rawBrightness;
     request.rawExtensions = current.rawExtensions;
-    const PreviewResult preview = ConvertPreview::render(request);
+    const PreviewResult preview = m_services.renderPreview ? m_services.renderPreview(request)
+                                                           : ConvertPreview::render(request);
     if (!preview.loaded) {
         m_list.setFlag(row, FileTypeError, true);
         drawPlaceholder(true);
@@ -491,8 +499,6 @@ void CConvertCtrl::showCurrentRow(int row)
     m_ui->convertList->selectRow(row);
     m_ui->convertList->setFocus();
     m_ui->convertList->repaint();
-    // Keep the window painted while the run goes on; input waits until it ends.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void CConvertCtrl::showStatus(const QString &text, int kind)
@@ -523,4 +529,20 @@ void CConvertCtrl::beep()
 void CConvertCtrl::deselectAll()
 {
     m_ui->convertList->clearSelectionAndFocus();
+}
+
+void CConvertCtrl::runStarted(int total)
+{
+    m_runProgress.begin(total);
+}
+
+void CConvertCtrl::showProgress(int done, int total)
+{
+    Q_UNUSED(total);
+    m_runProgress.setDone(done);
+}
+
+void CConvertCtrl::runFinished()
+{
+    m_runProgress.end();
 }

@@ -10,7 +10,9 @@
 #include <memory>
 
 class BatchConverter;
+class ConversionRunner;
 class Preferences;
+class RunProgress;
 class StatusLine;
 struct PageServices;
 
@@ -25,8 +27,8 @@ class CConvertCtrl : public QWidget, private ConvertRunWindow
     Q_OBJECT
 
 public:
-    CConvertCtrl(Preferences &preferences, StatusLine &statusLine, const PageServices &services,
-                 QWidget *parent = nullptr);
+    CConvertCtrl(Preferences &preferences, StatusLine &statusLine, RunProgress &runProgress,
+                 const PageServices &services, QWidget *parent = nullptr);
     ~CConvertCtrl() override;
 
     // Page start. Returns false when the image library cannot be used: the user has been told,
@@ -93,12 +95,17 @@ private:
     void showPlaceholder() override;
     void beep() override;
     void deselectAll() override;
+    void runStarted(int total) override;
+    void showProgress(int done, int total) override;
+    void runFinished() override;
 
     Preferences &m_preferences;
     StatusLine &m_statusLine;
+    RunProgress &m_runProgress;
     const PageServices &m_services;
     std::unique_ptr<Ui::CConvertCtrl> m_ui;
     ConvertListModel m_list;
+    std::shared_ptr<ConversionRunner> m_runner;
     std::unique_ptr<BatchConverter> m_batch;
     QString m_sourceFolder;
     QString m_destinationFolder;

@@ -3,7 +3,7 @@
 #include <QString>
 
 // What a conversion needs of the window while it runs; the convert page implements it, tests
-// record it. Called on the thread that runs the conversion.
+// record it. Called on the thread that started the conversion, from its event loop.
 class ConvertRunWindow
 {
 public:
@@ -20,4 +20,9 @@ public:
     virtual void showPlaceholder() = 0;
     virtual void beep() = 0;
     virtual void deselectAll() = 0;
+    // A "Convert all" run begins and ends: the window shows its progress and offers a way to
+    // stop it, and takes no other input meanwhile.
+    virtual void runStarted(int total) = 0;
+    virtual void showProgress(int done, int total) = 0;
+    virtual void runFinished() = 0;
 };

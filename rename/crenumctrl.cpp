@@ -225,7 +225,8 @@ void CRenumCtrl::showPreview()
     request.frame = area->contentsRect().size();
     request.outputFormat = OutputFormat::Png; // the picture as it is, without JPEG losses
     request.rawExtensions = m_preferences.extensionList(ImageFormatGroup::RawImages);
-    const PreviewResult preview = ConvertPreview::render(request);
+    const PreviewResult preview = m_services.renderPreview ? m_services.renderPreview(request)
+                                                           : ConvertPreview::render(request);
     if (!preview.loaded) {
         m_statusLine.showRenameText(loadString(ErrorLoadingImageFile) + preview.libraryMessage,
                                     true);

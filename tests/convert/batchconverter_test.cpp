@@ -3,12 +3,14 @@
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
 #include "convert/convertrunwindow.h"
+#include "convert/inplacerunner.h"
 
 #include "qtprinters.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -33,8 +35,42 @@ public:
     void showPlaceholder() override { events.append(u"placeholder"_s); }
     void beep() override { events.append(u"beep"_s); }
     void deselectAll() override { events.append(u"deselect"_s); }
+    void runStarted(int total) override { events.append(u"started %1"_s.arg(total)); }
+    void showProgress(int done, int total) override { progress.append({done, total}); }
+    void runFinished() override { events.append(u"finished"_s); }
 
     QStringList events;
+    QList<std::pair<int, int>> progress;
+};
+
+// Converts two pictures at a time and finishes them from the event loop, the later one first.
+class AsyncRunner : public ConversionRunner
+{
+public:
+    explicit AsyncRunner(std::function<ConversionResult(const ConversionRequest &)> converter)
+        : m_converter(std::move(converter))
+    {}
+    int capacity() const override { return 2; }
+    void start(int ticket, const ConversionRequest &request, Finished finished) override
+    {
+        ++started;
+        maxInFlight = std::max(maxInFlight, ++m_inFlight);
+        const ConversionResult result = m_converter(request);
+        QTimer::singleShot(ticket % 2 ? 1 : 20, [this, ticket, result, finished] {
+            --m_inFlight;
+            if (beforeFinishing)
+                beforeFinishing();
+            finished(ticket, result);
+        });
+    }
+
+    int started = 0;
+    int maxInFlight = 0;
+    std::function<void()> beforeFinishing;
+
+private:
+    std::function<ConversionResult(const ConversionRequest &)> m_converter;
+    int m_inFlight = 0;
 };
 
 QByteArray readFile(const QString &path)
@@ -47,10 +83,9 @@ class Batch : public testing::Test
 {
 protected:
     Batch()
-        : m_batch(
-              m_list, m_window,
-              [this](const ConversionRequest &request) { return convert(request); },
-              [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 7, 3)); })
+        : m_runner([this](const ConversionRequest &request) { return convert(request); })
+        , m_batch(m_list, m_window, m_runner,
+                  [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 7, 3)); })
     {
         m_options.sourceFolder = m_source.path();
         m_options.destinationFolder = m_destination.path();
@@ -74,6 +109,7 @@ protected:
     QTemporaryDir m_destination;
     ConvertListModel m_list;
     RecordingWindow m_window;
+    InPlaceRunner m_runner;
     BatchConverter m_batch;
     ConversionOptions m_options;
     QList<ConversionRequest> m_requests;
@@ -98,8 +134,9 @@ TEST_F(Batch, SkipsDuplicatesAndWritesTheLogInItsFormat)
 
     EXPECT_EQ(
         m_window.events,
-        (QStringList{u"log off"_s, u"row 0"_s, u"status 0: Converting  a.png"_s, u"row 2"_s,
-                     u"status 0: Converting  c.png"_s, u"log on"_s, u"placeholder"_s, u"beep"_s,
+        (QStringList{u"log off"_s, u"started 3"_s, u"row 0"_s, u"status 0: Converting  a.png"_s,
+                     u"row 2"_s, u"status 0: Converting  c.png"_s, u"finished"_s, u"log on"_s,
+                     u"placeholder"_s, u"beep"_s,
                      u"status 0: End of conversion! : Files have been skipped (see log)."_s,
                      u"deselect"_s}));
     ASSERT_EQ(m_requests.size(), 2);
@@ -190,6 +227,48 @@ TEST_F(Batch, ConvertImageRefusesACollisionEvenWhenFilesAreReplaced)
     EXPECT_EQ(m_window.events,
               (QStringList{u"clear"_s, u"status 8: Choose an image to convert."_s}));
     EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
+}
+
+TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrder)
+{
+    AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
+    BatchConverter batch(m_list, m_window, runner);
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"bad.png"_s, u"d.png"_s, u"e.png"_s});
+    m_list.setFlag(3, CollisionError, true);
+    m_options.replaceFiles = false;
+
+    batch.convertAll(m_options);
+    EXPECT_EQ(runner.started, 4);
+    EXPECT_EQ(runner.maxInFlight, 2);
+    const QString expected =
+        u"----------------\r\na.png : conversion OK\r\nb.png : conversion OK\r\n"
+        "bad.png : Original image error: "_s +
+        m_source.path() +
+        u"/bad.png\r\nd.png : ignored (conflict with destination)\r\n"
+        "e.png : conversion OK\r\n\r\n **** End ****\r\n"_s;
+    EXPECT_TRUE(log().endsWith(expected)) << log().toStdString();
+    EXPECT_EQ(m_window.progress.last(), std::make_pair(5, 5));
+}
+
+TEST_F(Batch, AStoppedRunFinishesThePicturesInFlightAndLogsTheRest)
+{
+    AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
+    BatchConverter batch(m_list, m_window, runner);
+    runner.beforeFinishing = [&batch] { batch.requestStop(); };
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s, u"d.png"_s});
+
+    EXPECT_EQ(batch.convertAll(m_options),
+              u"End of conversion! : Files have been skipped (see log)."_s);
+    EXPECT_EQ(runner.started, 2);
+    EXPECT_TRUE(log().contains(u"\r\na.png : conversion OK\r\nb.png : conversion OK\r\n"
+                               "c.png : not converted, the run was stopped\r\n"
+                               "d.png : not converted, the run was stopped\r\n"_s));
+    EXPECT_TRUE(m_window.events.contains(u"finished"_s));
+
+    // The next run starts afresh.
+    runner.beforeFinishing = nullptr;
+    batch.convertAll(m_options);
+    EXPECT_EQ(runner.started, 6);
 }
 
 TEST(ConversionLogFile, PadsDayMonthMinuteAndSecondButNotTheHour)

@@ -1,6 +1,7 @@
 #include "convert/cconvertctrl.h"
 
 #include "app/pageservices.h"
+#include "app/runprogress.h"
 #include "app/statusline.h"
 #include "convert/conversionlog.h"
 #include "convert/previewframe.h"
@@ -46,7 +47,8 @@ protected:
         m_services.imageLibraryUsable = [] { return true; };
         m_services.showMessage = [this](const QString &text) { m_messages.append(text); };
 
-        m_page = std::make_unique<CConvertCtrl>(m_preferences, m_statusLine, m_services);
+        m_page =
+            std::make_unique<CConvertCtrl>(m_preferences, m_statusLine, m_runProgress, m_services);
         ASSERT_TRUE(m_page->initialise());
         m_page->show();
     }
@@ -88,6 +90,7 @@ protected:
     QTemporaryDir m_destination;
     Preferences m_preferences;
     StatusLine m_statusLine{m_preferences};
+    RunProgress m_runProgress;
     PageServices m_services;
     QStringList m_nextFolders;
     QStringList m_opened;
@@ -313,7 +316,8 @@ TEST(ConvertPageStart, EndsWhenTheImageLibraryCannotBeUsed)
     QStringList messages;
     services.imageLibraryUsable = [] { return false; };
     services.showMessage = [&messages](const QString &text) { messages.append(text); };
-    CConvertCtrl page(preferences, statusLine, services);
+    RunProgress runProgress;
+    CConvertCtrl page(preferences, statusLine, runProgress, services);
     EXPECT_FALSE(page.initialise());
     EXPECT_EQ(messages, QStringList{u"FreeImage.dll and/or FreeImagePlus.dll missing!"_s});
 }
