@@ -1,5 +1,7 @@
 #include "convert/imagepipeline.h"
 
+#include "testpictures.h"
+
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
 
@@ -178,52 +180,6 @@ int tiffCompression(const QString &path)
             return at16(entry + 8);
     }
     return -1;
-}
-
-template <typename T> QByteArray littleEndian(std::initializer_list<T> values)
-{
-    QByteArray bytes;
-    for (T value : values) {
-        char b[sizeof(T)];
-        qToLittleEndian(value, b);
-        bytes.append(b, sizeof(T));
-    }
-    return bytes;
-}
-
-// A minimal uncompressed DNG that LibRaw decodes: one RGGB Bayer plane of 16-bit samples.
-QByteArray makeDng(quint32 width, quint32 height)
-{
-    QByteArray pixels;
-    for (quint32 y = 0; y < height; ++y)
-        for (quint32 x = 0; x < width; ++x)
-            pixels += littleEndian<quint16>({quint16(4000 + 400 * x)});
-    struct Entry
-    {
-        quint16 tag, type;
-        quint32 count;
-        QByteArray value;
-    };
-    const std::vector<Entry> entries = {
-        {256, 4, 1, littleEndian<quint32>({width})},
-        {257, 4, 1, littleEndian<quint32>({height})},
-        {258, 3, 1, littleEndian<quint16>({16})},
-        {259, 3, 1, littleEndian<quint16>({1})},
-        {262, 3, 1, littleEndian<quint16>({32803})}, // colour filter array
-        {273, 4, 1, littleEndian<quint32>({8})},     // the pixels follow the header
-        {277, 3, 1, littleEndian<quint16>({1})},
-        {278, 4, 1, littleEndian<quint32>({height})},
-        {279, 4, 1, littleEndian<quint32>({quint32(pixels.size())})},
-        {33421, 3, 2, littleEndian<quint16>({2, 2})},
-        {33422, 1, 4, QByteArray("\0\1\1\2", 4)}, // RGGB
-        {50706, 1, 4, QByteArray("\1\4\0\0", 4)}, // DNG 1.4
-    };
-    QByteArray file = QByteArray("II*\0", 4) + littleEndian<quint32>({8 + quint32(pixels.size())});
-    file += pixels + littleEndian<quint16>({quint16(entries.size())});
-    for (const Entry &e : entries)
-        file += littleEndian<quint16>({e.tag, e.type}) + littleEndian<quint32>({e.count}) +
-                e.value.leftJustified(4, '\0');
-    return file + littleEndian<quint32>({0});
 }
 
 class Pipeline : public testing::Test
@@ -645,7 +601,7 @@ TEST_F(Pipeline, CutShortSaveKeepsTheExistingDestinationAndLeavesNoTrace)
 
 TEST_F(Pipeline, RawPictureIsToneMappedWithTheBrightnessGiven)
 {
-    ASSERT_TRUE(writeBytes(path(u"camera.dng"_s), makeDng(64, 48)));
+    ASSERT_TRUE(writeBytes(path(u"camera.dng"_s), makeTestDng(64, 48)));
     ConversionOptions options = to(OutputFormat::Png);
     double levels[2] = {};
     for (int brightness : {-8, 8}) {
@@ -672,7 +628,7 @@ TEST_F(Pipeline, RawFileTakenForAnotherFormatIsReadByTheRawLoader)
 {
     // A TARGA 2.0 footer makes the content check take the file for a TARGA picture.
     const QByteArray targaFooter = QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.", 18);
-    ASSERT_TRUE(writeBytes(path(u"CAMERA.DNG"_s), makeDng(64, 48) + targaFooter));
+    ASSERT_TRUE(writeBytes(path(u"CAMERA.DNG"_s), makeTestDng(64, 48) + targaFooter));
     ASSERT_EQ(fipImage::identifyFIF(QFile::encodeName(path(u"CAMERA.DNG"_s)).constData()),
               FIF_TARGA);
 

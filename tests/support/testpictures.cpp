@@ -1,6 +1,10 @@
 #include "testpictures.h"
 
 #include <QFile>
+#include <QtEndian>
+
+#include <initializer_list>
+#include <vector>
 
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format, int saveFlags)
 {
@@ -17,4 +21,53 @@ QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT fo
     const bool saved = FreeImage_Save(format, dib, QFile::encodeName(path).constData(), saveFlags);
     FreeImage_Unload(dib);
     return saved ? path : QString();
+}
+
+namespace {
+
+template <typename T> QByteArray littleEndian(std::initializer_list<T> values)
+{
+    QByteArray bytes;
+    for (T value : values) {
+        char b[sizeof(T)];
+        qToLittleEndian(value, b);
+        bytes.append(b, sizeof(T));
+    }
+    return bytes;
+}
+
+} // namespace
+
+QByteArray makeTestDng(quint32 width, quint32 height)
+{
+    QByteArray pixels;
+    for (quint32 y = 0; y < height; ++y)
+        for (quint32 x = 0; x < width; ++x)
+            pixels += littleEndian<quint16>({quint16(4000 + 400 * x)});
+    struct Entry
+    {
+        quint16 tag, type;
+        quint32 count;
+        QByteArray value;
+    };
+    const std::vector<Entry> entries = {
+        {256, 4, 1, littleEndian<quint32>({width})},
+        {257, 4, 1, littleEndian<quint32>({height})},
+        {258, 3, 1, littleEndian<quint16>({16})},
+        {259, 3, 1, littleEndian<quint16>({1})},
+        {262, 3, 1, littleEndian<quint16>({32803})}, // colour filter array
+        {273, 4, 1, littleEndian<quint32>({8})},     // the pixels follow the header
+        {277, 3, 1, littleEndian<quint16>({1})},
+        {278, 4, 1, littleEndian<quint32>({height})},
+        {279, 4, 1, littleEndian<quint32>({quint32(pixels.size())})},
+        {33421, 3, 2, littleEndian<quint16>({2, 2})},
+        {33422, 1, 4, QByteArray("\0\1\1\2", 4)}, // RGGB
+        {50706, 1, 4, QByteArray("\1\4\0\0", 4)}, // DNG 1.4
+    };
+    QByteArray file = QByteArray("II*\0", 4) + littleEndian<quint32>({8 + quint32(pixels.size())});
+    file += pixels + littleEndian<quint16>({quint16(entries.size())});
+    for (const Entry &e : entries)
+        file += littleEndian<quint16>({e.tag, e.type}) + littleEndian<quint32>({e.count}) +
+                e.value.leftJustified(4, '\0');
+    return file + littleEndian<quint32>({0});
 }
