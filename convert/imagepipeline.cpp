@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -117,9 +118,10 @@ bool encode(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, FILE *file)
 int createTemporary(const QString &folder, QByteArray &path)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = u"/.pelorin-"_s +
-                             QString::number(QRandomGenerator::global()->generate(), 36) +
-                             u".part"_s;
+        // The process id lets the window remove what a worker left when it died mid-save.
+        const QString name = u"/.pelorin-%1-%2.part"_s.arg(
+            QString::number(::getpid()),
+            QString::number(QRandomGenerator::global()->generate(), 36));
         path = QFile::encodeName(folder + name);
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
@@ -275,6 +277,38 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, const Q
     }
     loaded.outcome = LoadedPicture::Loaded;
     return loaded;
+}
+
+QString ImagePipeline::checkPixelBudget(const QString &path, const QString &rawExtensions,
+                                        qint64 budget)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const auto claimedPixels = [&name](FREE_IMAGE_FORMAT fif, quint64 &width, quint64 &height) {
+        if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif) ||
+            !FreeImage_FIFSupportsNoPixels(fif))
+            return false;
+        FIBITMAP *header = FreeImage_Load(fif, name.constData(), FIF_LOAD_NOPIXELS);
+        if (!header)
+            return false;
+        width = FreeImage_GetWidth(header);
+        height = FreeImage_GetHeight(header);
+        FreeImage_Unload(header);
+        return true;
+    };
+
+    // The same choice of reader as loadPicture.
+    FREE_IMAGE_FORMAT fif = fipImage::identifyFIF(name.constData());
+    if (fif == FIF_UNKNOWN)
+        fif = FreeImage_GetFIFFromFilename(name.constData());
+    quint64 width = 0;
+    quint64 height = 0;
+    bool known = claimedPixels(fif, width, height);
+    if (!known && fif != FIF_RAW && ImageFolderScan::extensionMatches(path, rawExtensions))
+        known = claimedPixels(FIF_RAW, width, height);
+    // Both sides fit in 32 bits, so the product cannot overflow 64.
+    if (!known || width * height <= quint64(std::max<qint64>(budget, 0)))
+        return QString();
+    return u"the picture is too large to convert (%1 \u00D7 %2 pixels)"_s.arg(width).arg(height);
 }
 
 bool ImagePipeline::resizeImage(fipImage &image, ResizeMode mode, int pixels)

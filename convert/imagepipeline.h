@@ -46,6 +46,14 @@ public:
     static LoadedPicture loadPicture(fipImage &image, const QString &path, int rawBrightness,
                                      const QString &rawExtensions);
 
+    // Refuses a picture whose header claims more than budget pixels, before a pixel is decoded:
+    // a file of a few kilobytes can claim a size that takes minutes and gigabytes to decode.
+    // Reads only the header, in the formats the library can read that way. Empty when the
+    // picture may be decoded, also when its size cannot be told (the loader then reports what is
+    // wrong); otherwise the reason, in words for the user.
+    static QString checkPixelBudget(const QString &path, const QString &rawExtensions,
+                                    qint64 budget);
+
     static bool resizeImage(fipImage &image, ResizeMode mode, int pixels);
     // Turns left for positive angles; also the depths the library refuses to turn.
     static void rotate(fipImage &image, int angle);
