@@ -1,0 +1,460 @@
+#include "convert/workerclient.h"
+
+#include "convert/workerprotocol.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcessEnvironment>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using Kind = WorkerProtocol::Kind;
+
+constexpr int StartTimeoutMs = 10'000;
+// How long a killed worker may take to end before it is left to end on its own: only a process
+// stuck in the kernel (a file on a hung network share) takes longer.
+constexpr int KillGraceMs = 5'000;
+
+QString busyText()
+{
+    return u"the conversion helper is still busy with another picture"_s;
+}
+
+QString otherVersionText()
+{
+    return u"the conversion helper pelorin-worker does not match this version of Pelorin"_s;
+}
+
+// Lets a process that could not be killed end in its own time, then removes what it left.
+// Deleting it earlier would block until it ends.
+void abandon(QProcess *process, const QString &folder, qint64 pid)
+{
+    process->disconnect();
+    process->setParent(nullptr);
+    QObject::connect(process, &QProcess::finished, process, [process, folder, pid] {
+        WorkerClient::removePartialFiles(folder, pid);
+        process->deleteLater();
+    });
+}
+
+} // namespace
+
+WorkerClient::WorkerClient(QObject *parent)
+    : WorkerClient(Limits(), parent)
+{}
+
+WorkerClient::WorkerClient(const Limits &limits, QObject *parent)
+    : QObject(parent)
+    , m_limits(limits)
+{
+    m_deadline.setSingleShot(true);
+    m_killGrace.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] { endWorker(Ending::TimedOut); });
+    connect(&m_killGrace, &QTimer::timeout, this, &WorkerClient::giveUpOnWorker);
+}
+
+WorkerClient::~WorkerClient()
+{
+    if (!m_process)
+        return;
+    m_process->disconnect(this);
+    if (m_job == Job::None && m_process->state() == QProcess::Running) {
+        // An idle worker ends by itself when its input closes.
+        m_process->closeWriteChannel();
+        if (m_process->waitForFinished(1000))
+            return;
+    }
+    m_process->kill();
+    if (m_process->state() == QProcess::NotRunning || m_process->waitForFinished(KillGraceMs)) {
+        if (m_job == Job::Convert)
+            removePartialFiles(m_destinationFolder, m_pid);
+        return;
+    }
+    abandon(m_process, m_job == Job::Convert ? m_destinationFolder : QString(), m_pid);
+}
+
+QString WorkerClient::libraryFailedText()
+{
+    return u"the image library failed on this file (damaged or unsupported)"_s;
+}
+
+QString WorkerClient::tooLongText()
+{
+    return u"the conversion took too long and was stopped"_s;
+}
+
+QString WorkerClient::notStartedText()
+{
+    return u"the conversion helper pelorin-worker could not be started"_s;
+}
+
+QString WorkerClient::stoppedText()
+{
+    return u"the conversion was stopped"_s;
+}
+
+QString WorkerClient::executablePath()
+{
+    const QString given = qEnvironmentVariable("PELORIN_WORKER");
+    if (!given.isEmpty())
+        return given;
+    const QString folder = QCoreApplication::applicationDirPath();
+    for (const QString &candidate :
+         {folder + u"/pelorin-worker"_s, folder + u"/../libexec/pelorin/pelorin-worker"_s}) {
+        const QFileInfo file(candidate);
+        if (file.isFile() && file.isExecutable())
+            return file.absoluteFilePath();
+    }
+    return QString();
+}
+
+int WorkerClient::removePartialFiles(const QString &folder, qint64 pid)
+{
+    if (folder.isEmpty() || pid <= 0)
+        return 0;
+    // The dash after the id keeps worker 12 from matching the files of worker 123.
+    const QDir dir(folder, u".pelorin-%1-*.part"_s.arg(pid), QDir::NoSort,
+                   QDir::Files | QDir::Hidden | QDir::CaseSensitive);
+    int removed = 0;
+    for (const QString &name : dir.entryList())
+        removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
+    return removed;
+}
+
+bool WorkerClient::isRunning() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning;
+}
+
+qint64 WorkerClient::processId() const
+{
+    return isRunning() ? m_process->processId() : 0;
+}
+
+void WorkerClient::warmUp()
+{
+    if (!m_process)
+        startProcess();
+}
+
+void WorkerClient::setNextFault(Fault fault, int cpuMilliseconds)
+{
+    m_fault = fault;
+    m_faultMilliseconds = cpuMilliseconds;
+}
+
+bool WorkerClient::startProcess()
+{
+    const QString program = executablePath();
+    if (program.isEmpty()) {
+        qWarning("pelorin-worker was not found beside the program");
+        return false;
+    }
+    auto *process = new QProcess(this);
+    process->setProgram(program);
+    process->setArguments({u"--address-space"_s, QString::number(m_limits.addressSpace),
+                           u"--cpu-seconds"_s, QString::number(m_limits.cpuSecondsPerItem),
+                           u"--max-pixels"_s, QString::number(m_limits.maxPixels)});
+    // What the worker prints goes where this program's own messages go.
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (m_limits.libraryThreads > 0 && !qEnvironmentVariableIsSet("OMP_NUM_THREADS")) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"OMP_NUM_THREADS"_s, QString::number(m_limits.libraryThreads));
+        process->setProcessEnvironment(environment);
+    }
+    const pid_t window = ::getpid();
+    process->setChildProcessModifier([window] {
+        // A worker never outlives the window, even one killed outright.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != window)
+            ::_exit(127);
+    });
+    connect(process, &QProcess::readyReadStandardOutput, this,
+            [this, process] { readReplies(process); });
+    connect(process, &QProcess::finished, this,
+            [this, process](int exitCode, QProcess::ExitStatus status) {
+                processEnded(process, exitCode, status);
+            });
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+        processFailedToStart(process, error);
+    });
+    m_process = process;
+    m_pid = 0;
+    m_replies.clear();
+    process->start();
+    return true;
+}
+
+bool WorkerClient::ensureRunning(int timeoutMs)
+{
+    // A worker that ended while idle is replaced, even before its end has been handled.
+    if (m_process && m_process->state() == QProcess::NotRunning)
+        discardProcess();
+    if (!m_process && !startProcess())
+        return false;
+    // A failed start discards the process, maybe already inside start().
+    if (m_process && m_process->state() == QProcess::Starting)
+        m_process->waitForStarted(std::max(timeoutMs, 1));
+    if (!m_process || m_process->state() != QProcess::Running) {
+        discardProcess();
+        return false;
+    }
+    m_pid = m_process->processId();
+    return true;
+}
+
+void WorkerClient::send(const QByteArray &request)
+{
+    const Fault fault = std::exchange(m_fault, Fault::None);
+    switch (fault) {
+    case Fault::None:
+        m_process->write(request);
+        return;
+    case Fault::Crash:
+        m_process->write(WorkerProtocol::testRequest(Kind::Crash));
+        return;
+    case Fault::Hang:
+        m_process->write(WorkerProtocol::testRequest(Kind::Hang));
+        return;
+    case Fault::BurnCpu:
+        m_process->write(WorkerProtocol::testRequest(Kind::BurnCpu, m_faultMilliseconds));
+        return;
+    }
+}
+
+void WorkerClient::convert(const ConversionRequest &request, Finished finished)
+{
+    if (m_job != Job::None) {
+        deliver(std::move(finished), {false, busyText(), QString()});
+        return;
+    }
+    if (!ensureRunning(StartTimeoutMs)) {
+        deliver(std::move(finished), {false, notStartedText(), QString()});
+        return;
+    }
+    m_job = Job::Convert;
+    m_ending = Ending::None;
+    m_finished = std::move(finished);
+    m_destinationFolder = QFileInfo(request.destinationPath).path();
+    send(WorkerProtocol::convertRequest(request));
+    m_deadline.start(std::max(m_limits.itemTimeoutMs, 1));
+}
+
+void WorkerClient::stop()
+{
+    if (m_job == Job::Convert)
+        endWorker(Ending::Stopped);
+}
+
+PreviewResult WorkerClient::preview(const PreviewRequest &request, int timeoutMs)
+{
+    const auto failed = [](const QString &text) {
+        PreviewResult result;
+        result.libraryMessage = text;
+        return result;
+    };
+    if (m_job != Job::None)
+        return failed(busyText());
+    const QDeadlineTimer deadline(std::max(timeoutMs, 1));
+    if (!ensureRunning(int(deadline.remainingTime())))
+        return failed(notStartedText());
+
+    m_job = Job::Preview;
+    send(WorkerProtocol::previewRequest(request));
+    PreviewResult result;
+    QString failure;
+    bool keepWorker = false;
+    for (;;) {
+        m_replies += m_process->readAllStandardOutput();
+        QByteArray payload;
+        const WorkerProtocol::FrameStatus frame = WorkerProtocol::takeFrame(m_replies, payload);
+        if (frame == WorkerProtocol::FrameStatus::Complete) {
+            const WorkerProtocol::Message reply = WorkerProtocol::decode(payload);
+            keepWorker = m_replies.isEmpty() &&
+                         (reply.kind == Kind::PreviewReply || reply.kind == Kind::TextReply);
+            if (reply.kind == Kind::PreviewReply)
+                result = reply.previewResult;
+            else if (reply.kind == Kind::TextReply)
+                failure = reply.text;
+            else
+                failure = reply.otherVersion ? otherVersionText() : libraryFailedText();
+            break;
+        }
+        if (frame == WorkerProtocol::FrameStatus::Invalid) {
+            failure = libraryFailedText();
+            break;
+        }
+        if (m_process->state() == QProcess::NotRunning) {
+            failure = endText(m_process->exitCode(), m_process->exitStatus());
+            break;
+        }
+        if (deadline.hasExpired()) {
+            failure = tooLongText();
+            break;
+        }
+        m_process->waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 1)));
+    }
+    m_job = Job::None;
+    if (!keepWorker)
+        discardProcess();
+    return failure.isNull() ? result : failed(failure);
+}
+
+void WorkerClient::readReplies(QProcess *process)
+{
+    if (process != m_process)
+        return;
+    m_replies += process->readAllStandardOutput();
+    // A preview waits for its reply itself.
+    if (m_job == Job::Preview || m_ending != Ending::None)
+        return;
+    if (m_job == Job::None) {
+        // Nothing was asked: a worker that talks out of turn cannot be trusted with the next item.
+        if (!m_replies.isEmpty())
+            discardProcess();
+        return;
+    }
+    QByteArray payload;
+    switch (WorkerProtocol::takeFrame(m_replies, payload)) {
+    case WorkerProtocol::FrameStatus::Incomplete:
+        return;
+    case WorkerProtocol::FrameStatus::Invalid:
+        endWorker(Ending::Broken);
+        return;
+    case WorkerProtocol::FrameStatus::Complete:
+        break;
+    }
+    const WorkerProtocol::Message reply = WorkerProtocol::decode(payload);
+    if (reply.kind == Kind::ConversionReply || reply.kind == Kind::TextReply) {
+        if (!m_replies.isEmpty())
+            discardProcess();
+        finishConversion(reply.kind == Kind::ConversionReply
+                             ? reply.conversionResult
+                             : ConversionResult{false, reply.text, QString()});
+        return;
+    }
+    endWorker(reply.otherVersion ? Ending::OtherVersion : Ending::Broken);
+}
+
+void WorkerClient::processEnded(QProcess *process, int exitCode, QProcess::ExitStatus status)
+{
+    if (process != m_process)
+        return;
+    // The reply may have come just before the end.
+    readReplies(process);
+    if (m_job == Job::Preview || process != m_process)
+        return;
+    if (m_job == Job::None) {
+        discardProcess();
+        return;
+    }
+    const QString text = endText(exitCode, status);
+    removePartialFiles(m_destinationFolder, m_pid);
+    discardProcess();
+    finishConversion({false, text, QString()});
+}
+
+void WorkerClient::processFailedToStart(QProcess *process, QProcess::ProcessError error)
+{
+    if (process != m_process || error != QProcess::FailedToStart)
+        return;
+    qWarning("pelorin-worker: %s", qPrintable(process->errorString()));
+    if (m_job == Job::None)
+        discardProcess();
+}
+
+void WorkerClient::endWorker(Ending ending)
+{
+    if (m_job != Job::Convert || m_ending != Ending::None || !m_process)
+        return;
+    m_ending = ending;
+    m_deadline.stop();
+    m_process->kill();
+    // The files it left are removed once it has ended, when nothing can write them any more.
+    m_killGrace.start(KillGraceMs);
+}
+
+void WorkerClient::giveUpOnWorker()
+{
+    if (m_job != Job::Convert || !m_process)
+        return;
+    const QString text = endText(-1, QProcess::CrashExit);
+    abandon(m_process, m_destinationFolder, m_pid);
+    m_process = nullptr;
+    m_pid = 0;
+    m_replies.clear();
+    finishConversion({false, text, QString()});
+}
+
+void WorkerClient::discardProcess()
+{
+    if (!m_process)
+        return;
+    QProcess *process = std::exchange(m_process, nullptr);
+    m_replies.clear();
+    process->disconnect(this);
+    if (process->state() != QProcess::NotRunning) {
+        process->kill();
+        if (!process->waitForFinished(KillGraceMs)) {
+            abandon(process, QString(), 0);
+            return;
+        }
+    }
+    // It may be emitting the signal that brought us here.
+    process->deleteLater();
+}
+
+QString WorkerClient::endText(int exitCode, QProcess::ExitStatus status) const
+{
+    switch (m_ending) {
+    case Ending::TimedOut:
+        return tooLongText();
+    case Ending::Stopped:
+        return stoppedText();
+    case Ending::OtherVersion:
+        return otherVersionText();
+    case Ending::Broken:
+    case Ending::None:
+        break;
+    }
+    // Past its processor time the kernel ends the worker with SIGXCPU.
+    if (status == QProcess::CrashExit && exitCode == SIGXCPU)
+        return tooLongText();
+    return libraryFailedText();
+}
+
+void WorkerClient::finishConversion(const ConversionResult &result)
+{
+    m_deadline.stop();
+    m_killGrace.stop();
+    Finished finished = std::exchange(m_finished, nullptr);
+    m_job = Job::None;
+    m_ending = Ending::None;
+    m_destinationFolder.clear();
+    if (finished)
+        deliver(std::move(finished), result);
+}
+
+void WorkerClient::deliver(Finished finished, const ConversionResult &result)
+{
+    // Called from the event loop afresh, never from inside a QProcess signal, so the receiver
+    // may start the next item or destroy this client.
+    const QPointer<WorkerClient> alive(this);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [alive, finished = std::move(finished), result] {
+            if (alive)
+                finished(result);
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "convert/convertpreview.h"
+#include "convert/imagepipeline.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+// One pelorin-worker process that converts and previews pictures for this process, so that a
+// file on which the image library crashes, runs away with memory or never ends costs that item
+// and nothing more. The process starts when first needed and again after it ended; it takes one
+// request at a time.
+// Thread: the thread that created the client (the main thread), whose event loop must run for
+// convert() to finish.
+class WorkerClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Limits
+    {
+        qint64 addressSpace = 3LL * 1024 * 1024 * 1024; // bytes (RLIMIT_AS)
+        int cpuSecondsPerItem = 120;                    // processor time (RLIMIT_CPU)
+        qint64 maxPixels = 150'000'000;                 // larger pictures are refused unread
+        int itemTimeoutMs = 180'000;                    // wall clock for one conversion
+        int libraryThreads = 0; // threads of the RAW decoder (OMP_NUM_THREADS); 0: its default
+    };
+
+    // Test only: what the worker is asked to do instead of the next request. A worker honours it
+    // only when PELORIN_WORKER_TEST=1 is in its environment; otherwise that item fails.
+    enum class Fault
+    {
+        None,
+        Crash,
+        Hang,
+        BurnCpu, // use processor time, then end the item; 0 ms: until the limit ends the worker
+    };
+
+    using Finished = std::function<void(const ConversionResult &result)>;
+
+    explicit WorkerClient(QObject *parent = nullptr);
+    explicit WorkerClient(const Limits &limits, QObject *parent = nullptr);
+    // Ends the worker; a conversion in flight is stopped and its finished is not called.
+    ~WorkerClient() override;
+
+    // The texts of an item that the worker did not finish.
+    static QString libraryFailedText(); // crashed, or ran out of memory
+    static QString tooLongText();       // wall-clock or processor limit
+    static QString notStartedText();    // no executable, or it would not start
+    static QString stoppedText();       // stop()
+
+    // PELORIN_WORKER when set; else pelorin-worker beside this program, else in
+    // ../libexec/pelorin beside it (the installed layout). Empty when there is none.
+    static QString executablePath();
+    // Removes the temporary files .pelorin-<pid>-*.part that worker pid left in folder when it
+    // died while saving. Returns how many.
+    static int removePartialFiles(const QString &folder, qint64 pid);
+
+    bool isBusy() const { return m_job != Job::None; }
+    bool isRunning() const;
+    // The id of the worker process, or 0 while none runs.
+    qint64 processId() const;
+    // Starts the worker without waiting for it, so that the next request finds it ready.
+    void warmUp();
+
+    // finished is called exactly once, from the event loop. Not while isBusy().
+    void convert(const ConversionRequest &request, Finished finished);
+    // Ends the conversion in flight, removing what it left; it finishes with stoppedText().
+    void stop();
+    // Blocks, without running the event loop, until the preview comes or timeoutMs has passed;
+    // a worker that has not answered by then is killed. Not while isBusy().
+    PreviewResult preview(const PreviewRequest &request, int timeoutMs);
+
+    void setNextFault(Fault fault, int cpuMilliseconds = 0);
+
+private:
+    enum class Job
+    {
+        None,
+        Convert,
+        Preview,
+    };
+    // Why this side ended the worker of the item in flight.
+    enum class Ending
+    {
+        None,
+        TimedOut,
+        Stopped,
+        Broken,       // replied with something other than the answer
+        OtherVersion, // an executable of another version of the program
+    };
+
+    bool startProcess();
+    bool ensureRunning(int timeoutMs);
+    void send(const QByteArray &request);
+    void readReplies(QProcess *process);
+    void processEnded(QProcess *process, int exitCode, QProcess::ExitStatus status);
+    void processFailedToStart(QProcess *process, QProcess::ProcessError error);
+    void endWorker(Ending ending);
+    void giveUpOnWorker();
+    void discardProcess();
+    QString endText(int exitCode, QProcess::ExitStatus status) const;
+    void finishConversion(const ConversionResult &result);
+    void deliver(Finished finished, const ConversionResult &result);
+
+    Limits m_limits;
+    QProcess *m_process = nullptr;
+    qint64 m_pid = 0; // kept after the process ended, to find what it left
+    QByteArray m_replies;
+    Job m_job = Job::None;
+    Ending m_ending = Ending::None;
+    Finished m_finished;
+    QString m_destinationFolder; // of the conversion in flight
+    QTimer m_deadline;           // wall clock of the conversion in flight
+    QTimer m_killGrace;          // a killed worker that does not end (stuck in the kernel)
+    Fault m_fault = Fault::None;
+    int m_faultMilliseconds = 0;
+};

@@ -1,0 +1,95 @@
+#include "convert/workerpool.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThread>
+
+#include <algorithm>
+
+WorkerPool::WorkerPool(int workers, const WorkerClient::Limits &limits, QObject *parent)
+    : QObject(parent)
+    , m_capacity(std::max(1, workers > 0 ? workers : QThread::idealThreadCount()))
+    , m_limits(limits)
+    , m_previewWorker(new WorkerClient(limits, this))
+{
+    // The workers already share the cores; the RAW decoder's own threads would only compete.
+    if (m_limits.libraryThreads <= 0)
+        m_limits.libraryThreads = std::max(1, QThread::idealThreadCount() / m_capacity);
+    m_previewWorker->warmUp();
+}
+
+WorkerPool::~WorkerPool() = default;
+
+void WorkerPool::start(int ticket, const ConversionRequest &request, Finished finished)
+{
+    m_queue.push_back({ticket, request, std::move(finished),
+                       std::exchange(m_fault, WorkerClient::Fault::None), m_faultMilliseconds});
+    dispatch();
+}
+
+void WorkerPool::stopAll()
+{
+    const std::deque<Pending> queued = std::exchange(m_queue, {});
+    for (WorkerClient *worker : m_workers)
+        worker->stop();
+    const QPointer<WorkerPool> alive(this);
+    for (const Pending &item : queued) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [alive, ticket = item.ticket, finished = item.finished] {
+                if (alive)
+                    finished(ticket, {false, WorkerClient::stoppedText(), QString()});
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+PreviewResult WorkerPool::preview(const PreviewRequest &request, int timeoutMs)
+{
+    m_previewWorker->setNextFault(std::exchange(m_fault, WorkerClient::Fault::None),
+                                  m_faultMilliseconds);
+    PreviewResult result = m_previewWorker->preview(request, timeoutMs);
+    // The next preview finds a fresh worker ready.
+    if (!m_previewWorker->isRunning())
+        m_previewWorker->warmUp();
+    return result;
+}
+
+void WorkerPool::setNextFault(WorkerClient::Fault fault, int cpuMilliseconds)
+{
+    m_fault = fault;
+    m_faultMilliseconds = cpuMilliseconds;
+}
+
+WorkerClient *WorkerPool::idleWorker()
+{
+    for (WorkerClient *worker : m_workers) {
+        if (!worker->isBusy())
+            return worker;
+    }
+    if (int(m_workers.size()) >= m_capacity)
+        return nullptr;
+    m_workers.push_back(new WorkerClient(m_limits, this));
+    return m_workers.back();
+}
+
+void WorkerPool::dispatch()
+{
+    while (!m_queue.empty()) {
+        WorkerClient *worker = idleWorker();
+        if (!worker)
+            return;
+        Pending item = std::move(m_queue.front());
+        m_queue.pop_front();
+        worker->setNextFault(item.fault, item.faultMilliseconds);
+        worker->convert(item.request,
+                        [this, ticket = item.ticket,
+                         finished = std::move(item.finished)](const ConversionResult &result) {
+                            // The worker is free again: it takes the next queued item before the
+                            // caller hears of this one, and the caller may then start more or
+                            // destroy the pool.
+                            dispatch();
+                            finished(ticket, result);
+                        });
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "convert/conversionrunner.h"
+#include "convert/workerclient.h"
+
+#include <QObject>
+
+#include <deque>
+#include <vector>
+
+// Converts in several pelorin-worker processes at once, and previews in one more that stays
+// running between previews so that they pay no start-up time. A worker that dies costs its item
+// only; the next item gets a fresh worker.
+// Thread: the main thread, whose event loop must run for conversions to finish.
+class WorkerPool : public QObject, public ConversionRunner
+{
+    Q_OBJECT
+
+public:
+    // workers: conversions at once, 0 for one a processor core. The preview worker starts now.
+    explicit WorkerPool(int workers = 0, const WorkerClient::Limits &limits = {},
+                        QObject *parent = nullptr);
+    // Ends the workers; the finished of conversions still queued or in flight is not called.
+    ~WorkerPool() override;
+
+    int capacity() const override { return m_capacity; }
+    // Queues the request when every worker is busy.
+    void start(int ticket, const ConversionRequest &request, Finished finished) override;
+    // Ends every conversion queued or in flight with WorkerClient::stoppedText(), removing what
+    // they left; each still finishes exactly once, from the event loop.
+    void stopAll();
+
+    // Blocks until the preview comes or timeoutMs has passed (see WorkerClient::preview).
+    PreviewResult preview(const PreviewRequest &request, int timeoutMs);
+
+    // Test only: the next conversion or preview asks its worker for this (see WorkerClient).
+    void setNextFault(WorkerClient::Fault fault, int cpuMilliseconds = 0);
+
+private:
+    struct Pending
+    {
+        int ticket;
+        ConversionRequest request;
+        Finished finished;
+        WorkerClient::Fault fault;
+        int faultMilliseconds;
+    };
+
+    void dispatch();
+    WorkerClient *idleWorker();
+
+    int m_capacity;
+    WorkerClient::Limits m_limits;
+    std::vector<WorkerClient *> m_workers; // made as needed, up to m_capacity; children
+    std::deque<Pending> m_queue;
+    WorkerClient *m_previewWorker;
+    WorkerClient::Fault m_fault = WorkerClient::Fault::None;
+    int m_faultMilliseconds = 0;
+};

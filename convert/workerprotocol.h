@@ -1,0 +1,67 @@
+#pragma once
+
+#include "convert/convertpreview.h"
+#include "convert/imagepipeline.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The messages between the window and a pelorin-worker process, over the worker's standard input
+// and output: one request, then exactly one reply, or none when the worker dies on it.
+// A frame is a 32-bit big-endian length, then that many bytes written by QDataStream (Qt 6.0
+// layout): the version byte, the kind byte, then the fields of that kind.
+// Thread: any; no state.
+class WorkerProtocol
+{
+public:
+    static constexpr quint8 Version = 1;
+    // Far above any real message (a preview image is a few hundred kilobytes); a larger length
+    // is a damaged stream, never something to buffer.
+    static constexpr quint32 MaxFrameBytes = 256u * 1024 * 1024;
+
+    enum class Kind : quint8
+    {
+        Invalid = 0,
+        // Requests.
+        Convert = 1,
+        Preview = 2,
+        // Test requests, honoured only by a worker started with PELORIN_WORKER_TEST=1.
+        Crash = 3,
+        Hang = 4,
+        BurnCpu = 5, // uses the processor for the milliseconds given (0: until stopped)
+        // Replies.
+        ConversionReply = 101,
+        PreviewReply = 102,
+        TextReply = 103, // no result: a refused request or the end of a test request
+    };
+
+    static QByteArray convertRequest(const ConversionRequest &request);
+    static QByteArray previewRequest(const PreviewRequest &request);
+    static QByteArray testRequest(Kind kind, int milliseconds = 0);
+    static QByteArray conversionReply(const ConversionResult &result);
+    static QByteArray previewReply(const PreviewResult &result);
+    static QByteArray textReply(const QString &text);
+
+    enum class FrameStatus
+    {
+        Incomplete,
+        Complete,
+        Invalid, // a length beyond MaxFrameBytes: the stream cannot be trusted any more
+    };
+    // Moves the first whole frame's payload from buffer into payload.
+    static FrameStatus takeFrame(QByteArray &buffer, QByteArray &payload);
+
+    struct Message
+    {
+        Kind kind = Kind::Invalid; // Invalid: damaged, cut short or of another version
+        bool otherVersion = false;
+        ConversionRequest conversionRequest;
+        PreviewRequest previewRequest;
+        int milliseconds = 0;
+        ConversionResult conversionResult;
+        PreviewResult previewResult;
+        QString text;
+    };
+    // Never trusts the payload: every count and size is checked against what is there.
+    static Message decode(const QByteArray &payload);
+};

@@ -1,0 +1,222 @@
+// pelorin-worker: converts and previews the user's pictures for the window, one request at a time
+// over standard input and output (convert/workerprotocol.h), until its input closes. The image
+// library writes outside its buffers on some damaged files; here that ends this process only.
+//
+// Options, all set by the window: --address-space BYTES (3 GiB), --cpu-seconds SECONDS per item
+// (120), --max-pixels PIXELS (150 megapixels). PELORIN_WORKER_TEST=1 in the environment enables
+// the test requests (crash, hang, burn processor time).
+#include "convert/convertpreview.h"
+#include "convert/imagepipeline.h"
+#include "convert/librarymessages.h"
+#include "convert/workerprotocol.h"
+
+#include <QCoreApplication>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using Kind = WorkerProtocol::Kind;
+
+struct Limits
+{
+    qint64 addressSpace = 3LL * 1024 * 1024 * 1024;
+    qint64 cpuSeconds = 120;
+    qint64 maxPixels = 150'000'000;
+};
+
+bool parseLimits(const QStringList &arguments, Limits &limits)
+{
+    for (qsizetype i = 1; i < arguments.size(); i += 2) {
+        bool ok = false;
+        const qint64 value = arguments.value(i + 1).toLongLong(&ok);
+        if (!ok || value <= 0)
+            return false;
+        const QString &name = arguments.at(i);
+        if (name == u"--address-space"_s)
+            limits.addressSpace = value;
+        else if (name == u"--cpu-seconds"_s)
+            limits.cpuSeconds = value;
+        else if (name == u"--max-pixels"_s)
+            limits.maxPixels = value;
+        else
+            return false;
+    }
+    return true;
+}
+
+// Lowers the soft limit only: a lowered hard limit could never be raised again.
+void setSoftLimit(int resource, rlim_t value)
+{
+    rlimit limit{};
+    if (::getrlimit(resource, &limit) != 0)
+        return;
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? value : std::min(value, limit.rlim_max);
+    ::setrlimit(resource, &limit);
+}
+
+// The processor limit counts the whole life of the process, so each item gets its budget on top
+// of what the items before it used.
+void allowProcessorTime(qint64 seconds)
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const rlim_t used = rlim_t(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + 1;
+    setSoftLimit(RLIMIT_CPU, used + rlim_t(seconds));
+}
+
+bool readExactly(int fd, char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t got = ::read(fd, data, size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        data += got;
+        size -= size_t(got);
+    }
+    return true;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    size_t size = size_t(bytes.size());
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+// False at the end of the input, or when the window sent something that is no frame.
+bool readFrame(int fd, QByteArray &payload)
+{
+    QByteArray buffer(4, '\0');
+    if (!readExactly(fd, buffer.data(), 4))
+        return false;
+    const quint32 length = qFromBigEndian<quint32>(buffer.constData());
+    if (length > WorkerProtocol::MaxFrameBytes)
+        return false;
+    buffer.resize(4 + qsizetype(length));
+    if (!readExactly(fd, buffer.data() + 4, length))
+        return false;
+    return WorkerProtocol::takeFrame(buffer, payload) == WorkerProtocol::FrameStatus::Complete;
+}
+
+double processorMilliseconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6;
+}
+
+QString burnProcessorTime(int milliseconds)
+{
+    const double start = processorMilliseconds();
+    volatile quint64 sink = 0;
+    while (milliseconds == 0 || processorMilliseconds() - start < milliseconds) {
+        for (int i = 0; i < 100000; ++i)
+            sink = sink * 6364136223846793005ULL + 1;
+    }
+    return u"used %1 ms of processor time"_s.arg(milliseconds);
+}
+
+QByteArray answer(const WorkerProtocol::Message &request, const Limits &limits, bool testRequests)
+{
+    if (request.kind == Kind::Convert) {
+        const ConversionRequest &conversion = request.conversionRequest;
+        const QString tooLarge = ImagePipeline::checkPixelBudget(
+            conversion.sourcePath, conversion.options.rawExtensions, limits.maxPixels);
+        if (!tooLarge.isEmpty())
+            return WorkerProtocol::conversionReply({false, tooLarge, QString()});
+        return WorkerProtocol::conversionReply(ImagePipeline::convertOne(conversion));
+    }
+    if (request.kind == Kind::Preview) {
+        const PreviewRequest &preview = request.previewRequest;
+        const QString tooLarge = ImagePipeline::checkPixelBudget(
+            preview.sourcePath, preview.rawExtensions, limits.maxPixels);
+        if (!tooLarge.isEmpty()) {
+            PreviewResult refused;
+            refused.libraryMessage = tooLarge;
+            return WorkerProtocol::previewReply(refused);
+        }
+        return WorkerProtocol::previewReply(ConvertPreview::render(preview));
+    }
+    if (!testRequests)
+        return WorkerProtocol::textReply(u"this helper takes no test requests"_s);
+    switch (request.kind) {
+    case Kind::Crash:
+        std::raise(SIGSEGV);
+        std::abort();
+    case Kind::Hang:
+        for (;;)
+            ::pause();
+    case Kind::BurnCpu:
+        return WorkerProtocol::textReply(burnProcessorTime(request.milliseconds));
+    default:
+        return WorkerProtocol::textReply(u"the conversion helper received a damaged request"_s);
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The protocol gets descriptors of its own before anything can print: a library writing to
+    // standard output would otherwise corrupt the replies, and none may read the requests.
+    const int input = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int output = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int nothing = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (input < 0 || output < 0 || nothing < 0 || ::dup2(nothing, STDIN_FILENO) < 0 ||
+        ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
+        return 2;
+    ::close(nothing);
+
+    QCoreApplication app(argc, argv);
+    Limits limits;
+    if (!parseLimits(QCoreApplication::arguments(), limits))
+        return 2;
+    setSoftLimit(RLIMIT_AS, rlim_t(limits.addressSpace));
+    setSoftLimit(RLIMIT_CORE, 0);
+    // Each thread's malloc arena reserves 64 MiB of address space, and the RAW decoder runs one
+    // thread a core: on a large machine that alone would exhaust the address space limit.
+    ::mallopt(M_ARENA_MAX, 2);
+
+    LibraryMessages::install();
+    const bool testRequests = qEnvironmentVariable("PELORIN_WORKER_TEST") == u"1"_s;
+
+    QByteArray payload;
+    while (readFrame(input, payload)) {
+        const WorkerProtocol::Message request = WorkerProtocol::decode(payload);
+        if (request.kind == Kind::Invalid) {
+            writeAll(output, WorkerProtocol::textReply(
+                                 request.otherVersion
+                                     ? u"the conversion helper pelorin-worker does not match "
+                                       u"this version of Pelorin"_s
+                                     : u"the conversion helper received a damaged request"_s));
+            return 3;
+        }
+        allowProcessorTime(limits.cpuSeconds);
+        if (!writeAll(output, answer(request, limits, testRequests)))
+            return 0; // the window is gone
+    }
+    return 0;
+}
