@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Pelorin"_s);
     QApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));
-    QApplication::setDesktopFileName(u"pelorin"_s);
+    QApplication::setDesktopFileName(u"app.pelorin.Pelorin"_s);
     // The exit code is the main window's own (1 for Quit, 2 for cancel), never the 0 of a
     // last-window-closed quit.
     QApplication::setQuitOnLastWindowClosed(false);
