@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # CI turns warnings into errors; a user's own build only shows them.
 WERROR := $(if $(filter true 1,$(CI)),ON,OFF)
 
-.PHONY: all setup configure build run test clean
+.PHONY: all setup configure build run test package clean
 
 all: build
 
@@ -24,6 +24,10 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error --parallel $(JOBS)
+
+# The Debian package, in $(BUILD_DIR)/: apt-get install ./$(BUILD_DIR)/pelorin_*.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)
