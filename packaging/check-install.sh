@@ -1,0 +1,145 @@
+#!/bin/sh
+# Checks what installing Pelorin puts on a system: exactly the expected files, and that the
+# launcher, the metainfo, the icons and the programs fit together.
+#
+#   check-install.sh stage BUILD_DIR WORK_DIR APP_ID WORKER   # `cmake --install` into DESTDIR
+#   check-install.sh deb   BUILD_DIR WORK_DIR APP_ID WORKER   # the Debian package, built by cpack
+#
+# WORKER is yes when the build has the worker program.
+set -eu
+
+[ $# -eq 5 ] || { echo "usage: $0 stage|deb BUILD_DIR WORK_DIR APP_ID yes|no" >&2; exit 2; }
+mode=$1 build=$2 work=$3 id=$4 worker=$5
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+failures=0
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# The files below the prefix, one per line, sorted.
+expected_files() {
+  {
+    echo bin/pelorin
+    [ "$worker" = yes ] && echo libexec/pelorin/pelorin-worker
+    echo "share/applications/$id.desktop"
+    echo "share/metainfo/$id.metainfo.xml"
+    echo "share/icons/hicolor/scalable/apps/$id.svg"
+    for size in 16 24 32 48 64 128 256; do
+      echo "share/icons/hicolor/${size}x${size}/apps/$id.png"
+    done
+  } | LC_ALL=C sort
+}
+
+compare_files() { # what, actual list file
+  expected_files >"$work/expected"
+  if ! diff -u "$work/expected" "$2" >"$work/diff"; then
+    fail "$1 differs from the expected files (- missing, + unexpected):"
+    sed -n '4,$p' "$work/diff" >&2
+  fi
+}
+
+desktop_key() { # file key
+  sed -n "s/^$2=//p" "$1" | head -n 1
+}
+
+xml_text() { # file tag
+  sed -n "s:.*<$2[^>]*>\([^<]*\)</$2>.*:\1:p" "$1"
+}
+
+# Width and height from a PNG's header, as WxH.
+png_size() {
+  od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'
+}
+
+# Checks that the pieces of an installed tree (PREFIX, e.g. .../usr) refer to each other.
+check_tree() {
+  prefix=$1
+  for program in bin/pelorin libexec/pelorin/pelorin-worker; do
+    [ -e "$prefix/$program" ] || continue
+    [ -x "$prefix/$program" ] || fail "$program is not executable"
+  done
+
+  desktop="$prefix/share/applications/$id.desktop"
+  metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+  [ -f "$desktop" ] && [ -f "$metainfo" ] || return 0
+
+  exec_line=$(desktop_key "$desktop" Exec)
+  command=${exec_line%% *}
+  [ -x "$prefix/bin/$command" ] || fail "the launcher starts '$command', which is not in bin/"
+  icon=$(desktop_key "$desktop" Icon)
+  [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] \
+    || fail "the launcher's icon '$icon' is not in the hicolor theme"
+
+  [ "$(xml_text "$metainfo" id)" = "$id" ] || fail "the metainfo's id is not $id"
+  [ "$(xml_text "$metainfo" launchable)" = "$id.desktop" ] \
+    || fail "the metainfo does not launch $id.desktop"
+  [ "$(xml_text "$metainfo" icon)" = "$icon" ] || fail "the metainfo's icon is not '$icon'"
+  [ "$(xml_text "$metainfo" binary)" = "$command" ] || fail "the metainfo does not provide '$command'"
+  for url in $(xml_text "$metainfo" image); do
+    [ -f "$source_dir/docs/screenshots/${url##*/}" ] \
+      || fail "screenshot $url is none of docs/screenshots"
+  done
+
+  # Wayland compositors find the window's icon and name through the desktop file name.
+  grep -q "setDesktopFileName(.*\"$id\"" "$source_dir/app/main.cpp" \
+    || fail "app/main.cpp does not set the desktop file name $id"
+
+  for png in "$prefix"/share/icons/hicolor/*x*/apps/*.png; do
+    [ -f "$png" ] || continue
+    folder=${png%/apps/*}
+    folder=${folder##*/}
+    size=$(png_size "$png")
+    [ "$size" = "$folder" ] || fail "${png#"$prefix"/} is $size pixels"
+  done
+}
+
+rm -rf "$work"
+mkdir -p "$work"
+
+case $mode in
+stage)
+  DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log" \
+    || { cat "$work/install.log" >&2; exit 1; }
+  (cd "$work/root/usr" && find . ! -type d | sed 's:^\./::' | LC_ALL=C sort) >"$work/actual"
+  [ -z "$(cd "$work/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)" ] \
+    || fail "files installed outside the prefix"
+  compare_files "the staged install" "$work/actual"
+  check_tree "$work/root/usr"
+  ;;
+deb)
+  cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 \
+    || { cat "$work/cpack.log" >&2; exit 1; }
+  set -- "$work"/pelorin_*.deb
+  [ $# -eq 1 ] && [ -f "$1" ] || { echo "FAIL: cpack made no single package" >&2; exit 1; }
+  deb=$1
+  dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed -n 's:^\./usr/::p' \
+    | LC_ALL=C sort >"$work/actual"
+  [ "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/' | grep -vc ' \./usr/')" -eq 0 ] \
+    || fail "the package holds files outside /usr"
+  compare_files "the package" "$work/actual"
+  dpkg-deb -x "$deb" "$work/root"
+  check_tree "$work/root/usr"
+
+  # What the programs link must be in Depends, versioned from the libraries' symbols files.
+  depends=$(dpkg-deb -f "$deb" Depends)
+  for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libfreeimageplus3; do
+    case ", $depends" in
+    *", $library (>= "*) ;;
+    *) fail "Depends lacks a versioned $library: $depends" ;;
+    esac
+  done
+  echo "Depends: $depends"
+  ;;
+*)
+  echo "unknown mode $mode" >&2
+  exit 2
+  ;;
+esac
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)" >&2
+  exit 1
+fi
+echo "$mode: all files present and consistent"
