@@ -11,6 +11,7 @@
 #include <QProcessEnvironment>
 
 #include <csignal>
+#include <optional>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -272,7 +273,7 @@ PreviewResult WorkerClient::preview(const PreviewRequest &request, int timeoutMs
     m_job = Job::Preview;
     send(WorkerProtocol::previewRequest(request));
     PreviewResult result;
-    QString failure;
+    std::optional<QString> failure;
     bool keepWorker = false;
     for (;;) {
         m_replies += m_process->readAllStandardOutput();
@@ -307,7 +308,7 @@ PreviewResult WorkerClient::preview(const PreviewRequest &request, int timeoutMs
     m_job = Job::None;
     if (!keepWorker)
         discardProcess();
-    return failure.isNull() ? result : failed(failure);
+    return failure ? failed(*failure) : result;
 }
 
 void WorkerClient::readReplies(QProcess *process)

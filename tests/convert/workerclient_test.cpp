@@ -297,6 +297,21 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
     EXPECT_FALSE(QFile::exists(path(u"out/huge.png"_s)));
 }
 
+TEST_F(WorkerClientTest, TheAddressSpaceLimitFailsTheItemThatExceedsIt)
+{
+    // 48 MB of pixels once decoded.
+    const QString source = writeTestPicture(path(u"big.png"_s), 4000, 4000);
+    WorkerClient::Limits small;
+    small.addressSpace = 48LL * 1024 * 1024;
+    WorkerClient limited(small);
+    const ConversionResult refused = convert(limited, request(source, path(u"out/big.jpg"_s)));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(QFile::exists(path(u"out/big.jpg"_s)));
+
+    WorkerClient roomy;
+    EXPECT_TRUE(convert(roomy, request(source, path(u"out/big.jpg"_s))).ok);
+}
+
 TEST_F(WorkerClientTest, PreviewsThatCrashOrHangCostThatPreviewOnly)
 {
     const QString source = writeTestPicture(path(u"a.png"_s), 80, 60);
