@@ -2,10 +2,18 @@
 
 #include "app/messagebox.h"
 #include "convert/imagelibrary.h"
-#include "convert/inplacerunner.h"
+#include "convert/workerpool.h"
 #include "prefs/chdcolordlg.h"
 
 #include <QDesktopServices>
+
+namespace {
+
+// A preview that takes longer than this is given up, so a file that hangs the image library
+// costs a few seconds of waiting, not the program.
+constexpr int PreviewTimeoutMs = 20'000;
+
+} // namespace
 
 PageServices PageServices::desktop()
 {
@@ -13,8 +21,12 @@ PageServices PageServices::desktop()
     services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     services.imageLibraryUsable = &ImageLibrary::isUsable;
     services.chooseColour = &CHdColorDlg::choose;
-    services.conversionRunner = std::make_shared<InPlaceRunner>();
-    services.renderPreview = &ConvertPreview::render;
+    // Pictures are decoded in worker processes: a damaged file can crash the image library.
+    const auto workers = std::make_shared<WorkerPool>();
+    services.conversionRunner = workers;
+    services.renderPreview = [workers](const PreviewRequest &request) {
+        return workers->preview(request, PreviewTimeoutMs);
+    };
     services.showMessage = [](const QString &text) { MessageBox::information(text); };
     return services;
 }

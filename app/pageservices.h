@@ -28,6 +28,6 @@ struct PageServices
     // Shows a message that needs the user's attention.
     std::function<void(const QString &)> showMessage;
 
-    // The real desktop.
+    // The real desktop; pictures are converted and previewed in worker processes.
     static PageServices desktop();
 };
