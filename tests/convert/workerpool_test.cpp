@@ -45,6 +45,7 @@ protected:
         qputenv("PELORIN_WORKER_TEST", "1");
         ASSERT_TRUE(m_dir.isValid());
         QDir(m_dir.path()).mkpath(u"out"_s);
+        m_png = writeTestPicture(path(u"a.png"_s), 90, 60);
     }
     void TearDown() override { qunsetenv("PELORIN_WORKER_TEST"); }
 
@@ -55,108 +56,88 @@ protected:
         ConversionRequest r;
         r.sourcePath = source;
         r.destinationPath = path(u"out/"_s + output);
-        r.options.sourceFolder = m_dir.path();
-        r.options.destinationFolder = path(u"out"_s);
         return r;
     }
 
-    // Every ticket's results, in the order they came.
-    QMap<int, QList<ConversionResult>> m_results;
-    ConversionRunner::Finished record()
+    // Starts the tickets 0, 1, … and waits until every one has finished, checking each once.
+    void run(WorkerPool &pool, const QList<ConversionRequest> &requests,
+             const std::function<void(int ticket)> &beforeStart = {})
     {
-        return [this](int ticket, const ConversionResult &result) {
-            m_results[ticket].append(result);
-        };
+        for (int ticket = 0; ticket < requests.size(); ++ticket) {
+            if (beforeStart)
+                beforeStart(ticket);
+            pool.start(ticket, requests[ticket], [this](int t, const ConversionResult &result) {
+                m_results[t].append(result);
+            });
+        }
+        EXPECT_TRUE(m_results.isEmpty()); // never from within start
+        ASSERT_TRUE(runUntil([&] { return m_results.size() == requests.size(); }));
+        runUntil([] { return false; }, 50);
+        for (int ticket = 0; ticket < requests.size(); ++ticket)
+            ASSERT_EQ(m_results[ticket].size(), 1) << ticket;
     }
 
+    const ConversionResult &result(int ticket) { return m_results[ticket].constFirst(); }
+
     QTemporaryDir m_dir;
+    QString m_png;
+    QMap<int, QList<ConversionResult>> m_results;
 };
 
-TEST_F(WorkerPoolTest, ConvertsEveryPictureOnceWhateverTheOrder)
+TEST_F(WorkerPoolTest, FinishesEveryTicketOnceWithItsOwnResult)
 {
     WorkerPool pool(2);
     ASSERT_EQ(pool.capacity(), 2);
-    const QString png = writeTestPicture(path(u"a.png"_s), 90, 60);
     const QString jpeg = writeTestPicture(path(u"b.jpg"_s), 90, 60, FIF_JPEG);
-    // More than the pool takes at once: the rest wait in the queue. Ticket 3 cannot be read,
-    // so its result shows whether results reach the tickets they belong to.
+    // More than two at once, so the rest wait in the queue. Ticket 3 cannot be read and the
+    // worker of ticket 1 dies: their results show whether results reach their own tickets.
     const QList<ConversionRequest> requests = {
-        request(png, u"0.jpg"_s),  request(jpeg, u"1.png"_s),
-        request(png, u"2.webp"_s), request(path(u"missing.png"_s), u"3.png"_s),
-        request(jpeg, u"4.tif"_s), request(png, u"5.png"_s),
+        request(m_png, u"0.jpg"_s),  request(jpeg, u"1.png"_s),
+        request(m_png, u"2.webp"_s), request(path(u"missing.png"_s), u"3.png"_s),
+        request(jpeg, u"4.tif"_s),   request(m_png, u"5.png"_s),
     };
-    for (int ticket = 0; ticket < requests.size(); ++ticket)
-        pool.start(ticket, requests[ticket], record());
-    EXPECT_TRUE(m_results.isEmpty()); // finished comes from the event loop, never within start
-
-    ASSERT_TRUE(runUntil([&] { return m_results.size() == requests.size(); }));
-    runUntil([] { return false; }, 50);
-    for (int ticket = 0; ticket < requests.size(); ++ticket) {
-        ASSERT_EQ(m_results[ticket].size(), 1) << ticket;
-        const ConversionResult &result = m_results[ticket].constFirst();
-        if (ticket == 3) {
-            EXPECT_FALSE(result.ok);
-            EXPECT_EQ(result.resultMessage, u"Original image error: "_s + path(u"missing.png"_s));
-        } else {
-            EXPECT_TRUE(result.ok) << ticket;
-            fipImage written;
-            EXPECT_TRUE(written.load(QFile::encodeName(requests[ticket].destinationPath)));
-            EXPECT_EQ(written.getWidth(), 90u);
-        }
-    }
-}
-
-TEST_F(WorkerPoolTest, AWorkerThatDiesCostsOnlyItsOwnItem)
-{
-    WorkerPool pool(2);
-    const QString png = writeTestPicture(path(u"a.png"_s), 60, 40);
-    for (int ticket = 0; ticket < 5; ++ticket) {
+    run(pool, requests, [&pool](int ticket) {
         if (ticket == 1)
             pool.setNextFault(WorkerClient::Fault::Crash);
-        pool.start(ticket, request(png, u"%1.png"_s.arg(ticket)), record());
+    });
+    EXPECT_EQ(result(1).resultMessage, WorkerClient::libraryFailedText());
+    EXPECT_EQ(result(3).resultMessage, u"Original image error: "_s + path(u"missing.png"_s));
+    for (int ticket : {0, 2, 4, 5}) {
+        EXPECT_TRUE(result(ticket).ok) << ticket;
+        fipImage written;
+        EXPECT_TRUE(written.load(QFile::encodeName(requests[ticket].destinationPath)));
+        EXPECT_EQ(written.getWidth(), 90u);
     }
-    ASSERT_TRUE(runUntil([&] { return m_results.size() == 5; }));
-    for (int ticket = 0; ticket < 5; ++ticket) {
-        ASSERT_EQ(m_results[ticket].size(), 1);
-        EXPECT_EQ(m_results[ticket].constFirst().ok, ticket != 1) << ticket;
-    }
-    EXPECT_EQ(m_results[1].constFirst().resultMessage, WorkerClient::libraryFailedText());
 }
 
 TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
 {
     WorkerPool pool(2);
-    const QString png = writeTestPicture(path(u"a.png"_s), 60, 40);
-    for (int ticket = 0; ticket < 3; ++ticket) {
-        if (ticket < 2)
-            pool.setNextFault(WorkerClient::Fault::Hang);
-        pool.start(ticket, request(png, u"%1.png"_s.arg(ticket)), record());
-    }
     QElapsedTimer timer;
     timer.start();
-    pool.stopAll();
-    ASSERT_TRUE(runUntil([&] { return m_results.size() == 3; }));
+    QTimer::singleShot(200, &pool, &WorkerPool::stopAll);
+    run(pool, {request(m_png, u"0.png"_s), request(m_png, u"1.png"_s), request(m_png, u"2.png"_s)},
+        [&pool](int ticket) {
+            if (ticket < 2)
+                pool.setNextFault(WorkerClient::Fault::Hang);
+        });
     EXPECT_LT(timer.elapsed(), 3000);
-    runUntil([] { return false; }, 50);
-    for (int ticket = 0; ticket < 3; ++ticket) {
-        ASSERT_EQ(m_results[ticket].size(), 1);
-        EXPECT_EQ(m_results[ticket].constFirst().resultMessage, WorkerClient::stoppedText());
-    }
+    for (int ticket = 0; ticket < 3; ++ticket)
+        EXPECT_EQ(result(ticket).resultMessage, WorkerClient::stoppedText());
     EXPECT_FALSE(QFile::exists(path(u"out/2.png"_s)));
 
-    pool.start(7, request(png, u"7.png"_s), record());
-    ASSERT_TRUE(runUntil([&] { return m_results.contains(7); }));
-    EXPECT_TRUE(m_results[7].constFirst().ok);
+    m_results.clear();
+    run(pool, {request(m_png, u"0.png"_s)});
+    EXPECT_TRUE(result(0).ok);
 }
 
 TEST_F(WorkerPoolTest, PreviewsInTheWarmWorkerMatchThePreviewInProcess)
 {
     WorkerPool pool(1);
-    const QString png = writeTestPicture(path(u"a.png"_s), 400, 300);
     const QString jpeg = writeTestPicture(path(u"b.jpg"_s), 1600, 1200, FIF_JPEG);
     PreviewRequest preview;
     preview.frame = QSize(217, 217);
-    for (const QString &source : {png, jpeg}) {
+    for (const QString &source : {m_png, jpeg}) {
         for (OutputFormat format : {OutputFormat::Jpeg, OutputFormat::Png}) {
             preview.sourcePath = source;
             preview.outputFormat = format;
@@ -172,11 +153,8 @@ TEST_F(WorkerPoolTest, PreviewsInTheWarmWorkerMatchThePreviewInProcess)
     }
 
     // A preview the library dies on shows why; the next one is served as before.
-    preview.sourcePath = png;
     pool.setNextFault(WorkerClient::Fault::Crash);
-    const PreviewResult crashed = pool.preview(preview, 10'000);
-    EXPECT_FALSE(crashed.loaded);
-    EXPECT_EQ(crashed.libraryMessage, WorkerClient::libraryFailedText());
+    EXPECT_EQ(pool.preview(preview, 10'000).libraryMessage, WorkerClient::libraryFailedText());
     EXPECT_EQ(pool.preview(preview, 10'000).image, ConvertPreview::render(preview).image);
 }
 
