@@ -109,8 +109,12 @@ long DLL_CALLCONV tellFile(fi_handle handle)
 bool encode(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, FILE *file)
 {
     FreeImageIO io{readFile, writeFile, seekFile, tellFile};
+    // No fdatasync: it made a run over a folder wait for the disk at every picture, half again
+    // as long. The picture is renamed over the destination only once it is fully written, and
+    // the source is never touched, so a crash of the machine can cost at worst a picture that
+    // a new run writes again.
     return image.saveToHandle(fif, &io, file, flags) && std::fflush(file) == 0 &&
-           !std::ferror(file) && ::fdatasync(::fileno(file)) == 0;
+           !std::ferror(file);
 }
 
 // A new empty file in the folder under a hidden name of its own. The mode is the ordinary one

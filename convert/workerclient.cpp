@@ -362,7 +362,8 @@ void WorkerClient::processEnded(QProcess *process, int exitCode, QProcess::ExitS
     const QString text = endText(exitCode, status);
     removePartialFiles(m_destinationFolder, m_pid);
     discardProcess();
-    finishConversion({false, text, QString()});
+    // Also the library's message: the log names that for a file the preview could not read.
+    finishConversion({false, text, text});
 }
 
 void WorkerClient::processFailedToStart(QProcess *process, QProcess::ProcessError error)
@@ -394,7 +395,7 @@ void WorkerClient::giveUpOnWorker()
     m_process = nullptr;
     m_pid = 0;
     m_replies.clear();
-    finishConversion({false, text, QString()});
+    finishConversion({false, text, text});
 }
 
 void WorkerClient::discardProcess()

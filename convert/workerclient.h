@@ -26,7 +26,7 @@ public:
     {
         qint64 addressSpace = 3LL * 1024 * 1024 * 1024; // bytes (RLIMIT_AS)
         int cpuSecondsPerItem = 120;                    // processor time (RLIMIT_CPU)
-        qint64 maxPixels = 150'000'000;                 // larger pictures are refused unread
+        qint64 maxPixels = 250'000'000;                 // larger pictures are refused unread
         int itemTimeoutMs = 180'000;                    // wall clock for one conversion
         int libraryThreads = 0; // threads of the RAW decoder (OMP_NUM_THREADS); 0: its default
     };

@@ -3,7 +3,7 @@
 // library writes outside its buffers on some damaged files; here that ends this process only.
 //
 // Options, all set by the window: --address-space BYTES (3 GiB), --cpu-seconds SECONDS per item
-// (120), --max-pixels PIXELS (150 megapixels). PELORIN_WORKER_TEST=1 in the environment enables
+// (120), --max-pixels PIXELS (250 megapixels). PELORIN_WORKER_TEST=1 in the environment enables
 // the test requests (crash, hang, burn processor time).
 #include "convert/convertpreview.h"
 #include "convert/imagepipeline.h"
@@ -33,7 +33,7 @@ struct Limits
 {
     qint64 addressSpace = 3LL * 1024 * 1024 * 1024;
     qint64 cpuSeconds = 120;
-    qint64 maxPixels = 150'000'000;
+    qint64 maxPixels = 250'000'000;
 };
 
 bool parseLimits(const QStringList &arguments, Limits &limits)

@@ -1,0 +1,113 @@
+// "Convert all" as the convert page runs it, through the worker processes: pictures per second
+// with one worker and with one per core, with and without a resize.
+// Usage: convert_all_bench [folder] [repeat]
+//   folder: pictures to convert (default: 12 made here, 24 megapixels each)
+#include "convert/batchconverter.h"
+#include "convert/convertlistmodel.h"
+#include "convert/convertrunwindow.h"
+#include "convert/imagefolderscan.h"
+#include "convert/workerpool.h"
+#include "prefs/preferences.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <FreeImage.h>
+
+#include <cstdio>
+
+namespace {
+
+class QuietWindow : public ConvertRunWindow
+{
+public:
+    void showCurrentRow(int) override {}
+    void showStatus(const QString &, int) override {}
+    void setViewLogEnabled(bool) override {}
+    void clearWorkingImage() override {}
+    void showPlaceholder() override {}
+    void beep() override {}
+    void deselectAll() override {}
+    void runStarted(int) override {}
+    void showProgress(int, int) override {}
+    void runFinished() override {}
+};
+
+// Smooth light, fine grain and edges, so the encoder works about as hard as on a photograph.
+void makePictures(const QString &folder, int count, int width, int height)
+{
+    for (int i = 0; i < count; ++i) {
+        FIBITMAP *dib = FreeImage_Allocate(width, height, 24);
+        quint32 noise = 2463534242u + quint32(i);
+        for (int y = 0; y < height; ++y) {
+            BYTE *line = FreeImage_GetScanLine(dib, y);
+            for (int x = 0; x < width; ++x) {
+                noise ^= noise << 13;
+                noise ^= noise >> 17;
+                noise ^= noise << 5;
+                const int grain = int(noise & 15) - 8;
+                line[x * 3 + FI_RGBA_RED] = BYTE(std::clamp(x * 200 / width + grain + 20, 0, 255));
+                line[x * 3 + FI_RGBA_GREEN] =
+                    BYTE(std::clamp(y * 180 / height + grain + 40, 0, 255));
+                line[x * 3 + FI_RGBA_BLUE] =
+                    BYTE(std::clamp(((x / 97 + y / 61 + i) % 3) * 80 + grain + 30, 0, 255));
+            }
+        }
+        const QString path =
+            QStringLiteral("%1/photo-%2.jpg").arg(folder).arg(i, 3, 10, QLatin1Char('0'));
+        FreeImage_Save(FIF_JPEG, dib, QFile::encodeName(path).constData(), JPEG_QUALITYGOOD);
+        FreeImage_Unload(dib);
+    }
+}
+
+double run(const QString &source, const QStringList &names, int workers, bool resize)
+{
+    QTemporaryDir destination;
+    ConvertListModel list;
+    list.setNames(names);
+    QuietWindow window;
+    WorkerPool pool(workers);
+    BatchConverter batch(list, window, pool);
+    ConversionOptions options;
+    options.sourceFolder = source;
+    options.destinationFolder = destination.path();
+    options.outputFormat = OutputFormat::Jpeg;
+    options.resize = resize;
+    options.resizeMode = ResizeMode::LargeSide;
+    options.resizePixels = 1920;
+    QElapsedTimer timer;
+    timer.start();
+    batch.convertAll(options);
+    return timer.elapsed() / 1000.0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir made;
+    QString source = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (source.isEmpty()) {
+        source = made.path();
+        std::printf("making 12 pictures of 6000x4000...\n");
+        makePictures(source, 12, 6000, 4000);
+    }
+    const QStringList names =
+        ImageFolderScan::listNames(source, QString(), Preferences().extensionList(AllImagesIndex));
+    const int cores = QThread::idealThreadCount();
+    std::printf("%d pictures in %s, %d cores\n", int(names.size()), qPrintable(source), cores);
+    std::printf("%-28s %8s %10s %14s\n", "run", "workers", "seconds", "pictures/s");
+    for (const bool resize : {true, false}) {
+        for (const int workers : {1, cores}) {
+            const double seconds = run(source, names, workers, resize);
+            std::printf("%-28s %8d %10.2f %14.2f\n",
+                        resize ? "JPEG, large side 1920" : "JPEG, full size", workers, seconds,
+                        names.size() / seconds);
+        }
+    }
+    return 0;
+}
