@@ -4,8 +4,8 @@
 //   folder: pictures to convert (default: 12 made here, 24 megapixels each)
 #include "convert/batchconverter.h"
 #include "convert/convertlistmodel.h"
-#include "convert/convertrunwindow.h"
 #include "convert/imagefolderscan.h"
+#include "convert/nullrunwindow.h"
 #include "convert/workerpool.h"
 #include "prefs/preferences.h"
 
@@ -20,21 +20,6 @@
 #include <cstdio>
 
 namespace {
-
-class QuietWindow : public ConvertRunWindow
-{
-public:
-    void showCurrentRow(int) override {}
-    void showStatus(const QString &, int) override {}
-    void setViewLogEnabled(bool) override {}
-    void clearWorkingImage() override {}
-    void showPlaceholder() override {}
-    void beep() override {}
-    void deselectAll() override {}
-    void runStarted(int) override {}
-    void showProgress(int, int) override {}
-    void runFinished() override {}
-};
 
 // Smooth light, fine grain and edges, so the encoder works about as hard as on a photograph.
 void makePictures(const QString &folder, int count, int width, int height)
@@ -68,7 +53,7 @@ double run(const QString &source, const QStringList &names, int workers, bool re
     QTemporaryDir destination;
     ConvertListModel list;
     list.setNames(names);
-    QuietWindow window;
+    NullRunWindow window;
     WorkerPool pool(workers);
     BatchConverter batch(list, window, pool);
     ConversionOptions options;

@@ -6,12 +6,11 @@
 #include "convert/convertlistmodel.h"
 #include "convert/convertrunwindow.h"
 #include "convert/pathutil.h"
+#include "convert/waitcursor.h"
 #include "prefs/linestatus.h"
 #include "resources/stringtable.h"
 
-#include <QCursor>
 #include <QEventLoop>
-#include <QGuiApplication>
 
 #include <algorithm>
 
@@ -20,28 +19,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString EndOfConversion = u"End of conversion!"_s;
-
-// The wait cursor for the length of a conversion, put back whatever happens.
-class WaitCursor
-{
-public:
-    WaitCursor()
-        : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_active)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor()
-    {
-        if (m_active)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-
-private:
-    bool m_active;
-};
 
 } // namespace
 

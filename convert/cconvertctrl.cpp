@@ -11,6 +11,7 @@
 #include "convert/inplacerunner.h"
 #include "convert/librarymessages.h"
 #include "convert/pathutil.h"
+#include "convert/waitcursor.h"
 #include "prefs/preferences.h"
 #include "resources/stringtable.h"
 #include "ui_cconvertctrl.h"
@@ -31,15 +32,6 @@ QImage turned(const QImage &image, int degrees)
     // The image library turns left for positive angles; Qt turns right.
     return degrees % 360 == 0 ? image : image.transformed(QTransform().rotate(-degrees));
 }
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 

@@ -10,8 +10,7 @@ public:
 
     explicit InPlaceRunner(Converter converter = &ImagePipeline::convertOne)
         : m_converter(std::move(converter))
-    {
-    }
+    {}
 
     int capacity() const override { return 1; }
     void start(int ticket, const ConversionRequest &request, Finished finished) override

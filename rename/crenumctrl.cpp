@@ -6,6 +6,7 @@
 #include "convert/convertpreview.h"
 #include "convert/librarymessages.h"
 #include "convert/pathutil.h"
+#include "convert/waitcursor.h"
 #include "prefs/preferences.h"
 #include "rename/filerenamer.h"
 #include "rename/newnamegenerator.h"
@@ -25,15 +26,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString FilterByFormat[] = {u"*.jpg"_s, u"*.png"_s, u"*.tif"_s, u"*.webp"_s};
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 

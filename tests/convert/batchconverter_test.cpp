@@ -6,6 +6,7 @@
 #include "convert/inplacerunner.h"
 
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,12 +74,6 @@ private:
     int m_inFlight = 0;
 };
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 class Batch : public testing::Test
 {
 protected:
@@ -102,7 +97,7 @@ protected:
 
     QString log() const
     {
-        return QString::fromUtf8(readFile(ConversionLog::path(m_destination.path())));
+        return QString::fromUtf8(readFileBytes(ConversionLog::path(m_destination.path())));
     }
 
     QTemporaryDir m_source;
@@ -130,7 +125,7 @@ TEST_F(Batch, SkipsDuplicatesAndWritesTheLogInItsFormat)
                                 "b.png : ignored (duplicates)\r\n"
                                 "c.png : conversion OK\r\n"
                                 "\r\n **** End ****\r\n";
-    EXPECT_EQ(readFile(ConversionLog::path(m_destination.path())), expected);
+    EXPECT_EQ(readFileBytes(ConversionLog::path(m_destination.path())), expected);
 
     EXPECT_EQ(
         m_window.events,

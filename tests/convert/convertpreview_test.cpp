@@ -43,8 +43,8 @@ INSTANTIATE_TEST_SUITE_P(Frames, PreviewRect,
                                          RectCase{200, 200, 7, 7, QRect(0, 0, 200, 200)},
                                          RectCase{217, 217, 100, 1000, QRect(97, 0, 22, 217)}));
 
-QString makePicture(const QTemporaryDir &dir, const QString &name, FREE_IMAGE_FORMAT format,
-                    int w, int h, int saveFlags = 0)
+QString makePicture(const QTemporaryDir &dir, const QString &name, FREE_IMAGE_FORMAT format, int w,
+                    int h, int saveFlags = 0)
 {
     return writeTestPicture(dir.filePath(name), w, h, format, saveFlags);
 }

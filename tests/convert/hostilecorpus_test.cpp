@@ -1,7 +1,7 @@
 #include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
-#include "convert/convertrunwindow.h"
+#include "convert/nullrunwindow.h"
 #include "convert/workerpool.h"
 #include "hostilecorpus.h"
 #include "qtprinters.h"
@@ -16,19 +16,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class CountingWindow : public ConvertRunWindow
+class CountingWindow : public NullRunWindow
 {
 public:
-    void showCurrentRow(int) override {}
-    void showStatus(const QString &, int) override {}
-    void setViewLogEnabled(bool) override {}
-    void clearWorkingImage() override {}
-    void showPlaceholder() override {}
-    void beep() override {}
-    void deselectAll() override {}
-    void runStarted(int) override {}
     void showProgress(int done, int) override { lastDone = done; }
-    void runFinished() override {}
 
     int lastDone = 0;
 };

@@ -4,6 +4,8 @@
 
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
+#include "qtprinters.h"
+#include "testfiles.h"
 
 #include <FreeImagePlus.h>
 
@@ -26,11 +28,6 @@
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
-
-void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -154,22 +151,10 @@ bool isGray(Rgb c)
     return std::abs(c.r - c.g) <= 3 && std::abs(c.g - c.b) <= 3;
 }
 
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // The Compression tag (259) of the first directory of a little-endian TIFF file, or -1.
 int tiffCompression(const QString &path)
 {
-    const QByteArray d = readBytes(path);
+    const QByteArray d = readFileBytes(path);
     const auto at16 = [&](qsizetype i) { return qFromLittleEndian<quint16>(d.constData() + i); };
     const qsizetype directory = d.size() >= 8 ? qFromLittleEndian<quint32>(d.constData() + 4) : 0;
     if (!d.startsWith("II") || directory + 2 > d.size())
@@ -501,7 +486,7 @@ TEST_F(Pipeline, EachFailureNamesItsStepAndWritesNothing)
 
 TEST_F(Pipeline, LibraryMessageIsThisConversionsOwn)
 {
-    ASSERT_TRUE(writeBytes(path(u"broken.png"_s), QByteArray("\x89PNG\r\n\x1a\n") + "garbage"));
+    ASSERT_TRUE(writeFileBytes(path(u"broken.png"_s), QByteArray("\x89PNG\r\n\x1a\n") + "garbage"));
     ConversionResult result = convert(u"broken.png"_s, u"broken.jpg"_s);
     EXPECT_EQ(result.resultMessage, u"Original image error: "_s + path(u"broken.png"_s));
     EXPECT_TRUE(result.libraryMessage.startsWith(u" PNG format: ("_s))
@@ -552,7 +537,7 @@ TEST_F(Pipeline, ReplacedDestinationIsAnOrdinaryNewFile)
 {
     fipImage image = makePicture(Sources[0]);
     ASSERT_TRUE(writePicture(image, path(u"a.jpg"_s)));
-    ASSERT_TRUE(writeBytes(path(u"a.png"_s), "old"));
+    ASSERT_TRUE(writeFileBytes(path(u"a.png"_s), "old"));
 
     const mode_t previous = umask(022);
     const ConversionResult result = convert(u"a.jpg"_s, u"a.png"_s, to(OutputFormat::Png));
@@ -576,7 +561,7 @@ TEST_F(Pipeline, CutShortSaveKeepsTheExistingDestinationAndLeavesNoTrace)
         for (unsigned x = 0; x < 600; ++x)
             image.getScanLine(y)[x] = BYTE((seed = seed * 1664525u + 1013904223u) >> 24);
     ASSERT_TRUE(writePicture(image, path(u"noise.tif"_s)));
-    ASSERT_TRUE(writeBytes(path(u"kept.png"_s), "precious"));
+    ASSERT_TRUE(writeFileBytes(path(u"kept.png"_s), "precious"));
 
     // One byte short fails only in the last flush of the file.
     ASSERT_TRUE(convert(u"noise.tif"_s, u"probe.png"_s, to(OutputFormat::Png)).ok);
@@ -593,7 +578,7 @@ TEST_F(Pipeline, CutShortSaveKeepsTheExistingDestinationAndLeavesNoTrace)
     }
     EXPECT_EQ(replacing.resultMessage, u" *** Save image error"_s);
     EXPECT_EQ(creating.resultMessage, u" *** Save image error"_s);
-    EXPECT_EQ(readBytes(path(u"kept.png"_s)), "precious");
+    EXPECT_EQ(readFileBytes(path(u"kept.png"_s)), "precious");
     EXPECT_EQ(entries(), (QStringList{u"kept.png"_s, u"noise.tif"_s}));
 }
 
@@ -601,7 +586,7 @@ TEST_F(Pipeline, CutShortSaveKeepsTheExistingDestinationAndLeavesNoTrace)
 
 TEST_F(Pipeline, RawPictureIsToneMappedWithTheBrightnessGiven)
 {
-    ASSERT_TRUE(writeBytes(path(u"camera.dng"_s), makeTestDng(64, 48)));
+    ASSERT_TRUE(writeFileBytes(path(u"camera.dng"_s), makeTestDng(64, 48)));
     ConversionOptions options = to(OutputFormat::Png);
     double levels[2] = {};
     for (int brightness : {-8, 8}) {
@@ -628,7 +613,7 @@ TEST_F(Pipeline, RawFileTakenForAnotherFormatIsReadByTheRawLoader)
 {
     // A TARGA 2.0 footer makes the content check take the file for a TARGA picture.
     const QByteArray targaFooter = QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.", 18);
-    ASSERT_TRUE(writeBytes(path(u"CAMERA.DNG"_s), makeTestDng(64, 48) + targaFooter));
+    ASSERT_TRUE(writeFileBytes(path(u"CAMERA.DNG"_s), makeTestDng(64, 48) + targaFooter));
     ASSERT_EQ(fipImage::identifyFIF(QFile::encodeName(path(u"CAMERA.DNG"_s)).constData()),
               FIF_TARGA);
 

@@ -5,6 +5,7 @@
 #include "testpictures.h"
 
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -22,29 +23,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-bool runUntil(const std::function<bool()> &done, int ms = 20'000)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A BMP header without pixels that claims width × height.
 QByteArray bmpHeader(qint32 width, qint32 height)
@@ -97,8 +75,8 @@ protected:
         QList<ConversionResult> results;
         client.setNextFault(fault, ms);
         client.convert(r, [&](const ConversionResult &got) { results.append(got); });
-        EXPECT_TRUE(runUntil([&] { return !results.isEmpty(); }));
-        runUntil([] { return false; }, 30);
+        EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
+        runEventsUntil([] { return false; }, 30);
         EXPECT_EQ(results.size(), 1);
         return results.value(0, {false, u"no result"_s, QString()});
     }
@@ -118,7 +96,7 @@ protected:
 TEST_F(WorkerClientTest, ConvertsToTheSameBytesAndMessagesAsThePipelineInProcess)
 {
     const QString fake = path(u"fake.jpg"_s);
-    ASSERT_TRUE(writeAll(fake, "\xFF\xD8\xFF\xE0 not really a JPEG"));
+    ASSERT_TRUE(writeFileBytes(fake, "\xFF\xD8\xFF\xE0 not really a JPEG"));
     QDir(m_dir.path()).mkpath(u"here"_s);
     ConversionRequest many = request(QString());
     many.rotation = 90;
@@ -142,7 +120,7 @@ TEST_F(WorkerClientTest, ConvertsToTheSameBytesAndMessagesAsThePipelineInProcess
         EXPECT_EQ(got.ok, expected.ok);
         EXPECT_EQ(got.resultMessage, expected.resultMessage);
         EXPECT_EQ(got.libraryMessage, expected.libraryMessage);
-        EXPECT_EQ(readAll(there.destinationPath), readAll(here.destinationPath));
+        EXPECT_EQ(readFileBytes(there.destinationPath), readFileBytes(here.destinationPath));
     }
     EXPECT_FALSE(LibraryMessages::last().isEmpty()); // so the messages compared were not empty
     EXPECT_EQ(QDir(path(u"out"_s)).entryList(QDir::Files | QDir::Hidden),
@@ -165,7 +143,7 @@ TEST_F(WorkerClientTest, ACrashCostsOneItemAndRemovesThatWorkersPartialFilesOnly
                                 u".pelorin-%1-k2x9.part"_s.arg(crashed * 10 + 1),
                                 u".pelorin-%1-k2x9.jpg"_s.arg(crashed)};
     for (const QString &name : own + others)
-        ASSERT_TRUE(writeAll(out + name, "partial"));
+        ASSERT_TRUE(writeFileBytes(out + name, "partial"));
 
     const ConversionResult failed =
         convert(client, request(u"out/second.png"_s), WorkerClient::Fault::Crash);
@@ -221,9 +199,9 @@ TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndTheNextItemConverts)
 
 TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
 {
-    ASSERT_TRUE(writeAll(path(u"huge.bmp"_s), bmpHeader(30000, 30000)));
+    ASSERT_TRUE(writeFileBytes(path(u"huge.bmp"_s), bmpHeader(30000, 30000)));
     // 2^32 pixels: a 32-bit product would wrap to 0 and let it through.
-    ASSERT_TRUE(writeAll(path(u"wraps.bmp"_s), bmpHeader(65536, 65536)));
+    ASSERT_TRUE(writeFileBytes(path(u"wraps.bmp"_s), bmpHeader(65536, 65536)));
     const auto tooLarge = [](int w, int h) {
         return u"the picture is too large to convert (%1 \u00D7 %2 pixels)"_s.arg(w).arg(h);
     };

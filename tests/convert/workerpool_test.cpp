@@ -5,6 +5,7 @@
 #include "testpictures.h"
 
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -24,17 +25,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-bool runUntil(const std::function<bool()> &done, int ms = 20'000)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
 
 class WorkerPoolTest : public testing::Test
 {
@@ -71,8 +61,8 @@ protected:
             });
         }
         EXPECT_TRUE(m_results.isEmpty()); // never from within start
-        ASSERT_TRUE(runUntil([&] { return m_results.size() == requests.size(); }));
-        runUntil([] { return false; }, 50);
+        ASSERT_TRUE(runEventsUntil([&] { return m_results.size() == requests.size(); }));
+        runEventsUntil([] { return false; }, 50);
         for (int ticket = 0; ticket < requests.size(); ++ticket)
             ASSERT_EQ(m_results[ticket].size(), 1) << ticket;
     }

@@ -8,6 +8,7 @@
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QFile>
@@ -22,12 +23,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Whether the widget shows, somewhere, a pixel close to the colour.
 bool shows(QWidget &widget, QColor colour)
@@ -131,7 +126,7 @@ TEST_F(PreferencesPage, AChosenColourShowsInTheSamplesButReachesTheListsOnlyOnSa
     child<QPushButton>(u"saveButton"_s)->click();
     EXPECT_EQ(m_preferences.colour(CollisionError), 0x00C000u);
     EXPECT_TRUE(shows(list, QColor(0, 0xC0, 0)));
-    EXPECT_TRUE(readFile(m_home.preferencesPath()).contains(";#00c000;#0000ff;</colorTable>"));
+    EXPECT_TRUE(readFileBytes(m_home.preferencesPath()).contains(";#00c000;#0000ff;</colorTable>"));
 }
 
 TEST_F(PreferencesPage, ACancelledChooserChangesNothing)
@@ -160,12 +155,12 @@ TEST_F(PreferencesPage, RestoringTheDefaultsLeavesTheFileAlone)
 {
     child<QLineEdit>(u"pngEdit"_s)->setText(u".png;.apng;"_s);
     child<QPushButton>(u"saveButton"_s)->click();
-    const QByteArray saved = readFile(m_home.preferencesPath());
+    const QByteArray saved = readFileBytes(m_home.preferencesPath());
 
     child<QPushButton>(u"restoreButton"_s)->click();
     EXPECT_EQ(m_preferences.extensionList(ImageFormatGroup::PngImages), u".png;"_s);
     EXPECT_EQ(child<QLineEdit>(u"pngEdit"_s)->text(), u".png;"_s);
-    EXPECT_EQ(readFile(m_home.preferencesPath()), saved);
+    EXPECT_EQ(readFileBytes(m_home.preferencesPath()), saved);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "prefs/preferences.h"
 
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,18 +46,6 @@ Preferences readText(const QByteArray &bytes)
 QString pngList(const QByteArray &bytes)
 {
     return readText(bytes).extensionList(ImageFormatGroup::PngImages);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 TEST(PreferencesFileFormat, DefaultsAreWrittenInTheFixedLayout)
@@ -248,7 +237,7 @@ TEST(PreferencesFileOnDisk, NoFileMeansTheDefaults)
 TEST(PreferencesFileOnDisk, AFolderThatCannotBeMadeFailsQuietly)
 {
     ConfigHome home;
-    ASSERT_TRUE(writeFile(home.path() + u"/Pelorin"_s, "not a folder"));
+    ASSERT_TRUE(writeFileBytes(home.path() + u"/Pelorin"_s, "not a folder"));
     EXPECT_FALSE(PreferencesFile::save(Preferences()));
     Preferences preferences;
     PreferencesFile::load(preferences);
@@ -261,7 +250,7 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileIntact)
     ConfigHome home;
     const QString path = PreferencesFile::settingsFilePath();
     const QByteArray old = "<PngImages>.old;</PngImages>";
-    ASSERT_TRUE(writeFile(path, old));
+    ASSERT_TRUE(writeFileBytes(path, old));
 
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -276,7 +265,7 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileIntact)
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_FALSE(written);
-    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(readFileBytes(path), old);
     EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files),
               QStringList{u"Preferences.xml"_s});
 }

@@ -5,7 +5,7 @@
 #include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
-#include "convert/convertrunwindow.h"
+#include "convert/nullrunwindow.h"
 #include "convert/workerclient.h"
 #include "convert/workerpool.h"
 #include "hostilecorpus.h"
@@ -25,17 +25,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class QuietWindow : public ConvertRunWindow
+class ProgressWindow : public NullRunWindow
 {
 public:
-    void showCurrentRow(int) override {}
-    void showStatus(const QString &, int) override {}
-    void setViewLogEnabled(bool) override {}
-    void clearWorkingImage() override {}
-    void showPlaceholder() override {}
-    void beep() override {}
-    void deselectAll() override {}
-    void runStarted(int) override {}
     void showProgress(int done, int total) override
     {
         if (done % 100 == 0 || done == total)
@@ -60,7 +52,7 @@ int main(int argc, char *argv[])
 
     ConvertListModel list;
     list.setNames(names);
-    QuietWindow window;
+    ProgressWindow window;
     WorkerPool pool;
     BatchConverter batch(list, window, pool);
     ConversionOptions options;
