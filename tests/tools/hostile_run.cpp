@@ -1,7 +1,8 @@
 // The full run over damaged pictures: writes as many as asked, converts them all through the
 // worker processes as "Convert all" does, and tells how each ended. Not part of the test suite:
 // a few thousand pictures take minutes.
-// Usage: hostile_run [count] [seed]
+// Usage: hostile_run [count] [seed] [folder]
+//   folder: where to write the damaged pictures and keep them (default: a temporary folder)
 #include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
@@ -43,9 +44,11 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
     const quint32 seed = argc > 2 ? quint32(std::strtoul(argv[2], nullptr, 10)) : 1;
-    QTemporaryDir source;
+    QTemporaryDir temporary;
+    const QString source = argc > 3 ? QString::fromLocal8Bit(argv[3]) : temporary.path();
+    QDir().mkpath(source);
     QTemporaryDir destination;
-    const QList<HostileFile> corpus = writeHostileCorpus(source.path(), count, seed);
+    const QList<HostileFile> corpus = writeHostileCorpus(source, count, seed);
     QStringList names;
     for (const HostileFile &file : corpus)
         names.append(file.name);
@@ -56,7 +59,7 @@ int main(int argc, char *argv[])
     WorkerPool pool;
     BatchConverter batch(list, window, pool);
     ConversionOptions options;
-    options.sourceFolder = source.path();
+    options.sourceFolder = source;
     options.destinationFolder = destination.path();
     QElapsedTimer timer;
     timer.start();
