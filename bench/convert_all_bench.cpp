@@ -2,6 +2,7 @@
 // with one worker and with one per core, with and without a resize.
 // Usage: convert_all_bench [folder] [repeat]
 //   folder: pictures to convert (default: 12 made here, 24 megapixels each)
+#include "benchpicture.h"
 #include "convert/batchconverter.h"
 #include "convert/convertlistmodel.h"
 #include "convert/imagefolderscan.h"
@@ -20,33 +21,6 @@
 #include <cstdio>
 
 namespace {
-
-// Smooth light, fine grain and edges, so the encoder works about as hard as on a photograph.
-void makePictures(const QString &folder, int count, int width, int height)
-{
-    for (int i = 0; i < count; ++i) {
-        FIBITMAP *dib = FreeImage_Allocate(width, height, 24);
-        quint32 noise = 2463534242u + quint32(i);
-        for (int y = 0; y < height; ++y) {
-            BYTE *line = FreeImage_GetScanLine(dib, y);
-            for (int x = 0; x < width; ++x) {
-                noise ^= noise << 13;
-                noise ^= noise >> 17;
-                noise ^= noise << 5;
-                const int grain = int(noise & 15) - 8;
-                line[x * 3 + FI_RGBA_RED] = BYTE(std::clamp(x * 200 / width + grain + 20, 0, 255));
-                line[x * 3 + FI_RGBA_GREEN] =
-                    BYTE(std::clamp(y * 180 / height + grain + 40, 0, 255));
-                line[x * 3 + FI_RGBA_BLUE] =
-                    BYTE(std::clamp(((x / 97 + y / 61 + i) % 3) * 80 + grain + 30, 0, 255));
-            }
-        }
-        const QString path =
-            QStringLiteral("%1/photo-%2.jpg").arg(folder).arg(i, 3, 10, QLatin1Char('0'));
-        FreeImage_Save(FIF_JPEG, dib, QFile::encodeName(path).constData(), JPEG_QUALITYGOOD);
-        FreeImage_Unload(dib);
-    }
-}
 
 double run(const QString &source, const QStringList &names, int workers, bool resize)
 {
@@ -79,7 +53,10 @@ int main(int argc, char *argv[])
     if (source.isEmpty()) {
         source = made.path();
         std::printf("making 12 pictures of 6000x4000...\n");
-        makePictures(source, 12, 6000, 4000);
+        for (int i = 0; i < 12; ++i)
+            writeBenchPicture(
+                QStringLiteral("%1/photo-%2.jpg").arg(source).arg(i, 3, 10, QLatin1Char('0')), 6000,
+                4000, i);
     }
     const QStringList names =
         ImageFolderScan::listNames(source, QString(), Preferences().extensionList(AllImagesIndex));

@@ -1,5 +1,6 @@
 // Converts a folder of pictures with the conversion pipeline and prints pictures per second and
 // the peak memory of the process. See bench/README.md.
+#include "benchpicture.h"
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
 
@@ -25,24 +26,6 @@ struct Scenario
     const char *name;
     ConversionOptions options;
 };
-
-// Smooth colour ramps with fine texture: encodes to about the size of a photograph.
-bool makePicture(const QString &path, int width, int height, int seed)
-{
-    fipImage image(FIT_BITMAP, width, height, 24);
-    quint32 noise = quint32(seed) * 2654435761u + 1;
-    for (int y = 0; y < height; ++y) {
-        BYTE *line = image.getScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            noise = noise * 1664525u + 1013904223u;
-            const int grain = int(noise >> 28) - 8;
-            line[3 * x + FI_RGBA_RED] = BYTE(qBound(0, x * 255 / width + grain, 255));
-            line[3 * x + FI_RGBA_GREEN] = BYTE(qBound(0, y * 255 / height + grain, 255));
-            line[3 * x + FI_RGBA_BLUE] = BYTE(qBound(0, (x + y + seed * 40) % 256 + grain, 255));
-        }
-    }
-    return image.save(FIF_JPEG, QFile::encodeName(path).constData(), JPEG_QUALITYGOOD);
-}
 
 long peakRssKib()
 {
@@ -91,8 +74,8 @@ int main(int argc, char *argv[])
         QDir().mkpath(sourceFolder);
         std::printf("making %d JPEG pictures of %dx%d...\n", count, width, height);
         for (int i = 0; i < count; ++i) {
-            if (!makePicture(sourceFolder + u"/picture%1.jpg"_s.arg(i, 3, 10, QChar(u'0')), width,
-                             height, i)) {
+            if (!writeBenchPicture(sourceFolder + u"/picture%1.jpg"_s.arg(i, 3, 10, QChar(u'0')),
+                                   width, height, i)) {
                 std::fprintf(stderr, "cannot write the pictures\n");
                 return 1;
             }

@@ -1,36 +1,13 @@
 // Times the convert page's preview of large pictures: how long from a selected line to the
 // picture the frame shows, with the page's usual options (JPEG output, quality 80 %).
+#include "benchpicture.h"
 #include "convert/convertpreview.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
-#include <FreeImage.h>
-
 #include <cstdio>
-
-namespace {
-
-QString makeJpeg(const QTemporaryDir &dir, int width, int height)
-{
-    FIBITMAP *dib = FreeImage_Allocate(width, height, 24);
-    for (int y = 0; y < height; ++y) {
-        BYTE *line = FreeImage_GetScanLine(dib, y);
-        for (int x = 0; x < width; ++x) {
-            line[x * 3 + FI_RGBA_RED] = BYTE(x * 255 / width);
-            line[x * 3 + FI_RGBA_GREEN] = BYTE(y * 255 / height);
-            line[x * 3 + FI_RGBA_BLUE] = BYTE((x ^ y) & 0xFF);
-        }
-    }
-    const QString path = dir.filePath(QStringLiteral("picture-%1x%2.jpg").arg(width).arg(height));
-    FreeImage_Save(FIF_JPEG, dib, QFile::encodeName(path).constData(), JPEG_QUALITYGOOD);
-    FreeImage_Unload(dib);
-    return path;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -39,7 +16,9 @@ int main(int argc, char *argv[])
     const int rounds = 5;
     std::printf("%-12s %-9s %12s %12s\n", "picture", "output", "ms (best)", "ms (mean)");
     for (const QSize size : {QSize(6000, 4000), QSize(4000, 6000), QSize(8000, 6000)}) {
-        const QString path = makeJpeg(dir, size.width(), size.height());
+        const QString path =
+            dir.filePath(QStringLiteral("picture-%1x%2.jpg").arg(size.width()).arg(size.height()));
+        writeBenchPicture(path, size.width(), size.height(), 1);
         for (const OutputFormat format : {OutputFormat::Jpeg, OutputFormat::Png}) {
             PreviewRequest request;
             request.sourcePath = path;

@@ -1,5 +1,6 @@
 // Measures what converting and previewing through pelorin-worker processes costs per item
 // beside doing the same in process. See bench/README.md.
+#include "benchpicture.h"
 #include "convert/convertpreview.h"
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
@@ -22,22 +23,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-bool makePicture(const QString &path, int width, int height, int seed)
-{
-    fipImage image(FIT_BITMAP, width, height, 24);
-    quint32 noise = quint32(seed) * 2654435761u + 1;
-    for (int y = 0; y < height; ++y) {
-        BYTE *line = image.getScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            noise = noise * 1664525u + 1013904223u;
-            line[3 * x + FI_RGBA_RED] = BYTE(x * 255 / width);
-            line[3 * x + FI_RGBA_GREEN] = BYTE(y * 255 / height);
-            line[3 * x + FI_RGBA_BLUE] = BYTE(noise >> 24);
-        }
-    }
-    return image.save(FIF_JPEG, QFile::encodeName(path).constData(), JPEG_QUALITYGOOD);
-}
 
 ConversionResult convertThrough(WorkerClient &client, const ConversionRequest &request)
 {
@@ -102,7 +87,7 @@ int main(int argc, char *argv[])
     QStringList sources;
     for (int i = 0; i < count; ++i) {
         sources.append(work.filePath(u"picture%1.jpg"_s.arg(i, 3, 10, QChar(u'0'))));
-        if (!makePicture(sources.last(), width, height, i)) {
+        if (!writeBenchPicture(sources.last(), width, height, i)) {
             std::fprintf(stderr, "cannot write the pictures\n");
             return 1;
         }
