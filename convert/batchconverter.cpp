@@ -30,11 +30,6 @@ BatchConverter::BatchConverter(ConvertListModel &list, ConvertRunWindow &window,
     , m_clock(std::move(clock))
 {}
 
-QString BatchConverter::notConvertedLine(const QString &name)
-{
-    return name + u" : not converted, the run was stopped\r\n"_s;
-}
-
 bool BatchConverter::prepare(int row, const ConversionOptions &options, ConversionRequest &request,
                              ConversionResult &failure)
 {
@@ -173,7 +168,7 @@ QString BatchConverter::convertAll(const ConversionOptions &options)
     }
     for (int row = next; row < total; ++row) {
         skipped = true;
-        lines[row] = notConvertedLine(m_list.text(row));
+        lines[row] = m_list.text(row) + u" : not converted, the run was stopped\r\n"_s;
     }
 
     ConversionLog::write(options.outputFormat, options.sourceFolder, options.destinationFolder,

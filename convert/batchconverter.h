@@ -33,8 +33,6 @@ public:
     // Asks a running "Convert all" to start no further picture; those in flight finish.
     void requestStop() { m_stopRequested = true; }
 
-    static QString notConvertedLine(const QString &name);
-
 private:
     // The checks before a picture: no row, missing or equal folders. On success shows
     // "Converting  " + name and fills request; otherwise fills failure.

@@ -49,7 +49,6 @@ public:
     ConversionOptions options() const;
     ConvertListModel &listModel() { return m_list; }
     int placeholderAngle() const { return m_placeholderAngle; }
-    const QImage &workingImage() const { return m_workingImage; }
 
     // The word shown beside the JPEG quality for a percentage.
     static QString qualityWord(int percent);

@@ -153,16 +153,6 @@ bool RenameListModel::removeRows(int row, int rows, const QModelIndex &parent)
     return true;
 }
 
-void RenameListModel::swapRows(int a, int b)
-{
-    if (a < 0 || b < 0 || a >= count() || b >= count() || a == b)
-        return;
-    std::swap(m_items[a].currentName, m_items[b].currentName);
-    std::swap(m_items[a].conflict, m_items[b].conflict);
-    rowsChanged(a, a);
-    rowsChanged(b, b);
-}
-
 bool RenameListModel::moveRow(int from, int to)
 {
     if (from < 0 || to < 0 || from >= count() || to >= count())

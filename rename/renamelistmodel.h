@@ -74,12 +74,10 @@ public:
     // Takes rows out (the Delete key); nothing is recomputed, and the names stay in
     // ExistingNames because the files are still there. removeRow(row) comes with the base class.
     bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
-    // Exchanges the current names and conflict marks of two rows; new names stay in place,
-    // since they follow the row number.
-    void swapRows(int a, int b);
     // Moves row `from` so that it ends up at index `to`, the rows between moving one place
-    // toward `from`: the same as exchanging neighbours step by step with swapRows, but reported
-    // to views as one move. New names stay in place. False for an index out of range.
+    // toward `from`, as a drag exchanging neighbours step by step would, reported to views as
+    // one move. New names stay in place, since they follow the row number. False for an index
+    // out of range.
     bool moveRow(int from, int to);
     using QAbstractTableModel::moveRow;
     // Qt's block move; the destination is the row before which the block is put.
