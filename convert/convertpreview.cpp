@@ -4,6 +4,7 @@
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
+#include "convert/pathutil.h"
 
 #include <QFile>
 
@@ -19,7 +20,7 @@ namespace {
 // frame anyway, so the result looks the same and comes many times faster.
 bool loadForPreview(fipImage &image, const QString &path, const PreviewRequest &request, bool &raw)
 {
-    const QByteArray file = QFile::encodeName(path);
+    const QByteArray file = PathUtil::encodeName(path);
     FREE_IMAGE_FORMAT format = fipImage::identifyFIF(file.constData());
     const bool rawByExtension = ImageFolderScan::extensionMatches(path, request.rawExtensions);
     const int longSide = std::max(request.frame.width(), request.frame.height());

@@ -3,6 +3,7 @@
 #include "convert/imagefolderscan.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
+#include "convert/pathutil.h"
 
 #include <FreeImagePlus.h>
 
@@ -126,7 +127,7 @@ int createTemporary(const QString &folder, QByteArray &path)
         const QString name = u"/.pelorin-%1-%2.part"_s.arg(
             QString::number(::getpid()),
             QString::number(QRandomGenerator::global()->generate(), 36));
-        path = QFile::encodeName(folder + name);
+        path = PathUtil::encodeName(folder + name);
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -151,7 +152,7 @@ bool saveReplacing(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QStr
     bool saved = encode(image, fif, flags, file);
     saved = std::fclose(file) == 0 && saved;
     saved = saved &&
-            std::rename(temporary.constData(), QFile::encodeName(destination).constData()) == 0;
+            std::rename(temporary.constData(), PathUtil::encodeName(destination).constData()) == 0;
     if (!saved)
         ::unlink(temporary.constData());
     return saved;
@@ -240,7 +241,7 @@ ConversionResult ImagePipeline::convertOne(const ConversionRequest &request)
 
     // The destination's extension chooses the encoder.
     const FREE_IMAGE_FORMAT fif =
-        FreeImage_GetFIFFromFilename(QFile::encodeName(request.destinationPath).constData());
+        FreeImage_GetFIFFromFilename(PathUtil::encodeName(request.destinationPath).constData());
     if (!adaptDepth(image, fif, loaded.raw))
         return finish(false, SaveError);
     if (options.deleteMetadata)
@@ -256,7 +257,7 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, const Q
 {
     // A picture left from an earlier file must never pass for this one.
     image.clear();
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = PathUtil::encodeName(path);
     FREE_IMAGE_FORMAT fif = fipImage::identifyFIF(name.constData());
     // Some formats carry no signature; the library's loader then goes by the extension too.
     if (fif == FIF_UNKNOWN)
@@ -286,7 +287,7 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, const Q
 QString ImagePipeline::checkPixelBudget(const QString &path, const QString &rawExtensions,
                                         qint64 budget)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = PathUtil::encodeName(path);
     const auto claimedPixels = [&name](FREE_IMAGE_FORMAT fif, quint64 &width, quint64 &height) {
         if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif) ||
             !FreeImage_FIFSupportsNoPixels(fif))

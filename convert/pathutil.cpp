@@ -1,5 +1,7 @@
 #include "convert/pathutil.h"
 
+#include <QFile>
+
 namespace {
 
 char16_t asciiLowerChar(char16_t c)
@@ -59,4 +61,14 @@ int PathUtil::compareAsciiCaseInsensitive(QStringView a, QStringView b)
             return ca < cb ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+QByteArray PathUtil::encodeName(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+QString PathUtil::decodeName(const QByteArray &bytes)
+{
+    return QFile::decodeName(bytes);
 }

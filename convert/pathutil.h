@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Path and name helpers on '/'-separated paths, with the extension rules users know from
@@ -20,4 +21,10 @@ public:
     // letters differently on different systems.
     static QString asciiLower(const QString &text);
     static int compareAsciiCaseInsensitive(QStringView a, QStringView b);
+
+    // The bytes the file system knows a path by, and back. Every path handed to the system or the
+    // image library goes through these, so that a name which is not valid UTF-8 reaches the same
+    // file it was listed from.
+    static QByteArray encodeName(const QString &path);
+    static QString decodeName(const QByteArray &bytes);
 };

@@ -205,7 +205,7 @@ void CRenumCtrl::showPreview()
     PreviewFrame *area = m_ui->previewArea;
     area->blank();
     const QString path = PathUtil::append(m_folder, m_rows.currentName(row));
-    const QByteArray file = QFile::encodeName(path);
+    const QByteArray file = PathUtil::encodeName(path);
     if (fipImage::identifyFIF(file.constData()) == FIF_UNKNOWN) {
         const QIcon icon = QFileIconProvider().icon(QFileInfo(path));
         const QSize size = area->contentsRect().adjusted(32, 32, -32, -32).size();

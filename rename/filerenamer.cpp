@@ -2,6 +2,7 @@
 
 #include "rename/noreplacerename.h"
 #include "rename/renamelistmodel.h"
+#include "convert/pathutil.h"
 
 #include <QFile>
 
@@ -34,15 +35,15 @@ RenameResult FileRenamer::renameFiles(const QString &folder, const RenameListMod
         return stopped(0, ENOENT);
     // Every name is resolved in this one folder, whatever happens to its path meanwhile.
     const int folderFd =
-        ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::open(PathUtil::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0)
         return stopped(0, errno);
 
     RenameResult result;
     for (int row = 0; row < rows.size(); ++row) {
         const int error =
-            NoReplaceRename::rename(folderFd, QFile::encodeName(rows[row].currentName),
-                                    QFile::encodeName(rows[row].newName));
+            NoReplaceRename::rename(folderFd, PathUtil::encodeName(rows[row].currentName),
+                                    PathUtil::encodeName(rows[row].newName));
         if (error != 0) {
             result = stopped(row, error);
             break;
