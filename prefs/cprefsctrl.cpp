@@ -7,6 +7,9 @@
 #include "ui_cprefsctrl.h"
 
 #include <QApplication>
+#include <QDir>
+
+using namespace Qt::Literals::StringLiterals;
 
 CPrefsCtrl::CPrefsCtrl(Preferences &preferences, const PageServices &services, QWidget *parent)
     : QWidget(parent)
@@ -89,7 +92,11 @@ void CPrefsCtrl::save()
                                        m_listEdits[group - FirstGroupIndex]->text());
     for (int position = 0; position < LineColourTable::Size; ++position)
         m_preferences.colours().setAt(position, m_workingColours[position]);
-    PreferencesFile::save(m_preferences);
+    const QString path = PreferencesFile::settingsFilePath();
+    const FileResult saved = PreferencesFile::saveTo(m_preferences, path);
+    if (!saved.ok && m_services.showMessage)
+        m_services.showMessage(u"The preferences could not be saved to %1: %2."_s.arg(
+            QDir::toNativeSeparators(path), saved.reason));
 }
 
 void CPrefsCtrl::restoreDefaults()

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+
+#include <cerrno>
 #include <QStandardPaths>
 
 #include <cwchar>
@@ -80,7 +82,7 @@ void PreferencesFile::load(Preferences &preferences)
     loadFrom(preferences, settingsFilePath());
 }
 
-bool PreferencesFile::save(const Preferences &preferences)
+FileResult PreferencesFile::save(const Preferences &preferences)
 {
     return saveTo(preferences, settingsFilePath());
 }
@@ -94,19 +96,26 @@ void PreferencesFile::loadFrom(Preferences &preferences, const QString &path)
     read(preferences, bytes);
 }
 
-bool PreferencesFile::saveTo(const Preferences &preferences, const QString &path)
+FileResult PreferencesFile::saveTo(const Preferences &preferences, const QString &path)
 {
+    // A symbolic link at the path is followed: users keep their settings in a folder of their own.
     QSaveFile file(path);
     // Unbuffered, so that a short write (full disk, size limit) is seen here; a buffered write
     // fails only inside commit(), which then still renames the cut-off file over the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    const QByteArray bytes = write(preferences);
-    if (file.write(bytes) != bytes.size()) {
+    errno = 0;
+    const auto failed = [&file] {
+        const int error = errno;
         file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        return error != 0 ? FileResult::failure(error) : FileResult{false, file.errorString()};
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed();
+    const QByteArray bytes = write(preferences);
+    if (file.write(bytes) != bytes.size())
+        return failed();
+    if (!file.commit())
+        return failed();
+    return FileResult::success();
 }
 
 void PreferencesFile::read(Preferences &preferences, const QByteArray &bytes)

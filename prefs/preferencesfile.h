@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include "util/fileresult.h"
+
 class Preferences;
 
 // Preferences.xml: written whole in one fixed layout, read back by a tolerant tag search that
-// falls back to the defaults for anything missing, empty or malformed. Nothing here is ever
-// reported to the user.
+// falls back to the defaults for anything missing, empty or malformed. A failed read is never
+// reported to the user; a failed save is, with its reason.
 class PreferencesFile
 {
 public:
@@ -18,11 +20,11 @@ public:
     // Reads settingsFilePath() into preferences; a missing or unreadable file keeps what is there.
     static void load(Preferences &preferences);
     // Writes settingsFilePath() atomically: on any failure the previous file stays as it was.
-    // Returns whether the new file is in place.
-    static bool save(const Preferences &preferences);
+    // Returns whether the new file is in place, and if not why.
+    static FileResult save(const Preferences &preferences);
 
     static void loadFrom(Preferences &preferences, const QString &path);
-    static bool saveTo(const Preferences &preferences, const QString &path);
+    static FileResult saveTo(const Preferences &preferences, const QString &path);
 
     // The file's bytes to preferences, and back.
     static void read(Preferences &preferences, const QByteArray &bytes);

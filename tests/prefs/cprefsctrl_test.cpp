@@ -11,7 +11,9 @@
 #include "testfiles.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,6 +56,7 @@ protected:
             chosen = *m_nextColour;
             return true;
         };
+        m_services.showMessage = [this](const QString &text) { m_messages.append(text); };
         m_page = std::make_unique<CPrefsCtrl>(m_preferences, m_services);
         m_page->fill();
         m_page->show();
@@ -70,6 +73,7 @@ protected:
     PageServices m_services;
     std::optional<ColourRef> m_nextColour;
     QStringList m_chooserTitles;
+    QStringList m_messages;
     ColourRef m_chooserStart = 0;
     std::unique_ptr<CPrefsCtrl> m_page;
 };
@@ -149,6 +153,21 @@ TEST_F(PreferencesPage, SaveKeepsTheListsExactlyAsTyped)
     PreferencesFile::load(reloaded);
     EXPECT_EQ(reloaded.extensionList(ImageFormatGroup::RawImages), u" .NEF;.raw&<x>"_s);
     EXPECT_EQ(reloaded.extensionList(ImageFormatGroup::GifImages), u".gif;"_s);
+    EXPECT_TRUE(m_messages.isEmpty());
+}
+
+TEST_F(PreferencesPage, AFailedSaveTellsTheUserWhereAndWhy)
+{
+    // A folder where the file should be: no save can succeed, and none may claim it did.
+    ASSERT_TRUE(QDir().mkpath(m_home.preferencesPath() + u"/in-the-way"_s));
+    child<QPushButton>(u"saveButton"_s)->click();
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages[0].startsWith(u"The preferences could not be saved to "_s +
+                                         m_home.preferencesPath() + u": "_s))
+        << m_messages[0].toStdString();
+    EXPECT_GT(m_messages[0].size(), (u"The preferences could not be saved to : ."_s +
+                                     m_home.preferencesPath()).size());
+    EXPECT_TRUE(QFileInfo(m_home.preferencesPath() + u"/in-the-way"_s).isDir());
 }
 
 TEST_F(PreferencesPage, RestoringTheDefaultsLeavesTheFileAlone)

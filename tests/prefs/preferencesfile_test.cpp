@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <ostream>
 #include <sys/resource.h>
 
@@ -219,7 +221,7 @@ TEST(PreferencesFileOnDisk, SaveThenLoadGivesTheSamePreferences)
     Preferences saved;
     saved.setExtensionList(ImageFormatGroup::RawImages, u".raw;.dng;.cr2;.nef;"_s);
     saved.colours().setColour(DuplicateError, 0x00AA00);
-    ASSERT_TRUE(PreferencesFile::save(saved));
+    ASSERT_TRUE(PreferencesFile::save(saved).ok);
 
     Preferences loaded;
     PreferencesFile::load(loaded);
@@ -234,11 +236,13 @@ TEST(PreferencesFileOnDisk, NoFileMeansTheDefaults)
     EXPECT_EQ(preferences, Preferences());
 }
 
-TEST(PreferencesFileOnDisk, AFolderThatCannotBeMadeFailsQuietly)
+TEST(PreferencesFileOnDisk, AFolderThatCannotBeMadeFailsWithTheReason)
 {
     ConfigHome home;
     ASSERT_TRUE(writeFileBytes(home.path() + u"/Pelorin"_s, "not a folder"));
-    EXPECT_FALSE(PreferencesFile::save(Preferences()));
+    const FileResult result = PreferencesFile::save(Preferences());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.reason, QString::fromLocal8Bit(std::strerror(ENOTDIR)));
     Preferences preferences;
     PreferencesFile::load(preferences);
     EXPECT_EQ(preferences, Preferences());
@@ -259,12 +263,13 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileIntact)
     tight.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
 
-    const bool written = PreferencesFile::save(Preferences());
+    const FileResult written = PreferencesFile::save(Preferences());
 
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_FALSE(written);
+    EXPECT_FALSE(written.ok);
+    EXPECT_EQ(written.reason, QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_EQ(readFileBytes(path), old);
     EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files),
               QStringList{u"Preferences.xml"_s});

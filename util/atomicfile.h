@@ -1,0 +1,19 @@
+#pragma once
+
+#include "util/fileresult.h"
+
+#include <QByteArray>
+
+// Writes a whole file so that the old one is replaced only by a complete new one: the bytes go to
+// a hidden temporary file in the same folder (".pelorin-<pid>-<random>.part", so a later run can
+// tell a leftover of a dead process), which is then renamed over the path. A symbolic link at the
+// path is replaced itself, never followed: writing through it could change a file elsewhere.
+class AtomicFile
+{
+public:
+    static FileResult write(const QByteArray &path, const QByteArray &bytes);
+
+    // Creates the temporary file in folder; returns its descriptor (O_RDWR, close-on-exec) and
+    // sets path, or -1 with errno set.
+    static int createTemporary(const QByteArray &folder, QByteArray &path);
+};
