@@ -9,6 +9,7 @@
 #include "convert/waitcursor.h"
 #include "prefs/linestatus.h"
 #include "resources/stringtable.h"
+#include "util/fileidentity.h"
 
 #include <QEventLoop>
 
@@ -19,6 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString EndOfConversion = u"End of conversion!"_s;
+const QString ConflictLine = u" : ignored (conflict with destination)\r\n"_s;
 
 } // namespace
 
@@ -37,8 +39,11 @@ bool BatchConverter::prepare(int row, const ConversionOptions &options, Conversi
         failure = {false, u"Choose an image to convert."_s, QString()};
         return false;
     }
+    // By identity, not by text: a link to the source folder would otherwise have the originals
+    // replaced by their own conversions.
     if (options.sourceFolder.isEmpty() || options.destinationFolder.isEmpty() ||
-        options.sourceFolder == options.destinationFolder) {
+        FileIdentity::same(PathUtil::encodeName(options.sourceFolder),
+                           PathUtil::encodeName(options.destinationFolder))) {
         failure = {false, loadString(FoldersMustDiffer), QString()};
         return false;
     }
@@ -82,6 +87,11 @@ void BatchConverter::convertImage(int selectedRow, const ConversionOptions &opti
     }
     if (!result.ok)
         m_window.clearWorkingImage();
+    if (result.destinationExists) {
+        m_window.showStatus(loadString(ConversionNotDone), CollisionError);
+        m_window.beep();
+        return;
+    }
     m_window.showStatus(result.resultMessage, result.ok ? Standard : OtherError);
 }
 
@@ -104,12 +114,17 @@ QString BatchConverter::convertAll(const ConversionOptions &options)
     QEventLoop loop;
 
     const auto record = [&](int row, const ConversionResult &result) {
-        const QString name = m_list.text(row);
+        const QString name = ConversionLog::escape(m_list.text(row));
         if (result.ok) {
             lines[row] = name + u" : conversion OK\r\n"_s;
             return;
         }
         skipped = true;
+        // A file that took the destination name after the list was marked is not replaced.
+        if (result.destinationExists) {
+            lines[row] = name + ConflictLine;
+            return;
+        }
         const QString line = name + u" : "_s + result.resultMessage;
         m_window.showStatus(line, OtherError);
         m_window.clearWorkingImage();
@@ -133,14 +148,14 @@ QString BatchConverter::convertAll(const ConversionOptions &options)
         dispatching = true;
         while (!m_stopRequested && next < total && inFlight < std::max(1, m_runner.capacity())) {
             const int row = next++;
-            const QString name = m_list.text(row);
+            const QString name = ConversionLog::escape(m_list.text(row));
             const int flags = m_list.flags(row);
             if (flags & DuplicateError) {
                 skipped = true;
                 lines[row] = name + u" : ignored (duplicates)\r\n"_s;
             } else if (!options.replaceFiles && (flags & CollisionError)) {
                 skipped = true;
-                lines[row] = name + u" : ignored (conflict with destination)\r\n"_s;
+                lines[row] = name + ConflictLine;
             } else {
                 m_window.showCurrentRow(row);
                 ConversionRequest request;
@@ -168,18 +183,28 @@ QString BatchConverter::convertAll(const ConversionOptions &options)
     }
     for (int row = next; row < total; ++row) {
         skipped = true;
-        lines[row] = m_list.text(row) + u" : not converted, the run was stopped\r\n"_s;
+        lines[row] = ConversionLog::escape(m_list.text(row)) +
+                     u" : not converted, the run was stopped\r\n"_s;
     }
 
-    ConversionLog::write(options.outputFormat, options.sourceFolder, options.destinationFolder,
-                         lines.join(QString()), m_clock());
+    const FileResult log =
+        ConversionLog::write(options.outputFormat, options.sourceFolder,
+                             options.destinationFolder, lines.join(QString()), m_clock());
     m_window.runFinished();
-    m_window.setViewLogEnabled(true);
+    // An older log must not pass for this run's.
+    m_window.setViewLogEnabled(log.ok);
     m_window.showPlaceholder();
     m_window.beep();
-    const QString endText =
-        EndOfConversion + (skipped ? u" : Files have been skipped (see log)."_s : u"."_s);
-    m_window.showStatus(endText, Standard);
+    QString endText;
+    if (log.ok)
+        endText = EndOfConversion + (skipped ? u" : Files have been skipped (see log)."_s : u"."_s);
+    else
+        endText = EndOfConversion +
+                  (skipped ? u" : Files have been skipped, and the log "_s : u" : The log "_s) +
+                  u"%1 could not be written: %2."_s.arg(
+                      ConversionLog::escape(ConversionLog::path(options.destinationFolder)),
+                      log.reason);
+    m_window.showStatus(endText, log.ok ? Standard : OtherError);
     m_window.deselectAll();
     return endText;
 }

@@ -14,6 +14,7 @@
 #include "convert/waitcursor.h"
 #include "prefs/preferences.h"
 #include "resources/stringtable.h"
+#include "util/fileidentity.h"
 #include "ui_cconvertctrl.h"
 
 #include <QFileIconProvider>
@@ -319,6 +320,7 @@ void CConvertCtrl::openSelectedSource()
 void CConvertCtrl::convertImage()
 {
     m_batch->convertImage(m_ui->convertList->selectedRow(), options());
+    remarkAfterRun();
 }
 
 void CConvertCtrl::convertAll()
@@ -327,6 +329,18 @@ void CConvertCtrl::convertAll()
     m_batch->convertAll(options());
     m_running = false;
     m_previewPending = false;
+    remarkAfterRun();
+}
+
+void CConvertCtrl::remarkAfterRun()
+{
+    // What the run wrote, and what others wrote meanwhile, now stand in the destination; the
+    // marks must say so, or a second run would take them for free names. The status line keeps
+    // the run's outcome.
+    if (m_destinationFolder.isEmpty())
+        return;
+    gatherDestinationNames();
+    markCollisions(false);
 }
 
 void CConvertCtrl::deleteRow(int row)
@@ -341,7 +355,11 @@ void CConvertCtrl::deleteRow(int row)
 bool CConvertCtrl::checkFolders(bool sourceSide)
 {
     m_statusLine.clearLine();
-    const bool differ = m_sourceFolder != m_destinationFolder;
+    // By identity: a link to the source folder, "src/." or a bind mount is the same folder.
+    const bool differ =
+        m_sourceFolder != m_destinationFolder &&
+        !FileIdentity::same(PathUtil::encodeName(m_sourceFolder),
+                            PathUtil::encodeName(m_destinationFolder));
     if (!differ) {
         m_statusLine.showMessage(FoldersMustDiffer, OtherError);
         MessageBox::beep();
@@ -383,11 +401,13 @@ void CConvertCtrl::markDuplicates(bool scroll)
     m_statusLine.showMessage(SameNamesPresent, DuplicateError);
 }
 
-void CConvertCtrl::markCollisions()
+void CConvertCtrl::markCollisions(bool announce)
 {
     const ConvertListModel::Marks marks = m_list.markCollisions(
         m_destinationNames, m_destinationFolder, outputExtension(options().outputFormat),
         m_ui->replaceFilesCheck->isChecked());
+    if (!announce)
+        return;
     if (marks.firstRow >= 0)
         m_ui->convertList->scrollTo(m_list.index(marks.firstRow), QAbstractItemView::EnsureVisible);
     if (marks.found)

@@ -78,7 +78,9 @@ private:
     void refillConvertList();
     void gatherDestinationNames();
     void markDuplicates(bool scroll);
-    void markCollisions();
+    // announce: bring the first marked line into view and say so in the status line.
+    void markCollisions(bool announce = true);
+    void remarkAfterRun();
 
     // The preview.
     void loadPreview(int row);

@@ -1,8 +1,7 @@
 #include "convert/conversionlog.h"
 
 #include "convert/pathutil.h"
-
-#include <QSaveFile>
+#include "util/atomicfile.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,25 +28,38 @@ QByteArray ConversionLog::content(OutputFormat format, const QString &sourceFold
                              .arg(time.minute(), 2, 10, QLatin1Char('0'))
                              .arg(time.second(), 2, 10, QLatin1Char('0'));
     const QString header = u"Convert to "_s + outputLogName(format) + u"\r\n From: "_s +
-                           sourceFolder + u"\r\n To: "_s + destinationFolder + when +
+                           escape(sourceFolder) + u"\r\n To: "_s + escape(destinationFolder) + when +
                            u"\r\n----------------\r\n"_s;
     return header.toUtf8() + (runLog + u"\r\n **** End ****\r\n"_s).toUtf8();
 }
 
-bool ConversionLog::write(OutputFormat format, const QString &sourceFolder,
-                          const QString &destinationFolder, const QString &runLog,
-                          const QDateTime &now)
+QString ConversionLog::escape(const QString &text)
+{
+    const auto hex = [](uint value, int digits) {
+        return QString::number(value, 16).toUpper().rightJustified(digits, u'0');
+    };
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            escaped += u"\\x"_s + hex(u, 2);
+        else if (u >= 0xDC80 && u <= 0xDCFF) // a byte of a name that is not UTF-8
+            escaped += u"\\x"_s + hex(u - 0xDC00u, 2);
+        else if (u == 0x2028 || u == 0x2029)
+            escaped += u"\\u"_s + hex(u, 4);
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+FileResult ConversionLog::write(OutputFormat format, const QString &sourceFolder,
+                                const QString &destinationFolder, const QString &runLog,
+                                const QDateTime &now)
 {
     if (runLog.isEmpty() || destinationFolder.isEmpty())
-        return false;
-    QSaveFile file(path(destinationFolder));
-    // Unbuffered, so that a short write is seen before the old log is replaced.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    const QByteArray bytes = content(format, sourceFolder, destinationFolder, runLog, now);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        return {};
+    return AtomicFile::write(PathUtil::encodeName(path(destinationFolder)),
+                             content(format, sourceFolder, destinationFolder, runLog, now));
 }

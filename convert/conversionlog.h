@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/outputformat.h"
+#include "util/fileresult.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -16,9 +17,12 @@ public:
     static QByteArray content(OutputFormat format, const QString &sourceFolder,
                               const QString &destinationFolder, const QString &runLog,
                               const QDateTime &now);
-    // Writes nothing for an empty run log or destination. The old log is replaced only by a
-    // complete new one. Returns whether the new log is in place.
-    static bool write(OutputFormat format, const QString &sourceFolder,
+    // A name or folder as the log shows it: control characters (a line break in a name could
+    // forge a line) and bytes that are not UTF-8 as \xHH, line separators as \uHHHH.
+    static QString escape(const QString &text);
+    // Writes nothing for an empty run log or destination (and fails, with no reason). The old log
+    // is replaced only by a complete new one, and a link in its place is replaced, not followed.
+    static FileResult write(OutputFormat format, const QString &sourceFolder,
                       const QString &destinationFolder, const QString &runLog,
                       const QDateTime &now);
 };

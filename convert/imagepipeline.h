@@ -21,6 +21,7 @@ struct ConversionResult
     bool ok = false;
     QString resultMessage;  // "End of conversion!" or the reason of the failure
     QString libraryMessage; // the image library's last message during this conversion, or empty
+    bool destinationExists = false; // not written: a file took the name, and it was not replaced
 };
 
 // Load, tone-map (RAW), rotate, resize, gray, adapt the depth, strip metadata and save.

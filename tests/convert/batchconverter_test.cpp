@@ -10,10 +10,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -92,6 +96,9 @@ protected:
         if (request.sourcePath.endsWith(u"bad.png"_s))
             return {false, u"Original image error: "_s + request.sourcePath,
                     u" PNG format: (broken)"_s};
+        // Another program took the destination name after the list was marked.
+        if (request.sourcePath.endsWith(u"late.png"_s))
+            return {false, u"the destination exists"_s, QString(), true};
         return {true, u"End of conversion!"_s, QString()};
     }
 
@@ -163,6 +170,17 @@ TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplaced)
     EXPECT_EQ(m_batch.convertAll(m_options), u"End of conversion!."_s);
     EXPECT_EQ(m_requests.size(), 1);
     EXPECT_TRUE(log().contains(u"\r\na.png : conversion OK\r\n"_s));
+
+    // A name taken after the marks is a conflict too, in the log and for "Convert image".
+    m_list.setNames({u"late.png"_s});
+    m_options.replaceFiles = false;
+    m_batch.convertAll(m_options);
+    EXPECT_TRUE(log().contains(u"\r\nlate.png : ignored (conflict with destination)\r\n"_s));
+    m_window.events.clear();
+    m_batch.convertImage(0, m_options);
+    EXPECT_EQ(m_window.events.mid(1), (QStringList{u"clear"_s,
+                                                   u"status 4: Conversion not done: Conflict in file names"_s,
+                                                   u"beep"_s}));
 }
 
 TEST_F(Batch, LogsWhyAnItemFailedAndGoesOn)
@@ -200,6 +218,60 @@ TEST_F(Batch, WithoutDestinationEveryItemFailsAndNoLogIsWritten)
     EXPECT_TRUE(m_window.events.contains(
         u"status 8: a.png : Origin and destination folders must not be the same!"_s));
     EXPECT_TRUE(QDir(m_destination.path()).isEmpty());
+}
+
+// Paths that differ as text but lead to the source folder: converting there would replace the
+// originals.
+TEST_F(Batch, ADestinationThatIsTheSourceByAnotherPathIsRefused)
+{
+    const QString link = m_destination.filePath(u"link"_s);
+    ASSERT_TRUE(QFile::link(m_source.path(), link));
+    m_list.setNames({u"a.png"_s});
+    for (const QString &destination : {link, m_source.path() + u"/."_s, link + u"/"_s}) {
+        m_options.destinationFolder = destination;
+        m_window.events.clear();
+        m_batch.convertAll(m_options);
+        EXPECT_TRUE(m_window.events.contains(
+            u"status 8: a.png : Origin and destination folders must not be the same!"_s))
+            << destination.toStdString();
+        m_batch.convertImage(0, m_options);
+        EXPECT_EQ(m_window.events.last(),
+                  u"status 8: Origin and destination folders must not be the same!"_s);
+    }
+    EXPECT_TRUE(m_requests.isEmpty());
+}
+
+TEST_F(Batch, TheLogEscapesNamesAndAFailedLogIsNeverPassedOver)
+{
+    m_list.setNames({u"forged\r\nx.png : conversion OK.png"_s, u"tab\there.png"_s});
+    m_batch.convertAll(m_options);
+    EXPECT_TRUE(log().contains(u"----\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
+                               "tab\\x09here.png : conversion OK\r\n\r\n"_s))
+        << log().toStdString();
+
+    // A link in the log's place is replaced, never written through.
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(u"thesis.txt"_s);
+    ASSERT_TRUE(writeFileBytes(target, "my thesis"));
+    const QString logPath = ConversionLog::path(m_destination.path());
+    ASSERT_TRUE(QFile::remove(logPath));
+    ASSERT_TRUE(QFile::link(target, logPath));
+    m_batch.convertAll(m_options);
+    EXPECT_EQ(readFileBytes(target), "my thesis");
+    EXPECT_FALSE(QFileInfo(logPath).isSymLink());
+    EXPECT_TRUE(log().startsWith(u"Convert to JPG"_s));
+
+    // A log that cannot be written: the end text says so, and the old log cannot be opened.
+    ASSERT_TRUE(QFile::remove(logPath));
+    ASSERT_TRUE(QDir().mkdir(logPath));
+    m_window.events.clear();
+    const QString endText = m_batch.convertAll(m_options);
+    EXPECT_EQ(endText, u"End of conversion! : The log "_s + logPath +
+                           u" could not be written: "_s +
+                           QString::fromLocal8Bit(std::strerror(EISDIR)) + u"."_s);
+    EXPECT_TRUE(m_window.events.contains(u"status 8: "_s + endText));
+    EXPECT_FALSE(m_window.events.contains(u"log on"_s));
+    EXPECT_TRUE(QDir(m_destination.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(Batch, ConvertImageRefusesACollisionEvenWhenFilesAreReplaced)

@@ -6,6 +6,7 @@
 #include "convert/conversionlog.h"
 #include "convert/previewframe.h"
 #include "prefs/preferences.h"
+#include "testfiles.h"
 #include "testpictures.h"
 
 #include "qtprinters.h"
@@ -150,6 +151,16 @@ TEST_F(ConvertPage, RefusesTheSameFolderOnBothSides)
     chooseSource(m_destination.path());
     EXPECT_TRUE(m_page->sourceFolder().isEmpty());
     EXPECT_TRUE(lines().isEmpty());
+
+    // The same folder by another path is the same folder.
+    const QString link = m_destination.filePath(u"link"_s);
+    ASSERT_TRUE(QFile::link(m_source.path(), link));
+    chooseSource(m_source.path());
+    for (const QString &other : {link, m_source.path() + u"/."_s}) {
+        chooseDestination(other);
+        EXPECT_EQ(m_statusLine.text(), u"Origin and destination folders must not be the same!"_s);
+        EXPECT_TRUE(m_page->destinationFolder().isEmpty());
+    }
 }
 
 TEST_F(ConvertPage, CancellingTheSourceChooserListsTheFolderAgain)
@@ -271,6 +282,15 @@ TEST_F(ConvertPage, ConvertsAllAndOpensTheLog)
     EXPECT_TRUE(child<QPushButton>(u"viewLogButton"_s)->isEnabled());
     click(u"viewLogButton"_s);
     EXPECT_EQ(m_opened, QStringList{ConversionLog::path(m_destination.path())});
+
+    // The run's own pictures now stand in the destination: with Replace off, the list marks
+    // them, and a second run leaves them alone, while the status line keeps the run's outcome.
+    child<QCheckBox>(u"replaceFilesCheck"_s)->click();
+    click(u"convertAllButton"_s);
+    EXPECT_TRUE(m_statusLine.text().startsWith(u"End of conversion!"_s));
+    EXPECT_TRUE(flags(3) & CollisionError);
+    EXPECT_TRUE(readFileBytes(ConversionLog::path(m_destination.path()))
+                    .contains("tree.png : ignored (conflict with destination)"));
 }
 
 TEST_F(ConvertPage, ConvertImageConvertsTheSelectedLineOnly)
