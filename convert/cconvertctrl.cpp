@@ -314,7 +314,7 @@ void CConvertCtrl::openSelectedSource()
 {
     const int row = m_ui->convertList->selectedRow();
     if (row >= 0 && m_services.openUrl)
-        m_services.openUrl(QUrl::fromLocalFile(PathUtil::append(m_sourceFolder, m_list.text(row))));
+        m_services.openUrl(PathUtil::fileUrl(PathUtil::append(m_sourceFolder, m_list.text(row))));
 }
 
 void CConvertCtrl::convertImage()

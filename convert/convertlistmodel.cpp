@@ -3,9 +3,9 @@
 #include "convert/conversionplan.h"
 #include "convert/pathutil.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
+
+#include <sys/stat.h>
 
 int ConvertListModel::rowCount(const QModelIndex &parent) const
 {
@@ -20,7 +20,7 @@ QVariant ConvertListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return item.name;
+        return PathUtil::displayName(item.name);
     case ValueRole:
         return item.value;
     case DrawnStatusRole:
@@ -121,9 +121,11 @@ ConvertListModel::Marks ConvertListModel::markCollisions(const QString &destinat
         const QString &name = m_items[row].name;
         if (!destinationNames.contains(ConversionPlan::destinationKey(name)))
             continue;
-        const QFileInfo target(
+        const QByteArray target = PathUtil::encodeName(
             ConversionPlan::destinationPath(destinationFolder, name, outputExtension));
-        if (target.exists() || target.isSymLink()) {
+        // Anything by that name is in the way, a dangling link too.
+        struct stat status;
+        if (::lstat(target.constData(), &status) == 0) {
             setFlag(row, CollisionError, true);
             if (!marks.found)
                 marks.firstRow = row;

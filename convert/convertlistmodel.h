@@ -8,7 +8,8 @@
 
 // The lines of the convert list, always in sorted order: by base name with A to Z folded, then
 // by extension, so that every pair of lines writing the same destination name stands together
-// (a.jpg, a.png, a.mpo.jpg) and the neighbour test of markDuplicates() sees it.
+// (a.jpg, a.png, a.mpo.jpg) and the neighbour test of markDuplicates() sees it. DisplayRole and
+// ToolTipRole show a name through PathUtil::displayName; text() gives it as it is, for paths.
 class ConvertListModel : public QAbstractListModel
 {
     Q_OBJECT

@@ -1,9 +1,8 @@
 #include "convert/imagefolderscan.h"
 
+#include "convert/folderlisting.h"
 #include "convert/pathutil.h"
 #include "convert/wildcardmatcher.h"
-
-#include <QDir>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,7 +23,7 @@ QStringList ImageFolderScan::listNames(const QString &folder, const QString &nam
         return {};
     const QString pattern = searchPattern(nameFilter);
     // Regular files and links to them only: a FIFO or socket would block or fail a conversion.
-    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
+    const QStringList entries = FolderListing::regularFileNames(folder);
     QStringList names;
     for (const QString &name : entries) {
         if (WildcardMatcher::matches(pattern, name) && extensionMatches(name, extensionList))

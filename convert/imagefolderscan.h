@@ -4,8 +4,9 @@
 #include <QStringList>
 
 // The files of one folder that the convert page takes: those whose whole name matches the name
-// filter and whose extension is in an extension list (".jpg;.jpeg;"). Sub-folders are skipped
-// and never entered; hidden files are taken like any other. Reads directory entries only.
+// filter and whose extension is in an extension list (".jpg;.jpeg;"). Only regular files and
+// links to them are taken (FolderListing), hidden ones like any other; sub-folders are never
+// entered. Never reads a file's contents.
 class ImageFolderScan
 {
 public:

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
+#include <QUrl>
 
 // Path and name helpers on '/'-separated paths, with the extension rules users know from
 // the program's history: the extension is the part of the last path component from its last
@@ -22,9 +24,18 @@ public:
     static QString asciiLower(const QString &text);
     static int compareAsciiCaseInsensitive(QStringView a, QStringView b);
 
-    // The bytes the file system knows a path by, and back. Every path handed to the system or the
-    // image library goes through these, so that a name which is not valid UTF-8 reaches the same
-    // file it was listed from.
+    // The bytes the file system knows a path by, and back, without loss. Valid UTF-8 becomes the
+    // characters it spells; each byte that is not part of valid UTF-8 becomes the lone low
+    // surrogate U+DC00 + byte (U+DC80 to U+DCFF), which encodes back to that very byte. Every path
+    // handed to the system or the image library goes through these, so that a name which is not
+    // valid UTF-8 reaches the same file it was listed from.
     static QByteArray encodeName(const QString &path);
     static QString decodeName(const QByteArray &bytes);
+    // The byte that text[i] stands for when it is such an escaped byte (a low surrogate from
+    // U+DC80 to U+DCFF that is not the second half of a pair), else -1.
+    static int escapedByte(QStringView text, qsizetype i);
+    // What the user sees of a name: each escaped byte shown as U+FFFD. Never a path to use.
+    static QString displayName(const QString &name);
+    // The file URL of an absolute path, built from its bytes, for the desktop's applications.
+    static QUrl fileUrl(const QString &path);
 };

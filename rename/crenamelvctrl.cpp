@@ -1,5 +1,6 @@
 #include "rename/crenamelvctrl.h"
 
+#include "convert/pathutil.h"
 #include "prefs/preferences.h"
 #include "rename/renamelistmodel.h"
 
@@ -260,7 +261,7 @@ void CRenameLvCtrl::selectionChanged(const QItemSelection &selected,
 void CRenameLvCtrl::beginDrag(int row)
 {
     m_draggedRow = row;
-    m_dragText = m_model->currentName(row);
+    m_dragText = PathUtil::displayName(m_model->currentName(row));
     selectionModel()->clear();
     m_model->setSortOrder(RenameListModel::SortOrder::None);
     horizontalHeader()->viewport()->update();

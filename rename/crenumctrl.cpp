@@ -21,6 +21,8 @@
 
 #include <FreeImagePlus.h>
 
+#include <sys/stat.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -207,7 +209,10 @@ void CRenumCtrl::showPreview()
     const QString path = PathUtil::append(m_folder, m_rows.currentName(row));
     const QByteArray file = PathUtil::encodeName(path);
     if (fipImage::identifyFIF(file.constData()) == FIF_UNKNOWN) {
-        const QIcon icon = QFileIconProvider().icon(QFileInfo(path));
+        QIcon icon = QFileIconProvider().icon(QFileInfo(path));
+        // Qt finds no file by a name that is not UTF-8; it is a file all the same.
+        if (icon.isNull())
+            icon = QFileIconProvider().icon(QAbstractFileIconProvider::File);
         const QSize size = area->contentsRect().adjusted(32, 32, -32, -32).size();
         area->showIcon(icon.pixmap(size).toImage());
         return;
@@ -233,9 +238,12 @@ void CRenumCtrl::showFileSize()
     const int row = m_ui->renameList->selectedRow();
     if (row < 0)
         return;
-    const QFileInfo info(PathUtil::append(m_folder, m_rows.currentName(row)));
-    if (!info.isFile() || info.size() <= 0)
+    const QByteArray path =
+        PathUtil::encodeName(PathUtil::append(m_folder, m_rows.currentName(row)));
+    struct stat status;
+    if (::stat(path.constData(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0)
         return;
-    m_ui->fileSizeLabel->setText(QLocale::system().toString(double(info.size()) / 1024.0, 'f', 2) +
-                                 loadString(KilobyteSuffix));
+    m_ui->fileSizeLabel->setText(
+        QLocale::system().toString(double(status.st_size) / 1024.0, 'f', 2) +
+        loadString(KilobyteSuffix));
 }

@@ -1,11 +1,10 @@
 #include "rename/renamelistmodel.h"
 
+#include "convert/folderlisting.h"
 #include "convert/pathutil.h"
 #include "convert/wildcardmatcher.h"
 #include "rename/naturalorder.h"
 #include "resources/stringtable.h"
-
-#include <QDir>
 
 #include <algorithm>
 #include <numeric>
@@ -28,7 +27,8 @@ QVariant RenameListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return index.column() == CurrentNameColumn ? row.currentName : row.newName;
+        return PathUtil::displayName(index.column() == CurrentNameColumn ? row.currentName
+                                                                         : row.newName);
     case CurrentNameRole:
         return row.currentName;
     case NewNameRole:
@@ -72,7 +72,7 @@ void RenameListModel::scanFolder(const QString &folder, const QString &filter)
         return;
     // Regular files and links to them only: a FIFO or device is nothing to number. The folder
     // is read once; each pattern then takes its matches in the folder's own order.
-    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
+    const QStringList entries = FolderListing::regularFileNames(folder);
     QList<RenameItem> items;
     QSet<QString> existing;
     for (const QString &pattern : splitFilter(filter)) {

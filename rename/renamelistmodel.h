@@ -10,6 +10,8 @@
 // The rename list: the files of one folder in the order in which they will be numbered and
 // renamed, and the names the last scan listed (ExistingNames), against which every new name is
 // tested. Two columns: 0 the current name, 1 the new name. Every role answers on both columns.
+// Names are kept as PathUtil decodes them; DisplayRole and ToolTipRole show them through
+// PathUtil::displayName, the name roles and accessors give them as they are.
 class RenameListModel : public QAbstractTableModel
 {
     Q_OBJECT

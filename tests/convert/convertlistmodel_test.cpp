@@ -1,6 +1,10 @@
 #include "convert/convertlistmodel.h"
 
+#include "convert/conversionplan.h"
+#include "convert/pathutil.h"
+
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,6 +92,8 @@ protected:
         m_model.setNames({u"photo.png"_s, u"b.png"_s, u"folder.gif"_s, u"new.png"_s});
     }
 
+    void TearDown() override { removeFilesAtBytes(m_destination.path()); }
+
     QList<int> mark(const QString &extension, bool replaceFiles)
     {
         m_marks = m_model.markCollisions(u"photo:ab:folder:"_s, m_destination.path(), extension,
@@ -118,6 +124,20 @@ TEST_F(Collisions, MarkNothingWhileFilesAreReplaced)
     mark(u".jpg"_s, false);
     m_model.clearCollisions();
     EXPECT_TRUE(rowsWith(m_model, CollisionError).isEmpty());
+}
+
+TEST_F(Collisions, ANameThatIsNotUtf8IsCheckedByItsBytesAndShownWithU_FFFD)
+{
+    ASSERT_TRUE(writeFileAtBytes(PathUtil::encodeName(m_destination.path()) + "/bad\xff.jpg"));
+    const QString bad = PathUtil::decodeName("bad\xff.png");
+    m_model.setNames({bad});
+    EXPECT_TRUE(m_model
+                    .markCollisions(ConversionPlan::destinationKey(bad), m_destination.path(),
+                                    u".jpg"_s, false)
+                    .found);
+    EXPECT_EQ(m_model.text(0), bad);
+    for (int role : {Qt::DisplayRole, Qt::ToolTipRole})
+        EXPECT_EQ(m_model.index(0).data(role).toString(), u"bad\uFFFD.png"_s);
 }
 
 TEST(ConvertList, DeleteSelectsTheNextLineOrTheNewLastOne)

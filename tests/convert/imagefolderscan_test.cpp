@@ -1,8 +1,10 @@
 #include "convert/imagefolderscan.h"
 
+#include "convert/pathutil.h"
 #include "prefs/preferences.h"
 
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -28,8 +31,16 @@ protected:
               u"notes.txt"_s, u".hidden.gif"_s, u"scan.tiff"_s})
             touch(name);
         QDir(m_dir.path()).mkdir(u"x.jpg"_s);
-        ASSERT_EQ(mkfifo(QFile::encodeName(m_dir.filePath(u"pipe.png"_s)).constData(), 0644), 0);
+        const QByteArray folder = PathUtil::encodeName(m_dir.path()) + '/';
+        ASSERT_EQ(mkfifo((folder + "pipe.png").constData(), 0644), 0);
+        // Links count by what they lead to: a FIFO behind one would stall a worker.
+        ASSERT_EQ(symlink("pipe.png", (folder + "piped.png").constData()), 0);
+        ASSERT_EQ(symlink("gone.png", (folder + "dangling.png").constData()), 0);
+        ASSERT_EQ(symlink("scan.tiff", (folder + "linked.png").constData()), 0);
+        ASSERT_TRUE(writeFileAtBytes(folder + "bad\xff.jpg"));
     }
+
+    void TearDown() override { removeFilesAtBytes(m_dir.path()); }
 
     void touch(const QString &name)
     {
@@ -51,10 +62,12 @@ protected:
 
 TEST_F(FolderScan, AnEmptyFilterTakesEveryFileOfTheGroupButNoFolderOrPipe)
 {
+    // A name that is not UTF-8 is kept by its bytes.
     EXPECT_EQ(list(QString(), AllImagesIndex),
               (QStringList{u".hidden.gif"_s, u"DSC_0003.jpg"_s, u"Holiday.png"_s, u"IMG_0001.jpg"_s,
-                           u"holiday"_s, u"holiday.jpg"_s, u"holiday2.jpg"_s, u"img_0002.PNG"_s,
-                           u"photo.JPG"_s, u"scan.tiff"_s}));
+                           PathUtil::decodeName("bad\xff.jpg"), u"holiday"_s, u"holiday.jpg"_s,
+                           u"holiday2.jpg"_s, u"img_0002.PNG"_s, u"linked.png"_s, u"photo.JPG"_s,
+                           u"scan.tiff"_s}));
     // A file without extension has the key ";", which every list holds.
     EXPECT_EQ(list(QString(), int(ImageFormatGroup::GifImages)),
               (QStringList{u".hidden.gif"_s, u"holiday"_s}));

@@ -1,5 +1,7 @@
 #include "convert/workerprotocol.h"
 
+#include "convert/pathutil.h"
+
 #include "qtprinters.h"
 
 #include <QDataStream>
@@ -36,7 +38,11 @@ QByteArray previewReply(qint32 format, qint32 width, qint32 height, qint32 bytes
 
 TEST(WorkerProtocol, RequestsAndRepliesCrossWithEveryField)
 {
-    ConversionRequest c{u"/in/Été/IMG 1.CR2"_s, u"/out/IMG 1.webp"_s, {}, -270};
+    // A name that is not UTF-8 crosses with its escaped bytes.
+    ConversionRequest c{PathUtil::decodeName("/in/\xc3\x89t\xc3\xa9/IMG\xff 1.CR2"),
+                        PathUtil::decodeName("/out/IMG\xff 1.webp"),
+                        {},
+                        -270};
     c.options = {u"/in/Été"_s, u"/out"_s, OutputFormat::Webp,    true, true,  3,
                  -7,           true,      ResizeMode::LargeSide, 1234, false, u"*.cr2"_s};
     const auto conversionFields = [](const ConversionRequest &r) {

@@ -2,10 +2,12 @@
 
 #include "app/pageservices.h"
 #include "app/statusline.h"
+#include "convert/pathutil.h"
 #include "convert/previewframe.h"
 #include "prefs/preferences.h"
 #include "qtprinters.h"
 #include "rename/crenamelvctrl.h"
+#include "testfiles.h"
 #include "testpictures.h"
 
 #include <QApplication>
@@ -41,6 +43,8 @@ protected:
         m_page->resize(788, 375);
         m_page->show();
     }
+
+    void TearDown() override { removeFilesAtBytes(m_folder.path()); }
 
     void write(const QString &name, const QByteArray &content)
     {
@@ -192,11 +196,13 @@ TEST_F(RenamePage, ConflictsBlockRenumberAndAFileInTheWayStopsTheRun)
 TEST_F(RenamePage, ShowsTheSizeAndAPreviewOfTheSelectedFile)
 {
     writeTestPicture(m_folder.filePath(u"photo.png"_s), 300, 200);
-    write(u"big.txt"_s, QByteArray(1536, 'x'));
+    // Named by bytes that are not UTF-8.
+    ASSERT_TRUE(writeFileAtBytes(PathUtil::encodeName(m_folder.path()) + "/big\xff.txt",
+                                 QByteArray(1536, 'x')));
     m_nextFolder = m_folder.path();
     m_page->takeOverFolder(QString(), 0);
     child<QPushButton>(u"folderButton"_s)->click();
-    const int big = int(column(0).indexOf(u"big.txt"_s));
+    const int big = int(column(0).indexOf(PathUtil::decodeName("big\xff.txt")));
     list().setCurrentIndex(m_page->rows().index(big, 0));
     QCoreApplication::processEvents();
     EXPECT_EQ(child<QLabel>(u"fileSizeLabel"_s)->text(),

@@ -1,9 +1,11 @@
+#include "convert/pathutil.h"
 #include "rename/filerenamer.h"
 #include "rename/newnamegenerator.h"
 #include "rename/noreplacerename.h"
 #include "rename/renamelistmodel.h"
 
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +27,7 @@ namespace {
 class Renaming : public testing::Test
 {
 protected:
+    void TearDown() override { removeFilesAtBytes(m_dir.path()); }
     void write(const QString &name, const QByteArray &content = {})
     {
         QFile file(m_dir.filePath(name));
@@ -61,6 +64,20 @@ TEST_F(Renaming, RenamesEveryRowInListOrder)
     EXPECT_EQ(result.renamedCount, 3);
     EXPECT_EQ(files(), (QStringList{u"x1.jpg"_s, u"x2.jpg"_s, u"x3.png"_s}));
     EXPECT_EQ(read(u"x2.jpg"_s), "b.jpg");
+}
+
+TEST_F(Renaming, NamesThatAreNotUtf8AreRenamedByTheirBytes)
+{
+    const QByteArray folder = PathUtil::encodeName(m_dir.path()) + '/';
+    ASSERT_TRUE(writeFileAtBytes(folder + "bad\xff.jpg", "bad"));
+    ASSERT_TRUE(writeFileAtBytes(folder + "pic.j\xe9g", "pic"));
+    const RenameResult result = scanNumberAndRename(u"*"_s);
+    EXPECT_EQ(result.outcome, RenameResult::Completed);
+    EXPECT_EQ(result.renamedCount, 2);
+    // The extension keeps its own bytes.
+    EXPECT_EQ(readFileAtBytes(folder + "x1.jpg"), "bad");
+    EXPECT_EQ(readFileAtBytes(folder + "x2.j\xe9g"), "pic");
+    EXPECT_EQ(readFileAtBytes(folder + "bad\xff.jpg"), "(missing)");
 }
 
 TEST_F(Renaming, StopsAtATargetThatExistsAndReplacesNothing)

@@ -1,6 +1,9 @@
 #include "rename/renamelistmodel.h"
 
+#include "convert/pathutil.h"
+
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -41,6 +45,8 @@ protected:
         QDir(m_dir.path()).mkdir(u"img3"_s);
         ASSERT_EQ(mkfifo(QFile::encodeName(m_dir.filePath(u"img4.jpg"_s)).constData(), 0644), 0);
     }
+
+    void TearDown() override { removeFilesAtBytes(m_dir.path()); }
 
     QStringList scan(const QString &filter)
     {
@@ -75,6 +81,25 @@ TEST_F(RenameListing, ListsFilesOnlyAndOnceForEveryMatchingPattern)
     EXPECT_TRUE(scan(u"../*"_s).isEmpty());
     EXPECT_EQ(RenameListModel::splitFilter(u";;a; ;b;"_s),
               (QStringList{u"a"_s, QString(), u"b"_s}));
+}
+
+TEST_F(RenameListing, LinksCountByWhatTheyLeadToAndNamesByTheirBytes)
+{
+    const QByteArray folder = PathUtil::encodeName(m_dir.path()) + '/';
+    ASSERT_EQ(symlink("img4.jpg", (folder + "link-to-fifo.jpg").constData()), 0);
+    ASSERT_EQ(symlink("gone.jpg", (folder + "link-to-nothing.jpg").constData()), 0);
+    ASSERT_EQ(symlink("img2.jpg", (folder + "link-to-file.jpg").constData()), 0);
+    ASSERT_TRUE(writeFileAtBytes(folder + "bad\xff.jpg"));
+    const QString bad = PathUtil::decodeName("bad\xff.jpg");
+    EXPECT_EQ(scan(u"bad*;link*"_s), (QStringList{bad, u"link-to-file.jpg"_s}));
+    EXPECT_TRUE(m_list.contains(bad));
+    m_list.setNewName(0, bad, false);
+    for (int column : {0, 1}) {
+        const QModelIndex at = m_list.index(0, column);
+        EXPECT_EQ(at.data().toString(), u"bad\uFFFD.jpg"_s);
+        EXPECT_EQ(at.data(Qt::ToolTipRole).toString(), u"bad\uFFFD.jpg"_s);
+        EXPECT_EQ(at.data(RenameListModel::CurrentNameRole).toString(), bad);
+    }
 }
 
 TEST_F(RenameListing, ExistingNamesFoldOnlyAToZAndOutliveRemovedRows)

@@ -9,6 +9,10 @@
 
 #include <functional>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 // Small helpers the tests share: whole files in and out, and waiting on the event loop.
 
 inline QByteArray readFileBytes(const QString &path)
@@ -21,6 +25,39 @@ inline bool writeFileBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The same for a path given by its bytes, which need not be valid UTF-8 (QFile would alter it).
+inline bool writeFileAtBytes(const QByteArray &path, const QByteArray &bytes = {})
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool written =
+        fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return fd >= 0 && ::close(fd) == 0 && written;
+}
+
+inline QByteArray readFileAtBytes(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return "(missing)";
+    QByteArray bytes;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, n);
+    ::close(fd);
+    return bytes;
+}
+
+// Removes the files of a folder by their bytes, for names QTemporaryDir cannot remove.
+inline void removeFilesAtBytes(const QString &folder)
+{
+    if (DIR *dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent *entry = ::readdir(dir))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0); // sub-folders stay
+        ::closedir(dir);
+    }
 }
 
 // Runs the event loop until done() holds or ms have passed; returns done().
