@@ -48,7 +48,7 @@ bool BatchConverter::prepare(int row, const ConversionOptions &options, Conversi
         return false;
     }
     const QString name = m_list.text(row);
-    m_window.showStatus(u"Converting  "_s + name, Standard);
+    m_window.showStatus(u"Converting  "_s + PathUtil::displayName(name), Standard);
     request.sourcePath = PathUtil::append(options.sourceFolder, name);
     request.destinationPath = ConversionPlan::destinationPath(
         options.destinationFolder, name, outputExtension(options.outputFormat));

@@ -40,16 +40,16 @@ QString ConversionLog::escape(const QString &text)
     };
     QString escaped;
     escaped.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (const int byte = PathUtil::escapedByte(text, i); byte >= 0)
+            escaped += u"\\x"_s + hex(uint(byte), 2);
+        else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
             escaped += u"\\x"_s + hex(u, 2);
-        else if (u >= 0xDC80 && u <= 0xDCFF) // a byte of a name that is not UTF-8
-            escaped += u"\\x"_s + hex(u - 0xDC00u, 2);
         else if (u == 0x2028 || u == 0x2029)
             escaped += u"\\u"_s + hex(u, 4);
         else
-            escaped += c;
+            escaped += text[i];
     }
     return escaped;
 }

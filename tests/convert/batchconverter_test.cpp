@@ -4,6 +4,7 @@
 #include "convert/convertlistmodel.h"
 #include "convert/convertrunwindow.h"
 #include "convert/inplacerunner.h"
+#include "convert/pathutil.h"
 
 #include "qtprinters.h"
 #include "testfiles.h"
@@ -243,10 +244,12 @@ TEST_F(Batch, ADestinationThatIsTheSourceByAnotherPathIsRefused)
 
 TEST_F(Batch, TheLogEscapesNamesAndAFailedLogIsNeverPassedOver)
 {
-    m_list.setNames({u"forged\r\nx.png : conversion OK.png"_s, u"tab\there.png"_s});
+    m_list.setNames({u"forged\r\nx.png : conversion OK.png"_s, u"tab\there.png"_s,
+                     PathUtil::decodeName("z\xff\xf0\x9f\x92\x80.png")});
     m_batch.convertAll(m_options);
     EXPECT_TRUE(log().contains(u"----\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
-                               "tab\\x09here.png : conversion OK\r\n\r\n"_s))
+                               "tab\\x09here.png : conversion OK\r\n"
+                               "z\\xFF\U0001F480.png : conversion OK\r\n\r\n"_s))
         << log().toStdString();
 
     // A link in the log's place is replaced, never written through.
