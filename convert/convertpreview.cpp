@@ -4,59 +4,65 @@
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
-#include "convert/pathutil.h"
-
-#include <QFile>
+#include "convert/sourcefile.h"
 
 #include <FreeImagePlus.h>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
 // Reads the file small when the format allows it: a JPEG decodes at 1/2, 1/4 or 1/8 of its size
 // when that still covers the frame, and a RAW file at half size. The preview is scaled to the
 // frame anyway, so the result looks the same and comes many times faster.
-bool loadForPreview(fipImage &image, const QString &path, const PreviewRequest &request, bool &raw)
+bool loadForPreview(fipImage &image, SourceFile &source, const PreviewRequest &request, bool &raw)
 {
-    const QByteArray file = PathUtil::encodeName(path);
-    FREE_IMAGE_FORMAT format = fipImage::identifyFIF(file.constData());
-    const bool rawByExtension = ImageFolderScan::extensionMatches(path, request.rawExtensions);
+    FREE_IMAGE_FORMAT format = source.identify();
+    const bool rawByExtension =
+        ImageFolderScan::extensionMatches(source.path(), request.rawExtensions);
     const int longSide = std::max(request.frame.width(), request.frame.height());
     image.clear();
     if (format == FIF_JPEG)
-        image.load(FIF_JPEG, file.constData(),
-                   JPEG_DEFAULT | (std::clamp(longSide, 1, 0xFFFF) << 16));
+        image = source.load(FIF_JPEG, JPEG_DEFAULT | (std::clamp(longSide, 1, 0xFFFF) << 16));
     else if (format == FIF_RAW)
-        image.load(FIF_RAW, file.constData(), RAW_HALFSIZE);
+        image = source.load(FIF_RAW, RAW_HALFSIZE);
     else if (format != FIF_UNKNOWN)
-        image.load(format, file.constData(), 0);
+        image = source.load(format, 0);
     // Some RAW files are taken for another format by their content.
     if (!image.isValid() && rawByExtension && format != FIF_RAW) {
-        image.clear();
         format = FIF_RAW;
-        image.load(FIF_RAW, file.constData(), RAW_HALFSIZE);
+        image = source.load(FIF_RAW, RAW_HALFSIZE);
     }
     raw = format == FIF_RAW;
     return image.isValid();
 }
 
-} // namespace
-
-PreviewResult ConvertPreview::render(const PreviewRequest &request)
+PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelBudget)
 {
     PreviewResult result;
+    SourceFile source;
+    if (!source.open(request.sourcePath)) {
+        result.libraryMessage = source.error();
+        return result;
+    }
+    if (pixelBudget) {
+        result.libraryMessage =
+            ImagePipeline::checkPixelBudget(source, request.rawExtensions, *pixelBudget);
+        if (!result.libraryMessage.isEmpty())
+            return result;
+    }
     LibraryMessages::clear();
     fipImage image;
-    if (!loadForPreview(image, request.sourcePath, request, result.raw)) {
+    if (!loadForPreview(image, source, request, result.raw)) {
         result.libraryMessage = LibraryMessages::last();
         return result;
     }
     result.loaded = true;
 
-    const QRect target = previewRect(request.frame.width(), request.frame.height(),
-                                     int(image.getWidth()), int(image.getHeight()));
+    const QRect target = ConvertPreview::previewRect(request.frame.width(), request.frame.height(),
+                                                     int(image.getWidth()), int(image.getHeight()));
     if (target.width() > 0 && target.height() > 0)
         image.rescale(unsigned(target.width()), unsigned(target.height()), FILTER_CATMULLROM);
     ImagePipeline::rotate(image, request.rotation % 360);
@@ -79,8 +85,20 @@ PreviewResult ConvertPreview::render(const PreviewRequest &request)
     }
     if (request.grayscale)
         ImagePipeline::makeGray(image, result.raw);
-    result.image = toQImage(image);
+    result.image = ConvertPreview::toQImage(image);
     return result;
+}
+
+} // namespace
+
+PreviewResult ConvertPreview::render(const PreviewRequest &request)
+{
+    return ::render(request, std::nullopt);
+}
+
+PreviewResult ConvertPreview::renderWithinBudget(const PreviewRequest &request, qint64 pixelBudget)
+{
+    return ::render(request, pixelBudget);
 }
 
 QRect ConvertPreview::previewRect(int cw, int ch, int w, int h)

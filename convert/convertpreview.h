@@ -35,6 +35,9 @@ class ConvertPreview
 {
 public:
     static PreviewResult render(const PreviewRequest &request);
+    // The same, but a picture whose header claims more than pixelBudget pixels is not loaded;
+    // libraryMessage then gives the reason.
+    static PreviewResult renderWithinBudget(const PreviewRequest &request, qint64 pixelBudget);
 
     // Where a picture of w × h is drawn in a frame of cw × ch: the longer side spans the frame,
     // the other follows the side ratio in whole percent, centred.

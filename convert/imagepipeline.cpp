@@ -1,20 +1,23 @@
 #include "convert/imagepipeline.h"
 
+#include "convert/claimedsize.h"
 #include "convert/imagefolderscan.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
 #include "convert/pathutil.h"
+#include "convert/sourcefile.h"
+#include "rename/noreplacerename.h"
 
 #include <FreeImagePlus.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -85,77 +88,218 @@ int saveFlags(FREE_IMAGE_FORMAT fif, const ConversionOptions &options)
     }
 }
 
+// The encoder's output, with the first error of the system while writing it: the library
+// itself reports only that writing failed, if at all.
+struct Output
+{
+    FILE *file = nullptr;
+    bool failed = false;
+    int error = 0;
+
+    // Right after the call that may have failed, while errno is still its own.
+    void note(bool failure)
+    {
+        if (failure && !failed) {
+            failed = true;
+            error = errno;
+        }
+    }
+};
+
 // The library's own file output ignores the result of the last flush, so a write cut short
 // there would pass for a saved picture.
-unsigned DLL_CALLCONV readFile(void *buffer, unsigned size, unsigned count, fi_handle handle)
+unsigned DLL_CALLCONV readOutput(void *buffer, unsigned size, unsigned count, fi_handle handle)
 {
-    return unsigned(std::fread(buffer, size, count, static_cast<FILE *>(handle)));
+    auto *out = static_cast<Output *>(handle);
+    const size_t got = std::fread(buffer, size, count, out->file);
+    out->note(std::ferror(out->file));
+    return unsigned(got);
 }
 
-unsigned DLL_CALLCONV writeFile(void *buffer, unsigned size, unsigned count, fi_handle handle)
+unsigned DLL_CALLCONV writeOutput(void *buffer, unsigned size, unsigned count, fi_handle handle)
 {
-    return unsigned(std::fwrite(buffer, size, count, static_cast<FILE *>(handle)));
+    auto *out = static_cast<Output *>(handle);
+    const size_t written = std::fwrite(buffer, size, count, out->file);
+    out->note(size != 0 && written < count);
+    return unsigned(written);
 }
 
-int DLL_CALLCONV seekFile(fi_handle handle, long offset, int origin)
+int DLL_CALLCONV seekOutput(fi_handle handle, long offset, int origin)
 {
-    return std::fseek(static_cast<FILE *>(handle), offset, origin);
+    // A seek writes out what is buffered, so it can fail for want of space too.
+    auto *out = static_cast<Output *>(handle);
+    const int result = std::fseek(out->file, offset, origin);
+    out->note(result != 0);
+    return result;
 }
 
-long DLL_CALLCONV tellFile(fi_handle handle)
+long DLL_CALLCONV tellOutput(fi_handle handle)
 {
-    return std::ftell(static_cast<FILE *>(handle));
+    return std::ftell(static_cast<Output *>(handle)->file);
 }
 
-bool encode(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, FILE *file)
+// False with error set to the system's errno, or to 0 when the library failed on its own.
+bool encode(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, FILE *file, int &error)
 {
-    FreeImageIO io{readFile, writeFile, seekFile, tellFile};
+    Output out{file};
+    FreeImageIO io{readOutput, writeOutput, seekOutput, tellOutput};
     // No fdatasync: it made a run over a folder wait for the disk at every picture, half again
     // as long. The picture is renamed over the destination only once it is fully written, and
     // the source is never touched, so a crash of the machine can cost at worst a picture that
     // a new run writes again.
-    return image.saveToHandle(fif, &io, file, flags) && std::fflush(file) == 0 &&
-           !std::ferror(file);
+    const bool saved = image.saveToHandle(fif, &io, &out, flags);
+    if (saved)
+        out.note(std::fflush(file) != 0 || std::ferror(file));
+    error = out.error;
+    return saved && !out.failed;
 }
 
 // A new empty file in the folder under a hidden name of its own. The mode is the ordinary one
 // of new files (0666 less the umask), which the finished picture keeps. -1 when none can be made.
-int createTemporary(const QString &folder, QByteArray &path)
+int createTemporary(int folder, QByteArray &name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         // The process id lets the window remove what a worker left when it died mid-save.
-        const QString name = u"/.pelorin-%1-%2.part"_s.arg(
-            QString::number(::getpid()),
-            QString::number(QRandomGenerator::global()->generate(), 36));
-        path = PathUtil::encodeName(folder + name);
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        name = QByteArray(".pelorin-") + QByteArray::number(::getpid()) + '-' +
+               QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
+        const int fd =
+            ::openat(folder, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
 }
 
-// Encodes to a temporary file beside the destination and renames it over the destination, so a
-// failed save neither leaves a cut-off picture nor destroys the file that was there.
-bool saveReplacing(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString &destination)
+enum class Saved
 {
-    QByteArray temporary;
-    const int fd = createTemporary(QFileInfo(destination).path(), temporary);
-    if (fd < 0)
-        return false;
-    FILE *file = ::fdopen(fd, "w+b");
-    if (!file) {
-        ::close(fd);
-        ::unlink(temporary.constData());
-        return false;
+    Yes,
+    Failed, // error holds the system's reason, or 0
+    DestinationExists,
+    DestinationIsSource,
+};
+
+// Encodes to a temporary file beside the destination and renames it over the destination, so a
+// failed save neither leaves a cut-off picture nor destroys the file that was there. Every step
+// works inside the destination folder opened once, so the folder checked is the folder written.
+Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString &destination,
+               bool replace, const SourceFile &source, int &error)
+{
+    const QByteArray path = PathUtil::encodeName(destination);
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folderPath =
+        slash < 0 ? QByteArray(".") : path.left(std::max<qsizetype>(slash, 1));
+    const QByteArray name = path.mid(slash + 1);
+
+    error = 0;
+    const int folder = ::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        error = errno;
+        return Saved::Failed;
     }
-    bool saved = encode(image, fif, flags, file);
-    saved = std::fclose(file) == 0 && saved;
-    saved = saved &&
-            std::rename(temporary.constData(), PathUtil::encodeName(destination).constData()) == 0;
-    if (!saved)
-        ::unlink(temporary.constData());
-    return saved;
+    QByteArray temporary;
+    const int fd = createTemporary(folder, temporary);
+    FILE *file = fd < 0 ? nullptr : ::fdopen(fd, "w+b");
+    if (!file) {
+        error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlinkat(folder, temporary.constData(), 0);
+        }
+        ::close(folder);
+        return Saved::Failed;
+    }
+
+    Saved outcome = encode(image, fif, flags, file, error) ? Saved::Yes : Saved::Failed;
+    if (std::fclose(file) != 0 && outcome == Saved::Yes) {
+        error = errno;
+        outcome = Saved::Failed;
+    }
+    // The destination may name the source through a linked folder, "." or a hard link.
+    struct stat there
+    {
+    };
+    if (outcome == Saved::Yes &&
+        ::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+        there.st_dev == source.device() && there.st_ino == source.inode())
+        outcome = Saved::DestinationIsSource;
+    if (outcome == Saved::Yes) {
+        error = replace ? (::renameat(folder, temporary.constData(), folder, name.constData()) == 0
+                               ? 0
+                               : errno)
+                        : NoReplaceRename::rename(folder, temporary, name);
+        if (error != 0)
+            outcome = error == EEXIST && !replace ? Saved::DestinationExists : Saved::Failed;
+    }
+    if (outcome != Saved::Yes)
+        ::unlinkat(folder, temporary.constData(), 0);
+    ::close(folder);
+    return outcome;
+}
+
+ConversionResult convert(const ConversionRequest &request, std::optional<qint64> pixelBudget)
+{
+    LibraryMessages::clear();
+    const ConversionOptions &options = request.options;
+    const auto finish = [](bool ok, const QString &message) {
+        return ConversionResult{ok, message, LibraryMessages::last()};
+    };
+
+    SourceFile source;
+    if (!source.open(request.sourcePath)) {
+        // The reason goes in both messages, so the log names it whatever marks the row carries.
+        if (source.refused())
+            return {false, source.error(), source.error()};
+        return {false, u"Original image error: "_s + request.sourcePath, source.error()};
+    }
+    if (pixelBudget) {
+        const QString tooLarge =
+            ImagePipeline::checkPixelBudget(source, options.rawExtensions, *pixelBudget);
+        if (!tooLarge.isEmpty())
+            return {false, tooLarge, tooLarge};
+        // What the header reading said does not concern the conversion.
+        LibraryMessages::clear();
+    }
+
+    fipImage image;
+    const ImagePipeline::LoadedPicture loaded =
+        ImagePipeline::loadPicture(image, source, options.rawBrightness, options.rawExtensions);
+    if (loaded.outcome == ImagePipeline::LoadedPicture::ToneMappingFailed)
+        return finish(false, u"Raw image tone mapping error"_s);
+    if (!image.isValid())
+        return finish(false, u"Original image error: "_s + request.sourcePath);
+
+    ImagePipeline::rotate(image, request.rotation);
+    if (options.resize &&
+        !ImagePipeline::resizeImage(image, options.resizeMode, options.resizePixels))
+        return finish(false, u"Image resizing error."_s);
+    if (options.grayscale)
+        ImagePipeline::makeGray(image, loaded.raw);
+    if (!image.isValid())
+        return finish(false, u"Grayscale error."_s);
+
+    // The destination's extension chooses the encoder.
+    const FREE_IMAGE_FORMAT fif =
+        FreeImage_GetFIFFromFilename(PathUtil::encodeName(request.destinationPath).constData());
+    if (!adaptDepth(image, fif, loaded.raw))
+        return finish(false, SaveError);
+    if (options.deleteMetadata)
+        image.clearMetadata();
+    int error = 0;
+    switch (saveInto(image, fif, saveFlags(fif, options), request.destinationPath,
+                     options.replaceFiles, source, error)) {
+    case Saved::Yes:
+        return finish(true, u"End of conversion!"_s);
+    case Saved::DestinationIsSource:
+        return finish(false, u"the destination is the source file itself"_s);
+    case Saved::DestinationExists: {
+        ConversionResult result = finish(false, SaveError + u": "_s + qt_error_string(error));
+        result.destinationExists = true;
+        return result;
+    }
+    case Saved::Failed:
+        break;
+    }
+    return finish(false, error != 0 ? SaveError + u": "_s + qt_error_string(error) : SaveError);
 }
 
 } // namespace
@@ -217,59 +361,28 @@ void ImagePipeline::makeGray(fipImage &image, bool raw)
 
 ConversionResult ImagePipeline::convertOne(const ConversionRequest &request)
 {
-    LibraryMessages::clear();
-    const ConversionOptions &options = request.options;
-    const auto finish = [](bool ok, const QString &message) {
-        return ConversionResult{ok, message, LibraryMessages::last()};
-    };
-
-    fipImage image;
-    const LoadedPicture loaded =
-        loadPicture(image, request.sourcePath, options.rawBrightness, options.rawExtensions);
-    if (loaded.outcome == LoadedPicture::ToneMappingFailed)
-        return finish(false, u"Raw image tone mapping error"_s);
-    if (!image.isValid())
-        return finish(false, u"Original image error: "_s + request.sourcePath);
-
-    rotate(image, request.rotation);
-    if (options.resize && !resizeImage(image, options.resizeMode, options.resizePixels))
-        return finish(false, u"Image resizing error."_s);
-    if (options.grayscale)
-        makeGray(image, loaded.raw);
-    if (!image.isValid())
-        return finish(false, u"Grayscale error."_s);
-
-    // The destination's extension chooses the encoder.
-    const FREE_IMAGE_FORMAT fif =
-        FreeImage_GetFIFFromFilename(PathUtil::encodeName(request.destinationPath).constData());
-    if (!adaptDepth(image, fif, loaded.raw))
-        return finish(false, SaveError);
-    if (options.deleteMetadata)
-        image.clearMetadata();
-    if (!saveReplacing(image, fif, saveFlags(fif, options), request.destinationPath))
-        return finish(false, SaveError);
-    return finish(true, u"End of conversion!"_s);
+    return convert(request, std::nullopt);
 }
 
-ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, const QString &path,
+ConversionResult ImagePipeline::convertWithinBudget(const ConversionRequest &request,
+                                                    qint64 pixelBudget)
+{
+    return convert(request, pixelBudget);
+}
+
+ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, SourceFile &source,
                                                         int rawBrightness,
                                                         const QString &rawExtensions)
 {
     // A picture left from an earlier file must never pass for this one.
     image.clear();
-    const QByteArray name = PathUtil::encodeName(path);
-    FREE_IMAGE_FORMAT fif = fipImage::identifyFIF(name.constData());
-    // Some formats carry no signature; the library's loader then goes by the extension too.
-    if (fif == FIF_UNKNOWN)
-        fif = FreeImage_GetFIFFromFilename(name.constData());
-    if (fif != FIF_UNKNOWN && FreeImage_FIFSupportsReading(fif))
-        image.load(fif, name.constData(), 0);
+    FREE_IMAGE_FORMAT fif = source.identify();
+    image = source.load(fif, 0);
     // The content check takes some camera files for another format (PICT, TARGA).
     if (!image.isValid() && fif != FIF_RAW &&
-        ImageFolderScan::extensionMatches(path, rawExtensions)) {
-        image.clear();
+        ImageFolderScan::extensionMatches(source.path(), rawExtensions)) {
         fif = FIF_RAW;
-        image.load(FIF_RAW, name.constData(), 0);
+        image = source.load(FIF_RAW, 0);
     }
 
     LoadedPicture loaded;
@@ -284,36 +397,37 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, const Q
     return loaded;
 }
 
+ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, const QString &path,
+                                                        int rawBrightness,
+                                                        const QString &rawExtensions)
+{
+    SourceFile source;
+    if (!source.open(path)) {
+        image.clear();
+        return LoadedPicture{};
+    }
+    return loadPicture(image, source, rawBrightness, rawExtensions);
+}
+
+QString ImagePipeline::checkPixelBudget(SourceFile &source, const QString &rawExtensions,
+                                        qint64 budget)
+{
+    const FREE_IMAGE_FORMAT fif = source.identify();
+    ClaimedSize claim = ClaimedSize::read(source, fif);
+    // Where the first reader fails, loadPicture tries the RAW reader: its claim counts as well.
+    if (fif != FIF_RAW && ImageFolderScan::extensionMatches(source.path(), rawExtensions))
+        claim = ClaimedSize::larger(claim, ClaimedSize::read(source, FIF_RAW));
+    if (!claim.known || claim.pixels() <= quint64(std::max<qint64>(budget, 0)))
+        return QString();
+    return u"the picture is too large to convert (%1 \u00D7 %2 pixels)"_s.arg(claim.width)
+        .arg(claim.height);
+}
+
 QString ImagePipeline::checkPixelBudget(const QString &path, const QString &rawExtensions,
                                         qint64 budget)
 {
-    const QByteArray name = PathUtil::encodeName(path);
-    const auto claimedPixels = [&name](FREE_IMAGE_FORMAT fif, quint64 &width, quint64 &height) {
-        if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif) ||
-            !FreeImage_FIFSupportsNoPixels(fif))
-            return false;
-        FIBITMAP *header = FreeImage_Load(fif, name.constData(), FIF_LOAD_NOPIXELS);
-        if (!header)
-            return false;
-        width = FreeImage_GetWidth(header);
-        height = FreeImage_GetHeight(header);
-        FreeImage_Unload(header);
-        return true;
-    };
-
-    // The same choice of reader as loadPicture.
-    FREE_IMAGE_FORMAT fif = fipImage::identifyFIF(name.constData());
-    if (fif == FIF_UNKNOWN)
-        fif = FreeImage_GetFIFFromFilename(name.constData());
-    quint64 width = 0;
-    quint64 height = 0;
-    bool known = claimedPixels(fif, width, height);
-    if (!known && fif != FIF_RAW && ImageFolderScan::extensionMatches(path, rawExtensions))
-        known = claimedPixels(FIF_RAW, width, height);
-    // Both sides fit in 32 bits, so the product cannot overflow 64.
-    if (!known || width * height <= quint64(std::max<qint64>(budget, 0)))
-        return QString();
-    return u"the picture is too large to convert (%1 \u00D7 %2 pixels)"_s.arg(width).arg(height);
+    SourceFile source;
+    return source.open(path) ? checkPixelBudget(source, rawExtensions, budget) : QString();
 }
 
 bool ImagePipeline::resizeImage(fipImage &image, ResizeMode mode, int pixels)

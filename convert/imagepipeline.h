@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class SourceFile;
 class fipImage;
 
 // One picture to convert: plain data in, plain data out, so that it can run anywhere (a later
@@ -21,7 +22,9 @@ struct ConversionResult
     bool ok = false;
     QString resultMessage;  // "End of conversion!" or the reason of the failure
     QString libraryMessage; // the image library's last message during this conversion, or empty
-    bool destinationExists = false; // not written: a file took the name, and it was not replaced
+    // With "Replace files" off, the destination existed when the picture was to be moved there;
+    // it was left as it was.
+    bool destinationExists = false;
 };
 
 // Load, tone-map (RAW), rotate, resize, gray, adapt the depth, strip metadata and save.
@@ -29,7 +32,14 @@ struct ConversionResult
 class ImagePipeline
 {
 public:
+    // The picture is moved into place only when finished, and never over the source itself
+    // (another name of the same file); with "Replace files" off, never over any existing file,
+    // also one that appeared while the picture was made.
     static ConversionResult convertOne(const ConversionRequest &request);
+    // The same, but a picture whose header claims more than pixelBudget pixels is refused
+    // before a pixel is decoded (checkPixelBudget), with the reason in both messages.
+    static ConversionResult convertWithinBudget(const ConversionRequest &request,
+                                                qint64 pixelBudget);
 
     struct LoadedPicture
     {
@@ -44,14 +54,20 @@ public:
     // Loads a user's file: by content first, then, when that fails and the extension is in
     // rawExtensions, with the RAW loader. A RAW picture is tone-mapped at once with the
     // brightness given. Shared by the conversion and the previews.
+    static LoadedPicture loadPicture(fipImage &image, SourceFile &source, int rawBrightness,
+                                     const QString &rawExtensions);
+    // The same for a path; a file that cannot be opened safely is not loaded.
     static LoadedPicture loadPicture(fipImage &image, const QString &path, int rawBrightness,
                                      const QString &rawExtensions);
 
     // Refuses a picture whose header claims more than budget pixels, before a pixel is decoded:
     // a file of a few kilobytes can claim a size that takes minutes and gigabytes to decode.
-    // Reads only the header, in the formats the library can read that way. Empty when the
-    // picture may be decoded, also when its size cannot be told (the loader then reports what is
-    // wrong); otherwise the reason, in words for the user.
+    // Reads only the header (ClaimedSize), of the reader loadPicture tries first and of the RAW
+    // reader it may try next. Empty when the picture may be decoded, also when its size cannot
+    // be told (the loader then reports what is wrong); otherwise the reason, in words for the
+    // user.
+    static QString checkPixelBudget(SourceFile &source, const QString &rawExtensions,
+                                    qint64 budget);
     static QString checkPixelBudget(const QString &path, const QString &rawExtensions,
                                     qint64 budget);
 

@@ -14,6 +14,7 @@ namespace {
 static_assert(sizeof(ConversionOptions) == 104, "send the new option field to the worker");
 static_assert(sizeof(ConversionRequest) == 160, "send the new request field to the worker");
 static_assert(sizeof(PreviewRequest) == 80, "send the new preview field to the worker");
+static_assert(sizeof(ConversionResult) == 64, "send the new result field to the window");
 
 using Kind = WorkerProtocol::Kind;
 
@@ -122,7 +123,8 @@ QByteArray WorkerProtocol::testRequest(Kind kind, int milliseconds)
 QByteArray WorkerProtocol::conversionReply(const ConversionResult &result)
 {
     return frame(Kind::ConversionReply, [&result](QDataStream &out) {
-        out << result.ok << result.resultMessage << result.libraryMessage;
+        out << result.ok << result.resultMessage << result.libraryMessage
+            << result.destinationExists;
     });
 }
 
@@ -201,7 +203,7 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
     }
     case Kind::ConversionReply: {
         ConversionResult &r = message.conversionResult;
-        in >> r.ok >> r.resultMessage >> r.libraryMessage;
+        in >> r.ok >> r.resultMessage >> r.libraryMessage >> r.destinationExists;
         break;
     }
     case Kind::PreviewReply: {

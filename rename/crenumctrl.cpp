@@ -6,6 +6,7 @@
 #include "convert/convertpreview.h"
 #include "convert/librarymessages.h"
 #include "convert/pathutil.h"
+#include "convert/sourcefile.h"
 #include "convert/waitcursor.h"
 #include "prefs/preferences.h"
 #include "rename/filerenamer.h"
@@ -207,8 +208,9 @@ void CRenumCtrl::showPreview()
     PreviewFrame *area = m_ui->previewArea;
     area->blank();
     const QString path = PathUtil::append(m_folder, m_rows.currentName(row));
-    const QByteArray file = PathUtil::encodeName(path);
-    if (fipImage::identifyFIF(file.constData()) == FIF_UNKNOWN) {
+    // Opened without blocking: a name swapped for a pipe after the listing must not hang the window.
+    SourceFile file;
+    if (!file.open(path) || file.identify() == FIF_UNKNOWN) {
         QIcon icon = QFileIconProvider().icon(QFileInfo(path));
         // Qt finds no file by a name that is not UTF-8; it is a file all the same.
         if (icon.isNull())

@@ -141,25 +141,12 @@ QString burnProcessorTime(int milliseconds)
 
 QByteArray answer(const WorkerProtocol::Message &request, const Limits &limits, bool testRequests)
 {
-    if (request.kind == Kind::Convert) {
-        const ConversionRequest &conversion = request.conversionRequest;
-        const QString tooLarge = ImagePipeline::checkPixelBudget(
-            conversion.sourcePath, conversion.options.rawExtensions, limits.maxPixels);
-        if (!tooLarge.isEmpty())
-            return WorkerProtocol::conversionReply({false, tooLarge, QString()});
-        return WorkerProtocol::conversionReply(ImagePipeline::convertOne(conversion));
-    }
-    if (request.kind == Kind::Preview) {
-        const PreviewRequest &preview = request.previewRequest;
-        const QString tooLarge = ImagePipeline::checkPixelBudget(
-            preview.sourcePath, preview.rawExtensions, limits.maxPixels);
-        if (!tooLarge.isEmpty()) {
-            PreviewResult refused;
-            refused.libraryMessage = tooLarge;
-            return WorkerProtocol::previewReply(refused);
-        }
-        return WorkerProtocol::previewReply(ConvertPreview::render(preview));
-    }
+    if (request.kind == Kind::Convert)
+        return WorkerProtocol::conversionReply(
+            ImagePipeline::convertWithinBudget(request.conversionRequest, limits.maxPixels));
+    if (request.kind == Kind::Preview)
+        return WorkerProtocol::previewReply(
+            ConvertPreview::renderWithinBudget(request.previewRequest, limits.maxPixels));
     if (!testRequests)
         return WorkerProtocol::textReply(u"this helper takes no test requests"_s);
     switch (request.kind) {

@@ -3,6 +3,7 @@
 #include "testpictures.h"
 
 #include "qtprinters.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,6 +11,8 @@
 #include <FreeImage.h>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -129,6 +132,24 @@ TEST(Preview, AFileThatIsNoPictureIsNotLoaded)
     file.close();
     EXPECT_FALSE(ConvertPreview::render(request(file.fileName())).loaded);
     EXPECT_FALSE(ConvertPreview::render(request(dir.filePath(u"missing.png"_s))).loaded);
+}
+
+TEST(Preview, RefusesAPipeAndAPictureOverTheBudgetUnread)
+{
+    const Watchdog watchdog;
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(u"pipe.png"_s);
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const PreviewResult piped = ConvertPreview::render(request(pipe));
+    EXPECT_FALSE(piped.loaded);
+    EXPECT_EQ(piped.libraryMessage, u"not a regular file (a pipe, device or socket)"_s);
+
+    const QString gif = dir.filePath(u"huge.gif"_s);
+    ASSERT_TRUE(writeFileBytes(gif, makeTestGif({1, 1}, {{60000, 60000}})));
+    const PreviewResult huge = ConvertPreview::renderWithinBudget(request(gif), 250'000'000);
+    EXPECT_FALSE(huge.loaded);
+    EXPECT_EQ(huge.libraryMessage,
+              u"the picture is too large to convert (60000 \u00D7 60000 pixels)"_s);
 }
 
 TEST(Preview, KeepsTransparencyAndReadsSixteenBitPictures)

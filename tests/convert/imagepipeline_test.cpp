@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -25,6 +26,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -478,8 +480,9 @@ TEST_F(Pipeline, EachFailureNamesItsStepAndWritesNothing)
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.resultMessage, u" *** Save image error"_s);
 
+    // The system's reason follows when the system failed: here the folder is gone.
     result = convert(u"a.jpg"_s, u"no folder/a.png"_s);
-    EXPECT_EQ(result.resultMessage, u" *** Save image error"_s);
+    EXPECT_EQ(result.resultMessage, u" *** Save image error: No such file or directory"_s);
 
     EXPECT_EQ(entries(), QStringList{u"a.jpg"_s});
 }
@@ -576,10 +579,155 @@ TEST_F(Pipeline, CutShortSaveKeepsTheExistingDestinationAndLeavesNoTrace)
         const FileSizeLimit limit(4096);
         creating = convert(u"noise.tif"_s, u"new.jpg"_s, to(OutputFormat::Jpeg));
     }
-    EXPECT_EQ(replacing.resultMessage, u" *** Save image error"_s);
-    EXPECT_EQ(creating.resultMessage, u" *** Save image error"_s);
+    const QString tooLarge = u" *** Save image error: "_s + qt_error_string(EFBIG);
+    EXPECT_EQ(replacing.resultMessage, tooLarge);
+    EXPECT_EQ(creating.resultMessage, tooLarge);
     EXPECT_EQ(readFileBytes(path(u"kept.png"_s)), "precious");
     EXPECT_EQ(entries(), (QStringList{u"kept.png"_s, u"noise.tif"_s}));
+}
+
+TEST_F(Pipeline, DestinationThatIsTheSourceByAnotherNameIsNeverWritten)
+{
+    fipImage image = makePicture(Sources[1]);
+    ASSERT_TRUE(writePicture(image, path(u"alpha.png"_s)));
+    const QByteArray before = readFileBytes(path(u"alpha.png"_s));
+    ASSERT_TRUE(QFile::link(m_dir.path(), path(u"linked"_s)));
+    ASSERT_EQ(link(QFile::encodeName(path(u"alpha.png"_s)).constData(),
+                   QFile::encodeName(path(u"hard.png"_s)).constData()),
+              0);
+
+    ConversionOptions gray = to(OutputFormat::Png); // so that a written picture would differ
+    gray.grayscale = true;
+    for (const QString &destination : {u"linked/alpha.png"_s, u"hard.png"_s}) {
+        const ConversionResult result = convert(u"alpha.png"_s, destination, gray);
+        EXPECT_FALSE(result.ok) << destination.toStdString();
+        EXPECT_EQ(result.resultMessage, u"the destination is the source file itself"_s);
+    }
+    EXPECT_EQ(readFileBytes(path(u"alpha.png"_s)), before);
+    EXPECT_EQ(entries(), (QStringList{u"alpha.png"_s, u"hard.png"_s}));
+}
+
+TEST_F(Pipeline, ReplaceFilesOffLeavesAnExistingDestinationAndSaysSo)
+{
+    fipImage image = makePicture(Sources[0]);
+    ASSERT_TRUE(writePicture(image, path(u"a.jpg"_s)));
+    ASSERT_TRUE(writeFileBytes(path(u"kept.png"_s), "precious"));
+    ConversionOptions keep = to(OutputFormat::Png);
+    keep.replaceFiles = false;
+
+    const ConversionResult refused = convert(u"a.jpg"_s, u"kept.png"_s, keep);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.destinationExists);
+    EXPECT_EQ(refused.resultMessage, u" *** Save image error: "_s + qt_error_string(EEXIST));
+    EXPECT_EQ(readFileBytes(path(u"kept.png"_s)), "precious");
+    EXPECT_EQ(entries(), (QStringList{u"a.jpg"_s, u"kept.png"_s}));
+
+    const ConversionResult fresh = convert(u"a.jpg"_s, u"new.png"_s, keep);
+    EXPECT_TRUE(fresh.ok && !fresh.destinationExists);
+    EXPECT_TRUE(convert(u"a.jpg"_s, u"kept.png"_s, to(OutputFormat::Png)).ok);
+    EXPECT_TRUE(readPicture(path(u"kept.png"_s)).isValid());
+}
+
+// --- Hostile sources ------------------------------------------------------------------------
+
+TEST_F(Pipeline, SourceThatIsNoRegularFileIsRefusedWithoutWaiting)
+{
+    const Watchdog watchdog;
+    ASSERT_EQ(mkfifo(QFile::encodeName(path(u"pipe.jpg"_s)).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path(u"pipe.jpg"_s), path(u"link.png"_s)));
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_s, path(u"zero.gif"_s)));
+    const QString reason = u"not a regular file (a pipe, device or socket)"_s;
+
+    for (const QString &name : {u"pipe.jpg"_s, u"link.png"_s, u"zero.gif"_s}) {
+        const ConversionResult result = convert(name, u"out.png"_s);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.resultMessage, reason) << name.toStdString();
+        EXPECT_EQ(result.libraryMessage, reason);
+        fipImage image;
+        EXPECT_EQ(ImagePipeline::loadPicture(image, path(name), 0, QString()).outcome,
+                  ImagePipeline::LoadedPicture::NotLoaded);
+        EXPECT_EQ(ImagePipeline::checkPixelBudget(path(name), QString(), 1), QString());
+    }
+    EXPECT_FALSE(QFile::exists(path(u"out.png"_s)));
+}
+
+QString tooLarge(quint64 width, quint64 height)
+{
+    return u"the picture is too large to convert (%1 \u00D7 %2 pixels)"_s.arg(width).arg(height);
+}
+
+struct BudgetCase
+{
+    const char *name;
+    const char *file;
+    QByteArray bytes;
+    QString refusal; // empty: the size cannot be told, the loader decides
+};
+
+void PrintTo(const BudgetCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class PixelBudget : public Pipeline, public testing::WithParamInterface<BudgetCase>
+{
+};
+
+TEST_P(PixelBudget, HeaderClaimingTooManyPixelsIsRefusedUndecoded)
+{
+    const Watchdog watchdog; // a malformed length must not send the header walk round forever
+    const BudgetCase &c = GetParam();
+    const QString source = QString::fromLatin1(c.file);
+    ASSERT_TRUE(writeFileBytes(path(source), c.bytes));
+    EXPECT_EQ(ImagePipeline::checkPixelBudget(path(source), QString(), 250'000'000), c.refusal);
+    if (c.refusal.isEmpty())
+        return;
+    const ConversionResult result =
+        ImagePipeline::convertWithinBudget({path(source), path(u"out.png"_s), {}, 0}, 250'000'000);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.resultMessage, c.refusal);
+    EXPECT_EQ(result.libraryMessage, c.refusal);
+    EXPECT_EQ(entries(), QStringList{source});
+}
+
+const QSize Huge(60000, 60000);
+
+INSTANTIATE_TEST_SUITE_P(
+    ImagePipeline, PixelBudget,
+    testing::Values(
+        BudgetCase{"gifScreen", "a.gif", makeTestGif(Huge, {{1, 1}}), tooLarge(60000, 60000)},
+        BudgetCase{"gifLaterFrame", "a.gif", makeTestGif({1, 1}, {{1, 1}, {2, 2}, Huge}),
+                   tooLarge(60000, 60000)},
+        BudgetCase{"j2k", "a.j2k", makeTestJ2k(Huge), tooLarge(60000, 60000)},
+        BudgetCase{"jp2Header", "a.jp2", makeTestJp2(Huge, {1, 1}), tooLarge(60000, 60000)},
+        BudgetCase{"jp2Codestream", "a.jp2", makeTestJp2({1, 1}, {60000, 50000}),
+                   tooLarge(60000, 50000)},
+        // Cut inside the huge frame's descriptor: only the small screen is known.
+        BudgetCase{"gifCutShort", "a.gif", makeTestGif({1, 1}, {Huge}).left(32), QString()},
+        // A box whose 64-bit length is 0 would never move the walk on.
+        BudgetCase{"jp2EmptyLongBox", "a.jp2",
+                   makeTestJp2(Huge, {1, 1}).left(12) + QByteArray("\0\0\0\x01jp2h", 8) +
+                       QByteArray(8, '\0') + makeTestJp2(Huge, {1, 1}).mid(12),
+                   QString()}));
+
+TEST_F(Pipeline, SmallGifAndJpeg2000PicturesAreMeasuredAndConvert)
+{
+    // The JPEG 2000 encoder needs 32 pixels a side for its resolution levels.
+    const int width = 80, height = 60;
+    for (const Source &source : {Sources[2], Source{"j2k", "rgb.j2k", FIT_BITMAP, 24, false, false},
+                                 Source{"jp2", "rgb.jp2", FIT_BITMAP, 24, false, false}}) {
+        const QString name = QString::fromLatin1(source.file);
+        fipImage image = makePicture(source, width, height);
+        ASSERT_TRUE(writePicture(image, path(name))) << source.name;
+        EXPECT_EQ(ImagePipeline::checkPixelBudget(path(name), QString(), width * height),
+                  QString());
+        EXPECT_EQ(ImagePipeline::checkPixelBudget(path(name), QString(), width * height - 1),
+                  tooLarge(width, height))
+            << source.name;
+        const ConversionResult result = ImagePipeline::convertWithinBudget(
+            {path(name), path(name + u".png"_s), to(OutputFormat::Png), 0}, width * height);
+        EXPECT_TRUE(result.ok) << result.resultMessage.toStdString();
+    }
 }
 
 // --- RAW camera files -----------------------------------------------------------------------

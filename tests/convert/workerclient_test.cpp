@@ -225,6 +225,8 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
         convert(client, request(u"out/huge.png"_s, path(u"huge.bmp"_s)));
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.resultMessage, tooLarge(30000, 30000));
+    // The log names the reason also for a row marked as no picture.
+    EXPECT_EQ(refused.libraryMessage, tooLarge(30000, 30000));
     const PreviewResult shown = client.preview(preview(path(u"huge.bmp"_s)), 10'000);
     EXPECT_FALSE(shown.loaded);
     EXPECT_EQ(shown.libraryMessage, tooLarge(30000, 30000));

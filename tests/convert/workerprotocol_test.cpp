@@ -67,6 +67,18 @@ TEST(WorkerProtocol, RequestsAndRepliesCrossWithEveryField)
     ASSERT_EQ(shown.kind, Kind::Preview);
     EXPECT_EQ(previewFields(shown.previewRequest), previewFields(p));
 
+    for (const ConversionResult &result :
+         {ConversionResult{true, u"End of conversion!"_s, QString(), false},
+          ConversionResult{false, u" *** Save image error: File exists"_s, u"x"_s, true}}) {
+        const auto reply =
+            WorkerProtocol::decode(payloadOf(WorkerProtocol::conversionReply(result)));
+        ASSERT_EQ(reply.kind, Kind::ConversionReply);
+        const ConversionResult &got = reply.conversionResult;
+        EXPECT_EQ(std::tuple(got.ok, got.resultMessage, got.libraryMessage, got.destinationExists),
+                  std::tuple(result.ok, result.resultMessage, result.libraryMessage,
+                             result.destinationExists));
+    }
+
     // Three RGB888 pixels fill 9 bytes of a 12-byte line: the padding must not shift the rows.
     QImage padded(3, 2, QImage::Format_RGB888);
     padded.fill(Qt::white);

@@ -24,6 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -220,6 +223,20 @@ TEST_F(RenamePage, ShowsTheSizeAndAPreviewOfTheSelectedFile)
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s));
     EXPECT_EQ(m_statusLine.textColour(), m_preferences.colour(OtherError));
+}
+
+TEST_F(RenamePage, AFileSwappedForAPipeIsNotReadAsAPicture)
+{
+    const Watchdog watchdog;
+    m_page->takeOverFolder(m_folder.path(), 0);
+    const int row = int(column(0).indexOf(u"c.jpg"_s));
+    ASSERT_GE(row, 0);
+    const QByteArray name = QFile::encodeName(m_folder.filePath(u"c.jpg"_s));
+    ASSERT_EQ(::unlink(name.constData()), 0);
+    ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+    list().setCurrentIndex(m_page->rows().index(row, 0));
+    QCoreApplication::processEvents();
+    EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
 }
 
 } // namespace

@@ -71,3 +71,62 @@ QByteArray makeTestDng(quint32 width, quint32 height)
                 e.value.leftJustified(4, '\0');
     return file + littleEndian<quint32>({0});
 }
+
+namespace {
+
+template <typename T> QByteArray bigEndian(std::initializer_list<T> values)
+{
+    QByteArray bytes;
+    for (T value : values) {
+        char b[sizeof(T)];
+        qToBigEndian(value, b);
+        bytes.append(b, sizeof(T));
+    }
+    return bytes;
+}
+
+QByteArray jp2Box(const char *type, const QByteArray &content)
+{
+    return bigEndian<quint32>({quint32(8 + content.size())}) + QByteArray(type, 4) + content;
+}
+
+} // namespace
+
+QByteArray makeTestGif(QSize screen, const QList<QSize> &frames)
+{
+    // A global colour table of two entries follows the logical screen descriptor.
+    QByteArray file = "GIF89a" +
+                      littleEndian<quint16>({quint16(screen.width()), quint16(screen.height())}) +
+                      QByteArray("\x80\0\0"
+                                 "\0\0\0\xff\xff\xff",
+                                 9);
+    for (const QSize &frame : frames) {
+        file += QByteArray("\x21\xf9\x04\0\0\0\0\0", 8);
+        file +=
+            '\x2c' + littleEndian<quint16>({0, 0, quint16(frame.width()), quint16(frame.height())});
+        file += QByteArray("\0\x02\x02\x4c\x01\0", 6); // packed, code size, one sub-block
+    }
+    return file + '\x3b';
+}
+
+QByteArray makeTestJ2k(QSize size)
+{
+    const quint32 w = quint32(size.width());
+    const quint32 h = quint32(size.height());
+    // SOC, SIZ of one 8-bit component in one tile, EOC.
+    return QByteArray("\xff\x4f\xff\x51", 4) + bigEndian<quint16>({41, 0}) +
+           bigEndian<quint32>({w, h, 0, 0, w, h, 0, 0}) + bigEndian<quint16>({1}) +
+           QByteArray("\x07\x01\x01\xff\xd9", 5);
+}
+
+QByteArray makeTestJp2(QSize header, QSize codestream)
+{
+    const QByteArray ihdr =
+        bigEndian<quint32>({quint32(header.height()), quint32(header.width())}) +
+        QByteArray("\0\x01\x07\x07\0\0", 6);
+    return QByteArray("\0\0\0\x0cjP  \r\n\x87\n", 12) +
+           jp2Box("ftyp", QByteArray("jp2 \0\0\0\0jp2 ", 12)) +
+           jp2Box("jp2h",
+                  jp2Box("ihdr", ihdr) + jp2Box("colr", QByteArray("\x01\0\0\0\0\0\x11", 7))) +
+           jp2Box("jp2c", makeTestJ2k(codestream));
+}

@@ -1,0 +1,139 @@
+#include "convert/sourcefile.h"
+
+#include "convert/pathutil.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+unsigned DLL_CALLCONV readFile(void *buffer, unsigned size, unsigned count, fi_handle handle)
+{
+    return unsigned(std::fread(buffer, size, count, static_cast<FILE *>(handle)));
+}
+
+unsigned DLL_CALLCONV writeNothing(void *, unsigned, unsigned, fi_handle)
+{
+    return 0;
+}
+
+int DLL_CALLCONV seekFile(fi_handle handle, long offset, int origin)
+{
+    return std::fseek(static_cast<FILE *>(handle), offset, origin);
+}
+
+long DLL_CALLCONV tellFile(fi_handle handle)
+{
+    return std::ftell(static_cast<FILE *>(handle));
+}
+
+QString notRegular(mode_t mode)
+{
+    return S_ISDIR(mode) ? u"a folder, not a file"_s
+                         : u"not a regular file (a pipe, device or socket)"_s;
+}
+
+} // namespace
+
+SourceFile::~SourceFile()
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+bool SourceFile::fail(const QString &reason, bool refused)
+{
+    m_error = reason;
+    m_refused = refused;
+    return false;
+}
+
+bool SourceFile::open(const QString &path)
+{
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+    m_path = path;
+    m_error.clear();
+    m_refused = false;
+
+    const QByteArray name = PathUtil::encodeName(path);
+    // Opening some devices has effects of its own (a tape rewinds), so what is plainly no file
+    // is not opened at all; the check on the descriptor below catches a swap after this one.
+    struct stat status
+    {
+    };
+    if (::stat(name.constData(), &status) == 0 && !S_ISREG(status.st_mode))
+        return fail(notRegular(status.st_mode), true);
+
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return fail(qt_error_string(errno), false);
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return fail(qt_error_string(error), false);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return fail(notRegular(status.st_mode), true);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    FILE *file =
+        flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : ::fdopen(fd, "rb");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        return fail(qt_error_string(error), false);
+    }
+    m_file = file;
+    m_io = FreeImageIO{readFile, writeNothing, seekFile, tellFile};
+    m_device = status.st_dev;
+    m_inode = status.st_ino;
+    m_size = qint64(status.st_size);
+    return true;
+}
+
+bool SourceFile::rewind()
+{
+    return m_file && std::fseek(m_file, 0, SEEK_SET) == 0;
+}
+
+FREE_IMAGE_FORMAT SourceFile::identify()
+{
+    if (!rewind())
+        return FIF_UNKNOWN;
+    const FREE_IMAGE_FORMAT fif = FreeImage_GetFileTypeFromHandle(&m_io, m_file, 0);
+    if (fif != FIF_UNKNOWN)
+        return fif;
+    return FreeImage_GetFIFFromFilename(PathUtil::encodeName(m_path).constData());
+}
+
+FIBITMAP *SourceFile::load(FREE_IMAGE_FORMAT fif, int flags)
+{
+    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif) || !rewind())
+        return nullptr;
+    return FreeImage_LoadFromHandle(fif, &m_io, m_file, flags);
+}
+
+qint64 SourceFile::readAt(qint64 offset, void *data, qint64 size) const
+{
+    if (!m_file || offset < 0 || size <= 0)
+        return 0;
+    const int fd = ::fileno(m_file);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, static_cast<char *>(data) + done, size_t(size - done),
+                                    off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    return done;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <FreeImage.h>
+
+#include <QString>
+
+#include <cstdio>
+#include <sys/types.h>
+
+// A user's file opened for reading, never blocking: a name that is (or points at) a pipe, device,
+// socket or folder is refused before a byte is read, so a file swapped after the listing cannot
+// stall the process. The checks are made on the opened descriptor, and every read goes through
+// it, so what was checked is what is decoded.
+// Thread: one thread at a time.
+class SourceFile
+{
+public:
+    SourceFile() = default;
+    ~SourceFile();
+    SourceFile(const SourceFile &) = delete;
+    SourceFile &operator=(const SourceFile &) = delete;
+
+    // False when the file cannot be opened or is refused; error() then says why.
+    bool open(const QString &path);
+    bool isOpen() const { return m_file != nullptr; }
+    // True when open() failed because the file is no regular file, as opposed to the system
+    // failing to open it (a missing file, no permission).
+    bool refused() const { return m_refused; }
+    // The reason of the last failure, in words for the user.
+    QString error() const { return m_error; }
+    QString path() const { return m_path; }
+    // The opened file's identity: another name with the same pair is this very file.
+    dev_t device() const { return m_device; }
+    ino_t inode() const { return m_inode; }
+    qint64 size() const { return m_size; }
+
+    // The format the content shows, else the one the file name suggests, as the library's own
+    // identification does: some formats carry no signature. FIF_UNKNOWN when neither tells.
+    FREE_IMAGE_FORMAT identify();
+    // Loads the picture with the format's reader from the start of the file; null on failure.
+    FIBITMAP *load(FREE_IMAGE_FORMAT fif, int flags);
+    // Reads up to size bytes at offset without moving the library's position; the number read.
+    qint64 readAt(qint64 offset, void *data, qint64 size) const;
+
+private:
+    bool fail(const QString &reason, bool refused);
+    bool rewind();
+
+    FILE *m_file = nullptr;
+    FreeImageIO m_io{};
+    QString m_path;
+    QString m_error;
+    bool m_refused = false;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    qint64 m_size = 0;
+};
