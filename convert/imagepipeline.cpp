@@ -7,10 +7,10 @@
 #include "convert/pathutil.h"
 #include "convert/sourcefile.h"
 #include "rename/noreplacerename.h"
+#include "util/atomicfile.h"
 
 #include <FreeImagePlus.h>
 
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
@@ -154,22 +154,6 @@ bool encode(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, FILE *file, int &
     return saved && !out.failed;
 }
 
-// A new empty file in the folder under a hidden name of its own. The mode is the ordinary one
-// of new files (0666 less the umask), which the finished picture keeps. -1 when none can be made.
-int createTemporary(int folder, QByteArray &name)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // The process id lets the window remove what a worker left when it died mid-save.
-        name = QByteArray(".pelorin-") + QByteArray::number(::getpid()) + '-' +
-               QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
-        const int fd =
-            ::openat(folder, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
 enum class Saved
 {
     Yes,
@@ -197,7 +181,7 @@ Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString 
         return Saved::Failed;
     }
     QByteArray temporary;
-    const int fd = createTemporary(folder, temporary);
+    const int fd = AtomicFile::createTemporary(folder, temporary);
     FILE *file = fd < 0 ? nullptr : ::fdopen(fd, "w+b");
     if (!file) {
         error = errno;

@@ -6,12 +6,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-int AtomicFile::createTemporary(const QByteArray &folder, QByteArray &path)
+int AtomicFile::createTemporary(int folderFd, QByteArray &name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path = folder + "/.pelorin-" + QByteArray::number(qint64(::getpid())) + '-' +
+        name = ".pelorin-" + QByteArray::number(qint64(::getpid())) + '-' +
                QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd =
+            ::openat(folderFd, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -24,10 +25,17 @@ FileResult AtomicFile::write(const QByteArray &path, const QByteArray &bytes)
     const qsizetype slash = path.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/")
                                                                         : path.left(slash);
-    QByteArray temporary;
-    const int fd = createTemporary(folder, temporary);
-    if (fd < 0)
+    const QByteArray name = path.mid(slash + 1);
+    const int folderFd = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
         return FileResult::failure(errno);
+    QByteArray temporary;
+    const int fd = createTemporary(folderFd, temporary);
+    if (fd < 0) {
+        const int error = errno;
+        ::close(folderFd);
+        return FileResult::failure(error);
+    }
     int error = 0;
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
@@ -47,11 +55,10 @@ FileResult AtomicFile::write(const QByteArray &path, const QByteArray &bytes)
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::rename(temporary.constData(), path.constData()) != 0)
+    if (error == 0 && ::renameat(folderFd, temporary.constData(), folderFd, name.constData()) != 0)
         error = errno;
-    if (error != 0) {
-        ::unlink(temporary.constData());
-        return FileResult::failure(error);
-    }
-    return FileResult::success();
+    if (error != 0)
+        ::unlinkat(folderFd, temporary.constData(), 0);
+    ::close(folderFd);
+    return error == 0 ? FileResult::success() : FileResult::failure(error);
 }

@@ -13,7 +13,8 @@ class AtomicFile
 public:
     static FileResult write(const QByteArray &path, const QByteArray &bytes);
 
-    // Creates the temporary file in folder; returns its descriptor (O_RDWR, close-on-exec) and
-    // sets path, or -1 with errno set.
-    static int createTemporary(const QByteArray &folder, QByteArray &path);
+    // Creates a temporary file in the folder open as folderFd; returns its descriptor (O_RDWR,
+    // close-on-exec) and sets name, or -1 with errno set. The process id in the name lets a later
+    // run remove what a process left when it died mid-write.
+    static int createTemporary(int folderFd, QByteArray &name);
 };
