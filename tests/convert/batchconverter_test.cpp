@@ -4,16 +4,22 @@
 #include "convert/convertlistmodel.h"
 #include "convert/convertrunwindow.h"
 #include "convert/inplacerunner.h"
+#include "convert/workerclient.h"
 
 #include "qtprinters.h"
 #include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -44,7 +50,8 @@ public:
     QList<std::pair<int, int>> progress;
 };
 
-// Converts two pictures at a time and finishes them from the event loop, the later one first.
+// Converts two pictures at a time and finishes them from the event loop, the later one first;
+// stuck, they finish only when stopped.
 class AsyncRunner : public ConversionRunner
 {
 public:
@@ -56,22 +63,46 @@ public:
     {
         ++started;
         maxInFlight = std::max(maxInFlight, ++m_inFlight);
+        m_pending[ticket] = std::move(finished);
+        if (stuck)
+            return;
         const ConversionResult result = m_converter(request);
-        QTimer::singleShot(ticket % 2 ? 1 : 20, [this, ticket, result, finished] {
-            --m_inFlight;
-            if (beforeFinishing)
-                beforeFinishing();
-            finished(ticket, result);
-        });
+        QTimer::singleShot(ticket % 2 ? 1 : 20, &m_context,
+                           [this, ticket, result] { finish(ticket, result); });
+    }
+    void stopAll() override
+    {
+        ++stops;
+        for (const auto &[ticket, finished] : m_pending)
+            QTimer::singleShot(0, &m_context, [this, ticket] {
+                finish(ticket, {false, WorkerClient::stoppedText(), QString()});
+            });
     }
 
     int started = 0;
     int maxInFlight = 0;
+    int stops = 0;
+    bool stuck = false;
     std::function<void()> beforeFinishing;
 
 private:
+    void finish(int ticket, const ConversionResult &result)
+    {
+        const auto found = m_pending.find(ticket);
+        if (found == m_pending.end())
+            return;
+        const Finished finished = found->second;
+        m_pending.erase(found);
+        --m_inFlight;
+        if (beforeFinishing)
+            beforeFinishing();
+        finished(ticket, result);
+    }
+
     std::function<ConversionResult(const ConversionRequest &)> m_converter;
+    std::map<int, Finished> m_pending;
     int m_inFlight = 0;
+    QObject m_context; // its timers end with the runner
 };
 
 class Batch : public testing::Test
@@ -264,6 +295,75 @@ TEST_F(Batch, AStoppedRunFinishesThePicturesInFlightAndLogsTheRest)
     runner.beforeFinishing = nullptr;
     batch.convertAll(m_options);
     EXPECT_EQ(runner.started, 6);
+}
+
+TEST_F(Batch, StopEndsThePicturesInFlightAfterTheGraceAndTheRunAtOnce)
+{
+    AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
+    runner.stuck = true;
+    BatchConverter batch(m_list, m_window, runner);
+    batch.setStopGrace(10);
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
+    m_list.setFlag(1, FileTypeError, true);
+    QTimer::singleShot(0, [&batch] { batch.requestStop(); });
+    // A run that waits for its stuck pictures would never end.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&runner] {
+        ADD_FAILURE() << "the stopped run did not end";
+        runner.stopAll();
+    });
+    watchdog.start(20'000);
+
+    EXPECT_EQ(batch.convertAll(m_options),
+              u"End of conversion! : Files have been skipped (see log)."_s);
+    EXPECT_EQ(runner.started, 2);
+    EXPECT_EQ(runner.stops, 1);
+    EXPECT_TRUE(log().contains(u"\r\na.png : the conversion was stopped\r\n"
+                               "b.png : the conversion was stopped\r\n"
+                               "c.png : not converted, the run was stopped\r\n"_s))
+        << log().toStdString();
+    EXPECT_EQ(m_window.events.last(), u"deselect"_s);
+}
+
+TEST_F(Batch, EachRunRemovesThePartialFilesOfProcessesThatAreGoneAndNothingElse)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const QString dead = QString::number(gone);
+    const QString partial = u".pelorin-"_s + dead + u"-k2x9.part"_s;
+    const QDir out(m_destination.path());
+    ASSERT_TRUE(writeFileBytes(m_source.filePath(u"target"_s), "the user's"));
+    ASSERT_TRUE(QFile::link(m_source.filePath(u"target"_s),
+                            out.filePath(u".pelorin-"_s + dead + u"-link.part"_s)));
+    ASSERT_TRUE(out.mkdir(u".pelorin-"_s + dead + u"-dir.part"_s));
+    const QStringList kept = {
+        u".pelorin-%1-k2x9.part"_s.arg(::getpid()), // a live process may still be saving
+        partial + u".jpg"_s,
+        u"pelorin-"_s + dead + u"-k2x9.part"_s,
+        u".pelorin-0"_s + dead + u"-k2x9.part"_s,
+        u".pelorin-"_s + dead + u"x-k2x9.part"_s,
+        u".pelorin--k2x9.part"_s,
+    };
+    for (const QString &name : kept)
+        ASSERT_TRUE(writeFileBytes(out.filePath(name), "x"));
+
+    m_list.setNames({u"a.png"_s});
+    for (const auto &run : std::initializer_list<std::function<void()>>{
+             [this] { m_batch.convertImage(0, m_options); },
+             [this] { m_batch.convertAll(m_options); }}) {
+        ASSERT_TRUE(writeFileBytes(out.filePath(partial), "partial"));
+        run();
+        EXPECT_FALSE(QFile::exists(out.filePath(partial)));
+        for (const QString &name : kept)
+            EXPECT_TRUE(QFile::exists(out.filePath(name))) << name.toStdString();
+        EXPECT_TRUE(QFileInfo(out.filePath(u".pelorin-"_s + dead + u"-link.part"_s)).isSymLink());
+        EXPECT_TRUE(QFileInfo(out.filePath(u".pelorin-"_s + dead + u"-dir.part"_s)).isDir());
+        EXPECT_EQ(readFileBytes(m_source.filePath(u"target"_s)), "the user's");
+    }
 }
 
 TEST(ConversionLogFile, PadsDayMonthMinuteAndSecondButNotTheHour)

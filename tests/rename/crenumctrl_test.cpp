@@ -2,6 +2,7 @@
 
 #include "app/pageservices.h"
 #include "app/statusline.h"
+#include "convert/convertpreview.h"
 #include "convert/previewframe.h"
 #include "prefs/preferences.h"
 #include "qtprinters.h"
@@ -214,6 +215,36 @@ TEST_F(RenamePage, ShowsTheSizeAndAPreviewOfTheSelectedFile)
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s));
     EXPECT_EQ(m_statusLine.textColour(), m_preferences.colour(OtherError));
+}
+
+TEST_F(RenamePage, APreviewComesLaterAndNotOverAnotherSelection)
+{
+    QList<std::pair<PreviewRequest, PageServices::PreviewDone>> asked;
+    m_services.renderPreview = [&asked](const PreviewRequest &request,
+                                        PageServices::PreviewDone done) {
+        asked.append({request, std::move(done)});
+    };
+    writeTestPicture(m_folder.filePath(u"photo.png"_s), 300, 200);
+    m_nextFolder = m_folder.path();
+    m_page->takeOverFolder(QString(), 0);
+    child<QPushButton>(u"folderButton"_s)->click();
+    auto *area = child<PreviewFrame>(u"previewArea"_s);
+    const auto select = [this](const QString &name) {
+        list().setCurrentIndex(m_page->rows().index(int(column(0).indexOf(name)), 0));
+        QCoreApplication::processEvents();
+    };
+    select(u"photo.png"_s);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
+
+    select(u"notes.txt"_s);
+    asked[0].second(ConvertPreview::render(asked[0].first));
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Icon);
+
+    select(u"photo.png"_s);
+    ASSERT_EQ(asked.size(), 2);
+    asked[1].second(ConvertPreview::render(asked[1].first));
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Picture);
 }
 
 } // namespace
