@@ -31,6 +31,7 @@ BatchConverter::BatchConverter(ConvertListModel &list, ConvertRunWindow &window,
     , m_clock(std::move(clock))
 {
     m_stopGrace.setSingleShot(true);
+    m_stopGrace.setTimerType(Qt::PreciseTimer); // a coarse one may run 5 % over
     QObject::connect(&m_stopGrace, &QTimer::timeout, &m_stopGrace, [this] { m_runner.stopAll(); });
 }
 

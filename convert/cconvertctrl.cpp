@@ -443,8 +443,9 @@ void CConvertCtrl::loadPreview(int row)
 void CConvertCtrl::showLoadedPreview(int row, const PreviewResult &preview)
 {
     abandonPreview();
-    // A conversion started meanwhile owns the status line: its outcome must stay readable.
-    const bool status = std::exchange(m_previewOwnsStatus, false);
+    // A conversion started meanwhile owns the status line, its outcome must stay readable; so
+    // does another page shown meanwhile.
+    const bool status = std::exchange(m_previewOwnsStatus, false) && isVisible();
     if (!preview.loaded) {
         m_list.setFlag(row, FileTypeError, true);
         drawPlaceholder(true);

@@ -4,9 +4,10 @@
 #include "app/runprogress.h"
 #include "app/statusline.h"
 #include "convert/conversionlog.h"
-#include "convert/convertpreview.h"
 #include "convert/previewframe.h"
+#include "convert/workerclient.h"
 #include "prefs/preferences.h"
+#include "stuckpreviews.h"
 #include "testpictures.h"
 
 #include "qtprinters.h"
@@ -213,32 +214,28 @@ TEST_F(ConvertPage, MarksAFileThatCannotBeReadAndTurnsThePlaceholderWithoutSelec
 
 TEST_F(ConvertPage, APreviewThatNeverComesBlocksNothingAndALaterRowShowsItsOwn)
 {
-    // Answers only when told, like a worker stuck on a file.
-    QList<std::pair<PreviewRequest, PageServices::PreviewDone>> asked;
-    m_services.renderPreview = [&asked](const PreviewRequest &request,
-                                        PageServices::PreviewDone done) {
-        asked.append({request, std::move(done)});
-    };
+    StuckPreviews previews;
+    m_services.renderPreview = previews.service();
     chooseSource(m_source.path());
     auto *frame = child<PreviewFrame>(u"previewFrame"_s);
     select(2);
-    ASSERT_EQ(asked.size(), 1);
+    ASSERT_EQ(previews.count(), 1);
     EXPECT_EQ(m_statusLine.text(), u"Loading photo.png"_s);
     EXPECT_EQ(frame->content(), PreviewFrame::Content::Blank);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     select(3);
-    ASSERT_EQ(asked.size(), 2);
+    ASSERT_EQ(previews.count(), 2);
     EXPECT_EQ(m_statusLine.text(), u"Loading tree.png"_s);
-    asked[1].second(ConvertPreview::render(asked[1].first));
+    previews.answer(1);
     EXPECT_EQ(frame->content(), PreviewFrame::Content::Picture);
     EXPECT_TRUE(m_statusLine.text().isEmpty());
     const QImage tree = frame->image();
 
     // The stuck one ends after all, in failure: too late to count.
     PreviewResult failed;
-    failed.libraryMessage = u"the conversion took too long and was stopped"_s;
-    asked[0].second(failed);
+    failed.libraryMessage = WorkerClient::tooLongText();
+    previews.answer(0, failed);
     EXPECT_EQ(flags(2), 0);
     EXPECT_EQ(frame->image(), tree);
     EXPECT_TRUE(m_statusLine.text().isEmpty());

@@ -7,6 +7,7 @@
 #include "qtprinters.h"
 #include "testfiles.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -103,7 +104,7 @@ protected:
         QList<PreviewResult> results;
         client.preview(previewRequest(source), timeoutMs, into(results));
         EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
-        runEventsUntil([] { return false; }, 30);
+        QCoreApplication::processEvents();
         EXPECT_EQ(results.size(), 1);
         return results.value(0);
     }
@@ -294,7 +295,7 @@ TEST_F(WorkerClientTest, StopFinishesTheItemAtOnceAndItsPartialFilesGoWithItsWor
     ASSERT_TRUE(writeFileBytes(partial, "partial"));
     client.stop();
     EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty() && !QFile::exists(partial); }));
-    runEventsUntil([] { return false; }, 30);
+    QCoreApplication::processEvents();
     ASSERT_EQ(results.size(), 1);
     EXPECT_EQ(results[0].resultMessage, WorkerClient::stoppedText());
     EXPECT_TRUE(convert(client, request(u"out/b.png"_s)).ok);

@@ -2,11 +2,11 @@
 
 #include "app/pageservices.h"
 #include "app/statusline.h"
-#include "convert/convertpreview.h"
 #include "convert/previewframe.h"
 #include "prefs/preferences.h"
 #include "qtprinters.h"
 #include "rename/crenamelvctrl.h"
+#include "stuckpreviews.h"
 #include "testpictures.h"
 
 #include <QApplication>
@@ -219,11 +219,8 @@ TEST_F(RenamePage, ShowsTheSizeAndAPreviewOfTheSelectedFile)
 
 TEST_F(RenamePage, APreviewComesLaterAndNotOverAnotherSelection)
 {
-    QList<std::pair<PreviewRequest, PageServices::PreviewDone>> asked;
-    m_services.renderPreview = [&asked](const PreviewRequest &request,
-                                        PageServices::PreviewDone done) {
-        asked.append({request, std::move(done)});
-    };
+    StuckPreviews previews;
+    m_services.renderPreview = previews.service();
     writeTestPicture(m_folder.filePath(u"photo.png"_s), 300, 200);
     m_nextFolder = m_folder.path();
     m_page->takeOverFolder(QString(), 0);
@@ -234,16 +231,16 @@ TEST_F(RenamePage, APreviewComesLaterAndNotOverAnotherSelection)
         QCoreApplication::processEvents();
     };
     select(u"photo.png"_s);
-    ASSERT_EQ(asked.size(), 1);
+    ASSERT_EQ(previews.count(), 1);
     EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
 
     select(u"notes.txt"_s);
-    asked[0].second(ConvertPreview::render(asked[0].first));
+    previews.answer(0);
     EXPECT_EQ(area->content(), PreviewFrame::Content::Icon);
 
     select(u"photo.png"_s);
-    ASSERT_EQ(asked.size(), 2);
-    asked[1].second(ConvertPreview::render(asked[1].first));
+    ASSERT_EQ(previews.count(), 2);
+    previews.answer(1);
     EXPECT_EQ(area->content(), PreviewFrame::Content::Picture);
 }
 
