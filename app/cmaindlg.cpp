@@ -40,8 +40,14 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     connect(m_runProgress, &RunProgress::started, this, [this, statusArea, progressWidth] {
         m_statusLine->resize(statusArea.width() - progressWidth - 8, statusArea.height());
     });
-    connect(m_runProgress, &RunProgress::finished, this,
-            [this, statusArea] { m_statusLine->resize(statusArea.size()); });
+    connect(m_runProgress, &RunProgress::finished, this, [this, statusArea] {
+        m_statusLine->resize(statusArea.size());
+        // Once the run has written its log and returned.
+        if (m_closeAfterRun)
+            QMetaObject::invokeMethod(
+                this, [this] { done(*std::exchange(m_closeAfterRun, std::nullopt)); },
+                Qt::QueuedConnection);
+    });
 
     for (int id : {TabConvert, TabRename, TabPreferences})
         m_ui->tabStrip->addTab(loadString(id));
@@ -99,8 +105,9 @@ QTabBar &CMainDlg::tabStrip()
 
 void CMainDlg::done(int result)
 {
-    // Closing during a run stops it after the pictures in flight; the window stays.
+    // Closing during a run stops it; the window closes once the run has ended.
     if (m_runProgress->isRunning()) {
+        m_closeAfterRun = result;
         Q_EMIT m_runProgress->stopRequested();
         return;
     }

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 class CConvertCtrl;
 class CPrefsCtrl;
@@ -20,6 +21,7 @@ class CMainDlg;
 
 // The one main window: a tab strip over the three pages, the status line, "Quit" and "About...".
 // Quit and Enter end the program with exit code 1; Escape, the close box and Alt+F4 with 2.
+// Closing during a run stops the run first; Escape then only stops it.
 class CMainDlg : public QDialog
 {
     Q_OBJECT
@@ -68,4 +70,5 @@ private:
     std::unique_ptr<CConvertCtrl> m_convertPage;
     std::unique_ptr<CRenumCtrl> m_renamePage;
     int m_exitCode = 0;
+    std::optional<int> m_closeAfterRun; // the result of a close asked for during a run
 };

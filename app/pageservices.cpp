@@ -9,8 +9,8 @@
 
 namespace {
 
-// A preview that takes longer than this is given up, so a file that hangs the image library
-// costs a few seconds of waiting, not the program.
+// A preview that takes longer than this is given up, so that a file which hangs the image
+// library ends with a message rather than "Loading" for ever.
 constexpr int PreviewTimeoutMs = 20'000;
 
 } // namespace
@@ -24,8 +24,8 @@ PageServices PageServices::desktop()
     // Pictures are decoded in worker processes: a damaged file can crash the image library.
     const auto workers = std::make_shared<WorkerPool>();
     services.conversionRunner = workers;
-    services.renderPreview = [workers](const PreviewRequest &request) {
-        return workers->preview(request, PreviewTimeoutMs);
+    services.renderPreview = [workers](const PreviewRequest &request, PreviewDone done) {
+        workers->preview(request, PreviewTimeoutMs, std::move(done));
     };
     services.showMessage = [](const QString &text) { MessageBox::information(text); };
     return services;

@@ -24,7 +24,12 @@ struct PageServices
         chooseColour;
     // Where pictures are converted and previewed; in this process when not set.
     std::shared_ptr<ConversionRunner> conversionRunner;
-    std::function<PreviewResult(const PreviewRequest &)> renderPreview;
+    // How long the pictures in flight may take to finish after Stop before they are ended.
+    int stopGraceMs = 2000;
+    // Renders a preview and hands it to done later, from the event loop (at once when run in
+    // this process). A newer request abandons the one in flight: its done may never be called.
+    using PreviewDone = std::function<void(const PreviewResult &)>;
+    std::function<void(const PreviewRequest &, PreviewDone done)> renderPreview;
     // Shows a message that needs the user's attention.
     std::function<void(const QString &)> showMessage;
 

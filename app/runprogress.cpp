@@ -19,7 +19,8 @@ RunProgress::RunProgress(QWidget *parent)
     m_bar->setFormat(u"%v / %m"_s);
     m_stopButton->setObjectName(u"stopButton"_s);
     m_stopButton->setAutoDefault(false);
-    m_stopButton->setToolTip(u"Stop after the pictures being converted now"_s);
+    m_stopButton->setToolTip(
+        u"Stop the run: the pictures being converted get two seconds to finish"_s);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_bar, 1);

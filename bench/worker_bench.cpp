@@ -36,6 +36,18 @@ ConversionResult convertThrough(WorkerClient &client, const ConversionRequest &r
     return result;
 }
 
+PreviewResult previewThrough(WorkerPool &pool, const PreviewRequest &request)
+{
+    PreviewResult result;
+    QEventLoop loop;
+    pool.preview(request, 10'000, [&](const PreviewResult &got) {
+        result = got;
+        loop.quit();
+    });
+    loop.exec();
+    return result;
+}
+
 // Milliseconds per item of run(i) over count items; failures are counted.
 double perItem(int count, int &failed, const std::function<bool(int)> &run)
 {
@@ -166,10 +178,10 @@ int main(int argc, char *argv[])
     failed = 0;
     WorkerPool previews(1);
     preview.sourcePath = sources[0];
-    previews.preview(preview, 10'000);
+    previewThrough(previews, preview);
     const double previewThere = perItem(count, failed, [&](int i) {
         preview.sourcePath = sources[i];
-        return previews.preview(preview, 10'000).loaded;
+        return previewThrough(previews, preview).loaded;
     });
     report("warm preview worker", previewThere, previewHere, failed);
     return 0;

@@ -7,6 +7,7 @@
 #include "convert/convertrunwindow.h"
 #include "convert/pathutil.h"
 #include "convert/waitcursor.h"
+#include "convert/workerclient.h"
 #include "prefs/linestatus.h"
 #include "resources/stringtable.h"
 #include "util/fileidentity.h"
@@ -30,7 +31,19 @@ BatchConverter::BatchConverter(ConvertListModel &list, ConvertRunWindow &window,
     , m_window(window)
     , m_runner(runner)
     , m_clock(std::move(clock))
-{}
+{
+    m_stopGrace.setSingleShot(true);
+    m_stopGrace.setTimerType(Qt::PreciseTimer); // a coarse one may run 5 % over
+    QObject::connect(&m_stopGrace, &QTimer::timeout, &m_stopGrace, [this] { m_runner.stopAll(); });
+}
+
+void BatchConverter::requestStop()
+{
+    if (!m_running || m_stopRequested)
+        return;
+    m_stopRequested = true;
+    m_stopGrace.start(std::max(m_stopGraceMs, 0));
+}
 
 bool BatchConverter::prepare(int row, const ConversionOptions &options, ConversionRequest &request,
                              ConversionResult &failure)
@@ -83,6 +96,7 @@ void BatchConverter::convertImage(int selectedRow, const ConversionOptions &opti
     ConversionResult result;
     if (prepare(selectedRow, options, request, result)) {
         const WaitCursor waitCursor;
+        WorkerClient::removeOrphanedPartialFiles(options.destinationFolder);
         result = convertOne(request);
     }
     if (!result.ok)
@@ -100,7 +114,9 @@ QString BatchConverter::convertAll(const ConversionOptions &options)
     const int total = m_list.count();
     if (total == 0)
         return QString();
+    m_running = true;
     m_stopRequested = false;
+    WorkerClient::removeOrphanedPartialFiles(options.destinationFolder);
     m_window.setViewLogEnabled(false);
     m_window.runStarted(total);
 
@@ -128,7 +144,9 @@ QString BatchConverter::convertAll(const ConversionOptions &options)
         const QString line = name + u" : "_s + result.resultMessage;
         m_window.showStatus(line, OtherError);
         m_window.clearWorkingImage();
-        if (m_list.flags(row) & FileTypeError)
+        // A stopped picture says so, whatever the preview found.
+        if ((m_list.flags(row) & FileTypeError) &&
+            result.resultMessage != WorkerClient::stoppedText())
             lines[row] = name + u" : File error >>> "_s + result.libraryMessage + u"\r\n"_s;
         else
             lines[row] = line + u"\r\n"_s;
@@ -181,6 +199,8 @@ QString BatchConverter::convertAll(const ConversionOptions &options)
         if (inFlight > 0 || (next < total && !m_stopRequested))
             loop.exec();
     }
+    m_stopGrace.stop();
+    m_running = false;
     for (int row = next; row < total; ++row) {
         skipped = true;
         lines[row] = ConversionLog::escape(m_list.text(row)) +

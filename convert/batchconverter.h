@@ -4,6 +4,7 @@
 #include "convert/imagepipeline.h"
 
 #include <QDateTime>
+#include <QTimer>
 
 #include <functional>
 
@@ -28,10 +29,13 @@ public:
     // shows the outcome. Returns once the picture is done.
     void convertImage(int selectedRow, const ConversionOptions &options);
     // The "Convert all" button. Returns the end text shown (empty when the list was empty),
-    // once every picture started is done.
+    // once every picture started is done or stopped.
     QString convertAll(const ConversionOptions &options);
-    // Asks a running "Convert all" to start no further picture; those in flight finish.
-    void requestStop() { m_stopRequested = true; }
+    // Stops a running "Convert all": no further picture starts, and the runner ends those still
+    // in flight after the grace; the run then ends at once.
+    void requestStop();
+    // How long the pictures in flight may take to finish after a stop; 2 s unless set.
+    void setStopGrace(int milliseconds) { m_stopGraceMs = milliseconds; }
 
 private:
     // The checks before a picture: no row, missing or equal folders. On success shows
@@ -44,5 +48,8 @@ private:
     ConvertRunWindow &m_window;
     ConversionRunner &m_runner;
     Clock m_clock;
+    bool m_running = false;
     bool m_stopRequested = false;
+    int m_stopGraceMs = 2000;
+    QTimer m_stopGrace;
 };

@@ -11,7 +11,6 @@
 #include "convert/inplacerunner.h"
 #include "convert/librarymessages.h"
 #include "convert/pathutil.h"
-#include "convert/waitcursor.h"
 #include "prefs/preferences.h"
 #include "resources/stringtable.h"
 #include "util/fileidentity.h"
@@ -20,6 +19,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QTransform>
 
 using namespace Qt::Literals::StringLiterals;
@@ -52,6 +52,7 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
 {
     m_ui->setupUi(this);
     setObjectName(u"convertPage"_s);
+    m_batch->setStopGrace(services.stopGraceMs);
     // The check box stands on the frame's edge like a group title.
     m_ui->resizeCheck->setAutoFillBackground(true);
 }
@@ -182,6 +183,7 @@ QString CConvertCtrl::qualityWord(int percent)
 
 void CConvertCtrl::chooseSourceFolder()
 {
+    abandonPreview();
     m_list.clear();
     m_services.folderChooser.chooseFolder(this, m_sourceFolder);
     if (m_sourceFolder.isEmpty())
@@ -325,6 +327,8 @@ void CConvertCtrl::convertImage()
 
 void CConvertCtrl::convertAll()
 {
+    // The run shows its own rows and ends on the placeholder.
+    abandonPreview();
     m_running = true;
     m_batch->convertAll(options());
     m_running = false;
@@ -345,6 +349,7 @@ void CConvertCtrl::remarkAfterRun()
 
 void CConvertCtrl::deleteRow(int row)
 {
+    abandonPreview(); // the rows move
     const ConvertListModel::Removal removal = m_list.deleteRow(row);
     m_ui->imageCountLabel->setText(QString::number(m_list.count()));
     if (!removal.duplicatesFound)
@@ -376,6 +381,7 @@ void CConvertCtrl::refillConvertList()
 {
     if (m_sourceFolder.isEmpty())
         return;
+    abandonPreview();
     drawPlaceholder(true);
     const int group =
         std::clamp(m_ui->inputFormatCombo->currentIndex(), AllImagesIndex, LastGroupIndex);
@@ -416,20 +422,21 @@ void CConvertCtrl::markCollisions(bool announce)
 
 void CConvertCtrl::loadPreview(int row)
 {
+    abandonPreview();
+    m_previewOwnsStatus = false;
     m_workingImage = QImage();
     m_statusLine.clearLine();
     if (row < 0 || row >= m_list.count())
         return;
-    const int flags = m_list.flags(row);
-    if (flags & FileTypeError) {
+    if (m_list.flags(row) & FileTypeError) {
         drawPlaceholder(true);
         m_statusLine.showMessage(ImageFileError, FileTypeError);
         return;
     }
-    const WaitCursor waitCursor;
     drawPlaceholder(false);
     const QString name = m_list.text(row);
     m_statusLine.showText(u"Loading "_s + name, Standard);
+    m_previewOwnsStatus = true;
 
     const ConversionOptions current = options();
     PreviewRequest request;
@@ -441,19 +448,39 @@ void CConvertCtrl::loadPreview(int row)
     request.grayscale = current.grayscale;
     request.rawBrightness = current.rawBrightness;
     request.rawExtensions = current.rawExtensions;
-    const PreviewResult preview = m_services.renderPreview ? m_services.renderPreview(request)
-                                                           : ConvertPreview::render(request);
+    const QPointer<CConvertCtrl> page(this);
+    const PageServices::PreviewDone done = [page, awaited = m_previewRequest,
+                                            row](const PreviewResult &preview) {
+        if (page && page->m_previewRequest == awaited)
+            page->showLoadedPreview(row, preview);
+    };
+    if (m_services.renderPreview)
+        m_services.renderPreview(request, done);
+    else
+        done(ConvertPreview::render(request));
+}
+
+void CConvertCtrl::showLoadedPreview(int row, const PreviewResult &preview)
+{
+    abandonPreview();
+    // A conversion started meanwhile owns the status line, its outcome must stay readable; so
+    // does another page shown meanwhile.
+    const bool status = std::exchange(m_previewOwnsStatus, false) && isVisible();
     if (!preview.loaded) {
         m_list.setFlag(row, FileTypeError, true);
         drawPlaceholder(true);
-        m_statusLine.showText(loadString(ErrorLoadingImageFile) + preview.libraryMessage,
-                              FileTypeError);
+        if (status)
+            m_statusLine.showText(loadString(ErrorLoadingImageFile) + preview.libraryMessage,
+                                  FileTypeError);
         return;
     }
     m_ui->rawSlider->setEnabled(preview.raw);
     m_workingImage = preview.image;
     drawPreview();
+    if (!status)
+        return;
     m_statusLine.clearLine();
+    const int flags = m_list.flags(row);
     if (flags & OtherError)
         m_statusLine.showMessage(PreviewError, OtherError);
     else if (flags & DuplicateError)
@@ -469,6 +496,7 @@ void CConvertCtrl::redrawPreview()
 
 void CConvertCtrl::clearPreview()
 {
+    abandonPreview();
     m_workingImage = QImage();
 }
 
@@ -515,6 +543,7 @@ void CConvertCtrl::showCurrentRow(int row)
 
 void CConvertCtrl::showStatus(const QString &text, int kind)
 {
+    m_previewOwnsStatus = false;
     m_statusLine.showText(text, kind);
 }
 

@@ -14,6 +14,7 @@ class ConversionRunner;
 class Preferences;
 class RunProgress;
 class StatusLine;
+struct PreviewResult;
 struct PageServices;
 
 namespace Ui {
@@ -82,8 +83,11 @@ private:
     void markCollisions(bool announce = true);
     void remarkAfterRun();
 
-    // The preview.
+    // The preview. loadPreview asks for it; it is shown when it comes, unless the list or the
+    // request changed meanwhile.
     void loadPreview(int row);
+    void showLoadedPreview(int row, const PreviewResult &preview);
+    void abandonPreview() { ++m_previewRequest; }
     void drawPreview();
     void drawPlaceholder(bool show);
     void rotateSelection(int degrees);
@@ -116,4 +120,6 @@ private:
     int m_placeholderAngle = 0;
     bool m_running = false;
     bool m_previewPending = false;
+    quint64 m_previewRequest = 0;     // the preview awaited; results of earlier ones are dropped
+    bool m_previewOwnsStatus = false; // "Loading" shows: no conversion has written since
 };

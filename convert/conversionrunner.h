@@ -19,4 +19,8 @@ public:
     // called start: later from the event loop, or before start returns for a runner that
     // converts in place.
     virtual void start(int ticket, const ConversionRequest &request, Finished finished) = 0;
+    // Ends every conversion queued or in flight at once, without waiting for what runs it; each
+    // still finishes exactly once, from the event loop, failed with WorkerClient::stoppedText()
+    // unless it was done already. What they left is removed.
+    virtual void stopAll() = 0;
 };

@@ -17,6 +17,8 @@ public:
     {
         finished(ticket, m_converter(request));
     }
+    // Nothing is ever in flight.
+    void stopAll() override {}
 
 private:
     Converter m_converter;

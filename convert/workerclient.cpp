@@ -1,18 +1,23 @@
 #include "convert/workerclient.h"
 
+#include "convert/pathutil.h"
 #include "convert/workerprotocol.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcessEnvironment>
 
+#include <cerrno>
+#include <climits>
 #include <csignal>
-#include <optional>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,16 +41,53 @@ QString otherVersionText()
     return u"the conversion helper pelorin-worker does not match this version of Pelorin"_s;
 }
 
-// Lets a process that could not be killed end in its own time, then removes what it left.
-// Deleting it earlier would block until it ends.
+PreviewResult previewFailure(const QString &text)
+{
+    PreviewResult result;
+    result.libraryMessage = text;
+    return result;
+}
+
+// Lets a killed process end in its own time, then removes what it left. Deleting it earlier
+// would block until it ends.
 void abandon(QProcess *process, const QString &folder, qint64 pid)
 {
     process->disconnect();
     process->setParent(nullptr);
+    if (process->state() == QProcess::NotRunning) {
+        WorkerClient::removePartialFiles(folder, pid);
+        process->deleteLater();
+        return;
+    }
     QObject::connect(process, &QProcess::finished, process, [process, folder, pid] {
         WorkerClient::removePartialFiles(folder, pid);
         process->deleteLater();
     });
+}
+
+// The process id in a name .pelorin-<pid>-*.part, the pattern of the pipeline's temporary
+// files; 0 for any other name.
+pid_t partialFileOwner(const char *name)
+{
+    static constexpr char Prefix[] = ".pelorin-";
+    static constexpr char Suffix[] = ".part";
+    const size_t length = std::strlen(name);
+    const size_t prefix = sizeof(Prefix) - 1;
+    const size_t suffix = sizeof(Suffix) - 1;
+    if (length < prefix + 2 + suffix || std::strncmp(name, Prefix, prefix) != 0 ||
+        std::strcmp(name + length - suffix, Suffix) != 0)
+        return 0;
+    // Written as the pipeline writes it: decimal, no sign, no leading zero.
+    qint64 pid = 0;
+    size_t at = prefix;
+    for (; at < length - suffix && name[at] >= '0' && name[at] <= '9'; ++at) {
+        pid = pid * 10 + (name[at] - '0');
+        if (pid > INT_MAX)
+            return 0;
+    }
+    if (at == prefix || name[prefix] == '0' || name[at] != '-')
+        return 0;
+    return pid_t(pid);
 }
 
 } // namespace
@@ -104,6 +146,11 @@ QString WorkerClient::stoppedText()
     return u"the conversion was stopped"_s;
 }
 
+QString WorkerClient::stoppedBySystemText()
+{
+    return u"the conversion helper was stopped by the system"_s;
+}
+
 QString WorkerClient::executablePath()
 {
     const QString given = qEnvironmentVariable("PELORIN_WORKER");
@@ -129,6 +176,35 @@ int WorkerClient::removePartialFiles(const QString &folder, qint64 pid)
     int removed = 0;
     for (const QString &name : dir.entryList())
         removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
+    return removed;
+}
+
+int WorkerClient::removeOrphanedPartialFiles(const QString &folder)
+{
+    if (folder.isEmpty())
+        return 0;
+    const int dir =
+        ::open(PathUtil::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return 0;
+    DIR *listing = ::fdopendir(dir);
+    if (!listing) {
+        ::close(dir);
+        return 0;
+    }
+    int removed = 0;
+    while (const dirent *entry = ::readdir(listing)) {
+        const pid_t pid = partialFileOwner(entry->d_name);
+        struct stat file = {};
+        if (pid <= 0 || ::fstatat(dir, entry->d_name, &file, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(file.st_mode))
+            continue;
+        // A process of another user answers EPERM: it exists.
+        if (::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        removed += ::unlinkat(dir, entry->d_name, 0) == 0 ? 1 : 0;
+    }
+    ::closedir(listing);
     return removed;
 }
 
@@ -236,11 +312,13 @@ void WorkerClient::send(const QByteArray &request)
 void WorkerClient::convert(const ConversionRequest &request, Finished finished)
 {
     if (m_job != Job::None) {
-        deliver(std::move(finished), {false, busyText(), QString()});
+        deliver([finished = std::move(finished)] { finished({false, busyText(), QString()}); });
         return;
     }
     if (!ensureRunning(StartTimeoutMs)) {
-        deliver(std::move(finished), {false, notStartedText(), QString()});
+        deliver([finished = std::move(finished)] {
+            finished({false, notStartedText(), QString()});
+        });
         return;
     }
     m_job = Job::Convert;
@@ -253,62 +331,49 @@ void WorkerClient::convert(const ConversionRequest &request, Finished finished)
 
 void WorkerClient::stop()
 {
-    if (m_job == Job::Convert)
-        endWorker(Ending::Stopped);
+    if (m_job != Job::Convert || !m_process)
+        return;
+    m_ending = Ending::Stopped;
+    m_process->kill();
+    // Not waited for: a worker stuck in the kernel must not hold the run.
+    abandon(m_process, m_destinationFolder, m_pid);
+    m_process = nullptr;
+    m_replies.clear();
+    finishConversion({false, stoppedText(), QString()});
 }
 
-PreviewResult WorkerClient::preview(const PreviewRequest &request, int timeoutMs)
+void WorkerClient::preview(const PreviewRequest &request, int timeoutMs, PreviewFinished finished)
 {
-    const auto failed = [](const QString &text) {
-        PreviewResult result;
-        result.libraryMessage = text;
-        return result;
-    };
-    if (m_job != Job::None)
-        return failed(busyText());
-    const QDeadlineTimer deadline(std::max(timeoutMs, 1));
-    if (!ensureRunning(int(deadline.remainingTime())))
-        return failed(notStartedText());
-
-    m_job = Job::Preview;
-    send(WorkerProtocol::previewRequest(request));
-    PreviewResult result;
-    std::optional<QString> failure;
-    bool keepWorker = false;
-    for (;;) {
-        m_replies += m_process->readAllStandardOutput();
-        QByteArray payload;
-        const WorkerProtocol::FrameStatus frame = WorkerProtocol::takeFrame(m_replies, payload);
-        if (frame == WorkerProtocol::FrameStatus::Complete) {
-            const WorkerProtocol::Message reply = WorkerProtocol::decode(payload);
-            keepWorker = m_replies.isEmpty() &&
-                         (reply.kind == Kind::PreviewReply || reply.kind == Kind::TextReply);
-            if (reply.kind == Kind::PreviewReply)
-                result = reply.previewResult;
-            else if (reply.kind == Kind::TextReply)
-                failure = reply.text;
-            else
-                failure = reply.otherVersion ? otherVersionText() : libraryFailedText();
-            break;
-        }
-        if (frame == WorkerProtocol::FrameStatus::Invalid) {
-            failure = libraryFailedText();
-            break;
-        }
-        if (m_process->state() == QProcess::NotRunning) {
-            failure = endText(m_process->exitCode(), m_process->exitStatus());
-            break;
-        }
-        if (deadline.hasExpired()) {
-            failure = tooLongText();
-            break;
-        }
-        m_process->waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 1)));
+    if (m_job == Job::Convert) {
+        deliver([finished = std::move(finished)] { finished(previewFailure(busyText())); });
+        return;
     }
+    if (m_job == Job::Preview)
+        abandonPreview();
+    if (!ensureRunning(StartTimeoutMs)) {
+        deliver([finished = std::move(finished)] { finished(previewFailure(notStartedText())); });
+        return;
+    }
+    m_job = Job::Preview;
+    m_ending = Ending::None;
+    m_previewFinished = std::move(finished);
+    send(WorkerProtocol::previewRequest(request));
+    m_deadline.start(std::max(timeoutMs, 1));
+}
+
+void WorkerClient::abandonPreview()
+{
+    m_deadline.stop();
+    m_killGrace.stop();
+    m_previewFinished = nullptr;
     m_job = Job::None;
-    if (!keepWorker)
-        discardProcess();
-    return failure ? failed(*failure) : result;
+    m_ending = Ending::None;
+    if (!m_process)
+        return;
+    m_process->kill();
+    abandon(m_process, QString(), 0);
+    m_process = nullptr;
+    m_replies.clear();
 }
 
 void WorkerClient::readReplies(QProcess *process)
@@ -316,8 +381,7 @@ void WorkerClient::readReplies(QProcess *process)
     if (process != m_process)
         return;
     m_replies += process->readAllStandardOutput();
-    // A preview waits for its reply itself.
-    if (m_job == Job::Preview || m_ending != Ending::None)
+    if (m_ending != Ending::None)
         return;
     if (m_job == Job::None) {
         // Nothing was asked: a worker that talks out of turn cannot be trusted with the next item.
@@ -336,12 +400,15 @@ void WorkerClient::readReplies(QProcess *process)
         break;
     }
     const WorkerProtocol::Message reply = WorkerProtocol::decode(payload);
-    if (reply.kind == Kind::ConversionReply || reply.kind == Kind::TextReply) {
+    const Kind answer = m_job == Job::Convert ? Kind::ConversionReply : Kind::PreviewReply;
+    if (reply.kind == answer || reply.kind == Kind::TextReply) {
         if (!m_replies.isEmpty())
             discardProcess();
-        finishConversion(reply.kind == Kind::ConversionReply
-                             ? reply.conversionResult
-                             : ConversionResult{false, reply.text, QString()});
+        if (m_job == Job::Preview)
+            finishPreview(reply.kind == answer ? reply.previewResult : previewFailure(reply.text));
+        else
+            finishConversion(reply.kind == answer ? reply.conversionResult
+                                                  : ConversionResult{false, reply.text, QString()});
         return;
     }
     endWorker(reply.otherVersion ? Ending::OtherVersion : Ending::Broken);
@@ -353,17 +420,17 @@ void WorkerClient::processEnded(QProcess *process, int exitCode, QProcess::ExitS
         return;
     // The reply may have come just before the end.
     readReplies(process);
-    if (m_job == Job::Preview || process != m_process)
+    if (process != m_process)
         return;
     if (m_job == Job::None) {
         discardProcess();
         return;
     }
     const QString text = endText(exitCode, status);
-    removePartialFiles(m_destinationFolder, m_pid);
+    if (m_job == Job::Convert)
+        removePartialFiles(m_destinationFolder, m_pid);
     discardProcess();
-    // Also the library's message: the log names that for a file the preview could not read.
-    finishConversion({false, text, text});
+    finishFailed(text);
 }
 
 void WorkerClient::processFailedToStart(QProcess *process, QProcess::ProcessError error)
@@ -377,7 +444,7 @@ void WorkerClient::processFailedToStart(QProcess *process, QProcess::ProcessErro
 
 void WorkerClient::endWorker(Ending ending)
 {
-    if (m_job != Job::Convert || m_ending != Ending::None || !m_process)
+    if (m_job == Job::None || m_ending != Ending::None || !m_process)
         return;
     m_ending = ending;
     m_deadline.stop();
@@ -388,14 +455,14 @@ void WorkerClient::endWorker(Ending ending)
 
 void WorkerClient::giveUpOnWorker()
 {
-    if (m_job != Job::Convert || !m_process)
+    if (m_job == Job::None || !m_process)
         return;
     const QString text = endText(-1, QProcess::CrashExit);
-    abandon(m_process, m_destinationFolder, m_pid);
+    abandon(m_process, m_job == Job::Convert ? m_destinationFolder : QString(), m_pid);
     m_process = nullptr;
     m_pid = 0;
     m_replies.clear();
-    finishConversion({false, text, text});
+    finishFailed(text);
 }
 
 void WorkerClient::discardProcess()
@@ -429,10 +496,29 @@ QString WorkerClient::endText(int exitCode, QProcess::ExitStatus status) const
     case Ending::None:
         break;
     }
-    // Past its processor time the kernel ends the worker with SIGXCPU.
-    if (status == QProcess::CrashExit && exitCode == SIGXCPU)
+    if (status != QProcess::CrashExit)
+        return libraryFailedText();
+    switch (exitCode) {
+    case SIGXCPU: // past its processor time
         return tooLongText();
-    return libraryFailedText();
+    // The out-of-memory killer, or someone ending the process: the file is not to blame.
+    case SIGKILL:
+    case SIGTERM:
+    case SIGINT:
+    case SIGHUP:
+        return stoppedBySystemText();
+    default:
+        return libraryFailedText();
+    }
+}
+
+void WorkerClient::finishFailed(const QString &text)
+{
+    if (m_job == Job::Preview)
+        finishPreview(previewFailure(text));
+    else
+        // Also the library's message: the log names that for a file the preview could not read.
+        finishConversion({false, text, text});
 }
 
 void WorkerClient::finishConversion(const ConversionResult &result)
@@ -444,19 +530,30 @@ void WorkerClient::finishConversion(const ConversionResult &result)
     m_ending = Ending::None;
     m_destinationFolder.clear();
     if (finished)
-        deliver(std::move(finished), result);
+        deliver([finished = std::move(finished), result] { finished(result); });
 }
 
-void WorkerClient::deliver(Finished finished, const ConversionResult &result)
+void WorkerClient::finishPreview(const PreviewResult &result)
+{
+    m_deadline.stop();
+    m_killGrace.stop();
+    PreviewFinished finished = std::exchange(m_previewFinished, nullptr);
+    m_job = Job::None;
+    m_ending = Ending::None;
+    if (finished)
+        deliver([finished = std::move(finished), result] { finished(result); });
+}
+
+void WorkerClient::deliver(std::function<void()> call)
 {
     // Called from the event loop afresh, never from inside a QProcess signal, so the receiver
     // may start the next item or destroy this client.
     const QPointer<WorkerClient> alive(this);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [alive, finished = std::move(finished), result] {
+        [alive, call = std::move(call)] {
             if (alive)
-                finished(result);
+                call();
         },
         Qt::QueuedConnection);
 }

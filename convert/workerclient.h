@@ -16,7 +16,7 @@
 // and nothing more. The process starts when first needed and again after it ended; it takes one
 // request at a time.
 // Thread: the thread that created the client (the main thread), whose event loop must run for
-// convert() to finish.
+// convert() and preview() to finish.
 class WorkerClient : public QObject
 {
     Q_OBJECT
@@ -42,17 +42,19 @@ public:
     };
 
     using Finished = std::function<void(const ConversionResult &result)>;
+    using PreviewFinished = std::function<void(const PreviewResult &result)>;
 
     explicit WorkerClient(QObject *parent = nullptr);
     explicit WorkerClient(const Limits &limits, QObject *parent = nullptr);
-    // Ends the worker; a conversion in flight is stopped and its finished is not called.
+    // Ends the worker; the job in flight is ended and its finished is not called.
     ~WorkerClient() override;
 
     // The texts of an item that the worker did not finish.
-    static QString libraryFailedText(); // crashed, or ran out of memory
-    static QString tooLongText();       // wall-clock or processor limit
-    static QString notStartedText();    // no executable, or it would not start
-    static QString stoppedText();       // stop()
+    static QString libraryFailedText();   // crashed, or ran out of memory
+    static QString tooLongText();         // wall-clock or processor limit
+    static QString notStartedText();      // no executable, or it would not start
+    static QString stoppedText();         // stop()
+    static QString stoppedBySystemText(); // killed by a signal this program did not send
 
     // PELORIN_WORKER when set; else pelorin-worker beside this program, else in
     // ../libexec/pelorin beside it (the installed layout). Empty when there is none.
@@ -60,6 +62,11 @@ public:
     // Removes the temporary files .pelorin-<pid>-*.part that worker pid left in folder when it
     // died while saving. Returns how many.
     static int removePartialFiles(const QString &folder, qint64 pid);
+    // Removes the temporary files .pelorin-<pid>-*.part in folder whose process no longer
+    // exists: what the workers of a window that died mid-run left. Only regular files, never
+    // through a symbolic link; those of a live process stay, it may still be saving. Returns
+    // how many.
+    static int removeOrphanedPartialFiles(const QString &folder);
 
     bool isBusy() const { return m_job != Job::None; }
     bool isRunning() const;
@@ -70,11 +77,14 @@ public:
 
     // finished is called exactly once, from the event loop. Not while isBusy().
     void convert(const ConversionRequest &request, Finished finished);
-    // Ends the conversion in flight, removing what it left; it finishes with stoppedText().
+    // Ends the conversion in flight: it finishes with stoppedText() at once, without waiting for
+    // the worker to end; what the worker left is removed once it has ended.
     void stop();
-    // Blocks, without running the event loop, until the preview comes or timeoutMs has passed;
-    // a worker that has not answered by then is killed. Not while isBusy().
-    PreviewResult preview(const PreviewRequest &request, int timeoutMs);
+    // finished is called once, from the event loop, with the preview or why there is none; a
+    // worker that has not answered within timeoutMs is killed. A preview asked for while another
+    // is in flight abandons that one: its worker is ended without waiting, its finished is never
+    // called, and the new one starts in a fresh worker. Not while converting.
+    void preview(const PreviewRequest &request, int timeoutMs, PreviewFinished finished);
 
     void setNextFault(Fault fault, int cpuMilliseconds = 0);
 
@@ -104,9 +114,13 @@ private:
     void endWorker(Ending ending);
     void giveUpOnWorker();
     void discardProcess();
+    void abandonPreview();
     QString endText(int exitCode, QProcess::ExitStatus status) const;
+    // Ends the job in flight with text as its failure.
+    void finishFailed(const QString &text);
     void finishConversion(const ConversionResult &result);
-    void deliver(Finished finished, const ConversionResult &result);
+    void finishPreview(const PreviewResult &result);
+    void deliver(std::function<void()> call);
 
     Limits m_limits;
     QProcess *m_process = nullptr;
@@ -115,8 +129,9 @@ private:
     Job m_job = Job::None;
     Ending m_ending = Ending::None;
     Finished m_finished;
+    PreviewFinished m_previewFinished;
     QString m_destinationFolder; // of the conversion in flight
-    QTimer m_deadline;           // wall clock of the conversion in flight
+    QTimer m_deadline;           // wall clock of the job in flight
     QTimer m_killGrace;          // a killed worker that does not end (stuck in the kernel)
     Fault m_fault = Fault::None;
     int m_faultMilliseconds = 0;

@@ -44,15 +44,18 @@ void WorkerPool::stopAll()
     }
 }
 
-PreviewResult WorkerPool::preview(const PreviewRequest &request, int timeoutMs)
+void WorkerPool::preview(const PreviewRequest &request, int timeoutMs,
+                         WorkerClient::PreviewFinished finished)
 {
     m_previewWorker->setNextFault(std::exchange(m_fault, WorkerClient::Fault::None),
                                   m_faultMilliseconds);
-    PreviewResult result = m_previewWorker->preview(request, timeoutMs);
-    // The next preview finds a fresh worker ready.
-    if (!m_previewWorker->isRunning())
-        m_previewWorker->warmUp();
-    return result;
+    m_previewWorker->preview(request, timeoutMs,
+                             [this, finished = std::move(finished)](const PreviewResult &result) {
+                                 // The next preview finds a fresh worker ready.
+                                 if (!m_previewWorker->isRunning())
+                                     m_previewWorker->warmUp();
+                                 finished(result);
+                             });
 }
 
 void WorkerPool::setNextFault(WorkerClient::Fault fault, int cpuMilliseconds)

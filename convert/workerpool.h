@@ -26,12 +26,15 @@ public:
     int capacity() const override { return m_capacity; }
     // Queues the request when every worker is busy.
     void start(int ticket, const ConversionRequest &request, Finished finished) override;
-    // Ends every conversion queued or in flight with WorkerClient::stoppedText(), removing what
-    // they left; each still finishes exactly once, from the event loop.
-    void stopAll();
+    // Ends every conversion queued or in flight with WorkerClient::stoppedText() without waiting
+    // for their workers to end; each still finishes exactly once, from the event loop, and what
+    // it left is removed once its worker has ended.
+    void stopAll() override;
 
-    // Blocks until the preview comes or timeoutMs has passed (see WorkerClient::preview).
-    PreviewResult preview(const PreviewRequest &request, int timeoutMs);
+    // The preview comes to finished later (see WorkerClient::preview); a newer request abandons
+    // the one in flight, whose finished is then never called.
+    void preview(const PreviewRequest &request, int timeoutMs,
+                 WorkerClient::PreviewFinished finished);
 
     // Test only: the next conversion or preview asks its worker for this (see WorkerClient).
     void setNextFault(WorkerClient::Fault fault, int cpuMilliseconds = 0);

@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QIntValidator>
 #include <QLocale>
+#include <QPointer>
 
 #include <FreeImagePlus.h>
 
@@ -102,6 +103,7 @@ void CRenumCtrl::takeOverFolder(const QString &folder, int outputFormatIndex)
 
 void CRenumCtrl::clearListing()
 {
+    ++m_previewRequest;
     m_rows.clear();
 }
 
@@ -122,6 +124,7 @@ void CRenumCtrl::scan()
         return;
     m_statusLine.clearLine();
     const WaitCursor waitCursor;
+    ++m_previewRequest;
     m_rows.scanFolder(m_folder, m_filter);
     m_ui->renameList->computeNewNames();
     m_ui->renameList->horizontalHeader()->viewport()->update();
@@ -201,10 +204,10 @@ void CRenumCtrl::requestPreview()
 
 void CRenumCtrl::showPreview()
 {
+    const quint64 awaited = ++m_previewRequest;
     const int row = m_ui->renameList->selectedRow();
     if (row < 0)
         return;
-    const WaitCursor waitCursor;
     PreviewFrame *area = m_ui->previewArea;
     area->blank();
     const QString path = PathUtil::append(m_folder, m_rows.currentName(row));
@@ -224,14 +227,20 @@ void CRenumCtrl::showPreview()
     request.frame = area->contentsRect().size();
     request.outputFormat = OutputFormat::Png; // the picture as it is, without JPEG losses
     request.rawExtensions = m_preferences.extensionList(ImageFormatGroup::RawImages);
-    const PreviewResult preview = m_services.renderPreview ? m_services.renderPreview(request)
-                                                           : ConvertPreview::render(request);
-    if (!preview.loaded) {
-        m_statusLine.showRenameText(loadString(ErrorLoadingImageFile) + preview.libraryMessage,
-                                    true);
-        return;
-    }
-    area->showPicture(preview.image);
+    const QPointer<CRenumCtrl> page(this);
+    const PageServices::PreviewDone done = [page, awaited](const PreviewResult &preview) {
+        if (!page || page->m_previewRequest != awaited)
+            return;
+        if (preview.loaded)
+            page->m_ui->previewArea->showPicture(preview.image);
+        else
+            page->m_statusLine.showRenameText(
+                loadString(ErrorLoadingImageFile) + preview.libraryMessage, true);
+    };
+    if (m_services.renderPreview)
+        m_services.renderPreview(request, done);
+    else
+        done(ConvertPreview::render(request));
 }
 
 void CRenumCtrl::showFileSize()

@@ -42,6 +42,8 @@ private:
     void refreshNewNames(int digitCount);
     void startNumberChanged();
     void renumber();
+    // Asks for the selected file's preview; it is drawn when it comes, unless the selection or
+    // the listing changed meanwhile.
     void showPreview();
     void showFileSize();
     void requestPreview();
@@ -55,4 +57,5 @@ private:
     QString m_folder;
     QString m_filter;
     bool m_previewPending = false;
+    quint64 m_previewRequest = 0; // the preview awaited; results of earlier ones are dropped
 };

@@ -1,16 +1,21 @@
 #include "app/cmaindlg.h"
 
+#include "app/runprogress.h"
 #include "app/statusline.h"
 #include "confighome.h"
 #include "convert/cconvertctrl.h"
+#include "convert/conversionlog.h"
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
 #include "rename/crenumctrl.h"
+#include "stuckrunner.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -25,6 +30,48 @@ protected:
     ConfigHome m_home;
     Preferences m_preferences;
 };
+
+TEST_F(MainWindow, EscapeStopsARunAndTheCloseBoxStopsItThenCloses)
+{
+    QTemporaryDir source;
+    QTemporaryDir destination;
+    for (const QString &name : {u"a.png"_s, u"b.png"_s, u"c.png"_s})
+        ASSERT_TRUE(writeFileBytes(source.filePath(name), "picture"));
+    const auto runner = std::make_shared<StuckRunner>();
+    QStringList folders = {source.path(), destination.path()};
+    PageServices services;
+    services.folderChooser = FolderChooser([&folders](QWidget *, const QString &) {
+        return folders.isEmpty() ? QString() : folders.takeFirst();
+    });
+    services.imageLibraryUsable = [] { return true; };
+    services.conversionRunner = runner;
+    services.stopGraceMs = 0;
+    CMainDlg window(m_preferences, services);
+    window.show();
+    const auto button = [&window](const QString &name) {
+        return window.convertPage().findChild<QPushButton *>(name);
+    };
+    button(u"sourceFolderButton"_s)->click();
+    button(u"destinationFolderButton"_s)->click();
+
+    QTimer::singleShot(0, [&window] { QTest::keyClick(&window.tabStrip(), Qt::Key_Escape); });
+    button(u"convertAllButton"_s)->click(); // returns when the run has ended
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.exitCode(), 0);
+    EXPECT_FALSE(window.runProgress().isVisible());
+    EXPECT_TRUE(button(u"convertAllButton"_s)->isEnabled());
+    const QString log = QString::fromUtf8(readFileBytes(ConversionLog::path(destination.path())));
+    EXPECT_TRUE(log.contains(u"a.png : the conversion was stopped\r\n"
+                             "b.png : the conversion was stopped\r\n"
+                             "c.png : not converted, the run was stopped\r\n"_s))
+        << log.toStdString();
+
+    QTimer::singleShot(0, &window, &QWidget::close);
+    button(u"convertAllButton"_s)->click();
+    EXPECT_TRUE(runEventsUntil([&window] { return window.exitCode() != 0; }));
+    EXPECT_EQ(window.exitCode(), 2);
+    EXPECT_FALSE(window.isVisible());
+}
 
 TEST_F(MainWindow, IsCaptionedPelorinAndReadsThePreferencesFileBeforeThePagesExist)
 {

@@ -5,8 +5,10 @@
 #include "convert/convertrunwindow.h"
 #include "convert/inplacerunner.h"
 #include "convert/pathutil.h"
+#include "convert/workerclient.h"
 
 #include "qtprinters.h"
+#include "stuckrunner.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -19,6 +21,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -69,6 +73,8 @@ public:
             finished(ticket, result);
         });
     }
+    // Its pictures finish on their own, well within the grace.
+    void stopAll() override {}
 
     int started = 0;
     int maxInFlight = 0;
@@ -339,6 +345,66 @@ TEST_F(Batch, AStoppedRunFinishesThePicturesInFlightAndLogsTheRest)
     runner.beforeFinishing = nullptr;
     batch.convertAll(m_options);
     EXPECT_EQ(runner.started, 6);
+}
+
+TEST_F(Batch, StopEndsThePicturesInFlightAfterTheGraceAndTheRunAtOnce)
+{
+    StuckRunner runner;
+    BatchConverter batch(m_list, m_window, runner);
+    batch.setStopGrace(10);
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
+    m_list.setFlag(1, FileTypeError, true);
+    QTimer::singleShot(0, [&batch] { batch.requestStop(); });
+
+    EXPECT_EQ(batch.convertAll(m_options),
+              u"End of conversion! : Files have been skipped (see log)."_s);
+    EXPECT_EQ(runner.started, 2);
+    EXPECT_EQ(runner.stops, 1);
+    EXPECT_TRUE(log().contains(u"\r\na.png : the conversion was stopped\r\n"
+                               "b.png : the conversion was stopped\r\n"
+                               "c.png : not converted, the run was stopped\r\n"_s))
+        << log().toStdString();
+    EXPECT_EQ(m_window.events.last(), u"deselect"_s);
+}
+
+TEST_F(Batch, EachRunRemovesThePartialFilesOfProcessesThatAreGoneAndNothingElse)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const QString dead = QString::number(gone);
+    const QString partial = u".pelorin-"_s + dead + u"-k2x9.part"_s;
+    const QDir out(m_destination.path());
+    ASSERT_TRUE(writeFileBytes(m_source.filePath(u"target"_s), "the user's"));
+    ASSERT_TRUE(QFile::link(m_source.filePath(u"target"_s),
+                            out.filePath(u".pelorin-"_s + dead + u"-link.part"_s)));
+    ASSERT_TRUE(out.mkdir(u".pelorin-"_s + dead + u"-dir.part"_s));
+    const QStringList kept = {
+        u".pelorin-%1-k2x9.part"_s.arg(::getpid()), // a live process may still be saving
+        partial + u".jpg"_s,
+        u"pelorin-"_s + dead + u"-k2x9.part"_s,
+        u".pelorin-0"_s + dead + u"-k2x9.part"_s,
+        u".pelorin-"_s + dead + u"x-k2x9.part"_s,
+        u".pelorin--k2x9.part"_s,
+    };
+    for (const QString &name : kept)
+        ASSERT_TRUE(writeFileBytes(out.filePath(name), "x"));
+
+    m_list.setNames({u"a.png"_s});
+    for (const auto &run : std::initializer_list<std::function<void()>>{
+             [this] { m_batch.convertImage(0, m_options); },
+             [this] { m_batch.convertAll(m_options); }}) {
+        ASSERT_TRUE(writeFileBytes(out.filePath(partial), "partial"));
+        run();
+        EXPECT_FALSE(QFile::exists(out.filePath(partial)));
+        for (const QString &name : kept)
+            EXPECT_TRUE(QFile::exists(out.filePath(name))) << name.toStdString();
+        EXPECT_TRUE(QFileInfo(out.filePath(u".pelorin-"_s + dead + u"-link.part"_s)).isSymLink());
+        EXPECT_TRUE(QFileInfo(out.filePath(u".pelorin-"_s + dead + u"-dir.part"_s)).isDir());
+        EXPECT_EQ(readFileBytes(m_source.filePath(u"target"_s)), "the user's");
+    }
 }
 
 TEST(ConversionLogFile, PadsDayMonthMinuteAndSecondButNotTheHour)

@@ -5,7 +5,9 @@
 #include "app/statusline.h"
 #include "convert/conversionlog.h"
 #include "convert/previewframe.h"
+#include "convert/workerclient.h"
 #include "prefs/preferences.h"
+#include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
 
@@ -14,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -218,6 +221,35 @@ TEST_F(ConvertPage, MarksAFileThatCannotBeReadAndTurnsThePlaceholderWithoutSelec
     click(u"rotateLeftButton"_s);
     click(u"rotateLeftButton"_s);
     EXPECT_EQ(m_page->placeholderAngle(), 180);
+}
+
+TEST_F(ConvertPage, APreviewThatNeverComesBlocksNothingAndALaterRowShowsItsOwn)
+{
+    StuckPreviews previews;
+    m_services.renderPreview = previews.service();
+    chooseSource(m_source.path());
+    auto *frame = child<PreviewFrame>(u"previewFrame"_s);
+    select(2);
+    ASSERT_EQ(previews.count(), 1);
+    EXPECT_EQ(m_statusLine.text(), u"Loading photo.png"_s);
+    EXPECT_EQ(frame->content(), PreviewFrame::Content::Blank);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    select(3);
+    ASSERT_EQ(previews.count(), 2);
+    EXPECT_EQ(m_statusLine.text(), u"Loading tree.png"_s);
+    previews.answer(1);
+    EXPECT_EQ(frame->content(), PreviewFrame::Content::Picture);
+    EXPECT_TRUE(m_statusLine.text().isEmpty());
+    const QImage tree = frame->image();
+
+    // The stuck one ends after all, in failure: too late to count.
+    PreviewResult failed;
+    failed.libraryMessage = WorkerClient::tooLongText();
+    previews.answer(0, failed);
+    EXPECT_EQ(flags(2), 0);
+    EXPECT_EQ(frame->image(), tree);
+    EXPECT_TRUE(m_statusLine.text().isEmpty());
 }
 
 TEST_F(ConvertPage, ShowsTheJpegQualityInPercentAndWords)

@@ -7,6 +7,7 @@
 #include "qtprinters.h"
 #include "testfiles.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <functional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -81,12 +84,29 @@ protected:
         return results.value(0, {false, u"no result"_s, QString()});
     }
 
-    PreviewRequest preview(const QString &source) const
+    // Collects what the client hands to finished.
+    template <typename Result> static auto into(QList<Result> &results)
+    {
+        return [&results](const Result &got) { results.append(got); };
+    }
+
+    static PreviewRequest previewRequest(const QString &source)
     {
         PreviewRequest r;
         r.sourcePath = source;
         r.frame = QSize(40, 40);
         return r;
+    }
+
+    // Previews through the client; the result must come exactly once.
+    PreviewResult preview(WorkerClient &client, const QString &source, int timeoutMs = 10'000)
+    {
+        QList<PreviewResult> results;
+        client.preview(previewRequest(source), timeoutMs, into(results));
+        EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(results.size(), 1);
+        return results.value(0);
     }
 
     QTemporaryDir m_dir;
@@ -227,7 +247,7 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
     EXPECT_EQ(refused.resultMessage, tooLarge(30000, 30000));
     // The log names the reason also for a row marked as no picture.
     EXPECT_EQ(refused.libraryMessage, tooLarge(30000, 30000));
-    const PreviewResult shown = client.preview(preview(path(u"huge.bmp"_s)), 10'000);
+    const PreviewResult shown = preview(client, path(u"huge.bmp"_s));
     EXPECT_FALSE(shown.loaded);
     EXPECT_EQ(shown.libraryMessage, tooLarge(30000, 30000));
     EXPECT_LT(timer.elapsed(), 3000);
@@ -237,22 +257,89 @@ TEST_F(WorkerClientTest, PreviewsThatCrashOrHangCostThatPreviewOnly)
 {
     WorkerClient client;
     client.setNextFault(WorkerClient::Fault::Crash);
-    PreviewResult result = client.preview(preview(m_source), 10'000);
+    PreviewResult result = preview(client, m_source);
     EXPECT_FALSE(result.loaded);
     EXPECT_EQ(result.libraryMessage, WorkerClient::libraryFailedText());
 
     client.setNextFault(WorkerClient::Fault::Hang);
     QElapsedTimer timer;
     timer.start();
-    result = client.preview(preview(m_source), 500);
+    result = preview(client, m_source, 500);
     EXPECT_EQ(result.libraryMessage, WorkerClient::tooLongText());
     EXPECT_GE(timer.elapsed(), 450);
     EXPECT_LT(timer.elapsed(), 3000);
 
-    result = client.preview(preview(m_source), 10'000);
+    result = preview(client, m_source);
     EXPECT_TRUE(result.loaded);
-    EXPECT_EQ(result.image, ConvertPreview::render(preview(m_source)).image);
+    EXPECT_EQ(result.image, ConvertPreview::render(previewRequest(m_source)).image);
+
+    // A newer preview does not wait behind one that hangs: that one's worker is ended and never
+    // answers, the new one comes from a fresh worker.
+    QList<PreviewResult> abandoned;
+    client.setNextFault(WorkerClient::Fault::Hang);
+    client.preview(previewRequest(m_source), 60'000, into(abandoned));
+    const qint64 stuck = client.processId();
+    ASSERT_GT(stuck, 0);
+    result = preview(client, m_source);
+    EXPECT_TRUE(result.loaded);
+    EXPECT_NE(client.processId(), stuck);
+    EXPECT_TRUE(runEventsUntil([stuck] { return ::kill(pid_t(stuck), 0) != 0; }));
+    EXPECT_TRUE(abandoned.isEmpty());
 }
+
+TEST_F(WorkerClientTest, StopFinishesTheItemAtOnceAndItsPartialFilesGoWithItsWorker)
+{
+    WorkerClient client;
+    QList<ConversionResult> results;
+    client.setNextFault(WorkerClient::Fault::Hang);
+    client.convert(request(u"out/a.png"_s), into(results));
+    const QString partial = path(u"out/.pelorin-%1-k2x9.part"_s.arg(client.processId()));
+    ASSERT_TRUE(writeFileBytes(partial, "partial"));
+    client.stop();
+    EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty() && !QFile::exists(partial); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0].resultMessage, WorkerClient::stoppedText());
+    EXPECT_TRUE(convert(client, request(u"out/b.png"_s)).ok);
+}
+
+// A worker ended by a signal: by someone else than this program, or by its own fault.
+class WorkerEndedBySignal : public WorkerClientTest,
+                            public testing::WithParamInterface<std::pair<int, QString (*)()>>
+{
+};
+
+TEST_P(WorkerEndedBySignal, IsLoggedWithWhoEndedIt)
+{
+    const auto [signal, expected] = GetParam();
+    // An ignored signal would stay ignored in the worker.
+    const auto previous = std::signal(signal, SIG_DFL);
+    WorkerClient::Limits limits;
+    limits.itemTimeoutMs = 20'000; // fails rather than waits, should the signal not end it
+    WorkerClient client(limits);
+    QList<ConversionResult> results;
+    client.setNextFault(WorkerClient::Fault::Hang);
+    client.convert(request(u"out/a.png"_s), into(results));
+    ASSERT_EQ(::kill(pid_t(client.processId()), signal), 0);
+    EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }, 30'000));
+    EXPECT_EQ(results.value(0).resultMessage, expected());
+    std::signal(signal, previous);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, WorkerEndedBySignal,
+                         testing::Values(std::pair(SIGKILL, &WorkerClient::stoppedBySystemText),
+                                         std::pair(SIGTERM, &WorkerClient::stoppedBySystemText),
+                                         std::pair(SIGINT, &WorkerClient::stoppedBySystemText),
+                                         std::pair(SIGHUP, &WorkerClient::stoppedBySystemText),
+                                         std::pair(SIGSEGV, &WorkerClient::libraryFailedText),
+                                         std::pair(SIGABRT, &WorkerClient::libraryFailedText),
+                                         std::pair(SIGBUS, &WorkerClient::libraryFailedText),
+                                         std::pair(SIGILL, &WorkerClient::libraryFailedText),
+                                         std::pair(SIGFPE, &WorkerClient::libraryFailedText),
+                                         std::pair(SIGXCPU, &WorkerClient::tooLongText)),
+                         [](const auto &info) {
+                             return std::string(::sigabbrev_np(info.param.first));
+                         });
 
 TEST_F(WorkerClientTest, AMissingHelperFailsEachItemAtOnce)
 {
@@ -263,7 +350,7 @@ TEST_F(WorkerClientTest, AMissingHelperFailsEachItemAtOnce)
     for (int item = 0; item < 2; ++item)
         EXPECT_EQ(convert(client, request(u"out/a.png"_s)).resultMessage,
                   WorkerClient::notStartedText());
-    const PreviewResult shown = client.preview(preview(m_source), 10'000);
+    const PreviewResult shown = preview(client, m_source);
     EXPECT_FALSE(shown.loaded);
     EXPECT_EQ(shown.libraryMessage, WorkerClient::notStartedText());
     EXPECT_LT(timer.elapsed(), 3000);

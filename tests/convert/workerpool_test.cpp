@@ -69,6 +69,15 @@ protected:
 
     const ConversionResult &result(int ticket) { return m_results[ticket].constFirst(); }
 
+    static PreviewResult preview(WorkerPool &pool, const PreviewRequest &request)
+    {
+        QList<PreviewResult> results;
+        pool.preview(request, 10'000,
+                     [&results](const PreviewResult &got) { results.append(got); });
+        EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
+        return results.value(0);
+    }
+
     QTemporaryDir m_dir;
     QString m_png;
     QMap<int, QList<ConversionResult>> m_results;
@@ -134,7 +143,7 @@ TEST_F(WorkerPoolTest, PreviewsInTheWarmWorkerMatchThePreviewInProcess)
             preview.rotation = format == OutputFormat::Png ? 90 : 0;
             preview.grayscale = source == jpeg;
             const PreviewResult here = ConvertPreview::render(preview);
-            const PreviewResult there = pool.preview(preview, 10'000);
+            const PreviewResult there = WorkerPoolTest::preview(pool, preview);
             ASSERT_TRUE(there.loaded) << there.libraryMessage.toStdString();
             EXPECT_EQ(there.raw, here.raw);
             EXPECT_EQ(there.image.format(), here.image.format());
@@ -144,8 +153,9 @@ TEST_F(WorkerPoolTest, PreviewsInTheWarmWorkerMatchThePreviewInProcess)
 
     // A preview the library dies on shows why; the next one is served as before.
     pool.setNextFault(WorkerClient::Fault::Crash);
-    EXPECT_EQ(pool.preview(preview, 10'000).libraryMessage, WorkerClient::libraryFailedText());
-    EXPECT_EQ(pool.preview(preview, 10'000).image, ConvertPreview::render(preview).image);
+    EXPECT_EQ(WorkerPoolTest::preview(pool, preview).libraryMessage,
+              WorkerClient::libraryFailedText());
+    EXPECT_EQ(WorkerPoolTest::preview(pool, preview).image, ConvertPreview::render(preview).image);
 }
 
 } // namespace

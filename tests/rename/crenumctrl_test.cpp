@@ -7,6 +7,7 @@
 #include "prefs/preferences.h"
 #include "qtprinters.h"
 #include "rename/crenamelvctrl.h"
+#include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
 
@@ -237,6 +238,33 @@ TEST_F(RenamePage, AFileSwappedForAPipeIsNotReadAsAPicture)
     list().setCurrentIndex(m_page->rows().index(row, 0));
     QCoreApplication::processEvents();
     EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
+}
+
+TEST_F(RenamePage, APreviewComesLaterAndNotOverAnotherSelection)
+{
+    StuckPreviews previews;
+    m_services.renderPreview = previews.service();
+    writeTestPicture(m_folder.filePath(u"photo.png"_s), 300, 200);
+    m_nextFolder = m_folder.path();
+    m_page->takeOverFolder(QString(), 0);
+    child<QPushButton>(u"folderButton"_s)->click();
+    auto *area = child<PreviewFrame>(u"previewArea"_s);
+    const auto select = [this](const QString &name) {
+        list().setCurrentIndex(m_page->rows().index(int(column(0).indexOf(name)), 0));
+        QCoreApplication::processEvents();
+    };
+    select(u"photo.png"_s);
+    ASSERT_EQ(previews.count(), 1);
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
+
+    select(u"notes.txt"_s);
+    previews.answer(0);
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Icon);
+
+    select(u"photo.png"_s);
+    ASSERT_EQ(previews.count(), 2);
+    previews.answer(1);
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Picture);
 }
 
 } // namespace

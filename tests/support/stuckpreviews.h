@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/pageservices.h"
+#include "convert/convertpreview.h"
+
+#include <QList>
+
+// A preview service that answers only when told, like a worker stuck on a file.
+class StuckPreviews
+{
+public:
+    auto service()
+    {
+        return [this](const PreviewRequest &request, PageServices::PreviewDone done) {
+            m_asked.append({request, std::move(done)});
+        };
+    }
+    qsizetype count() const { return m_asked.size(); }
+    void answer(int index, const PreviewResult &result) { m_asked[index].second(result); }
+    // With the picture rendered here.
+    void answer(int index) { answer(index, ConvertPreview::render(m_asked[index].first)); }
+
+private:
+    QList<std::pair<PreviewRequest, PageServices::PreviewDone>> m_asked;
+};
