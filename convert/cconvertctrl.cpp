@@ -435,7 +435,7 @@ void CConvertCtrl::loadPreview(int row)
     }
     drawPlaceholder(false);
     const QString name = m_list.text(row);
-    m_statusLine.showText(u"Loading "_s + name, Standard);
+    m_statusLine.showText(u"Loading "_s + PathUtil::displayName(name), Standard);
     m_previewOwnsStatus = true;
 
     const ConversionOptions current = options();

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
@@ -185,17 +184,13 @@ TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndTheNextItemConverts)
     limits.cpuSecondsPerItem = 1;
     WorkerClient client(limits);
 
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_EQ(convert(client, request(u"out/a.png"_s), WorkerClient::Fault::Hang).resultMessage,
               WorkerClient::tooLongText());
-    EXPECT_GE(timer.elapsed(), 900);
-    EXPECT_LT(timer.elapsed(), 5000);
 
     EXPECT_TRUE(convert(client, request(u"out/a.png"_s)).ok);
 
     // The processor limit counts the life of the process, rounded up to whole seconds: three
-    // items of 0.8 s pass only if each gets a budget of its own. The wall clock is generous
+    // items of 0.8 s pass only if each gets a budget of its own. The item time-out is generous
     // here, so that a busy machine does not end them first.
     WorkerClient::Limits cpu;
     cpu.itemTimeoutMs = 60'000;
@@ -239,8 +234,6 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
     EXPECT_EQ(ImagePipeline::checkPixelBudget(path(u"missing.png"_s), QString(), 1), QString());
 
     WorkerClient client;
-    QElapsedTimer timer;
-    timer.start();
     const ConversionResult refused =
         convert(client, request(u"out/huge.png"_s, path(u"huge.bmp"_s)));
     EXPECT_FALSE(refused.ok);
@@ -250,7 +243,6 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
     const PreviewResult shown = preview(client, path(u"huge.bmp"_s));
     EXPECT_FALSE(shown.loaded);
     EXPECT_EQ(shown.libraryMessage, tooLarge(30000, 30000));
-    EXPECT_LT(timer.elapsed(), 3000);
 }
 
 TEST_F(WorkerClientTest, PreviewsThatCrashOrHangCostThatPreviewOnly)
@@ -262,12 +254,8 @@ TEST_F(WorkerClientTest, PreviewsThatCrashOrHangCostThatPreviewOnly)
     EXPECT_EQ(result.libraryMessage, WorkerClient::libraryFailedText());
 
     client.setNextFault(WorkerClient::Fault::Hang);
-    QElapsedTimer timer;
-    timer.start();
     result = preview(client, m_source, 500);
     EXPECT_EQ(result.libraryMessage, WorkerClient::tooLongText());
-    EXPECT_GE(timer.elapsed(), 450);
-    EXPECT_LT(timer.elapsed(), 3000);
 
     result = preview(client, m_source);
     EXPECT_TRUE(result.loaded);
@@ -345,15 +333,12 @@ TEST_F(WorkerClientTest, AMissingHelperFailsEachItemAtOnce)
 {
     qputenv("PELORIN_WORKER", QFile::encodeName(path(u"no-such-worker"_s)));
     WorkerClient client;
-    QElapsedTimer timer;
-    timer.start();
     for (int item = 0; item < 2; ++item)
         EXPECT_EQ(convert(client, request(u"out/a.png"_s)).resultMessage,
                   WorkerClient::notStartedText());
     const PreviewResult shown = preview(client, m_source);
     EXPECT_FALSE(shown.loaded);
     EXPECT_EQ(shown.libraryMessage, WorkerClient::notStartedText());
-    EXPECT_LT(timer.elapsed(), 3000);
 }
 
 } // namespace
