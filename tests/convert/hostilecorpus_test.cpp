@@ -1,67 +1,172 @@
 #include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
+#include "convert/folderlisting.h"
+#include "convert/imagefolderscan.h"
 #include "convert/nullrunwindow.h"
+#include "convert/pathutil.h"
 #include "convert/workerpool.h"
 #include "hostilecorpus.h"
+#include "prefs/preferences.h"
 #include "qtprinters.h"
+#include "testfiles.h"
+#include "testpictures.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class CountingWindow : public NullRunWindow
+// A user's worst folder: damaged pictures, a link to a pipe, pictures claiming 60000 pixels a
+// side, names that are not UTF-8 or hold a line break, a file that takes a destination name while
+// the run goes on, with "Replace files" off. Every listed picture gets one honest line, no file
+// that was there before changes, nothing hidden is left, and Stop ends stuck pictures.
+class HostileFolder : public testing::Test
 {
-public:
-    void showProgress(int done, int) override { lastDone = done; }
+protected:
+    void SetUp() override
+    {
+        qputenv("PELORIN_WORKER_TEST", "1");
+        m_corpus = writeHostileCorpus(m_source.path(), 48, 20261206);
+        const QByteArray fifo = QFile::encodeName(m_elsewhere.filePath(u"pipe"_s));
+        ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+        ASSERT_TRUE(QFile::link(QFile::decodeName(fifo), m_source.filePath(u"stall.jpg"_s)));
+        ASSERT_TRUE(writeFileBytes(m_source.filePath(u"bomb.gif"_s),
+                                   makeTestGif({60000, 60000}, {{1, 1}})));
+        ASSERT_TRUE(writeFileBytes(m_source.filePath(u"bomb.j2k"_s), makeTestJ2k({60000, 60000})));
+        for (const QString &name : {u"kept.png"_s, u"late.png"_s, u"two\nlines.png"_s})
+            ASSERT_FALSE(writeTestPicture(m_source.filePath(name), 40, 30).isEmpty());
+        const QString bad = m_source.path() + u'/' + PathUtil::decodeName("bad\xff.png");
+        ASSERT_FALSE(writeTestPicture(m_source.filePath(u"good.png"_s), 40, 30).isEmpty());
+        ASSERT_EQ(::rename(QFile::encodeName(m_source.filePath(u"good.png"_s)).constData(),
+                           PathUtil::encodeName(bad).constData()),
+                  0);
+        ASSERT_TRUE(writeFileBytes(m_destination.filePath(u"kept.jpg"_s), "the user's own"));
+        m_before = snapshot();
 
-    int lastDone = 0;
+        m_list.setNames(ImageFolderScan::listNames(m_source.path(), u"*"_s,
+                                                   Preferences().extensionList(AllImagesIndex)));
+        m_options.sourceFolder = m_source.path();
+        m_options.destinationFolder = m_destination.path();
+        m_options.replaceFiles = false;
+        m_list.markCollisions(ImageFolderScan::destinationNames(
+                                  m_destination.path(), u"*"_s, Preferences().extensionList(AllImagesIndex)),
+                              m_destination.path(), outputExtension(m_options.outputFormat), false);
+    }
+    void TearDown() override
+    {
+        removeFilesAtBytes(m_source.path());
+        removeFilesAtBytes(m_destination.path());
+        qunsetenv("PELORIN_WORKER_TEST");
+    }
+
+    // Every file below both folders, by its bytes, with its content.
+    QMap<QByteArray, QByteArray> snapshot() const
+    {
+        QMap<QByteArray, QByteArray> files;
+        for (const QString &folder : {m_source.path(), m_destination.path()}) {
+            for (const QString &name : FolderListing::regularFileNames(folder))
+                files.insert(PathUtil::encodeName(folder + u'/' + name),
+                             readFileAtBytes(PathUtil::encodeName(folder + u'/' + name)));
+        }
+        return files;
+    }
+    QString log() const
+    {
+        return QString::fromUtf8(readFileBytes(ConversionLog::path(m_destination.path())));
+    }
+    QStringList partialFiles() const
+    {
+        return QDir(m_destination.path()).entryList({u".pelorin-*"_s}, QDir::Files | QDir::Hidden);
+    }
+
+    QTemporaryDir m_source;
+    QTemporaryDir m_destination;
+    QTemporaryDir m_elsewhere;
+    QList<HostileFile> m_corpus;
+    QMap<QByteArray, QByteArray> m_before;
+    ConvertListModel m_list;
+    ConversionOptions m_options;
 };
 
-// Damaged pictures of every kind go through "Convert all" in worker processes: the run ends,
-// every picture has its line in the log, and no partial file is left behind.
-TEST(HostileCorpus, ConvertAllSurvivesDamagedPicturesOfEveryKind)
+class DroppingWindow : public NullRunWindow
 {
-    QTemporaryDir source;
-    QTemporaryDir destination;
-    const QList<HostileFile> corpus = writeHostileCorpus(source.path(), 48, 20261206);
-    ASSERT_EQ(corpus.size(), 48);
+public:
+    void showCurrentRow(int row) override
+    {
+        if (onRow)
+            onRow(row);
+    }
+    std::function<void(int)> onRow;
+};
 
-    QStringList names;
-    for (const HostileFile &file : corpus)
-        names.append(file.name);
-    ConvertListModel list;
-    list.setNames(names);
-    CountingWindow window;
+TEST_F(HostileFolder, EveryPictureGetsOneHonestLineAndNothingThatWasThereChanges)
+{
+    ASSERT_FALSE(m_list.text(0).isEmpty());
+    EXPECT_EQ(m_list.count(), m_corpus.size() + 6); // not the link to the pipe
+
     WorkerClient::Limits limits;
-    limits.itemTimeoutMs = 20'000;
     limits.cpuSecondsPerItem = 15;
     WorkerPool pool(2, limits);
-    BatchConverter batch(list, window, pool);
-    ConversionOptions options;
-    options.sourceFolder = source.path();
-    options.destinationFolder = destination.path();
+    DroppingWindow window;
+    bool dropped = false;
+    window.onRow = [&](int) {
+        if (!std::exchange(dropped, true)) {
+            ASSERT_TRUE(writeFileBytes(m_destination.filePath(u"late.jpg"_s), "dropped in"));
+        }
+    };
+    BatchConverter batch(m_list, window, pool);
+    batch.convertAll(m_options);
 
-    EXPECT_FALSE(batch.convertAll(options).isEmpty());
-    EXPECT_EQ(window.lastDone, int(names.size()));
+    const QString text = log();
+    for (int row = 0; row < m_list.count(); ++row)
+        EXPECT_EQ(text.count(u"\r\n"_s + ConversionLog::escape(m_list.text(row)) + u" : "_s), 1)
+            << m_list.text(row).toStdString();
+    EXPECT_EQ(text.count(u"\r\n"_s), m_list.count() + 7); // header, items, end
+    EXPECT_TRUE(text.contains(u"\r\nbad\\xFF.png : conversion OK\r\n"_s));
+    EXPECT_TRUE(text.contains(u"\r\ntwo\\x0Alines.png : conversion OK\r\n"_s));
+    EXPECT_TRUE(text.contains(u"\r\nbomb.gif : the picture is too large to convert"_s));
+    EXPECT_TRUE(text.contains(u"\r\nbomb.j2k : the picture is too large to convert"_s));
+    EXPECT_TRUE(text.contains(u"\r\nkept.png : ignored (conflict with destination)\r\n"_s));
+    EXPECT_TRUE(text.contains(u"\r\nlate.png : ignored (conflict with destination)\r\n"_s));
 
-    QFile log(ConversionLog::path(destination.path()));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(log.readAll());
-    for (const HostileFile &file : corpus)
-        EXPECT_TRUE(text.contains(u"\r\n"_s + file.name + u" : "_s))
-            << file.name.toStdString() << " (" << file.damage.toStdString() << ")";
-    EXPECT_EQ(text.count(u"\r\nhostile-"_s), names.size());
+    QMap<QByteArray, QByteArray> after = snapshot();
+    m_before.insert(QFile::encodeName(m_destination.filePath(u"late.jpg"_s)), "dropped in");
+    for (auto it = m_before.cbegin(); it != m_before.cend(); ++it)
+        EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_TRUE(partialFiles().isEmpty()) << partialFiles().join(u", "_s).toStdString();
+}
 
-    const QStringList left =
-        QDir(destination.path()).entryList({u".pelorin-*"_s}, QDir::Files | QDir::Hidden);
-    EXPECT_TRUE(left.isEmpty()) << left.join(u", "_s).toStdString();
+TEST_F(HostileFolder, StopEndsStuckPicturesAndLogsEveryRow)
+{
+    const Watchdog watchdog;
+    WorkerPool pool(2);
+    DroppingWindow window;
+    BatchConverter batch(m_list, window, pool);
+    batch.setStopGrace(50);
+    // The first two pictures never finish; Stop comes once both are in flight.
+    pool.setNextFault(WorkerClient::Fault::Hang);
+    window.onRow = [&](int row) {
+        if (row == m_list.count() - 1)
+            return;
+        pool.setNextFault(WorkerClient::Fault::Hang);
+        QMetaObject::invokeMethod(&pool, [&batch] { batch.requestStop(); }, Qt::QueuedConnection);
+    };
+    m_options.replaceFiles = true;
+    batch.convertAll(m_options);
+
+    const QString text = log();
+    EXPECT_EQ(text.count(u" : the conversion was stopped\r\n"_s), 2) << text.toStdString();
+    EXPECT_EQ(text.count(u" : not converted, the run was stopped\r\n"_s), m_list.count() - 2);
+    EXPECT_TRUE(partialFiles().isEmpty());
 }
 
 } // namespace
