@@ -3,6 +3,8 @@
 // a few thousand pictures take minutes.
 // Usage: hostile_run [count] [seed] [folder]
 //   folder: where to write the damaged pictures and keep them (default: a temporary folder)
+// Beside the damaged pictures it writes three that claim 60000 pixels a side (GIF, JPEG 2000,
+// JP2), and after the run it times Stop on two pictures that never finish.
 #include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
@@ -10,6 +12,8 @@
 #include "convert/workerclient.h"
 #include "convert/workerpool.h"
 #include "hostilecorpus.h"
+#include "testfiles.h"
+#include "testpictures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +21,7 @@
 #include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <sys/resource.h>
 
@@ -48,7 +53,15 @@ int main(int argc, char *argv[])
     const QString source = argc > 3 ? QString::fromLocal8Bit(argv[3]) : temporary.path();
     QDir().mkpath(source);
     QTemporaryDir destination;
-    const QList<HostileFile> corpus = writeHostileCorpus(source, count, seed);
+    QList<HostileFile> corpus = writeHostileCorpus(source, count, seed);
+    const QSize huge(60000, 60000);
+    for (const auto &[name, bytes] :
+         {std::pair{u"hostile-bomb.gif"_s, makeTestGif(huge, {{1, 1}})},
+          std::pair{u"hostile-bomb.j2k"_s, makeTestJ2k(huge)},
+          std::pair{u"hostile-bomb.jp2"_s, makeTestJp2(huge, huge)}}) {
+        writeFileBytes(source + u'/' + name, bytes);
+        corpus.append({name, u"claims 60000 pixels a side"_s});
+    }
     QStringList names;
     for (const HostileFile &file : corpus)
         names.append(file.name);
@@ -56,14 +69,17 @@ int main(int argc, char *argv[])
     ConvertListModel list;
     list.setNames(names);
     ProgressWindow window;
-    WorkerPool pool;
-    BatchConverter batch(list, window, pool);
     ConversionOptions options;
     options.sourceFolder = source;
     options.destinationFolder = destination.path();
     QElapsedTimer timer;
     timer.start();
-    batch.convertAll(options);
+    {
+        // Ended before the figures are read: only workers that have ended count in them.
+        WorkerPool pool;
+        BatchConverter batch(list, window, pool);
+        batch.convertAll(options);
+    }
     const double seconds = timer.elapsed() / 1000.0;
 
     QFile log(ConversionLog::path(destination.path()));
@@ -95,5 +111,31 @@ int main(int argc, char *argv[])
         std::printf("%6d  %s\n", it.value(), qPrintable(it.key()));
     std::printf("%.1f s in all, %.1f ms a picture; largest worker %ld MiB\n", seconds,
                 1000.0 * seconds / std::max<qsizetype>(1, corpus.size()), usage.ru_maxrss / 1024);
+
+    // Stop with two pictures that never finish: the time from Stop to the end of the run.
+    qputenv("PELORIN_WORKER_TEST", "1");
+    WorkerPool stuckPool(2);
+    class StoppingWindow : public NullRunWindow
+    {
+    public:
+        std::function<void(int)> onRow;
+        void showCurrentRow(int row) override { onRow(row); }
+    } stopping;
+    BatchConverter stopped(list, stopping, stuckPool);
+    QElapsedTimer sinceStop;
+    stuckPool.setNextFault(WorkerClient::Fault::Hang);
+    stopping.onRow = [&](int row) {
+        if (row != 1)
+            return;
+        stuckPool.setNextFault(WorkerClient::Fault::Hang);
+        QTimer::singleShot(500, &stuckPool, [&] {
+            sinceStop.start();
+            stopped.requestStop();
+        });
+    };
+    options.replaceFiles = true;
+    stopped.convertAll(options);
+    std::printf("Stop with two stuck pictures: the run ended %lld ms after Stop\n",
+                sinceStop.elapsed());
     return lines == corpus.size() && partial == 0 ? 0 : 1;
 }
