@@ -115,11 +115,6 @@ QByteArray WorkerProtocol::previewRequest(const PreviewRequest &request)
     });
 }
 
-QByteArray WorkerProtocol::testRequest(Kind kind, int milliseconds)
-{
-    return frame(kind, [milliseconds](QDataStream &out) { out << qint32(milliseconds); });
-}
-
 QByteArray WorkerProtocol::conversionReply(const ConversionResult &result)
 {
     return frame(Kind::ConversionReply, [&result](QDataStream &out) {
@@ -190,15 +185,6 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
         r.rotation = rotation;
         r.jpegQualityPosition = quality;
         r.rawBrightness = brightness;
-        break;
-    }
-    case Kind::Crash:
-    case Kind::Hang:
-    case Kind::BurnCpu: {
-        qint32 milliseconds = 0;
-        in >> milliseconds;
-        message.milliseconds = milliseconds;
-        valid = milliseconds >= 0;
         break;
     }
     case Kind::ConversionReply: {
