@@ -44,6 +44,9 @@ QString otherVersionText()
 PreviewResult previewFailure(const QString &text)
 {
     PreviewResult result;
+    // Whether it is a picture is unknown: the user is told why there is no preview rather than
+    // shown the icon of a file that is no picture.
+    result.recognised = true;
     result.libraryMessage = text;
     return result;
 }

@@ -126,7 +126,7 @@ QByteArray WorkerProtocol::conversionReply(const ConversionResult &result)
 QByteArray WorkerProtocol::previewReply(const PreviewResult &result)
 {
     return frame(Kind::PreviewReply, [&result](QDataStream &out) {
-        out << result.loaded << result.raw << result.libraryMessage;
+        out << result.loaded << result.recognised << result.raw << result.libraryMessage;
         writeImage(out, result.image);
     });
 }
@@ -194,7 +194,7 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
     }
     case Kind::PreviewReply: {
         PreviewResult &r = message.previewResult;
-        in >> r.loaded >> r.raw >> r.libraryMessage;
+        in >> r.loaded >> r.recognised >> r.raw >> r.libraryMessage;
         valid = readImage(in, r.image);
         break;
     }

@@ -238,6 +238,7 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
     EXPECT_EQ(refused.libraryMessage, tooLarge(30000, 30000));
     const PreviewResult shown = preview(client, path(u"huge.bmp"_s));
     EXPECT_FALSE(shown.loaded);
+    EXPECT_TRUE(shown.recognised); // the reason shows, not a file icon
     EXPECT_EQ(shown.libraryMessage, tooLarge(30000, 30000));
 }
 
