@@ -17,11 +17,9 @@ namespace {
 // Reads the file small when the format allows it: a JPEG decodes at 1/2, 1/4 or 1/8 of its size
 // when that still covers the frame, and a RAW file at half size. The preview is scaled to the
 // frame anyway, so the result looks the same and comes many times faster.
-bool loadForPreview(fipImage &image, SourceFile &source, const PreviewRequest &request, bool &raw)
+bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT format,
+                    bool rawByExtension, const PreviewRequest &request, bool &raw)
 {
-    FREE_IMAGE_FORMAT format = source.identify();
-    const bool rawByExtension =
-        ImageFolderScan::extensionMatches(source.path(), request.rawExtensions);
     const int longSide = std::max(request.frame.width(), request.frame.height());
     image.clear();
     if (format == FIF_JPEG)
@@ -47,6 +45,10 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
         result.libraryMessage = source.error();
         return result;
     }
+    const FREE_IMAGE_FORMAT format = source.identify();
+    const bool rawByExtension =
+        ImageFolderScan::extensionMatches(source.path(), request.rawExtensions);
+    result.recognised = format != FIF_UNKNOWN || rawByExtension;
     if (pixelBudget) {
         result.libraryMessage =
             ImagePipeline::checkPixelBudget(source, request.rawExtensions, *pixelBudget);
@@ -55,7 +57,7 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
     }
     LibraryMessages::clear();
     fipImage image;
-    if (!loadForPreview(image, source, request, result.raw)) {
+    if (!loadForPreview(image, source, format, rawByExtension, request, result.raw)) {
         result.libraryMessage = LibraryMessages::last();
         return result;
     }

@@ -25,10 +25,12 @@ struct PreviewRequest
 
 struct PreviewResult
 {
-    bool loaded = false;    // false: the file could not be read as a picture
-    bool raw = false;       // read by the RAW loader: the brightness slider applies
-    QImage image;           // the preview picture, about the size of PreviewRect
-    QString libraryMessage; // the image library's message when the load failed
+    bool loaded = false;     // false: the file could not be read as a picture
+    bool recognised = false; // its content or name (or the RAW extensions) shows a picture
+                             // format, loaded or not; false: no picture, or it cannot be opened
+    bool raw = false;        // read by the RAW loader: the brightness slider applies
+    QImage image;            // the preview picture, about the size of PreviewRect
+    QString libraryMessage;  // the image library's message when the load failed
 };
 
 class ConvertPreview

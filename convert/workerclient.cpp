@@ -44,6 +44,9 @@ QString otherVersionText()
 PreviewResult previewFailure(const QString &text)
 {
     PreviewResult result;
+    // Whether it is a picture is unknown: the user is told why there is no preview rather than
+    // shown the icon of a file that is no picture.
+    result.recognised = true;
     result.libraryMessage = text;
     return result;
 }
@@ -224,12 +227,6 @@ void WorkerClient::warmUp()
         startProcess();
 }
 
-void WorkerClient::setNextFault(Fault fault, int cpuMilliseconds)
-{
-    m_fault = fault;
-    m_faultMilliseconds = cpuMilliseconds;
-}
-
 bool WorkerClient::startProcess()
 {
     const QString program = executablePath();
@@ -290,25 +287,6 @@ bool WorkerClient::ensureRunning(int timeoutMs)
     return true;
 }
 
-void WorkerClient::send(const QByteArray &request)
-{
-    const Fault fault = std::exchange(m_fault, Fault::None);
-    switch (fault) {
-    case Fault::None:
-        m_process->write(request);
-        return;
-    case Fault::Crash:
-        m_process->write(WorkerProtocol::testRequest(Kind::Crash));
-        return;
-    case Fault::Hang:
-        m_process->write(WorkerProtocol::testRequest(Kind::Hang));
-        return;
-    case Fault::BurnCpu:
-        m_process->write(WorkerProtocol::testRequest(Kind::BurnCpu, m_faultMilliseconds));
-        return;
-    }
-}
-
 void WorkerClient::convert(const ConversionRequest &request, Finished finished)
 {
     if (m_job != Job::None) {
@@ -325,7 +303,7 @@ void WorkerClient::convert(const ConversionRequest &request, Finished finished)
     m_ending = Ending::None;
     m_finished = std::move(finished);
     m_destinationFolder = QFileInfo(request.destinationPath).path();
-    send(WorkerProtocol::convertRequest(request));
+    m_process->write(WorkerProtocol::convertRequest(request));
     m_deadline.start(std::max(m_limits.itemTimeoutMs, 1));
 }
 
@@ -357,7 +335,7 @@ void WorkerClient::preview(const PreviewRequest &request, int timeoutMs, Preview
     m_job = Job::Preview;
     m_ending = Ending::None;
     m_previewFinished = std::move(finished);
-    send(WorkerProtocol::previewRequest(request));
+    m_process->write(WorkerProtocol::previewRequest(request));
     m_deadline.start(std::max(timeoutMs, 1));
 }
 

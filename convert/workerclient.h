@@ -31,16 +31,6 @@ public:
         int libraryThreads = 0; // threads of the RAW decoder (OMP_NUM_THREADS); 0: its default
     };
 
-    // Test only: what the worker is asked to do instead of the next request. A worker honours it
-    // only when PELORIN_WORKER_TEST=1 is in its environment; otherwise that item fails.
-    enum class Fault
-    {
-        None,
-        Crash,
-        Hang,
-        BurnCpu, // use processor time, then end the item; 0 ms: until the limit ends the worker
-    };
-
     using Finished = std::function<void(const ConversionResult &result)>;
     using PreviewFinished = std::function<void(const PreviewResult &result)>;
 
@@ -86,8 +76,6 @@ public:
     // called, and the new one starts in a fresh worker. Not while converting.
     void preview(const PreviewRequest &request, int timeoutMs, PreviewFinished finished);
 
-    void setNextFault(Fault fault, int cpuMilliseconds = 0);
-
 private:
     enum class Job
     {
@@ -107,7 +95,6 @@ private:
 
     bool startProcess();
     bool ensureRunning(int timeoutMs);
-    void send(const QByteArray &request);
     void readReplies(QProcess *process);
     void processEnded(QProcess *process, int exitCode, QProcess::ExitStatus status);
     void processFailedToStart(QProcess *process, QProcess::ProcessError error);
@@ -133,6 +120,4 @@ private:
     QString m_destinationFolder; // of the conversion in flight
     QTimer m_deadline;           // wall clock of the job in flight
     QTimer m_killGrace;          // a killed worker that does not end (stuck in the kernel)
-    Fault m_fault = Fault::None;
-    int m_faultMilliseconds = 0;
 };

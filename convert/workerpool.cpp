@@ -22,8 +22,7 @@ WorkerPool::~WorkerPool() = default;
 
 void WorkerPool::start(int ticket, const ConversionRequest &request, Finished finished)
 {
-    m_queue.push_back({ticket, request, std::move(finished),
-                       std::exchange(m_fault, WorkerClient::Fault::None), m_faultMilliseconds});
+    m_queue.push_back({ticket, request, std::move(finished)});
     dispatch();
 }
 
@@ -47,8 +46,6 @@ void WorkerPool::stopAll()
 void WorkerPool::preview(const PreviewRequest &request, int timeoutMs,
                          WorkerClient::PreviewFinished finished)
 {
-    m_previewWorker->setNextFault(std::exchange(m_fault, WorkerClient::Fault::None),
-                                  m_faultMilliseconds);
     m_previewWorker->preview(request, timeoutMs,
                              [this, finished = std::move(finished)](const PreviewResult &result) {
                                  // The next preview finds a fresh worker ready.
@@ -56,12 +53,6 @@ void WorkerPool::preview(const PreviewRequest &request, int timeoutMs,
                                      m_previewWorker->warmUp();
                                  finished(result);
                              });
-}
-
-void WorkerPool::setNextFault(WorkerClient::Fault fault, int cpuMilliseconds)
-{
-    m_fault = fault;
-    m_faultMilliseconds = cpuMilliseconds;
 }
 
 WorkerClient *WorkerPool::idleWorker()
@@ -84,7 +75,6 @@ void WorkerPool::dispatch()
             return;
         Pending item = std::move(m_queue.front());
         m_queue.pop_front();
-        worker->setNextFault(item.fault, item.faultMilliseconds);
         worker->convert(item.request,
                         [this, ticket = item.ticket,
                          finished = std::move(item.finished)](const ConversionResult &result) {

@@ -36,17 +36,12 @@ public:
     void preview(const PreviewRequest &request, int timeoutMs,
                  WorkerClient::PreviewFinished finished);
 
-    // Test only: the next conversion or preview asks its worker for this (see WorkerClient).
-    void setNextFault(WorkerClient::Fault fault, int cpuMilliseconds = 0);
-
 private:
     struct Pending
     {
         int ticket;
         ConversionRequest request;
         Finished finished;
-        WorkerClient::Fault fault;
-        int faultMilliseconds;
     };
 
     void dispatch();
@@ -57,6 +52,4 @@ private:
     std::vector<WorkerClient *> m_workers; // made as needed, up to m_capacity; children
     std::deque<Pending> m_queue;
     WorkerClient *m_previewWorker;
-    WorkerClient::Fault m_fault = WorkerClient::Fault::None;
-    int m_faultMilliseconds = 0;
 };

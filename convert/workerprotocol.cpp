@@ -115,11 +115,6 @@ QByteArray WorkerProtocol::previewRequest(const PreviewRequest &request)
     });
 }
 
-QByteArray WorkerProtocol::testRequest(Kind kind, int milliseconds)
-{
-    return frame(kind, [milliseconds](QDataStream &out) { out << qint32(milliseconds); });
-}
-
 QByteArray WorkerProtocol::conversionReply(const ConversionResult &result)
 {
     return frame(Kind::ConversionReply, [&result](QDataStream &out) {
@@ -131,7 +126,7 @@ QByteArray WorkerProtocol::conversionReply(const ConversionResult &result)
 QByteArray WorkerProtocol::previewReply(const PreviewResult &result)
 {
     return frame(Kind::PreviewReply, [&result](QDataStream &out) {
-        out << result.loaded << result.raw << result.libraryMessage;
+        out << result.loaded << result.recognised << result.raw << result.libraryMessage;
         writeImage(out, result.image);
     });
 }
@@ -192,15 +187,6 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
         r.rawBrightness = brightness;
         break;
     }
-    case Kind::Crash:
-    case Kind::Hang:
-    case Kind::BurnCpu: {
-        qint32 milliseconds = 0;
-        in >> milliseconds;
-        message.milliseconds = milliseconds;
-        valid = milliseconds >= 0;
-        break;
-    }
     case Kind::ConversionReply: {
         ConversionResult &r = message.conversionResult;
         in >> r.ok >> r.resultMessage >> r.libraryMessage >> r.destinationExists;
@@ -208,7 +194,7 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
     }
     case Kind::PreviewReply: {
         PreviewResult &r = message.previewResult;
-        in >> r.loaded >> r.raw >> r.libraryMessage;
+        in >> r.loaded >> r.recognised >> r.raw >> r.libraryMessage;
         valid = readImage(in, r.image);
         break;
     }

@@ -14,7 +14,7 @@
 class WorkerProtocol
 {
 public:
-    static constexpr quint8 Version = 2;
+    static constexpr quint8 Version = 3;
     // Far above any real message (a preview image is a few hundred kilobytes); a larger length
     // is a damaged stream, never something to buffer.
     static constexpr quint32 MaxFrameBytes = 256u * 1024 * 1024;
@@ -25,19 +25,14 @@ public:
         // Requests.
         Convert = 1,
         Preview = 2,
-        // Test requests, honoured only by a worker started with PELORIN_WORKER_TEST=1.
-        Crash = 3,
-        Hang = 4,
-        BurnCpu = 5, // uses the processor for the milliseconds given (0: until stopped)
         // Replies.
         ConversionReply = 101,
         PreviewReply = 102,
-        TextReply = 103, // no result: a refused request or the end of a test request
+        TextReply = 103, // no result: a refused request
     };
 
     static QByteArray convertRequest(const ConversionRequest &request);
     static QByteArray previewRequest(const PreviewRequest &request);
-    static QByteArray testRequest(Kind kind, int milliseconds = 0);
     static QByteArray conversionReply(const ConversionResult &result);
     static QByteArray previewReply(const PreviewResult &result);
     static QByteArray textReply(const QString &text);
@@ -57,7 +52,6 @@ public:
         bool otherVersion = false;
         ConversionRequest conversionRequest;
         PreviewRequest previewRequest;
-        int milliseconds = 0;
         ConversionResult conversionResult;
         PreviewResult previewResult;
         QString text;

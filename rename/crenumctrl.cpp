@@ -4,9 +4,7 @@
 #include "app/pageservices.h"
 #include "app/statusline.h"
 #include "convert/convertpreview.h"
-#include "convert/librarymessages.h"
 #include "convert/pathutil.h"
-#include "convert/sourcefile.h"
 #include "convert/waitcursor.h"
 #include "prefs/preferences.h"
 #include "rename/filerenamer.h"
@@ -20,8 +18,6 @@
 #include <QIntValidator>
 #include <QLocale>
 #include <QPointer>
-
-#include <FreeImagePlus.h>
 
 #include <sys/stat.h>
 
@@ -210,37 +206,39 @@ void CRenumCtrl::showPreview()
         return;
     PreviewFrame *area = m_ui->previewArea;
     area->blank();
-    const QString path = PathUtil::append(m_folder, m_rows.currentName(row));
-    // Opened without blocking: a name swapped for a pipe after the listing must not hang the window.
-    SourceFile file;
-    if (!file.open(path) || file.identify() == FIF_UNKNOWN) {
-        QIcon icon = QFileIconProvider().icon(QFileInfo(path));
-        // Qt finds no file by a name that is not UTF-8; it is a file all the same.
-        if (icon.isNull())
-            icon = QFileIconProvider().icon(QAbstractFileIconProvider::File);
-        const QSize size = area->contentsRect().adjusted(32, 32, -32, -32).size();
-        area->showIcon(icon.pixmap(size).toImage());
-        return;
-    }
     PreviewRequest request;
-    request.sourcePath = path;
+    request.sourcePath = PathUtil::append(m_folder, m_rows.currentName(row));
     request.frame = area->contentsRect().size();
     request.outputFormat = OutputFormat::Png; // the picture as it is, without JPEG losses
     request.rawExtensions = m_preferences.extensionList(ImageFormatGroup::RawImages);
     const QPointer<CRenumCtrl> page(this);
-    const PageServices::PreviewDone done = [page, awaited](const PreviewResult &preview) {
-        if (!page || page->m_previewRequest != awaited)
-            return;
-        if (preview.loaded)
-            page->m_ui->previewArea->showPicture(preview.image);
-        else
-            page->m_statusLine.showRenameText(
-                loadString(ErrorLoadingImageFile) + preview.libraryMessage, true);
-    };
+    const PageServices::PreviewDone done =
+        [page, awaited, path = request.sourcePath](const PreviewResult &preview) {
+            if (!page || page->m_previewRequest != awaited)
+                return;
+            if (preview.loaded)
+                page->m_ui->previewArea->showPicture(preview.image);
+            else if (!preview.recognised)
+                page->showFileIcon(path);
+            else
+                page->m_statusLine.showRenameText(
+                    loadString(ErrorLoadingImageFile) + preview.libraryMessage, true);
+        };
     if (m_services.renderPreview)
         m_services.renderPreview(request, done);
     else
         done(ConvertPreview::render(request));
+}
+
+void CRenumCtrl::showFileIcon(const QString &path)
+{
+    QIcon icon = QFileIconProvider().icon(QFileInfo(path));
+    // Qt finds no file by a name that is not UTF-8; it is a file all the same.
+    if (icon.isNull())
+        icon = QFileIconProvider().icon(QAbstractFileIconProvider::File);
+    PreviewFrame *area = m_ui->previewArea;
+    const QSize size = area->contentsRect().adjusted(32, 32, -32, -32).size();
+    area->showIcon(icon.pixmap(size).toImage());
 }
 
 void CRenumCtrl::showFileSize()

@@ -45,6 +45,8 @@ private:
     // Asks for the selected file's preview; it is drawn when it comes, unless the selection or
     // the listing changed meanwhile.
     void showPreview();
+    // For a file that is no picture.
+    void showFileIcon(const QString &path);
     void showFileSize();
     void requestPreview();
     int startNumber() const;

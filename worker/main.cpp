@@ -3,8 +3,15 @@
 // library writes outside its buffers on some damaged files; here that ends this process only.
 //
 // Options, all set by the window: --address-space BYTES (3 GiB), --cpu-seconds SECONDS per item
-// (120), --max-pixels PIXELS (250 megapixels). PELORIN_WORKER_TEST=1 in the environment enables
-// the test requests (crash, hang, burn processor time).
+// (120), --max-pixels PIXELS (250 megapixels).
+//
+// For tests, PELORIN_WORKER_TEST=1 in the environment makes the worker misbehave on a conversion
+// or preview whose source file name ends in one of these, before the file is opened:
+//   .crash       it crashes (SIGSEGV);
+//   .hang        it never answers;
+//   .burn        it uses processor time until the processor limit ends it;
+//   .burn-<ms>   it uses <ms> milliseconds of processor time, then answers as usual.
+// Without the variable these are ordinary names.
 #include "convert/convertpreview.h"
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
@@ -128,7 +135,8 @@ double processorMilliseconds()
     return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6;
 }
 
-QString burnProcessorTime(int milliseconds)
+// 0: until the processor limit ends the process.
+void burnProcessorTime(int milliseconds)
 {
     const double start = processorMilliseconds();
     volatile quint64 sink = 0;
@@ -136,31 +144,51 @@ QString burnProcessorTime(int milliseconds)
         for (int i = 0; i < 100000; ++i)
             sink = sink * 6364136223846793005ULL + 1;
     }
-    return u"used %1 ms of processor time"_s.arg(milliseconds);
 }
 
-QByteArray answer(const WorkerProtocol::Message &request, const Limits &limits, bool testRequests)
+// What a test asks for by the source's name (see the top of this file).
+void misbehaveAsNamed(const QString &sourcePath)
 {
-    if (request.kind == Kind::Convert)
-        return WorkerProtocol::conversionReply(
-            ImagePipeline::convertWithinBudget(request.conversionRequest, limits.maxPixels));
-    if (request.kind == Kind::Preview)
-        return WorkerProtocol::previewReply(
-            ConvertPreview::renderWithinBudget(request.previewRequest, limits.maxPixels));
-    if (!testRequests)
-        return WorkerProtocol::textReply(u"this helper takes no test requests"_s);
-    switch (request.kind) {
-    case Kind::Crash:
+    const QString name = sourcePath.section(u'/', -1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return;
+    const QString suffix = name.mid(dot + 1);
+    if (suffix == u"crash"_s) {
         std::raise(SIGSEGV);
         std::abort();
-    case Kind::Hang:
+    }
+    if (suffix == u"hang"_s) {
         for (;;)
             ::pause();
-    case Kind::BurnCpu:
-        return WorkerProtocol::textReply(burnProcessorTime(request.milliseconds));
-    default:
-        return WorkerProtocol::textReply(u"the conversion helper received a damaged request"_s);
     }
+    if (suffix == u"burn"_s) {
+        burnProcessorTime(0);
+        return;
+    }
+    if (!suffix.startsWith(u"burn-"_s))
+        return;
+    bool ok = false;
+    const int milliseconds = suffix.mid(5).toInt(&ok);
+    if (ok && milliseconds > 0)
+        burnProcessorTime(milliseconds);
+}
+
+QByteArray answer(const WorkerProtocol::Message &request, const Limits &limits, bool testNames)
+{
+    if (request.kind == Kind::Convert) {
+        if (testNames)
+            misbehaveAsNamed(request.conversionRequest.sourcePath);
+        return WorkerProtocol::conversionReply(
+            ImagePipeline::convertWithinBudget(request.conversionRequest, limits.maxPixels));
+    }
+    if (request.kind == Kind::Preview) {
+        if (testNames)
+            misbehaveAsNamed(request.previewRequest.sourcePath);
+        return WorkerProtocol::previewReply(
+            ConvertPreview::renderWithinBudget(request.previewRequest, limits.maxPixels));
+    }
+    return WorkerProtocol::textReply(u"the conversion helper received a damaged request"_s);
 }
 
 } // namespace
@@ -188,7 +216,7 @@ int main(int argc, char *argv[])
     ::mallopt(M_ARENA_MAX, 2);
 
     LibraryMessages::install();
-    const bool testRequests = qEnvironmentVariable("PELORIN_WORKER_TEST") == u"1"_s;
+    const bool testNames = qEnvironmentVariable("PELORIN_WORKER_TEST") == u"1"_s;
 
     QByteArray payload;
     while (readFrame(input, payload)) {
@@ -202,7 +230,7 @@ int main(int argc, char *argv[])
             return 3;
         }
         allowProcessorTime(limits.cpuSeconds);
-        if (!writeAll(output, answer(request, limits, testRequests)))
+        if (!writeAll(output, answer(request, limits, testNames)))
             return 0; // the window is gone
     }
     return 0;

@@ -123,15 +123,23 @@ TEST(Preview, ShowsGrayAndTheJpegLosses)
     EXPECT_NE(lossless, lossy);
 }
 
-TEST(Preview, AFileThatIsNoPictureIsNotLoaded)
+// A file is a picture by its content or its name, even when it fails to load; the rename page
+// shows the load error for those and a file icon for the rest.
+TEST(Preview, TellsAPictureThatFailsFromAFileThatIsNone)
 {
     QTemporaryDir dir;
-    QFile file(dir.filePath(u"fake.jpg"_s));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\xFF\xD8\xFF\xE0 this is not really a JPEG");
-    file.close();
-    EXPECT_FALSE(ConvertPreview::render(request(file.fileName())).loaded);
-    EXPECT_FALSE(ConvertPreview::render(request(dir.filePath(u"missing.png"_s))).loaded);
+    ASSERT_TRUE(writeFileBytes(dir.filePath(u"fake.jpg"_s), "\xFF\xD8\xFF\xE0 not a JPEG"));
+    ASSERT_TRUE(writeFileBytes(dir.filePath(u"text.jpg"_s), "named like a picture"));
+    ASSERT_TRUE(writeFileBytes(dir.filePath(u"notes.txt"_s), "some text"));
+    ASSERT_FALSE(makePicture(dir, u"photo.txt"_s, FIF_PNG, 8, 8).isEmpty());
+    for (const auto &[name, loaded, recognised] :
+         {std::tuple(u"fake.jpg"_s, false, true), std::tuple(u"text.jpg"_s, false, true),
+          std::tuple(u"notes.txt"_s, false, false), std::tuple(u"missing.png"_s, false, false),
+          std::tuple(u"photo.txt"_s, true, true)}) {
+        const PreviewResult result = ConvertPreview::render(request(dir.filePath(name)));
+        EXPECT_EQ(result.loaded, loaded) << name.toStdString();
+        EXPECT_EQ(result.recognised, recognised) << name.toStdString();
+    }
 }
 
 TEST(Preview, RefusesAPipeAndAPictureOverTheBudgetUnread)
@@ -141,13 +149,14 @@ TEST(Preview, RefusesAPipeAndAPictureOverTheBudgetUnread)
     const QString pipe = dir.filePath(u"pipe.png"_s);
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const PreviewResult piped = ConvertPreview::render(request(pipe));
-    EXPECT_FALSE(piped.loaded);
+    EXPECT_FALSE(piped.loaded || piped.recognised);
     EXPECT_EQ(piped.libraryMessage, u"not a regular file (a pipe, device or socket)"_s);
 
     const QString gif = dir.filePath(u"huge.gif"_s);
     ASSERT_TRUE(writeFileBytes(gif, makeTestGif({1, 1}, {{60000, 60000}})));
     const PreviewResult huge = ConvertPreview::renderWithinBudget(request(gif), 250'000'000);
     EXPECT_FALSE(huge.loaded);
+    EXPECT_TRUE(huge.recognised);
     EXPECT_EQ(huge.libraryMessage,
               u"the picture is too large to convert (60000 \u00D7 60000 pixels)"_s);
 }

@@ -150,15 +150,18 @@ TEST_F(HostileFolder, StopEndsStuckPicturesAndLogsEveryRow)
     const Watchdog watchdog;
     WorkerPool pool(2);
     DroppingWindow window;
+    // The first two pictures never finish; Stop comes once both are in flight.
+    QStringList names = {u"a-stuck1.png.hang"_s, u"a-stuck2.png.hang"_s};
+    for (int row = 0; row < m_list.count(); ++row)
+        names.append(m_list.text(row));
+    m_list.setNames(names);
+    ASSERT_TRUE(m_list.text(0).endsWith(u".hang"_s) && m_list.text(1).endsWith(u".hang"_s));
     BatchConverter batch(m_list, window, pool);
     batch.setStopGrace(50);
-    // The first two pictures never finish; Stop comes once both are in flight.
-    pool.setNextFault(WorkerClient::Fault::Hang);
     window.onRow = [&](int row) {
-        if (row == m_list.count() - 1)
-            return;
-        pool.setNextFault(WorkerClient::Fault::Hang);
-        QMetaObject::invokeMethod(&pool, [&batch] { batch.requestStop(); }, Qt::QueuedConnection);
+        if (row == 1)
+            QMetaObject::invokeMethod(
+                &pool, [&batch] { batch.requestStop(); }, Qt::QueuedConnection);
     };
     m_options.replaceFiles = true;
     batch.convertAll(m_options);

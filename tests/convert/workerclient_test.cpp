@@ -71,11 +71,9 @@ protected:
     }
 
     // Converts through the client; the result must come exactly once.
-    ConversionResult convert(WorkerClient &client, const ConversionRequest &r,
-                             WorkerClient::Fault fault = WorkerClient::Fault::None, int ms = 0)
+    ConversionResult convert(WorkerClient &client, const ConversionRequest &r)
     {
         QList<ConversionResult> results;
-        client.setNextFault(fault, ms);
         client.convert(r, [&](const ConversionResult &got) { results.append(got); });
         EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
         runEventsUntil([] { return false; }, 30);
@@ -165,7 +163,7 @@ TEST_F(WorkerClientTest, ACrashCostsOneItemAndRemovesThatWorkersPartialFilesOnly
         ASSERT_TRUE(writeFileBytes(out + name, "partial"));
 
     const ConversionResult failed =
-        convert(client, request(u"out/second.png"_s), WorkerClient::Fault::Crash);
+        convert(client, request(u"out/second.png"_s, path(u"second.png.crash"_s)));
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.resultMessage, WorkerClient::libraryFailedText());
     for (const QString &name : own)
@@ -184,7 +182,7 @@ TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndTheNextItemConverts)
     limits.cpuSecondsPerItem = 1;
     WorkerClient client(limits);
 
-    EXPECT_EQ(convert(client, request(u"out/a.png"_s), WorkerClient::Fault::Hang).resultMessage,
+    EXPECT_EQ(convert(client, request(u"out/a.png"_s, path(u"a.png.hang"_s))).resultMessage,
               WorkerClient::tooLongText());
 
     EXPECT_TRUE(convert(client, request(u"out/a.png"_s)).ok);
@@ -196,17 +194,15 @@ TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndTheNextItemConverts)
     cpu.itemTimeoutMs = 60'000;
     cpu.cpuSecondsPerItem = 1;
     WorkerClient burner(cpu);
+    const QString slow = writeTestPicture(path(u"slow.png.burn-800"_s), 60, 40);
     qint64 worker = 0;
     for (int item = 0; item < 3; ++item) {
-        EXPECT_EQ(convert(burner, request(u"out/a.png"_s), WorkerClient::Fault::BurnCpu, 800)
-                      .resultMessage,
-                  u"used 800 ms of processor time"_s);
+        EXPECT_TRUE(convert(burner, request(u"out/slow%1.png"_s.arg(item), slow)).ok);
         worker = item == 0 ? burner.processId() : worker;
         EXPECT_EQ(burner.processId(), worker);
     }
-    EXPECT_EQ(
-        convert(burner, request(u"out/a.png"_s), WorkerClient::Fault::BurnCpu, 0).resultMessage,
-        WorkerClient::tooLongText());
+    EXPECT_EQ(convert(burner, request(u"out/a.png"_s, path(u"a.png.burn"_s))).resultMessage,
+              WorkerClient::tooLongText());
 
     // 48 MB of pixels once decoded, in 48 MiB of address space.
     WorkerClient::Limits small;
@@ -242,19 +238,27 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
     EXPECT_EQ(refused.libraryMessage, tooLarge(30000, 30000));
     const PreviewResult shown = preview(client, path(u"huge.bmp"_s));
     EXPECT_FALSE(shown.loaded);
+    EXPECT_TRUE(shown.recognised); // the reason shows, not a file icon
     EXPECT_EQ(shown.libraryMessage, tooLarge(30000, 30000));
+}
+
+TEST_F(WorkerClientTest, NamesThatMisbehaveInTestsAreOrdinaryFilesOtherwise)
+{
+    qunsetenv("PELORIN_WORKER_TEST");
+    const QString picture = writeTestPicture(path(u"photo.png.crash"_s), 60, 40);
+    WorkerClient client;
+    EXPECT_TRUE(convert(client, request(u"out/photo.png"_s, picture)).ok);
+    EXPECT_TRUE(preview(client, picture).loaded);
 }
 
 TEST_F(WorkerClientTest, PreviewsThatCrashOrHangCostThatPreviewOnly)
 {
     WorkerClient client;
-    client.setNextFault(WorkerClient::Fault::Crash);
-    PreviewResult result = preview(client, m_source);
+    PreviewResult result = preview(client, path(u"a.png.crash"_s));
     EXPECT_FALSE(result.loaded);
     EXPECT_EQ(result.libraryMessage, WorkerClient::libraryFailedText());
 
-    client.setNextFault(WorkerClient::Fault::Hang);
-    result = preview(client, m_source, 500);
+    result = preview(client, path(u"a.png.hang"_s), 500);
     EXPECT_EQ(result.libraryMessage, WorkerClient::tooLongText());
 
     result = preview(client, m_source);
@@ -264,8 +268,7 @@ TEST_F(WorkerClientTest, PreviewsThatCrashOrHangCostThatPreviewOnly)
     // A newer preview does not wait behind one that hangs: that one's worker is ended and never
     // answers, the new one comes from a fresh worker.
     QList<PreviewResult> abandoned;
-    client.setNextFault(WorkerClient::Fault::Hang);
-    client.preview(previewRequest(m_source), 60'000, into(abandoned));
+    client.preview(previewRequest(path(u"a.png.hang"_s)), 60'000, into(abandoned));
     const qint64 stuck = client.processId();
     ASSERT_GT(stuck, 0);
     result = preview(client, m_source);
@@ -279,8 +282,7 @@ TEST_F(WorkerClientTest, StopFinishesTheItemAtOnceAndItsPartialFilesGoWithItsWor
 {
     WorkerClient client;
     QList<ConversionResult> results;
-    client.setNextFault(WorkerClient::Fault::Hang);
-    client.convert(request(u"out/a.png"_s), into(results));
+    client.convert(request(u"out/a.png"_s, path(u"a.png.hang"_s)), into(results));
     const QString partial = path(u"out/.pelorin-%1-k2x9.part"_s.arg(client.processId()));
     ASSERT_TRUE(writeFileBytes(partial, "partial"));
     client.stop();
@@ -306,8 +308,7 @@ TEST_P(WorkerEndedBySignal, IsLoggedWithWhoEndedIt)
     limits.itemTimeoutMs = 20'000; // fails rather than waits, should the signal not end it
     WorkerClient client(limits);
     QList<ConversionResult> results;
-    client.setNextFault(WorkerClient::Fault::Hang);
-    client.convert(request(u"out/a.png"_s), into(results));
+    client.convert(request(u"out/a.png"_s, path(u"a.png.hang"_s)), into(results));
     ASSERT_EQ(::kill(pid_t(client.processId()), signal), 0);
     EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }, 30'000));
     EXPECT_EQ(results.value(0).resultMessage, expected());

@@ -19,8 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -49,12 +47,9 @@ protected:
     }
 
     // Starts the tickets 0, 1, … and waits until every one has finished, checking each once.
-    void run(WorkerPool &pool, const QList<ConversionRequest> &requests,
-             const std::function<void(int ticket)> &beforeStart = {})
+    void run(WorkerPool &pool, const QList<ConversionRequest> &requests)
     {
         for (int ticket = 0; ticket < requests.size(); ++ticket) {
-            if (beforeStart)
-                beforeStart(ticket);
             pool.start(ticket, requests[ticket], [this](int t, const ConversionResult &result) {
                 m_results[t].append(result);
             });
@@ -90,14 +85,11 @@ TEST_F(WorkerPoolTest, FinishesEveryTicketOnceWithItsOwnResult)
     // More than two at once, so the rest wait in the queue. Ticket 3 cannot be read and the
     // worker of ticket 1 dies: their results show whether results reach their own tickets.
     const QList<ConversionRequest> requests = {
-        request(m_png, u"0.jpg"_s),  request(jpeg, u"1.png"_s),
+        request(m_png, u"0.jpg"_s),  request(path(u"b.jpg.crash"_s), u"1.png"_s),
         request(m_png, u"2.webp"_s), request(path(u"missing.png"_s), u"3.png"_s),
         request(jpeg, u"4.tif"_s),   request(m_png, u"5.png"_s),
     };
-    run(pool, requests, [&pool](int ticket) {
-        if (ticket == 1)
-            pool.setNextFault(WorkerClient::Fault::Crash);
-    });
+    run(pool, requests);
     EXPECT_EQ(result(1).resultMessage, WorkerClient::libraryFailedText());
     EXPECT_EQ(result(3).resultMessage, u"Original image error: "_s + path(u"missing.png"_s));
     for (int ticket : {0, 2, 4, 5}) {
@@ -112,11 +104,8 @@ TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
 {
     WorkerPool pool(2);
     QTimer::singleShot(200, &pool, &WorkerPool::stopAll);
-    run(pool, {request(m_png, u"0.png"_s), request(m_png, u"1.png"_s), request(m_png, u"2.png"_s)},
-        [&pool](int ticket) {
-            if (ticket < 2)
-                pool.setNextFault(WorkerClient::Fault::Hang);
-        });
+    const QString stuck = path(u"a.png.hang"_s);
+    run(pool, {request(stuck, u"0.png"_s), request(stuck, u"1.png"_s), request(m_png, u"2.png"_s)});
     for (int ticket = 0; ticket < 3; ++ticket)
         EXPECT_EQ(result(ticket).resultMessage, WorkerClient::stoppedText());
     EXPECT_FALSE(QFile::exists(path(u"out/2.png"_s)));
@@ -148,8 +137,9 @@ TEST_F(WorkerPoolTest, PreviewsInTheWarmWorkerMatchThePreviewInProcess)
     }
 
     // A preview the library dies on shows why; the next one is served as before.
-    pool.setNextFault(WorkerClient::Fault::Crash);
-    EXPECT_EQ(WorkerPoolTest::preview(pool, preview).libraryMessage,
+    PreviewRequest crashing = preview;
+    crashing.sourcePath = path(u"b.jpg.crash"_s);
+    EXPECT_EQ(WorkerPoolTest::preview(pool, crashing).libraryMessage,
               WorkerClient::libraryFailedText());
     EXPECT_EQ(WorkerPoolTest::preview(pool, preview).image, ConvertPreview::render(preview).image);
 }

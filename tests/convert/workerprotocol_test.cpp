@@ -31,8 +31,8 @@ QByteArray previewReply(qint32 format, qint32 width, qint32 height, qint32 bytes
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
-    out << WorkerProtocol::Version << quint8(Kind::PreviewReply) << true << false << QString()
-        << format << width << height << bytesPerLine << QByteArray(32, '\x7f');
+    out << WorkerProtocol::Version << quint8(Kind::PreviewReply) << true << true << false
+        << QString() << format << width << height << bytesPerLine << QByteArray(32, '\x7f');
     return payload;
 }
 
@@ -84,11 +84,12 @@ TEST(WorkerProtocol, RequestsAndRepliesCrossWithEveryField)
     padded.fill(Qt::white);
     padded.setPixel(2, 0, qRgb(4, 5, 6));
     padded.setPixel(0, 1, qRgb(7, 8, 9));
-    for (const QImage &image : {padded, QImage()}) {
-        PreviewResult result{true, true, image, u" PNG format: (x)"_s};
+    for (const auto &[image, recognised] : {std::pair(padded, true), std::pair(QImage(), false)}) {
+        PreviewResult result{true, recognised, true, image, u" PNG format: (x)"_s};
         const auto reply = WorkerProtocol::decode(payloadOf(WorkerProtocol::previewReply(result)));
         ASSERT_EQ(reply.kind, Kind::PreviewReply);
         EXPECT_TRUE(reply.previewResult.loaded && reply.previewResult.raw);
+        EXPECT_EQ(reply.previewResult.recognised, recognised);
         EXPECT_EQ(reply.previewResult.libraryMessage, result.libraryMessage);
         EXPECT_EQ(reply.previewResult.image.format(), image.format());
         EXPECT_EQ(reply.previewResult.image, image);

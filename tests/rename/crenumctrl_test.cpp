@@ -4,6 +4,7 @@
 #include "app/statusline.h"
 #include "convert/pathutil.h"
 #include "convert/previewframe.h"
+#include "convert/workerpool.h"
 #include "prefs/preferences.h"
 #include "qtprinters.h"
 #include "rename/crenamelvctrl.h"
@@ -199,6 +200,13 @@ TEST_F(RenamePage, ConflictsBlockRenumberAndAFileInTheWayStopsTheRun)
 
 TEST_F(RenamePage, ShowsTheSizeAndAPreviewOfTheSelectedFile)
 {
+    // The worker tells a picture from a file that is none, as on the desktop.
+    WorkerPool workers(1);
+    m_services.renderPreview = [&workers](const PreviewRequest &request,
+                                          PageServices::PreviewDone done) {
+        workers.preview(request, 20'000, std::move(done));
+    };
+    auto *area = child<PreviewFrame>(u"previewArea"_s);
     writeTestPicture(m_folder.filePath(u"photo.png"_s), 300, 200);
     // Named by bytes that are not UTF-8.
     ASSERT_TRUE(writeFileAtBytes(PathUtil::encodeName(m_folder.path()) + "/big\xff.txt",
@@ -211,19 +219,21 @@ TEST_F(RenamePage, ShowsTheSizeAndAPreviewOfTheSelectedFile)
     QCoreApplication::processEvents();
     EXPECT_EQ(child<QLabel>(u"fileSizeLabel"_s)->text(),
               QLocale::system().toString(1.5, 'f', 2) + u" Kb"_s);
-    EXPECT_EQ(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Icon);
+    EXPECT_TRUE(runEventsUntil([area] { return area->content() == PreviewFrame::Content::Icon; }));
 
     const int photo = int(column(0).indexOf(u"photo.png"_s));
     list().setCurrentIndex(m_page->rows().index(photo, 0));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
+    EXPECT_TRUE(
+        runEventsUntil([area] { return area->content() == PreviewFrame::Content::Picture; }));
 
     // Named like a picture, but it is none: the load error shows.
     const int text = int(column(0).indexOf(u"b.jpg"_s));
     list().setCurrentIndex(m_page->rows().index(text, 0));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s));
+    EXPECT_TRUE(runEventsUntil(
+        [this] { return m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s); }));
     EXPECT_EQ(m_statusLine.textColour(), m_preferences.colour(OtherError));
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
+    m_services.renderPreview = nullptr; // the pool ends with this test
 }
 
 TEST_F(RenamePage, AFileSwappedForAPipeIsNotReadAsAPicture)
@@ -258,12 +268,15 @@ TEST_F(RenamePage, APreviewComesLaterAndNotOverAnotherSelection)
     EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
 
     select(u"notes.txt"_s);
+    ASSERT_EQ(previews.count(), 2);
     previews.answer(0);
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
+    previews.answer(1);
     EXPECT_EQ(area->content(), PreviewFrame::Content::Icon);
 
     select(u"photo.png"_s);
-    ASSERT_EQ(previews.count(), 2);
-    previews.answer(1);
+    ASSERT_EQ(previews.count(), 3);
+    previews.answer(2);
     EXPECT_EQ(area->content(), PreviewFrame::Content::Picture);
 }
 

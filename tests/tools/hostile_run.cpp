@@ -9,7 +9,6 @@
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
 #include "convert/nullrunwindow.h"
-#include "convert/workerclient.h"
 #include "convert/workerpool.h"
 #include "hostilecorpus.h"
 #include "testfiles.h"
@@ -121,13 +120,14 @@ int main(int argc, char *argv[])
         std::function<void(int)> onRow;
         void showCurrentRow(int row) override { onRow(row); }
     } stopping;
-    BatchConverter stopped(list, stopping, stuckPool);
+    // Listed first, and named so that the worker never finishes them.
+    ConvertListModel stuckList;
+    stuckList.setNames(QStringList{u"a-stuck1.jpg.hang"_s, u"a-stuck2.jpg.hang"_s} + names);
+    BatchConverter stopped(stuckList, stopping, stuckPool);
     QElapsedTimer sinceStop;
-    stuckPool.setNextFault(WorkerClient::Fault::Hang);
     stopping.onRow = [&](int row) {
         if (row != 1)
             return;
-        stuckPool.setNextFault(WorkerClient::Fault::Hang);
         QTimer::singleShot(500, &stuckPool, [&] {
             sinceStop.start();
             stopped.requestStop();
