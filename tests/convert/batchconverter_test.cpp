@@ -68,7 +68,13 @@ public:
         if (m_held.isEmpty())
             QMetaObject::invokeMethod(
                 &m_context, [this] { finishHeld(); }, Qt::QueuedConnection);
-        m_held.append({ticket, m_converter(request), std::move(finished)});
+        m_held.append(
+            [this, ticket, result = m_converter(request), finished = std::move(finished)] {
+                --m_inFlight;
+                if (beforeFinishing)
+                    beforeFinishing();
+                finished(ticket, result);
+            });
     }
     // Its pictures finish on their own, well within the grace.
     void stopAll() override {}
@@ -78,29 +84,17 @@ public:
     std::function<void()> beforeFinishing;
 
 private:
-    struct Held
-    {
-        int ticket;
-        ConversionResult result;
-        Finished finished;
-    };
-
-    // Those started meanwhile are held for the next round.
+    // Those started meanwhile wait for the next round.
     void finishHeld()
     {
-        QList<Held> held = std::exchange(m_held, {});
-        while (!held.isEmpty()) {
-            const Held last = held.takeLast();
-            --m_inFlight;
-            if (beforeFinishing)
-                beforeFinishing();
-            last.finished(last.ticket, last.result);
-        }
+        const QList<std::function<void()>> held = std::exchange(m_held, {});
+        for (auto finish = held.crbegin(); finish != held.crend(); ++finish)
+            (*finish)();
     }
 
     std::function<ConversionResult(const ConversionRequest &)> m_converter;
     int m_inFlight = 0;
-    QList<Held> m_held;
+    QList<std::function<void()>> m_held;
     QObject m_context; // what it posted ends with it
 };
 

@@ -174,7 +174,7 @@ TEST_F(WorkerClientTest, ACrashCostsOneItemAndRemovesThatWorkersPartialFilesOnly
     EXPECT_NE(client.processId(), crashed);
 }
 
-TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndTheNextItemConverts)
+TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndAFreshWorkerServesTheNext)
 {
     WorkerClient::Limits limits;
     limits.itemTimeoutMs = 1000;
