@@ -1,8 +1,8 @@
 #include "app/cmaindlg.h"
 
 #include "app/caboutdlg.h"
-#include "app/runprogress.h"
-#include "app/statusline.h"
+#include "widgets/runprogress.h"
+#include "widgets/statusline.h"
 #include "convert/cconvertctrl.h"
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"

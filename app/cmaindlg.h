@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/pageservices.h"
+#include "widgets/pageservices.h"
 
 #include <QDialog>
 

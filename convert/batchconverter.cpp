@@ -5,7 +5,7 @@
 #include "convert/conversionrunner.h"
 #include "convert/convertlistmodel.h"
 #include "convert/convertrunwindow.h"
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "convert/waitcursor.h"
 #include "convert/workerclient.h"
 #include "prefs/linestatus.h"

@@ -1,6 +1,6 @@
 #include "convert/conversionlog.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "util/atomicfile.h"
 
 using namespace Qt::Literals::StringLiterals;

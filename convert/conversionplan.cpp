@@ -1,6 +1,6 @@
 #include "convert/conversionplan.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 QString ConversionPlan::destinationPath(const QString &destinationFolder, const QString &name,
                                         const QString &outputExtension)

@@ -1,7 +1,7 @@
 #include "convert/convertlistmodel.h"
 
 #include "convert/conversionplan.h"
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 #include <algorithm>
 

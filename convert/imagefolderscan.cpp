@@ -1,8 +1,8 @@
 #include "convert/imagefolderscan.h"
 
-#include "convert/folderlisting.h"
-#include "convert/pathutil.h"
-#include "convert/wildcardmatcher.h"
+#include "util/folderlisting.h"
+#include "util/pathutil.h"
+#include "util/wildcardmatcher.h"
 
 using namespace Qt::Literals::StringLiterals;
 

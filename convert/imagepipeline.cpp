@@ -4,9 +4,9 @@
 #include "convert/imagefolderscan.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "convert/sourcefile.h"
-#include "rename/noreplacerename.h"
+#include "util/noreplacerename.h"
 #include "util/atomicfile.h"
 
 #include <FreeImagePlus.h>

@@ -1,6 +1,6 @@
 #include "convert/sourcefile.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #include "convert/workerclient.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "convert/workerprotocol.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "prefs/cprefsctrl.h"
 
-#include "app/pageservices.h"
+#include "widgets/pageservices.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
 #include "resources/stringtable.h"

@@ -1,6 +1,6 @@
 #include "rename/crenamelvctrl.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "prefs/preferences.h"
 #include "rename/renamelistmodel.h"
 

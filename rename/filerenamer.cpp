@@ -1,8 +1,8 @@
 #include "rename/filerenamer.h"
 
-#include "rename/noreplacerename.h"
+#include "util/noreplacerename.h"
 #include "rename/renamelistmodel.h"
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 #include <QFile>
 

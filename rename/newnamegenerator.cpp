@@ -1,6 +1,6 @@
 #include "rename/newnamegenerator.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "rename/renamelistmodel.h"
 #include "resources/stringtable.h"
 

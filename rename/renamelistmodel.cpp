@@ -1,8 +1,8 @@
 #include "rename/renamelistmodel.h"
 
-#include "convert/folderlisting.h"
-#include "convert/pathutil.h"
-#include "convert/wildcardmatcher.h"
+#include "util/folderlisting.h"
+#include "util/pathutil.h"
+#include "util/wildcardmatcher.h"
 #include "rename/naturalorder.h"
 #include "resources/stringtable.h"
 

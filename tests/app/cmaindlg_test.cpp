@@ -1,7 +1,7 @@
 #include "app/cmaindlg.h"
 
-#include "app/runprogress.h"
-#include "app/statusline.h"
+#include "widgets/runprogress.h"
+#include "widgets/statusline.h"
 #include "confighome.h"
 #include "convert/cconvertctrl.h"
 #include "convert/conversionlog.h"

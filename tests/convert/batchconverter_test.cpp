@@ -4,7 +4,7 @@
 #include "convert/convertlistmodel.h"
 #include "convert/convertrunwindow.h"
 #include "convert/inplacerunner.h"
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "convert/workerclient.h"
 
 #include "qtprinters.h"

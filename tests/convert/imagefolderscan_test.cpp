@@ -1,6 +1,6 @@
 #include "convert/imagefolderscan.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "prefs/preferences.h"
 
 #include "qtprinters.h"

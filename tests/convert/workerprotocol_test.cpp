@@ -1,6 +1,6 @@
 #include "convert/workerprotocol.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 #include "qtprinters.h"
 

@@ -1,6 +1,6 @@
 #include "prefs/cprefsctrl.h"
 
-#include "app/pageservices.h"
+#include "widgets/pageservices.h"
 #include "confighome.h"
 #include "convert/cconvlvctrl.h"
 #include "convert/convertlistmodel.h"

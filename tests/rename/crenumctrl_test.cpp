@@ -1,9 +1,9 @@
 #include "rename/crenumctrl.h"
 
-#include "app/pageservices.h"
-#include "app/statusline.h"
-#include "convert/pathutil.h"
-#include "convert/previewframe.h"
+#include "widgets/pageservices.h"
+#include "widgets/statusline.h"
+#include "util/pathutil.h"
+#include "widgets/previewframe.h"
 #include "convert/workerpool.h"
 #include "prefs/preferences.h"
 #include "qtprinters.h"

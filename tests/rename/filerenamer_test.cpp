@@ -1,7 +1,7 @@
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 #include "rename/filerenamer.h"
 #include "rename/newnamegenerator.h"
-#include "rename/noreplacerename.h"
+#include "util/noreplacerename.h"
 #include "rename/renamelistmodel.h"
 
 #include "qtprinters.h"

@@ -1,6 +1,6 @@
 #include "rename/renamelistmodel.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 #include "qtprinters.h"
 #include "testfiles.h"

@@ -1,4 +1,4 @@
-#include "convert/wildcardmatcher.h"
+#include "util/wildcardmatcher.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "convert/folderlisting.h"
+#include "util/folderlisting.h"
 
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 #include <dirent.h>
 #include <fcntl.h>

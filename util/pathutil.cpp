@@ -1,4 +1,4 @@
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 namespace {
 

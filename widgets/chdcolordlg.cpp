@@ -1,4 +1,4 @@
-#include "prefs/chdcolordlg.h"
+#include "widgets/chdcolordlg.h"
 
 #include <QColorDialog>
 

@@ -1,5 +1,5 @@
 #include "convert/conversionplan.h"
-#include "convert/pathutil.h"
+#include "util/pathutil.h"
 
 #include "qtprinters.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/folderchooser.h"
+#include "widgets/folderchooser.h"
 #include "convert/convertpreview.h"
 #include "prefs/linecolourtable.h"
 

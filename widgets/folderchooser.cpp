@@ -1,4 +1,4 @@
-#include "app/folderchooser.h"
+#include "widgets/folderchooser.h"
 
 #include <QFileDialog>
 

@@ -1,4 +1,4 @@
-#include "rename/noreplacerename.h"
+#include "util/noreplacerename.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/runprogress.h"
+#include "widgets/runprogress.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
-#include "app/pageservices.h"
+#include "widgets/pageservices.h"
 
-#include "app/messagebox.h"
+#include "widgets/messagebox.h"
 #include "convert/imagelibrary.h"
 #include "convert/workerpool.h"
-#include "prefs/chdcolordlg.h"
+#include "widgets/chdcolordlg.h"
 
 #include <QDesktopServices>
 

@@ -1,4 +1,4 @@
-#include "convert/previewframe.h"
+#include "widgets/previewframe.h"
 
 #include "convert/convertpreview.h"
 
