@@ -34,31 +34,25 @@ public:
     explicit Recorder(BatchConverter &batch)
         : m_batch(batch)
     {
+        const auto on = [this](auto signal, auto slot) {
+            QObject::connect(&m_batch, signal, &m_context, slot);
+        };
         const auto add = [this](const QString &event) { events.append(event); };
-        QObject::connect(&batch, &BatchConverter::currentRowShown, &m_context,
-                         [add](int row) { add(u"row %1"_s.arg(row)); });
-        QObject::connect(
-            &batch, &BatchConverter::statusShown, &m_context,
-            [add](const QString &text, int kind) { add(u"status %1: %2"_s.arg(kind).arg(text)); });
-        QObject::connect(&batch, &BatchConverter::viewLogEnabled, &m_context,
-                         [add](bool on) { add(on ? u"log on"_s : u"log off"_s); });
-        QObject::connect(&batch, &BatchConverter::workingImageCleared, &m_context,
-                         [add] { add(u"clear"_s); });
-        QObject::connect(&batch, &BatchConverter::placeholderWanted, &m_context,
-                         [add] { add(u"placeholder"_s); });
-        QObject::connect(&batch, &BatchConverter::beep, &m_context, [add] { add(u"beep"_s); });
-        QObject::connect(&batch, &BatchConverter::allDeselected, &m_context,
-                         [add] { add(u"deselect"_s); });
-        QObject::connect(&batch, &BatchConverter::runStarted, &m_context,
-                         [add](int total) { add(u"started %1"_s.arg(total)); });
-        QObject::connect(&batch, &BatchConverter::progressChanged, &m_context,
-                         [this](int done, int total) {
-                             progress.append({done, total});
-                         });
-        QObject::connect(&batch, &BatchConverter::runEnded, &m_context,
-                         [add] { add(u"finished"_s); });
-        QObject::connect(&batch, &BatchConverter::finished, &m_context,
-                         [this](const QString &text) { endTexts.append(text); });
+        on(&BatchConverter::currentRowShown, [add](int row) { add(u"row %1"_s.arg(row)); });
+        on(&BatchConverter::statusShown,
+           [add](const QString &text, int kind) { add(u"status %1: %2"_s.arg(kind).arg(text)); });
+        on(&BatchConverter::viewLogEnabled,
+           [add](bool on) { add(on ? u"log on"_s : u"log off"_s); });
+        on(&BatchConverter::workingImageCleared, [add] { add(u"clear"_s); });
+        on(&BatchConverter::placeholderWanted, [add] { add(u"placeholder"_s); });
+        on(&BatchConverter::beep, [add] { add(u"beep"_s); });
+        on(&BatchConverter::allDeselected, [add] { add(u"deselect"_s); });
+        on(&BatchConverter::runStarted, [add](int total) { add(u"started %1"_s.arg(total)); });
+        on(&BatchConverter::progressChanged, [this](int done, int total) {
+            progress.append({done, total});
+        });
+        on(&BatchConverter::runEnded, [add] { add(u"finished"_s); });
+        on(&BatchConverter::finished, [this](const QString &text) { endTexts.append(text); });
     }
 
     // Each call ends with exactly one finished(); returns its end text.
@@ -187,17 +181,15 @@ TEST_F(Batch, SkipsDuplicatesAndWritesTheLogInItsFormat)
     ASSERT_EQ(m_requests.size(), 2);
     EXPECT_EQ(m_requests[1].sourcePath, m_source.path() + u"/c.png"_s);
     EXPECT_EQ(m_requests[1].destinationPath, m_destination.path() + u"/c.jpg"_s);
-}
 
-TEST_F(Batch, EndsWithAFullStopWhenNothingWasSkipped)
-{
-    m_list.setNames({u"a.png"_s, u"c.png"_s});
-    m_list.setRotation(1, -90);
+    // Nothing skipped: a full stop; the format and the line's turn reach the request.
+    m_list.setFlag(1, DuplicateError, false);
+    m_list.setRotation(2, -90);
     m_options.outputFormat = OutputFormat::Webp;
     EXPECT_EQ(m_run.convertAll(m_options), u"End of conversion!."_s);
     EXPECT_TRUE(log().startsWith(u"Convert to WEBP\r\n"_s));
-    EXPECT_EQ(m_requests[1].rotation, -90);
-    EXPECT_EQ(m_requests[1].destinationPath, m_destination.path() + u"/c.webp"_s);
+    EXPECT_EQ(m_requests[4].rotation, -90);
+    EXPECT_EQ(m_requests[4].destinationPath, m_destination.path() + u"/c.webp"_s);
 }
 
 TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplaced)
@@ -224,6 +216,29 @@ TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplaced)
     EXPECT_EQ(m_run.events.mid(1),
               (QStringList{u"clear"_s, u"status 4: Conversion not done: Conflict in file names"_s,
                            u"beep"_s}));
+
+    // "Convert image" refuses a collision even when files are replaced, and writes no log.
+    m_run.events.clear();
+    m_requests.clear();
+    m_options.replaceFiles = true;
+    ASSERT_TRUE(QFile::remove(ConversionLog::path(m_destination.path())));
+    m_list.setNames({u"a.png"_s, u"b.png"_s});
+    m_list.setFlag(0, CollisionError, true);
+    m_run.convertImage(0, m_options);
+    EXPECT_EQ(m_run.events,
+              (QStringList{u"status 4: Conversion not done: Conflict in file names"_s, u"beep"_s}));
+    EXPECT_TRUE(m_requests.isEmpty());
+
+    m_run.events.clear();
+    m_list.setFlag(1, DuplicateError, true);
+    m_run.convertImage(1, m_options);
+    EXPECT_EQ(m_run.events,
+              (QStringList{u"status 0: Converting  b.png"_s, u"status 0: End of conversion!"_s}));
+
+    m_run.events.clear();
+    m_run.convertImage(-1, m_options);
+    EXPECT_EQ(m_run.events, (QStringList{u"clear"_s, u"status 8: Choose an image to convert."_s}));
+    EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
 }
 
 TEST_F(Batch, LogsWhyAnItemFailedAndGoesOn)
@@ -241,19 +256,14 @@ TEST_F(Batch, LogsWhyAnItemFailedAndGoesOn)
     EXPECT_TRUE(log().contains(u"----\r\nbad.png : File error >>>  PNG format: (broken)\r\n"_s));
 }
 
-TEST_F(Batch, AnEmptyListDoesNothingAndLeavesTheOldLog)
+TEST_F(Batch, AnEmptyListDoesNothingAndWithoutDestinationEveryItemFailsAndNoLogIsWritten)
 {
-    QFile old(ConversionLog::path(m_destination.path()));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old log");
-    old.close();
+    ASSERT_TRUE(writeFileBytes(ConversionLog::path(m_destination.path()), "old log"));
     EXPECT_EQ(m_run.convertAll(m_options), QString());
     EXPECT_TRUE(m_run.events.isEmpty());
     EXPECT_EQ(log(), u"old log"_s);
-}
+    ASSERT_TRUE(QFile::remove(ConversionLog::path(m_destination.path())));
 
-TEST_F(Batch, WithoutDestinationEveryItemFailsAndNoLogIsWritten)
-{
     m_list.setNames({u"a.png"_s});
     m_options.destinationFolder.clear();
     m_run.convertAll(m_options);
@@ -317,27 +327,6 @@ TEST_F(Batch, TheLogEscapesNamesAndAFailedLogIsNeverPassedOver)
     EXPECT_TRUE(m_run.events.contains(u"status 8: "_s + endText));
     EXPECT_FALSE(m_run.events.contains(u"log on"_s));
     EXPECT_TRUE(QDir(m_destination.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-}
-
-TEST_F(Batch, ConvertImageRefusesACollisionEvenWhenFilesAreReplaced)
-{
-    m_list.setNames({u"a.png"_s, u"b.png"_s});
-    m_list.setFlag(0, CollisionError, true);
-    m_run.convertImage(0, m_options);
-    EXPECT_EQ(m_run.events,
-              (QStringList{u"status 4: Conversion not done: Conflict in file names"_s, u"beep"_s}));
-    EXPECT_TRUE(m_requests.isEmpty());
-
-    m_run.events.clear();
-    m_list.setFlag(1, DuplicateError, true);
-    m_run.convertImage(1, m_options);
-    EXPECT_EQ(m_run.events,
-              (QStringList{u"status 0: Converting  b.png"_s, u"status 0: End of conversion!"_s}));
-
-    m_run.events.clear();
-    m_run.convertImage(-1, m_options);
-    EXPECT_EQ(m_run.events, (QStringList{u"clear"_s, u"status 8: Choose an image to convert."_s}));
-    EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
 }
 
 TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrder)
