@@ -117,8 +117,7 @@ void CMainDlg::done(int result)
 void CMainDlg::keyPressEvent(QKeyEvent *event)
 {
     // Escape stops a run; the window stays.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
-        m_runProgress->isRunning()) {
+    if (event->key() == Qt::Key_Escape && m_runProgress->isRunning()) {
         m_runProgress->stop();
         return;
     }

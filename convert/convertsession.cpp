@@ -96,12 +96,16 @@ void ConvertSession::setStopGrace(int milliseconds)
 
 void ConvertSession::clearList()
 {
+    if (isConverting())
+        return;
     abandonPreview();
     m_list.clear();
 }
 
 void ConvertSession::chooseSourceFolder(const QString &folder)
 {
+    if (isConverting())
+        return;
     clearList();
     m_sourceFolder = folder;
     if (m_sourceFolder.isEmpty())
@@ -131,6 +135,8 @@ void ConvertSession::chooseDestinationFolder(const QString &folder)
 
 void ConvertSession::chooseInputGroup(int group)
 {
+    if (isConverting())
+        return;
     m_inputGroup = group;
     refillConvertList();
     if (m_sourceFolder.isEmpty())
@@ -142,6 +148,8 @@ void ConvertSession::chooseInputGroup(int group)
 
 void ConvertSession::setNameFilter(const QString &filter)
 {
+    if (isConverting())
+        return;
     m_nameFilter = filter;
     refillConvertList();
     if (!m_destinationFolder.isEmpty())
@@ -173,6 +181,8 @@ void ConvertSession::replaceFilesChanged()
 
 int ConvertSession::deleteRow(int row)
 {
+    if (isConverting())
+        return row;
     abandonPreview(); // the rows move
     const ConvertListModel::Removal removal = m_list.deleteRow(row);
     Q_EMIT countChanged(m_list.count());

@@ -44,7 +44,7 @@ public:
     // The options as the view last set them, with the folders and the RAW extensions.
     ConversionOptions options() const;
     int placeholderAngle() const { return m_placeholderAngle; }
-    // Whether a conversion of one picture or of all goes on; convertingAll(): a "Convert all".
+    // Whether a conversion of one picture or of all goes on; isConvertingAll(): a "Convert all".
     bool isConverting() const;
     bool isConvertingAll() const;
     // The log of the destination folder when it exists, else empty.
@@ -58,6 +58,9 @@ public:
     void setPageShown(bool shown) { m_pageShown = shown; }
     // How long the pictures in flight may take to finish after Stop; 2 s unless set.
     void setStopGrace(int milliseconds);
+
+    // While pictures are converted the list stays as it is: the calls below that would change
+    // it (up to deleteRow) do nothing then.
 
     // The source chooser opens: the list empties, whatever is chosen.
     void clearList();

@@ -183,6 +183,13 @@ TEST_F(ConvertPage, ConvertsAllInWorkerProcessesAndTakesNoInputMeanwhile)
     EXPECT_TRUE(QFile::exists(m_destination.filePath(u"tree.jpg"_s)));
     click(u"viewLogButton"_s);
     EXPECT_EQ(m_opened, QStringList{ConversionLog::path(m_destination.path())});
+
+    // "Convert image" too: the page waits for its picture without taking input.
+    select(3);
+    click(u"convertImageButton"_s);
+    EXPECT_FALSE(m_page->isEnabled());
+    ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
+    EXPECT_EQ(m_statusLine.text(), u"End of conversion!"_s);
 }
 
 } // namespace
