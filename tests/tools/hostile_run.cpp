@@ -64,9 +64,10 @@ int main(int argc, char *argv[])
     QTemporaryDir destination;
     QList<HostileFile> corpus = writeHostileCorpus(source, count, seed);
     const QSize huge(60000, 60000);
-    for (const auto &[name, bytes] : {std::pair{u"hostile-bomb.gif"_s, makeTestGif(huge, {{1, 1}})},
-                                      std::pair{u"hostile-bomb.j2k"_s, makeTestJ2k(huge)},
-                                      std::pair{u"hostile-bomb.jp2"_s, makeTestJp2(huge, huge)}}) {
+    for (const auto &[name, bytes] :
+         {std::pair{u"hostile-bomb-gif.gif"_s, makeTestGif(huge, {{1, 1}})},
+          std::pair{u"hostile-bomb-j2k.j2k"_s, makeTestJ2k(huge)},
+          std::pair{u"hostile-bomb-jp2.jp2"_s, makeTestJp2(huge, huge)}}) {
         writeFileBytes(source + u'/' + name, bytes);
         corpus.append({name, u"claims 60000 pixels a side"_s});
     }
