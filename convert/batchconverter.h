@@ -19,8 +19,8 @@ class ConvertListModel;
 // which lines are skipped, the run's log and what the window shows meanwhile, told through the
 // signals in the order the user sees it. The pictures themselves are converted by a
 // ConversionRunner, as many at once as it takes; the log keeps the list order whatever order
-// they finish in. Both calls return at once; finished() ends every call, exactly once.
-// The list must not change while a conversion goes on.
+// they finish in. Both calls return at once and end with finished(), exactly once; a call made
+// while a conversion goes on is ignored. The list must not change meanwhile.
 class BatchConverter : public QObject
 {
     Q_OBJECT
