@@ -329,7 +329,7 @@ TEST_F(Batch, TheLogEscapesNamesAndAFailedLogIsNeverPassedOver)
     EXPECT_TRUE(QDir(m_destination.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
-TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrder)
+TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrderAndAStopLogsTheRest)
 {
     AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
     BatchConverter batch(m_list, runner);
@@ -349,28 +349,21 @@ TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrder)
         "e.png : conversion OK\r\n\r\n **** End ****\r\n"_s;
     EXPECT_TRUE(log().endsWith(expected)) << log().toStdString();
     EXPECT_EQ(window.progress.last(), std::make_pair(5, 5));
-}
 
-TEST_F(Batch, AStoppedRunFinishesThePicturesInFlightAndLogsTheRest)
-{
-    AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
-    BatchConverter batch(m_list, runner);
-    Recorder window(batch);
+    // A stopped run finishes the pictures in flight and logs the rest.
     runner.beforeFinishing = [&batch] { batch.requestStop(); };
     m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s, u"d.png"_s});
-
     EXPECT_EQ(window.convertAll(m_options),
               u"End of conversion! : Files have been skipped (see log)."_s);
-    EXPECT_EQ(runner.started, 2);
+    EXPECT_EQ(runner.started, 6);
     EXPECT_TRUE(log().contains(u"\r\na.png : conversion OK\r\nb.png : conversion OK\r\n"
                                "c.png : not converted, the run was stopped\r\n"
                                "d.png : not converted, the run was stopped\r\n"_s));
     EXPECT_TRUE(window.events.contains(u"finished"_s));
-
     // The next run starts afresh.
     runner.beforeFinishing = nullptr;
     window.convertAll(m_options);
-    EXPECT_EQ(runner.started, 6);
+    EXPECT_EQ(runner.started, 10);
 }
 
 TEST_F(Batch, StopEndsThePicturesInFlightAfterTheGraceAndTheRunAtOnce)
