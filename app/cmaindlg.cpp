@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QWindowStateChangeEvent>
 
@@ -40,14 +41,8 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     connect(m_runProgress, &RunProgress::started, this, [this, statusArea, progressWidth] {
         m_statusLine->resize(statusArea.width() - progressWidth - 8, statusArea.height());
     });
-    connect(m_runProgress, &RunProgress::finished, this, [this, statusArea] {
-        m_statusLine->resize(statusArea.size());
-        // Once the run has written its log and returned.
-        if (m_closeAfterRun)
-            QMetaObject::invokeMethod(
-                this, [this] { done(*std::exchange(m_closeAfterRun, std::nullopt)); },
-                Qt::QueuedConnection);
-    });
+    connect(m_runProgress, &RunProgress::finished, this,
+            [this, statusArea] { m_statusLine->resize(statusArea.size()); });
 
     for (int id : {TabConvert, TabRename, TabPreferences})
         m_ui->tabStrip->addTab(loadString(id));
@@ -85,6 +80,7 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
         return;
     }
 
+    connect(m_convertPage.get(), &CConvertCtrl::busyChanged, this, &CMainDlg::convertPageBusy);
     connect(m_ui->tabStrip, &QTabBar::currentChanged, this, &CMainDlg::switchPage);
     connect(m_ui->quitButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->aboutButton, &QPushButton::clicked, this, &CMainDlg::showAbout);
@@ -106,9 +102,9 @@ QTabBar &CMainDlg::tabStrip()
 void CMainDlg::done(int result)
 {
     // Closing during a run stops it; the window closes once the run has ended.
-    if (m_runProgress->isRunning()) {
+    if (m_convertPage && m_convertPage->isBusy()) {
         m_closeAfterRun = result;
-        Q_EMIT m_runProgress->stopRequested();
+        m_runProgress->stop();
         return;
     }
     m_exitCode = result == QDialog::Accepted ? 1 : 2;
@@ -116,6 +112,30 @@ void CMainDlg::done(int result)
         m_convertPage->clearPreview();
     QDialog::done(result);
     QCoreApplication::exit(m_exitCode);
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent *event)
+{
+    // Escape stops a run; the window stays.
+    if (event->key() == Qt::Key_Escape && m_runProgress->isRunning()) {
+        m_runProgress->stop();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CMainDlg::convertPageBusy(bool busy)
+{
+    // Only Stop and the close box act while pictures are being converted.
+    for (QWidget *control :
+         {static_cast<QWidget *>(m_ui->tabStrip), static_cast<QWidget *>(m_ui->quitButton),
+          static_cast<QWidget *>(m_ui->aboutButton)})
+        control->setEnabled(!busy);
+    // Once everything the conversion shows is shown.
+    if (!busy && m_closeAfterRun)
+        QMetaObject::invokeMethod(
+            this, [this] { done(*std::exchange(m_closeAfterRun, std::nullopt)); },
+            Qt::QueuedConnection);
 }
 
 void CMainDlg::changeEvent(QEvent *event)

@@ -21,7 +21,8 @@ class CMainDlg;
 
 // The one main window: a tab strip over the three pages, the status line, "Quit" and "About...".
 // Quit and Enter end the program with exit code 1; Escape, the close box and Alt+F4 with 2.
-// Closing during a run stops the run first; Escape then only stops it.
+// Closing while pictures are converted waits for them (a run is stopped first); during a run
+// Escape only stops it.
 class CMainDlg : public QDialog
 {
     Q_OBJECT
@@ -56,9 +57,11 @@ public Q_SLOTS:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void switchPage(int index);
+    void convertPageBusy(bool busy);
     void showAbout();
 
     Preferences &m_preferences;
@@ -70,5 +73,5 @@ private:
     std::unique_ptr<CConvertCtrl> m_convertPage;
     std::unique_ptr<CRenumCtrl> m_renamePage;
     int m_exitCode = 0;
-    std::optional<int> m_closeAfterRun; // the result of a close asked for during a run
+    std::optional<int> m_closeAfterRun; // the result of a close asked for during a conversion
 };

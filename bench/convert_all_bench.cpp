@@ -3,15 +3,14 @@
 // Usage: convert_all_bench [folder] [repeat]
 //   folder: pictures to convert (default: 12 made here, 24 megapixels each)
 #include "benchpicture.h"
-#include "convert/batchconverter.h"
-#include "convert/convertlistmodel.h"
+#include "convert/convertsession.h"
 #include "convert/imagefolderscan.h"
-#include "convert/nullrunwindow.h"
 #include "convert/workerpool.h"
 #include "prefs/preferences.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -22,24 +21,26 @@
 
 namespace {
 
-double run(const QString &source, const QStringList &names, int workers, bool resize)
+double run(const QString &source, int workers, bool resize)
 {
     QTemporaryDir destination;
-    ConvertListModel list;
-    list.setNames(names);
-    NullRunWindow window;
-    WorkerPool pool(workers);
-    BatchConverter batch(list, window, pool);
+    const Preferences preferences;
+    ConvertSession session(preferences, std::make_shared<WorkerPool>(workers), nullptr);
     ConversionOptions options;
-    options.sourceFolder = source;
-    options.destinationFolder = destination.path();
     options.outputFormat = OutputFormat::Jpeg;
     options.resize = resize;
     options.resizeMode = ResizeMode::LargeSide;
     options.resizePixels = 1920;
+    session.setOptions(options);
+    session.chooseSourceFolder(source);
+    session.chooseDestinationFolder(destination.path());
+    QEventLoop loop;
+    QObject::connect(&session, &ConvertSession::conversionFinished, &loop, &QEventLoop::quit);
     QElapsedTimer timer;
     timer.start();
-    batch.convertAll(options);
+    session.convertAll();
+    if (session.isConverting())
+        loop.exec();
     return timer.elapsed() / 1000.0;
 }
 
@@ -65,7 +66,7 @@ int main(int argc, char *argv[])
     std::printf("%-28s %8s %10s %14s\n", "run", "workers", "seconds", "pictures/s");
     for (const bool resize : {true, false}) {
         for (const int workers : {1, cores}) {
-            const double seconds = run(source, names, workers, resize);
+            const double seconds = run(source, workers, resize);
             std::printf("%-28s %8d %10.2f %14.2f\n",
                         resize ? "JPEG, large side 1920" : "JPEG, full size", workers, seconds,
                         names.size() / seconds);

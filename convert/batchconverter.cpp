@@ -2,17 +2,14 @@
 
 #include "convert/conversionlog.h"
 #include "convert/conversionplan.h"
-#include "convert/conversionrunner.h"
 #include "convert/convertlistmodel.h"
-#include "convert/convertrunwindow.h"
 #include "util/pathutil.h"
-#include "convert/waitcursor.h"
 #include "convert/workerclient.h"
 #include "prefs/linestatus.h"
 #include "resources/stringtable.h"
 #include "util/fileidentity.h"
 
-#include <QEventLoop>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -25,28 +22,34 @@ const QString ConflictLine = u" : ignored (conflict with destination)\r\n"_s;
 
 } // namespace
 
-BatchConverter::BatchConverter(ConvertListModel &list, ConvertRunWindow &window,
-                               ConversionRunner &runner, Clock clock)
-    : m_list(list)
-    , m_window(window)
+BatchConverter::BatchConverter(ConvertListModel &list, ConversionRunner &runner, Clock clock,
+                               QObject *parent)
+    : QObject(parent)
+    , m_list(list)
     , m_runner(runner)
     , m_clock(std::move(clock))
 {
     m_stopGrace.setSingleShot(true);
     m_stopGrace.setTimerType(Qt::PreciseTimer); // a coarse one may run 5 % over
-    QObject::connect(&m_stopGrace, &QTimer::timeout, &m_stopGrace, [this] { m_runner.stopAll(); });
+    connect(&m_stopGrace, &QTimer::timeout, this, [this] { m_runner.stopAll(); });
+}
+
+BatchConverter::~BatchConverter()
+{
+    // The callbacks hold a guard, so what the runner still reports finds no one.
+    if (isBusy())
+        m_runner.stopAll();
 }
 
 void BatchConverter::requestStop()
 {
-    if (!m_running || m_stopRequested)
+    if (m_kind != Kind::All || m_stopRequested)
         return;
     m_stopRequested = true;
     m_stopGrace.start(std::max(m_stopGraceMs, 0));
 }
 
-bool BatchConverter::prepare(int row, const ConversionOptions &options, ConversionRequest &request,
-                             ConversionResult &failure)
+bool BatchConverter::prepare(int row, ConversionRequest &request, ConversionResult &failure)
 {
     if (row < 0 || row >= m_list.count()) {
         failure = {false, u"Choose an image to convert."_s, QString()};
@@ -54,177 +57,195 @@ bool BatchConverter::prepare(int row, const ConversionOptions &options, Conversi
     }
     // By identity, not by text: a link to the source folder would otherwise have the originals
     // replaced by their own conversions.
-    if (options.sourceFolder.isEmpty() || options.destinationFolder.isEmpty() ||
-        FileIdentity::same(PathUtil::encodeName(options.sourceFolder),
-                           PathUtil::encodeName(options.destinationFolder))) {
+    if (m_options.sourceFolder.isEmpty() || m_options.destinationFolder.isEmpty() ||
+        FileIdentity::same(PathUtil::encodeName(m_options.sourceFolder),
+                           PathUtil::encodeName(m_options.destinationFolder))) {
         failure = {false, loadString(FoldersMustDiffer), QString()};
         return false;
     }
     const QString name = m_list.text(row);
-    m_window.showStatus(u"Converting  "_s + PathUtil::displayName(name), Standard);
-    request.sourcePath = PathUtil::append(options.sourceFolder, name);
+    Q_EMIT statusShown(u"Converting  "_s + PathUtil::displayName(name), Standard);
+    request.sourcePath = PathUtil::append(m_options.sourceFolder, name);
     request.destinationPath = ConversionPlan::destinationPath(
-        options.destinationFolder, name, outputExtension(options.outputFormat));
-    request.options = options;
+        m_options.destinationFolder, name, outputExtension(m_options.outputFormat));
+    request.options = m_options;
     request.rotation = m_list.rotation(row);
     return true;
 }
 
-ConversionResult BatchConverter::convertOne(const ConversionRequest &request)
-{
-    ConversionResult result;
-    bool done = false;
-    QEventLoop loop;
-    m_runner.start(0, request, [&](int, const ConversionResult &finished) {
-        result = finished;
-        done = true;
-        loop.quit();
-    });
-    if (!done)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return result;
-}
-
 void BatchConverter::convertImage(int selectedRow, const ConversionOptions &options)
 {
+    if (isBusy())
+        return;
     if (m_list.flags(selectedRow) & CollisionError) {
-        m_window.showStatus(loadString(ConversionNotDone), CollisionError);
-        m_window.beep();
+        Q_EMIT statusShown(loadString(ConversionNotDone), CollisionError);
+        Q_EMIT beep();
+        Q_EMIT finished(loadString(ConversionNotDone));
         return;
     }
+    m_options = options;
     ConversionRequest request;
-    ConversionResult result;
-    if (prepare(selectedRow, options, request, result)) {
-        const WaitCursor waitCursor;
-        WorkerClient::removeOrphanedPartialFiles(options.destinationFolder);
-        result = convertOne(request);
-    }
-    if (!result.ok)
-        m_window.clearWorkingImage();
-    if (result.destinationExists) {
-        m_window.showStatus(loadString(ConversionNotDone), CollisionError);
-        m_window.beep();
+    ConversionResult failure;
+    if (!prepare(selectedRow, request, failure)) {
+        imageDone(failure);
         return;
     }
-    m_window.showStatus(result.resultMessage, result.ok ? Standard : OtherError);
+    m_kind = Kind::Image;
+    m_waitCursor.emplace();
+    Q_EMIT busy();
+    WorkerClient::removeOrphanedPartialFiles(options.destinationFolder);
+    m_runner.start(selectedRow, request,
+                   [self = QPointer<BatchConverter>(this)](int, const ConversionResult &result) {
+                       if (self)
+                           self->imageDone(result);
+                   });
 }
 
-QString BatchConverter::convertAll(const ConversionOptions &options)
+void BatchConverter::imageDone(const ConversionResult &result)
 {
+    m_waitCursor.reset();
+    m_kind = Kind::None;
+    if (!result.ok)
+        Q_EMIT workingImageCleared();
+    if (result.destinationExists) {
+        Q_EMIT statusShown(loadString(ConversionNotDone), CollisionError);
+        Q_EMIT beep();
+        Q_EMIT finished(loadString(ConversionNotDone));
+        return;
+    }
+    Q_EMIT statusShown(result.resultMessage, result.ok ? Standard : OtherError);
+    Q_EMIT finished(result.resultMessage);
+}
+
+void BatchConverter::convertAll(const ConversionOptions &options)
+{
+    if (isBusy())
+        return;
     const int total = m_list.count();
-    if (total == 0)
-        return QString();
-    m_running = true;
+    if (total == 0) {
+        Q_EMIT finished(QString());
+        return;
+    }
+    m_kind = Kind::All;
+    m_options = options;
     m_stopRequested = false;
+    m_lines = QStringList(total);
+    m_skipped = false;
+    m_total = total;
+    m_next = 0;
+    m_inFlight = 0;
+    m_done = 0;
+    Q_EMIT busy();
     WorkerClient::removeOrphanedPartialFiles(options.destinationFolder);
-    m_window.setViewLogEnabled(false);
-    m_window.runStarted(total);
+    Q_EMIT viewLogEnabled(false);
+    Q_EMIT runStarted(total);
+    m_waitCursor.emplace();
+    dispatch();
+}
 
-    // One log line per row, filled in whatever order the pictures finish.
-    QStringList lines(total);
-    bool skipped = false;
-    int next = 0;
-    int inFlight = 0;
-    int done = 0;
-    bool dispatching = false;
-    QEventLoop loop;
+void BatchConverter::record(int row, const ConversionResult &result)
+{
+    const QString name = ConversionLog::escape(m_list.text(row));
+    if (result.ok) {
+        m_lines[row] = name + u" : conversion OK\r\n"_s;
+        return;
+    }
+    m_skipped = true;
+    // A file that took the destination name after the list was marked is not replaced.
+    if (result.destinationExists) {
+        m_lines[row] = name + ConflictLine;
+        return;
+    }
+    const QString line = name + u" : "_s + result.resultMessage;
+    Q_EMIT statusShown(line, OtherError);
+    Q_EMIT workingImageCleared();
+    // A stopped picture says so, whatever the preview found.
+    if ((m_list.flags(row) & FileTypeError) && result.resultMessage != WorkerClient::stoppedText())
+        m_lines[row] = name + u" : File error >>> "_s + result.libraryMessage + u"\r\n"_s;
+    else
+        m_lines[row] = line + u"\r\n"_s;
+}
 
-    const auto record = [&](int row, const ConversionResult &result) {
-        const QString name = ConversionLog::escape(m_list.text(row));
-        if (result.ok) {
-            lines[row] = name + u" : conversion OK\r\n"_s;
-            return;
-        }
-        skipped = true;
-        // A file that took the destination name after the list was marked is not replaced.
-        if (result.destinationExists) {
-            lines[row] = name + ConflictLine;
-            return;
-        }
-        const QString line = name + u" : "_s + result.resultMessage;
-        m_window.showStatus(line, OtherError);
-        m_window.clearWorkingImage();
-        // A stopped picture says so, whatever the preview found.
-        if ((m_list.flags(row) & FileTypeError) &&
-            result.resultMessage != WorkerClient::stoppedText())
-            lines[row] = name + u" : File error >>> "_s + result.libraryMessage + u"\r\n"_s;
-        else
-            lines[row] = line + u"\r\n"_s;
-    };
-
-    std::function<void()> dispatch;
-    const auto finished = [&](int row, const ConversionResult &result) {
-        --inFlight;
-        ++done;
-        record(row, result);
-        m_window.showProgress(done, total);
-        // A runner that converts in place calls back from inside dispatch(), which goes on.
-        if (!dispatching)
-            dispatch();
-    };
-    dispatch = [&] {
-        dispatching = true;
-        while (!m_stopRequested && next < total && inFlight < std::max(1, m_runner.capacity())) {
-            const int row = next++;
-            const QString name = ConversionLog::escape(m_list.text(row));
-            const int flags = m_list.flags(row);
-            if (flags & DuplicateError) {
-                skipped = true;
-                lines[row] = name + u" : ignored (duplicates)\r\n"_s;
-            } else if (!options.replaceFiles && (flags & CollisionError)) {
-                skipped = true;
-                lines[row] = name + ConflictLine;
-            } else {
-                m_window.showCurrentRow(row);
-                ConversionRequest request;
-                ConversionResult failure;
-                if (prepare(row, options, request, failure)) {
-                    ++inFlight;
-                    m_runner.start(row, request, finished);
-                    continue;
-                }
-                record(row, failure);
-            }
-            ++done;
-            m_window.showProgress(done, total);
-        }
-        dispatching = false;
-        if (inFlight == 0 && (next == total || m_stopRequested))
-            loop.quit();
-    };
-
-    {
-        const WaitCursor waitCursor;
+void BatchConverter::pictureDone(int row, const ConversionResult &result)
+{
+    --m_inFlight;
+    ++m_done;
+    record(row, result);
+    Q_EMIT progressChanged(m_done, m_total);
+    // A runner that converts in place calls back from inside dispatch(), which goes on.
+    if (!m_dispatching)
         dispatch();
-        if (inFlight > 0 || (next < total && !m_stopRequested))
-            loop.exec();
-    }
-    m_stopGrace.stop();
-    m_running = false;
-    for (int row = next; row < total; ++row) {
-        skipped = true;
-        lines[row] = ConversionLog::escape(m_list.text(row)) +
-                     u" : not converted, the run was stopped\r\n"_s;
-    }
+}
 
+void BatchConverter::dispatch()
+{
+    m_dispatching = true;
+    while (!m_stopRequested && m_next < m_total && m_inFlight < std::max(1, m_runner.capacity())) {
+        const int row = m_next++;
+        const QString name = ConversionLog::escape(m_list.text(row));
+        const int flags = m_list.flags(row);
+        if (flags & DuplicateError) {
+            m_skipped = true;
+            m_lines[row] = name + u" : ignored (duplicates)\r\n"_s;
+        } else if (!m_options.replaceFiles && (flags & CollisionError)) {
+            m_skipped = true;
+            m_lines[row] = name + ConflictLine;
+        } else {
+            Q_EMIT currentRowShown(row);
+            ConversionRequest request;
+            ConversionResult failure;
+            if (prepare(row, request, failure)) {
+                ++m_inFlight;
+                m_runner.start(row, request,
+                               [self = QPointer<BatchConverter>(this)](
+                                   int ticket, const ConversionResult &result) {
+                                   if (self)
+                                       self->pictureDone(ticket, result);
+                               });
+                continue;
+            }
+            record(row, failure);
+        }
+        ++m_done;
+        Q_EMIT progressChanged(m_done, m_total);
+    }
+    m_dispatching = false;
+    if (m_inFlight == 0 && (m_next == m_total || m_stopRequested))
+        endRun();
+}
+
+void BatchConverter::endRun()
+{
+    m_waitCursor.reset();
+    m_stopGrace.stop();
+    for (int row = m_next; row < m_total; ++row) {
+        m_skipped = true;
+        m_lines[row] = ConversionLog::escape(m_list.text(row)) +
+                       u" : not converted, the run was stopped\r\n"_s;
+    }
+    const ConversionOptions options = m_options;
     const FileResult log =
-        ConversionLog::write(options.outputFormat, options.sourceFolder,
-                             options.destinationFolder, lines.join(QString()), m_clock());
-    m_window.runFinished();
+        ConversionLog::write(options.outputFormat, options.sourceFolder, options.destinationFolder,
+                             m_lines.join(QString()), m_clock());
+    m_lines.clear();
+    m_kind = Kind::None;
+
+    Q_EMIT runEnded();
     // An older log must not pass for this run's.
-    m_window.setViewLogEnabled(log.ok);
-    m_window.showPlaceholder();
-    m_window.beep();
+    Q_EMIT viewLogEnabled(log.ok);
+    Q_EMIT placeholderWanted();
+    Q_EMIT beep();
     QString endText;
     if (log.ok)
-        endText = EndOfConversion + (skipped ? u" : Files have been skipped (see log)."_s : u"."_s);
+        endText =
+            EndOfConversion + (m_skipped ? u" : Files have been skipped (see log)."_s : u"."_s);
     else
-        endText = EndOfConversion +
-                  (skipped ? u" : Files have been skipped, and the log "_s : u" : The log "_s) +
-                  u"%1 could not be written: %2."_s.arg(
-                      ConversionLog::escape(ConversionLog::path(options.destinationFolder)),
-                      log.reason);
-    m_window.showStatus(endText, log.ok ? Standard : OtherError);
-    m_window.deselectAll();
-    return endText;
+        endText =
+            EndOfConversion +
+            (m_skipped ? u" : Files have been skipped, and the log "_s : u" : The log "_s) +
+            u"%1 could not be written: %2."_s.arg(
+                ConversionLog::escape(ConversionLog::path(options.destinationFolder)), log.reason);
+    Q_EMIT statusShown(endText, log.ok ? Standard : OtherError);
+    Q_EMIT allDeselected();
+    Q_EMIT finished(endText);
 }

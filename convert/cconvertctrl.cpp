@@ -4,35 +4,22 @@
 #include "widgets/pageservices.h"
 #include "widgets/runprogress.h"
 #include "widgets/statusline.h"
-#include "convert/batchconverter.h"
-#include "convert/conversionlog.h"
-#include "convert/convertpreview.h"
-#include "convert/imagefolderscan.h"
-#include "convert/inplacerunner.h"
+#include "convert/convertsession.h"
 #include "convert/librarymessages.h"
 #include "util/pathutil.h"
 #include "prefs/preferences.h"
 #include "resources/stringtable.h"
-#include "util/fileidentity.h"
 #include "ui_cconvertctrl.h"
 
+#include <QApplication>
 #include <QFileIconProvider>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QPointer>
-#include <QTransform>
+#include <QShowEvent>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 const int OutputNameIds[] = {GroupJpgImages, GroupPngImages, GroupTifImages, GroupWebImages};
-
-QImage turned(const QImage &image, int degrees)
-{
-    // The image library turns left for positive angles; Qt turns right.
-    return degrees % 360 == 0 ? image : image.transformed(QTransform().rotate(-degrees));
-}
 
 } // namespace
 
@@ -44,20 +31,22 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
     , m_runProgress(runProgress)
     , m_services(services)
     , m_ui(std::make_unique<Ui::CConvertCtrl>())
-    , m_runner(services.conversionRunner ? services.conversionRunner
-                                         : std::make_shared<InPlaceRunner>())
-    , m_batch(std::make_unique<BatchConverter>(m_list, static_cast<ConvertRunWindow &>(*this),
-                                               *m_runner))
-    , m_placeholder(QStringLiteral(":/icons/placeholder.png"))
+    , m_session(std::make_unique<ConvertSession>(preferences, services.conversionRunner,
+                                                 services.renderPreview))
 {
     m_ui->setupUi(this);
     setObjectName(u"convertPage"_s);
-    m_batch->setStopGrace(services.stopGraceMs);
+    m_session->setStopGrace(services.stopGraceMs);
+    m_session->setPlaceholder(QImage(u":/icons/placeholder.png"_s));
     // The check box stands on the frame's edge like a group title.
     m_ui->resizeCheck->setAutoFillBackground(true);
 }
 
-CConvertCtrl::~CConvertCtrl() = default;
+CConvertCtrl::~CConvertCtrl()
+{
+    // The session goes first: nothing it still hears of may reach this page half gone.
+    m_session.reset();
+}
 
 bool CConvertCtrl::initialise()
 {
@@ -93,7 +82,7 @@ bool CConvertCtrl::initialise()
     m_ui->inputFormatCombo->setCurrentIndex(0);
     m_ui->outputFormatCombo->setCurrentIndex(0);
 
-    m_ui->convertList->attach(m_list, m_preferences);
+    m_ui->convertList->attach(m_session->list(), m_preferences);
     m_ui->nameFilterEdit->setText(u"*"_s);
     m_ui->qualitySlider->setValue(16);
     qualityChanged(16);
@@ -102,23 +91,44 @@ bool CConvertCtrl::initialise()
     applyResizeRule();
     m_ui->replaceFilesCheck->setChecked(true);
     m_ui->resizePixelsEdit->setValidator(new QIntValidator(this));
+    m_session->setFrameSize(m_ui->previewFrame->size());
+    m_session->setPageShown(isVisible());
+    syncOptions();
+
+    // The session has the control values before any handler runs.
+    connect(m_ui->outputFormatCombo, &QComboBox::currentIndexChanged, this,
+            &CConvertCtrl::syncOptions);
+    const std::initializer_list<QAbstractButton *> optionButtons = {
+        m_ui->grayscaleCheck, m_ui->deleteMetadataCheck, m_ui->resizeCheck,
+        m_ui->widthRadio,     m_ui->heightRadio,         m_ui->smallSideRadio,
+        m_ui->largeSideRadio, m_ui->replaceFilesCheck};
+    for (QAbstractButton *button : optionButtons)
+        connect(button, &QAbstractButton::toggled, this, &CConvertCtrl::syncOptions);
+    for (QSlider *slider : {m_ui->qualitySlider, m_ui->rawSlider})
+        connect(slider, &QSlider::valueChanged, this, &CConvertCtrl::syncOptions);
+    connect(m_ui->resizePixelsEdit, &QLineEdit::textChanged, this, &CConvertCtrl::syncOptions);
+    connectSession();
 
     connect(m_ui->sourceFolderButton, &QPushButton::clicked, this,
             &CConvertCtrl::chooseSourceFolder);
     connect(m_ui->destinationFolderButton, &QPushButton::clicked, this,
             &CConvertCtrl::chooseDestinationFolder);
-    connect(m_ui->rotateRightButton, &QPushButton::clicked, this, [this] { rotateSelection(-90); });
-    connect(m_ui->rotateLeftButton, &QPushButton::clicked, this, [this] { rotateSelection(90); });
+    connect(m_ui->rotateRightButton, &QPushButton::clicked, this,
+            [this] { m_session->rotate(m_ui->convertList->selectedRow(), -90); });
+    connect(m_ui->rotateLeftButton, &QPushButton::clicked, this,
+            [this] { m_session->rotate(m_ui->convertList->selectedRow(), 90); });
     connect(m_ui->viewLogButton, &QPushButton::clicked, this, &CConvertCtrl::viewLogFile);
-    connect(m_ui->inputFormatCombo, &QComboBox::currentIndexChanged, this,
-            &CConvertCtrl::inputFormatChanged);
+    connect(m_ui->inputFormatCombo, &QComboBox::currentIndexChanged, m_session.get(),
+            &ConvertSession::chooseInputGroup);
     connect(m_ui->outputFormatCombo, &QComboBox::currentIndexChanged, this,
             &CConvertCtrl::outputFormatChanged);
-    connect(m_ui->nameFilterEdit, &QLineEdit::textChanged, this, &CConvertCtrl::nameFilterChanged);
+    connect(m_ui->nameFilterEdit, &QLineEdit::textChanged, m_session.get(),
+            &ConvertSession::setNameFilter);
     connect(m_ui->resizeCheck, &QCheckBox::clicked, this, &CConvertCtrl::applyResizeRule);
     connect(m_ui->grayscaleCheck, &QCheckBox::clicked, this,
-            [this] { loadPreview(m_ui->convertList->selectedRow()); });
-    connect(m_ui->replaceFilesCheck, &QCheckBox::clicked, this, &CConvertCtrl::replaceFilesClicked);
+            [this] { m_session->loadPreview(m_ui->convertList->selectedRow()); });
+    connect(m_ui->replaceFilesCheck, &QCheckBox::clicked, m_session.get(),
+            &ConvertSession::replaceFilesChanged);
     connect(m_ui->convertList, &CConvLvCtrl::rowActivated, this, &CConvertCtrl::requestPreview);
     connect(m_ui->convertList, &CConvLvCtrl::deleteRequested, this, &CConvertCtrl::deleteRow);
     connect(m_ui->convertList, &QListView::doubleClicked, this, &CConvertCtrl::openSelectedSource);
@@ -132,11 +142,13 @@ bool CConvertCtrl::initialise()
                 sliderSettled();
         });
     }
-    connect(m_ui->convertImageButton, &QPushButton::clicked, this, &CConvertCtrl::convertImage);
-    connect(m_ui->convertAllButton, &QPushButton::clicked, this, &CConvertCtrl::convertAll);
-    connect(&m_runProgress, &RunProgress::stopRequested, this, [this] { m_batch->requestStop(); });
+    connect(m_ui->convertImageButton, &QPushButton::clicked, this,
+            [this] { m_session->convertImage(m_ui->convertList->selectedRow()); });
+    connect(m_ui->convertAllButton, &QPushButton::clicked, m_session.get(),
+            &ConvertSession::convertAll);
+    connect(&m_runProgress, &RunProgress::stopRequested, m_session.get(), &ConvertSession::stop);
 
-    drawPlaceholder(true);
+    m_session->showPlaceholder();
     LibraryMessages::install();
     return true;
 }
@@ -146,11 +158,34 @@ int CConvertCtrl::outputFormatIndex() const
     return m_ui->outputFormatCombo->currentIndex();
 }
 
+QString CConvertCtrl::sourceFolder() const
+{
+    return m_session->sourceFolder();
+}
+
+QString CConvertCtrl::destinationFolder() const
+{
+    return m_session->destinationFolder();
+}
+
+ConvertListModel &CConvertCtrl::listModel()
+{
+    return m_session->list();
+}
+
+int CConvertCtrl::placeholderAngle() const
+{
+    return m_session->placeholderAngle();
+}
+
 ConversionOptions CConvertCtrl::options() const
 {
+    return m_session->options();
+}
+
+void CConvertCtrl::syncOptions()
+{
     ConversionOptions options;
-    options.sourceFolder = m_sourceFolder;
-    options.destinationFolder = m_destinationFolder;
     options.outputFormat = OutputFormat(std::clamp(outputFormatIndex(), 0, 3));
     options.grayscale = m_ui->grayscaleCheck->isChecked();
     options.deleteMetadata = m_ui->deleteMetadataCheck->isChecked();
@@ -162,8 +197,75 @@ ConversionOptions CConvertCtrl::options() const
         m_ui->smallSideRadio->isChecked(), m_ui->largeSideRadio->isChecked());
     options.resizePixels = m_ui->resizePixelsEdit->text().trimmed().toInt();
     options.replaceFiles = m_ui->replaceFilesCheck->isChecked();
-    options.rawExtensions = m_preferences.extensionList(ImageFormatGroup::RawImages);
-    return options;
+    m_session->setOptions(options);
+}
+
+void CConvertCtrl::connectSession()
+{
+    ConvertSession *session = m_session.get();
+    connect(session, &ConvertSession::statusShown, &m_statusLine, &StatusLine::showText);
+    connect(session, &ConvertSession::beep, this, [] { MessageBox::beep(); });
+    connect(session, &ConvertSession::sourceFolderShown, m_ui->sourceFolderEdit,
+            &QLineEdit::setText);
+    connect(session, &ConvertSession::destinationFolderShown, m_ui->destinationFolderEdit,
+            &QLineEdit::setText);
+    connect(session, &ConvertSession::countChanged, this,
+            [this](int count) { m_ui->imageCountLabel->setText(QString::number(count)); });
+    connect(session, &ConvertSession::rowBroughtIntoView, this,
+            [this](int row) { m_ui->convertList->scrollTo(m_session->list().index(row)); });
+    connect(session, &ConvertSession::pictureShown, m_ui->previewFrame, &PreviewFrame::showPicture);
+    connect(session, &ConvertSession::placeholderShown, m_ui->previewFrame,
+            &PreviewFrame::showPlaceholder);
+    connect(session, &ConvertSession::frameBlanked, m_ui->previewFrame, &PreviewFrame::blank);
+    connect(session, &ConvertSession::rawBrightnessApplies, m_ui->rawSlider, &QWidget::setEnabled);
+
+    connect(session, &ConvertSession::conversionStarted, this, [this] { setBusy(true); });
+    connect(session, &ConvertSession::runStarted, &m_runProgress, &RunProgress::begin);
+    connect(session, &ConvertSession::progressChanged, &m_runProgress,
+            [this](int done) { m_runProgress.setDone(done); });
+    connect(session, &ConvertSession::currentRowShown, this, [this](int row) {
+        m_ui->convertList->selectRow(row);
+        m_focusBeforeBusy = m_ui->convertList; // it takes the focus once the page is enabled
+        m_ui->convertList->repaint();
+    });
+    connect(session, &ConvertSession::runEnded, this, [this] {
+        m_runProgress.end();
+        // The previews the run's own selections asked for are dropped.
+        m_previewPending = false;
+    });
+    connect(session, &ConvertSession::viewLogEnabled, m_ui->viewLogButton, &QWidget::setEnabled);
+    connect(session, &ConvertSession::allDeselected, m_ui->convertList,
+            &CConvLvCtrl::clearSelectionAndFocus);
+    connect(session, &ConvertSession::conversionFinished, this, [this] { setBusy(false); });
+}
+
+void CConvertCtrl::setBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    // Nothing on the page may change the list or the options while pictures are converted;
+    // the focus comes back where it was, or to the list that showed the run's rows.
+    if (busy) {
+        QWidget *focus = QApplication::focusWidget();
+        m_focusBeforeBusy = focus && isAncestorOf(focus) ? focus : nullptr;
+    }
+    setEnabled(!busy);
+    if (!busy && m_focusBeforeBusy)
+        m_focusBeforeBusy->setFocus();
+    Q_EMIT busyChanged(busy);
+}
+
+void CConvertCtrl::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_session->setPageShown(isVisible());
+}
+
+void CConvertCtrl::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    m_session->setPageShown(isVisible());
 }
 
 QString CConvertCtrl::qualityWord(int percent)
@@ -183,51 +285,24 @@ QString CConvertCtrl::qualityWord(int percent)
 
 void CConvertCtrl::chooseSourceFolder()
 {
-    abandonPreview();
-    m_list.clear();
-    m_services.folderChooser.chooseFolder(this, m_sourceFolder);
-    if (m_sourceFolder.isEmpty())
-        return;
-    if (!checkFolders(true))
-        return;
-    m_placeholderAngle = 0;
-    drawPlaceholder(true);
-    m_ui->sourceFolderEdit->setText(m_sourceFolder);
-    refillConvertList();
-    markDuplicates(true);
-    markCollisions();
+    m_session->clearList();
+    QString folder = m_session->sourceFolder();
+    m_services.folderChooser.chooseFolder(this, folder);
+    m_session->chooseSourceFolder(folder);
 }
 
 void CConvertCtrl::chooseDestinationFolder()
 {
-    m_services.folderChooser.chooseFolder(this, m_destinationFolder);
-    if (m_destinationFolder.isEmpty())
-        return;
-    if (!checkFolders(false))
-        return;
-    m_placeholderAngle = 0;
-    m_ui->destinationFolderEdit->setText(m_destinationFolder);
-    gatherDestinationNames();
-    markCollisions();
+    QString folder = m_session->destinationFolder();
+    m_services.folderChooser.chooseFolder(this, folder);
+    m_session->chooseDestinationFolder(folder);
 }
 
 void CConvertCtrl::viewLogFile()
 {
-    if (m_destinationFolder.isEmpty())
-        return;
-    const QString path = ConversionLog::path(m_destinationFolder);
-    if (QFileInfo::exists(path) && m_services.openUrl)
+    const QString path = m_session->existingLogPath();
+    if (!path.isEmpty() && m_services.openUrl)
         m_services.openUrl(QUrl::fromLocalFile(path));
-}
-
-void CConvertCtrl::inputFormatChanged()
-{
-    refillConvertList();
-    if (m_sourceFolder.isEmpty())
-        return;
-    m_statusLine.clearLine();
-    markDuplicates(true);
-    markCollisions();
 }
 
 void CConvertCtrl::outputFormatChanged(int index)
@@ -235,22 +310,7 @@ void CConvertCtrl::outputFormatChanged(int index)
     const bool jpeg = index == int(OutputFormat::Jpeg);
     m_ui->qualityPercentLabel->setVisible(jpeg);
     m_ui->qualitySlider->setEnabled(jpeg);
-    markCollisions();
-    const int row = m_ui->convertList->selectedRow();
-    if (row >= 0)
-        loadPreview(row);
-}
-
-void CConvertCtrl::nameFilterChanged()
-{
-    refillConvertList();
-    if (!m_destinationFolder.isEmpty())
-        gatherDestinationNames();
-    if (m_sourceFolder.isEmpty())
-        return;
-    m_statusLine.clearLine();
-    markDuplicates(true);
-    markCollisions();
+    m_session->outputFormatChanged(m_ui->convertList->selectedRow());
 }
 
 void CConvertCtrl::applyResizeRule()
@@ -263,17 +323,6 @@ void CConvertCtrl::applyResizeRule()
           static_cast<QWidget *>(m_ui->resizePixelsEdit)})
         control->setEnabled(on);
     m_ui->widthRadio->setChecked(true);
-}
-
-void CConvertCtrl::replaceFilesClicked(bool checked)
-{
-    if (checked) {
-        m_list.clearCollisions();
-        m_statusLine.clearLine();
-        markDuplicates(true);
-    } else {
-        markCollisions();
-    }
 }
 
 void CConvertCtrl::qualityChanged(int position)
@@ -290,7 +339,7 @@ void CConvertCtrl::rawBrightnessChanged(int position)
 
 void CConvertCtrl::sliderSettled()
 {
-    loadPreview(m_ui->convertList->selectedRow());
+    m_session->loadPreview(m_ui->convertList->selectedRow());
 }
 
 void CConvertCtrl::requestPreview()
@@ -305,285 +354,32 @@ void CConvertCtrl::requestPreview()
 void CConvertCtrl::runDeferredPreview()
 {
     // A conversion run drops the previews its own selections asked for.
-    if (!m_previewPending || m_running)
+    if (!m_previewPending || m_session->isConvertingAll())
         return;
     m_previewPending = false;
     m_ui->convertList->repaint();
-    loadPreview(m_ui->convertList->selectedRow());
+    m_session->loadPreview(m_ui->convertList->selectedRow());
 }
 
 void CConvertCtrl::openSelectedSource()
 {
     const int row = m_ui->convertList->selectedRow();
     if (row >= 0 && m_services.openUrl)
-        m_services.openUrl(PathUtil::fileUrl(PathUtil::append(m_sourceFolder, m_list.text(row))));
-}
-
-void CConvertCtrl::convertImage()
-{
-    m_batch->convertImage(m_ui->convertList->selectedRow(), options());
-    remarkAfterRun();
-}
-
-void CConvertCtrl::convertAll()
-{
-    // The run shows its own rows and ends on the placeholder.
-    abandonPreview();
-    m_running = true;
-    m_batch->convertAll(options());
-    m_running = false;
-    m_previewPending = false;
-    remarkAfterRun();
-}
-
-void CConvertCtrl::remarkAfterRun()
-{
-    // What the run wrote, and what others wrote meanwhile, now stand in the destination; the
-    // marks must say so, or a second run would take them for free names. The status line keeps
-    // the run's outcome.
-    if (m_destinationFolder.isEmpty())
-        return;
-    gatherDestinationNames();
-    markCollisions(false);
+        m_services.openUrl(PathUtil::fileUrl(
+            PathUtil::append(m_session->sourceFolder(), m_session->list().text(row))));
 }
 
 void CConvertCtrl::deleteRow(int row)
 {
-    abandonPreview(); // the rows move
-    const ConvertListModel::Removal removal = m_list.deleteRow(row);
-    m_ui->imageCountLabel->setText(QString::number(m_list.count()));
-    if (!removal.duplicatesFound)
-        m_statusLine.clearLine();
-    m_ui->convertList->selectRow(removal.rowToSelect);
-}
-
-bool CConvertCtrl::checkFolders(bool sourceSide)
-{
-    m_statusLine.clearLine();
-    // By identity: a link to the source folder, "src/." or a bind mount is the same folder.
-    const bool differ =
-        m_sourceFolder != m_destinationFolder &&
-        !FileIdentity::same(PathUtil::encodeName(m_sourceFolder),
-                            PathUtil::encodeName(m_destinationFolder));
-    if (!differ) {
-        m_statusLine.showMessage(FoldersMustDiffer, OtherError);
-        MessageBox::beep();
-        (sourceSide ? m_sourceFolder : m_destinationFolder).clear();
-    }
-    if (sourceSide)
-        m_ui->sourceFolderEdit->setText(m_sourceFolder);
-    else
-        m_ui->destinationFolderEdit->setText(m_destinationFolder);
-    return differ;
-}
-
-void CConvertCtrl::refillConvertList()
-{
-    if (m_sourceFolder.isEmpty())
-        return;
-    abandonPreview();
-    drawPlaceholder(true);
-    const int group =
-        std::clamp(m_ui->inputFormatCombo->currentIndex(), AllImagesIndex, LastGroupIndex);
-    m_list.setNames(ImageFolderScan::listNames(m_sourceFolder, m_ui->nameFilterEdit->text(),
-                                               m_preferences.extensionList(group)));
-    m_ui->imageCountLabel->setText(QString::number(m_list.count()));
-}
-
-void CConvertCtrl::gatherDestinationNames()
-{
-    m_destinationNames =
-        ImageFolderScan::destinationNames(m_destinationFolder, m_ui->nameFilterEdit->text(),
-                                          m_preferences.extensionList(AllImagesIndex));
-}
-
-void CConvertCtrl::markDuplicates(bool scroll)
-{
-    const ConvertListModel::Marks marks = m_list.markDuplicates();
-    if (!marks.found)
-        return;
-    if (scroll)
-        m_ui->convertList->scrollTo(m_list.index(marks.firstRow));
-    m_statusLine.showMessage(SameNamesPresent, DuplicateError);
-}
-
-void CConvertCtrl::markCollisions(bool announce)
-{
-    const ConvertListModel::Marks marks = m_list.markCollisions(
-        m_destinationNames, m_destinationFolder, outputExtension(options().outputFormat),
-        m_ui->replaceFilesCheck->isChecked());
-    if (!announce)
-        return;
-    if (marks.firstRow >= 0)
-        m_ui->convertList->scrollTo(m_list.index(marks.firstRow), QAbstractItemView::EnsureVisible);
-    if (marks.found)
-        m_statusLine.showMessage(DestinationCollision, CollisionError);
-}
-
-void CConvertCtrl::loadPreview(int row)
-{
-    abandonPreview();
-    m_previewOwnsStatus = false;
-    m_workingImage = QImage();
-    m_statusLine.clearLine();
-    if (row < 0 || row >= m_list.count())
-        return;
-    if (m_list.flags(row) & FileTypeError) {
-        drawPlaceholder(true);
-        m_statusLine.showMessage(ImageFileError, FileTypeError);
-        return;
-    }
-    drawPlaceholder(false);
-    const QString name = m_list.text(row);
-    m_statusLine.showText(u"Loading "_s + PathUtil::displayName(name), Standard);
-    m_previewOwnsStatus = true;
-
-    const ConversionOptions current = options();
-    PreviewRequest request;
-    request.sourcePath = PathUtil::append(m_sourceFolder, name);
-    request.frame = m_ui->previewFrame->size();
-    request.rotation = m_list.rotation(row);
-    request.outputFormat = current.outputFormat;
-    request.jpegQualityPosition = current.jpegQualityPosition;
-    request.grayscale = current.grayscale;
-    request.rawBrightness = current.rawBrightness;
-    request.rawExtensions = current.rawExtensions;
-    const QPointer<CConvertCtrl> page(this);
-    const PageServices::PreviewDone done = [page, awaited = m_previewRequest,
-                                            row](const PreviewResult &preview) {
-        if (page && page->m_previewRequest == awaited)
-            page->showLoadedPreview(row, preview);
-    };
-    if (m_services.renderPreview)
-        m_services.renderPreview(request, done);
-    else
-        done(ConvertPreview::render(request));
-}
-
-void CConvertCtrl::showLoadedPreview(int row, const PreviewResult &preview)
-{
-    abandonPreview();
-    // A conversion started meanwhile owns the status line, its outcome must stay readable; so
-    // does another page shown meanwhile.
-    const bool status = std::exchange(m_previewOwnsStatus, false) && isVisible();
-    if (!preview.loaded) {
-        m_list.setFlag(row, FileTypeError, true);
-        drawPlaceholder(true);
-        if (status)
-            m_statusLine.showText(loadString(ErrorLoadingImageFile) + preview.libraryMessage,
-                                  FileTypeError);
-        return;
-    }
-    m_ui->rawSlider->setEnabled(preview.raw);
-    m_workingImage = preview.image;
-    drawPreview();
-    if (!status)
-        return;
-    m_statusLine.clearLine();
-    const int flags = m_list.flags(row);
-    if (flags & OtherError)
-        m_statusLine.showMessage(PreviewError, OtherError);
-    else if (flags & DuplicateError)
-        m_statusLine.showMessage(PreviewIdenticalNames, DuplicateError);
-    else if (flags & CollisionError)
-        m_statusLine.showMessage(DestinationCollision, CollisionError);
+    m_ui->convertList->selectRow(m_session->deleteRow(row));
 }
 
 void CConvertCtrl::redrawPreview()
 {
-    drawPreview();
+    m_session->redrawPreview();
 }
 
 void CConvertCtrl::clearPreview()
 {
-    abandonPreview();
-    m_workingImage = QImage();
-}
-
-void CConvertCtrl::drawPreview()
-{
-    if (!m_workingImage.isNull())
-        m_ui->previewFrame->showPicture(m_workingImage);
-}
-
-void CConvertCtrl::drawPlaceholder(bool show)
-{
-    if (show) {
-        m_workingImage = turned(m_placeholder, m_placeholderAngle);
-        m_ui->previewFrame->showPlaceholder(m_workingImage);
-    } else {
-        m_ui->previewFrame->blank();
-        m_placeholderAngle = 0;
-    }
-}
-
-void CConvertCtrl::rotateSelection(int degrees)
-{
-    const int row = m_ui->convertList->selectedRow();
-    if (row < 0) {
-        m_placeholderAngle = (m_placeholderAngle + degrees) % 360;
-        drawPlaceholder(true);
-        return;
-    }
-    if (m_workingImage.isNull())
-        return;
-    const QImage picture = m_workingImage;
-    drawPlaceholder(false);
-    m_list.setRotation(row, (m_list.rotation(row) + degrees) % 360);
-    m_workingImage = turned(picture, degrees);
-    drawPreview();
-}
-
-void CConvertCtrl::showCurrentRow(int row)
-{
-    m_ui->convertList->selectRow(row);
-    m_ui->convertList->setFocus();
-    m_ui->convertList->repaint();
-}
-
-void CConvertCtrl::showStatus(const QString &text, int kind)
-{
-    m_previewOwnsStatus = false;
-    m_statusLine.showText(text, kind);
-}
-
-void CConvertCtrl::setViewLogEnabled(bool enabled)
-{
-    m_ui->viewLogButton->setEnabled(enabled);
-}
-
-void CConvertCtrl::clearWorkingImage()
-{
-    m_workingImage = QImage();
-}
-
-void CConvertCtrl::showPlaceholder()
-{
-    drawPlaceholder(true);
-}
-
-void CConvertCtrl::beep()
-{
-    MessageBox::beep();
-}
-
-void CConvertCtrl::deselectAll()
-{
-    m_ui->convertList->clearSelectionAndFocus();
-}
-
-void CConvertCtrl::runStarted(int total)
-{
-    m_runProgress.begin(total);
-}
-
-void CConvertCtrl::showProgress(int done, int total)
-{
-    Q_UNUSED(total);
-    m_runProgress.setDone(done);
-}
-
-void CConvertCtrl::runFinished()
-{
-    m_runProgress.end();
+    m_session->clearPreview();
 }

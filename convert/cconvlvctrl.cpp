@@ -23,8 +23,12 @@ public:
         const auto status = LineStatus(index.data(ConvertListModel::DrawnStatusRole).toInt());
         const ColourRef colour = m_preferences.colour(status);
         const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect,
-                          option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
+        // A run disables the list, which still shows the picture being converted as before.
+        const QPalette::ColorGroup group = option.state & QStyle::State_Enabled
+                                               ? option.palette.currentColorGroup()
+                                               : QPalette::Active;
+        painter->fillRect(option.rect, option.palette.color(group, selected ? QPalette::Highlight
+                                                                            : QPalette::Base));
         painter->save();
         painter->setPen(toQColor(selected ? complementColour(colour) : colour));
         painter->setFont(option.font);

@@ -1,8 +1,6 @@
 #include "widgets/runprogress.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -25,10 +23,7 @@ RunProgress::RunProgress(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_bar, 1);
     layout->addWidget(m_stopButton);
-    connect(m_stopButton, &QPushButton::clicked, this, [this] {
-        m_stopButton->setEnabled(false);
-        Q_EMIT stopRequested();
-    });
+    connect(m_stopButton, &QPushButton::clicked, this, &RunProgress::stop);
     hide();
 }
 
@@ -39,7 +34,6 @@ void RunProgress::begin(int total)
     m_bar->setValue(0);
     m_stopButton->setEnabled(true);
     show();
-    qApp->installEventFilter(this);
     Q_EMIT started();
 }
 
@@ -48,35 +42,17 @@ void RunProgress::setDone(int done)
     m_bar->setValue(done);
 }
 
+void RunProgress::stop()
+{
+    if (!m_running || !m_stopButton->isEnabled())
+        return;
+    m_stopButton->setEnabled(false);
+    Q_EMIT stopRequested();
+}
+
 void RunProgress::end()
 {
-    qApp->removeEventFilter(this);
     m_running = false;
     hide();
     Q_EMIT finished();
-}
-
-bool RunProgress::eventFilter(QObject *watched, QEvent *event)
-{
-    // Input reaches a window first and a widget after; only widgets are turned away.
-    if (!watched->isWidgetType())
-        return false;
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && m_stopButton->isEnabled())
-            m_stopButton->click();
-        return true;
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::ContextMenu:
-        // Only the stop button takes input while a run goes on.
-        return watched != m_stopButton;
-    default:
-        return false;
-    }
 }

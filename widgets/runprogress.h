@@ -5,9 +5,8 @@
 class QProgressBar;
 class QPushButton;
 
-// Progress of a long run beside the status line, with the button that stops it. While a run
-// goes on, the rest of the application takes no input (the window still repaints); Escape asks
-// the run to stop like the button does.
+// Progress of a long run beside the status line, with the button that stops it. The window
+// around it disables what must not be touched meanwhile, and has Escape call stop().
 class RunProgress : public QWidget
 {
     Q_OBJECT
@@ -19,14 +18,13 @@ public:
     void setDone(int done);
     void end();
     bool isRunning() const { return m_running; }
+    // What the Stop button does: asks once for the run to stop.
+    void stop();
 
 Q_SIGNALS:
     void started();
     void stopRequested();
     void finished();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QProgressBar *m_bar;

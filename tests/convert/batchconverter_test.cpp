@@ -2,7 +2,6 @@
 
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
-#include "convert/convertrunwindow.h"
 #include "convert/inplacerunner.h"
 #include "util/pathutil.h"
 #include "convert/workerclient.h"
@@ -28,29 +27,61 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Records what the run shows, in order.
-class RecordingWindow : public ConvertRunWindow
+// Records what the run shows, in order, and waits for its end.
+class Recorder
 {
 public:
-    void showCurrentRow(int row) override { events.append(u"row %1"_s.arg(row)); }
-    void showStatus(const QString &text, int kind) override
+    explicit Recorder(BatchConverter &batch)
+        : m_batch(batch)
     {
-        events.append(u"status %1: %2"_s.arg(kind).arg(text));
+        const auto on = [this](auto signal, auto slot) {
+            QObject::connect(&m_batch, signal, &m_context, slot);
+        };
+        const auto add = [this](const QString &event) { events.append(event); };
+        on(&BatchConverter::currentRowShown, [add](int row) { add(u"row %1"_s.arg(row)); });
+        on(&BatchConverter::statusShown,
+           [add](const QString &text, int kind) { add(u"status %1: %2"_s.arg(kind).arg(text)); });
+        on(&BatchConverter::viewLogEnabled,
+           [add](bool on) { add(on ? u"log on"_s : u"log off"_s); });
+        on(&BatchConverter::workingImageCleared, [add] { add(u"clear"_s); });
+        on(&BatchConverter::placeholderWanted, [add] { add(u"placeholder"_s); });
+        on(&BatchConverter::beep, [add] { add(u"beep"_s); });
+        on(&BatchConverter::allDeselected, [add] { add(u"deselect"_s); });
+        on(&BatchConverter::runStarted, [add](int total) { add(u"started %1"_s.arg(total)); });
+        on(&BatchConverter::progressChanged, [this](int done, int total) {
+            progress.append({done, total});
+        });
+        on(&BatchConverter::runEnded, [add] { add(u"finished"_s); });
+        on(&BatchConverter::finished, [this](const QString &text) { endTexts.append(text); });
     }
-    void setViewLogEnabled(bool enabled) override
+
+    // Each call ends with exactly one finished(); returns its end text.
+    QString convertAll(const ConversionOptions &options)
     {
-        events.append(enabled ? u"log on"_s : u"log off"_s);
+        return wait([&] { m_batch.convertAll(options); });
     }
-    void clearWorkingImage() override { events.append(u"clear"_s); }
-    void showPlaceholder() override { events.append(u"placeholder"_s); }
-    void beep() override { events.append(u"beep"_s); }
-    void deselectAll() override { events.append(u"deselect"_s); }
-    void runStarted(int total) override { events.append(u"started %1"_s.arg(total)); }
-    void showProgress(int done, int total) override { progress.append({done, total}); }
-    void runFinished() override { events.append(u"finished"_s); }
+    QString convertImage(int row, const ConversionOptions &options)
+    {
+        return wait([&] { m_batch.convertImage(row, options); });
+    }
 
     QStringList events;
     QList<std::pair<int, int>> progress;
+    QStringList endTexts;
+
+private:
+    QString wait(const std::function<void()> &start)
+    {
+        const qsizetype before = endTexts.size();
+        start();
+        EXPECT_TRUE(runEventsUntil([&] { return endTexts.size() > before; }));
+        EXPECT_EQ(endTexts.size(), before + 1);
+        EXPECT_FALSE(m_batch.isBusy());
+        return endTexts.value(before);
+    }
+
+    BatchConverter &m_batch;
+    QObject m_context;
 };
 
 // Converts two pictures at a time and finishes them from the event loop, the later one first.
@@ -103,8 +134,7 @@ class Batch : public testing::Test
 protected:
     Batch()
         : m_runner([this](const ConversionRequest &request) { return convert(request); })
-        , m_batch(m_list, m_window, m_runner,
-                  [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 7, 3)); })
+        , m_batch(m_list, m_runner, [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 7, 3)); })
     {
         m_options.sourceFolder = m_source.path();
         m_options.destinationFolder = m_destination.path();
@@ -130,9 +160,9 @@ protected:
     QTemporaryDir m_source;
     QTemporaryDir m_destination;
     ConvertListModel m_list;
-    RecordingWindow m_window;
     InPlaceRunner m_runner;
     BatchConverter m_batch;
+    Recorder m_run{m_batch};
     ConversionOptions m_options;
     QList<ConversionRequest> m_requests;
 };
@@ -142,7 +172,7 @@ TEST_F(Batch, SkipsDuplicatesAndWritesTheLogInItsFormat)
     m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
     m_list.setFlag(1, DuplicateError, true);
 
-    EXPECT_EQ(m_batch.convertAll(m_options),
+    EXPECT_EQ(m_run.convertAll(m_options),
               u"End of conversion! : Files have been skipped (see log)."_s);
 
     const QByteArray expected = "Convert to JPG\r\n From: " + m_source.path().toUtf8() +
@@ -155,7 +185,7 @@ TEST_F(Batch, SkipsDuplicatesAndWritesTheLogInItsFormat)
     EXPECT_EQ(readFileBytes(ConversionLog::path(m_destination.path())), expected);
 
     EXPECT_EQ(
-        m_window.events,
+        m_run.events,
         (QStringList{u"log off"_s, u"started 3"_s, u"row 0"_s, u"status 0: Converting  a.png"_s,
                      u"row 2"_s, u"status 0: Converting  c.png"_s, u"finished"_s, u"log on"_s,
                      u"placeholder"_s, u"beep"_s,
@@ -164,17 +194,15 @@ TEST_F(Batch, SkipsDuplicatesAndWritesTheLogInItsFormat)
     ASSERT_EQ(m_requests.size(), 2);
     EXPECT_EQ(m_requests[1].sourcePath, m_source.path() + u"/c.png"_s);
     EXPECT_EQ(m_requests[1].destinationPath, m_destination.path() + u"/c.jpg"_s);
-}
 
-TEST_F(Batch, EndsWithAFullStopWhenNothingWasSkipped)
-{
-    m_list.setNames({u"a.png"_s, u"c.png"_s});
-    m_list.setRotation(1, -90);
+    // Nothing skipped: a full stop; the format and the line's turn reach the request.
+    m_list.setFlag(1, DuplicateError, false);
+    m_list.setRotation(2, -90);
     m_options.outputFormat = OutputFormat::Webp;
-    EXPECT_EQ(m_batch.convertAll(m_options), u"End of conversion!."_s);
+    EXPECT_EQ(m_run.convertAll(m_options), u"End of conversion!."_s);
     EXPECT_TRUE(log().startsWith(u"Convert to WEBP\r\n"_s));
-    EXPECT_EQ(m_requests[1].rotation, -90);
-    EXPECT_EQ(m_requests[1].destinationPath, m_destination.path() + u"/c.webp"_s);
+    EXPECT_EQ(m_requests[4].rotation, -90);
+    EXPECT_EQ(m_requests[4].destinationPath, m_destination.path() + u"/c.webp"_s);
 }
 
 TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplaced)
@@ -182,60 +210,78 @@ TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplaced)
     m_list.setNames({u"a.png"_s});
     m_list.setFlag(0, CollisionError, true);
     m_options.replaceFiles = false;
-    m_batch.convertAll(m_options);
+    m_run.convertAll(m_options);
     EXPECT_TRUE(m_requests.isEmpty());
     EXPECT_TRUE(log().contains(u"\r\na.png : ignored (conflict with destination)\r\n"_s));
 
     m_options.replaceFiles = true;
-    EXPECT_EQ(m_batch.convertAll(m_options), u"End of conversion!."_s);
+    EXPECT_EQ(m_run.convertAll(m_options), u"End of conversion!."_s);
     EXPECT_EQ(m_requests.size(), 1);
     EXPECT_TRUE(log().contains(u"\r\na.png : conversion OK\r\n"_s));
 
     // A name taken after the marks is a conflict too, in the log and for "Convert image".
     m_list.setNames({u"late.png"_s});
     m_options.replaceFiles = false;
-    m_batch.convertAll(m_options);
+    m_run.convertAll(m_options);
     EXPECT_TRUE(log().contains(u"\r\nlate.png : ignored (conflict with destination)\r\n"_s));
-    m_window.events.clear();
-    m_batch.convertImage(0, m_options);
-    EXPECT_EQ(m_window.events.mid(1),
+    m_run.events.clear();
+    m_run.convertImage(0, m_options);
+    EXPECT_EQ(m_run.events.mid(1),
               (QStringList{u"clear"_s, u"status 4: Conversion not done: Conflict in file names"_s,
                            u"beep"_s}));
+
+    // "Convert image" refuses a collision even when files are replaced, and writes no log.
+    m_run.events.clear();
+    m_requests.clear();
+    m_options.replaceFiles = true;
+    ASSERT_TRUE(QFile::remove(ConversionLog::path(m_destination.path())));
+    m_list.setNames({u"a.png"_s, u"b.png"_s});
+    m_list.setFlag(0, CollisionError, true);
+    m_run.convertImage(0, m_options);
+    EXPECT_EQ(m_run.events,
+              (QStringList{u"status 4: Conversion not done: Conflict in file names"_s, u"beep"_s}));
+    EXPECT_TRUE(m_requests.isEmpty());
+
+    m_run.events.clear();
+    m_list.setFlag(1, DuplicateError, true);
+    m_run.convertImage(1, m_options);
+    EXPECT_EQ(m_run.events,
+              (QStringList{u"status 0: Converting  b.png"_s, u"status 0: End of conversion!"_s}));
+
+    m_run.events.clear();
+    m_run.convertImage(-1, m_options);
+    EXPECT_EQ(m_run.events, (QStringList{u"clear"_s, u"status 8: Choose an image to convert."_s}));
+    EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
 }
 
 TEST_F(Batch, LogsWhyAnItemFailedAndGoesOn)
 {
     m_list.setNames({u"bad.png"_s, u"c.png"_s});
-    m_batch.convertAll(m_options);
+    m_run.convertAll(m_options);
     const QString failure = u"bad.png : Original image error: "_s + m_source.path() + u"/bad.png"_s;
     EXPECT_TRUE(log().contains(u"----\r\n"_s + failure + u"\r\nc.png : conversion OK\r\n"_s));
-    EXPECT_TRUE(m_window.events.contains(u"status 8: "_s + failure));
-    EXPECT_TRUE(m_window.events.contains(u"clear"_s));
+    EXPECT_TRUE(m_run.events.contains(u"status 8: "_s + failure));
+    EXPECT_TRUE(m_run.events.contains(u"clear"_s));
 
     // A file the preview could not load names the image library's message instead.
     m_list.setFlag(0, FileTypeError, true);
-    m_batch.convertAll(m_options);
+    m_run.convertAll(m_options);
     EXPECT_TRUE(log().contains(u"----\r\nbad.png : File error >>>  PNG format: (broken)\r\n"_s));
 }
 
-TEST_F(Batch, AnEmptyListDoesNothingAndLeavesTheOldLog)
+TEST_F(Batch, AnEmptyListDoesNothingAndWithoutDestinationEveryItemFailsAndNoLogIsWritten)
 {
-    QFile old(ConversionLog::path(m_destination.path()));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old log");
-    old.close();
-    EXPECT_EQ(m_batch.convertAll(m_options), QString());
-    EXPECT_TRUE(m_window.events.isEmpty());
+    ASSERT_TRUE(writeFileBytes(ConversionLog::path(m_destination.path()), "old log"));
+    EXPECT_EQ(m_run.convertAll(m_options), QString());
+    EXPECT_TRUE(m_run.events.isEmpty());
     EXPECT_EQ(log(), u"old log"_s);
-}
+    ASSERT_TRUE(QFile::remove(ConversionLog::path(m_destination.path())));
 
-TEST_F(Batch, WithoutDestinationEveryItemFailsAndNoLogIsWritten)
-{
     m_list.setNames({u"a.png"_s});
     m_options.destinationFolder.clear();
-    m_batch.convertAll(m_options);
+    m_run.convertAll(m_options);
     EXPECT_TRUE(m_requests.isEmpty());
-    EXPECT_TRUE(m_window.events.contains(
+    EXPECT_TRUE(m_run.events.contains(
         u"status 8: a.png : Origin and destination folders must not be the same!"_s));
     EXPECT_TRUE(QDir(m_destination.path()).isEmpty());
 }
@@ -249,13 +295,13 @@ TEST_F(Batch, ADestinationThatIsTheSourceByAnotherPathIsRefused)
     m_list.setNames({u"a.png"_s});
     for (const QString &destination : {link, m_source.path() + u"/."_s, link + u"/"_s}) {
         m_options.destinationFolder = destination;
-        m_window.events.clear();
-        m_batch.convertAll(m_options);
-        EXPECT_TRUE(m_window.events.contains(
+        m_run.events.clear();
+        m_run.convertAll(m_options);
+        EXPECT_TRUE(m_run.events.contains(
             u"status 8: a.png : Origin and destination folders must not be the same!"_s))
             << destination.toStdString();
-        m_batch.convertImage(0, m_options);
-        EXPECT_EQ(m_window.events.last(),
+        m_run.convertImage(0, m_options);
+        EXPECT_EQ(m_run.events.last(),
                   u"status 8: Origin and destination folders must not be the same!"_s);
     }
     EXPECT_TRUE(m_requests.isEmpty());
@@ -265,7 +311,7 @@ TEST_F(Batch, TheLogEscapesNamesAndAFailedLogIsNeverPassedOver)
 {
     m_list.setNames({u"forged\r\nx.png : conversion OK.png"_s, u"tab\there.png"_s,
                      PathUtil::decodeName("z\xff\xf0\x9f\x92\x80.png")});
-    m_batch.convertAll(m_options);
+    m_run.convertAll(m_options);
     EXPECT_TRUE(
         log().contains(u"----\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
                        "tab\\x09here.png : conversion OK\r\n"
@@ -279,7 +325,7 @@ TEST_F(Batch, TheLogEscapesNamesAndAFailedLogIsNeverPassedOver)
     const QString logPath = ConversionLog::path(m_destination.path());
     ASSERT_TRUE(QFile::remove(logPath));
     ASSERT_TRUE(QFile::link(target, logPath));
-    m_batch.convertAll(m_options);
+    m_run.convertAll(m_options);
     EXPECT_EQ(readFileBytes(target), "my thesis");
     EXPECT_FALSE(QFileInfo(logPath).isSymLink());
     EXPECT_TRUE(log().startsWith(u"Convert to JPG"_s));
@@ -287,46 +333,25 @@ TEST_F(Batch, TheLogEscapesNamesAndAFailedLogIsNeverPassedOver)
     // A log that cannot be written: the end text says so, and the old log cannot be opened.
     ASSERT_TRUE(QFile::remove(logPath));
     ASSERT_TRUE(QDir().mkdir(logPath));
-    m_window.events.clear();
-    const QString endText = m_batch.convertAll(m_options);
+    m_run.events.clear();
+    const QString endText = m_run.convertAll(m_options);
     EXPECT_EQ(endText, u"End of conversion! : The log "_s + logPath + u" could not be written: "_s +
                            QString::fromLocal8Bit(std::strerror(EISDIR)) + u"."_s);
-    EXPECT_TRUE(m_window.events.contains(u"status 8: "_s + endText));
-    EXPECT_FALSE(m_window.events.contains(u"log on"_s));
+    EXPECT_TRUE(m_run.events.contains(u"status 8: "_s + endText));
+    EXPECT_FALSE(m_run.events.contains(u"log on"_s));
     EXPECT_TRUE(QDir(m_destination.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
-TEST_F(Batch, ConvertImageRefusesACollisionEvenWhenFilesAreReplaced)
-{
-    m_list.setNames({u"a.png"_s, u"b.png"_s});
-    m_list.setFlag(0, CollisionError, true);
-    m_batch.convertImage(0, m_options);
-    EXPECT_EQ(m_window.events,
-              (QStringList{u"status 4: Conversion not done: Conflict in file names"_s, u"beep"_s}));
-    EXPECT_TRUE(m_requests.isEmpty());
-
-    m_window.events.clear();
-    m_list.setFlag(1, DuplicateError, true);
-    m_batch.convertImage(1, m_options);
-    EXPECT_EQ(m_window.events,
-              (QStringList{u"status 0: Converting  b.png"_s, u"status 0: End of conversion!"_s}));
-
-    m_window.events.clear();
-    m_batch.convertImage(-1, m_options);
-    EXPECT_EQ(m_window.events,
-              (QStringList{u"clear"_s, u"status 8: Choose an image to convert."_s}));
-    EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
-}
-
-TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrder)
+TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrderAndAStopLogsTheRest)
 {
     AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
-    BatchConverter batch(m_list, m_window, runner);
+    BatchConverter batch(m_list, runner);
+    Recorder window(batch);
     m_list.setNames({u"a.png"_s, u"b.png"_s, u"bad.png"_s, u"d.png"_s, u"e.png"_s});
     m_list.setFlag(3, CollisionError, true);
     m_options.replaceFiles = false;
 
-    batch.convertAll(m_options);
+    window.convertAll(m_options);
     EXPECT_EQ(runner.started, 4);
     EXPECT_EQ(runner.maxInFlight, 2);
     const QString expected =
@@ -336,40 +361,35 @@ TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrder)
         u"/bad.png\r\nd.png : ignored (conflict with destination)\r\n"
         "e.png : conversion OK\r\n\r\n **** End ****\r\n"_s;
     EXPECT_TRUE(log().endsWith(expected)) << log().toStdString();
-    EXPECT_EQ(m_window.progress.last(), std::make_pair(5, 5));
-}
+    EXPECT_EQ(window.progress.last(), std::make_pair(5, 5));
 
-TEST_F(Batch, AStoppedRunFinishesThePicturesInFlightAndLogsTheRest)
-{
-    AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
-    BatchConverter batch(m_list, m_window, runner);
+    // A stopped run finishes the pictures in flight and logs the rest.
     runner.beforeFinishing = [&batch] { batch.requestStop(); };
     m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s, u"d.png"_s});
-
-    EXPECT_EQ(batch.convertAll(m_options),
+    EXPECT_EQ(window.convertAll(m_options),
               u"End of conversion! : Files have been skipped (see log)."_s);
-    EXPECT_EQ(runner.started, 2);
+    EXPECT_EQ(runner.started, 6);
     EXPECT_TRUE(log().contains(u"\r\na.png : conversion OK\r\nb.png : conversion OK\r\n"
                                "c.png : not converted, the run was stopped\r\n"
                                "d.png : not converted, the run was stopped\r\n"_s));
-    EXPECT_TRUE(m_window.events.contains(u"finished"_s));
-
+    EXPECT_TRUE(window.events.contains(u"finished"_s));
     // The next run starts afresh.
     runner.beforeFinishing = nullptr;
-    batch.convertAll(m_options);
-    EXPECT_EQ(runner.started, 6);
+    window.convertAll(m_options);
+    EXPECT_EQ(runner.started, 10);
 }
 
 TEST_F(Batch, StopEndsThePicturesInFlightAfterTheGraceAndTheRunAtOnce)
 {
     StuckRunner runner;
-    BatchConverter batch(m_list, m_window, runner);
+    BatchConverter batch(m_list, runner);
+    Recorder window(batch);
     batch.setStopGrace(10);
     m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
     m_list.setFlag(1, FileTypeError, true);
     QTimer::singleShot(0, [&batch] { batch.requestStop(); });
 
-    EXPECT_EQ(batch.convertAll(m_options),
+    EXPECT_EQ(window.convertAll(m_options),
               u"End of conversion! : Files have been skipped (see log)."_s);
     EXPECT_EQ(runner.started, 2);
     EXPECT_EQ(runner.stops, 1);
@@ -377,7 +397,7 @@ TEST_F(Batch, StopEndsThePicturesInFlightAfterTheGraceAndTheRunAtOnce)
                                "b.png : the conversion was stopped\r\n"
                                "c.png : not converted, the run was stopped\r\n"_s))
         << log().toStdString();
-    EXPECT_EQ(m_window.events.last(), u"deselect"_s);
+    EXPECT_EQ(window.events.last(), u"deselect"_s);
 }
 
 TEST_F(Batch, EachRunRemovesThePartialFilesOfProcessesThatAreGoneAndNothingElse)
@@ -406,9 +426,9 @@ TEST_F(Batch, EachRunRemovesThePartialFilesOfProcessesThatAreGoneAndNothingElse)
         ASSERT_TRUE(writeFileBytes(out.filePath(name), "x"));
 
     m_list.setNames({u"a.png"_s});
-    for (const auto &run : std::initializer_list<std::function<void()>>{
-             [this] { m_batch.convertImage(0, m_options); },
-             [this] { m_batch.convertAll(m_options); }}) {
+    for (const auto &run :
+         std::initializer_list<std::function<void()>>{[this] { m_run.convertImage(0, m_options); },
+                                                      [this] { m_run.convertAll(m_options); }}) {
         ASSERT_TRUE(writeFileBytes(out.filePath(partial), "partial"));
         run();
         EXPECT_FALSE(QFile::exists(out.filePath(partial)));

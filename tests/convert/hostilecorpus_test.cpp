@@ -1,9 +1,6 @@
-#include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
-#include "convert/convertlistmodel.h"
+#include "convert/convertsession.h"
 #include "util/folderlisting.h"
-#include "convert/imagefolderscan.h"
-#include "convert/nullrunwindow.h"
 #include "util/pathutil.h"
 #include "convert/workerpool.h"
 #include "hostilecorpus.h"
@@ -41,7 +38,7 @@ protected:
         ASSERT_TRUE(QFile::link(QFile::decodeName(fifo), m_source.filePath(u"stall.jpg"_s)));
         ASSERT_TRUE(writeFileBytes(m_source.filePath(u"bomb.gif"_s),
                                    makeTestGif({60000, 60000}, {{1, 1}})));
-        ASSERT_TRUE(writeFileBytes(m_source.filePath(u"bomb.j2k"_s), makeTestJ2k({60000, 60000})));
+        ASSERT_TRUE(writeFileBytes(m_source.filePath(u"bomb2.j2k"_s), makeTestJ2k({60000, 60000})));
         for (const QString &name : {u"kept.png"_s, u"late.png"_s, u"two\nlines.png"_s})
             ASSERT_FALSE(writeTestPicture(m_source.filePath(name), 40, 30).isEmpty());
         const QString bad = m_source.path() + u'/' + PathUtil::decodeName("bad\xff.png");
@@ -51,15 +48,26 @@ protected:
                   0);
         ASSERT_TRUE(writeFileBytes(m_destination.filePath(u"kept.jpg"_s), "the user's own"));
         m_before = snapshot();
-
-        m_list.setNames(ImageFolderScan::listNames(m_source.path(), u"*"_s,
-                                                   Preferences().extensionList(AllImagesIndex)));
-        m_options.sourceFolder = m_source.path();
-        m_options.destinationFolder = m_destination.path();
-        m_options.replaceFiles = false;
-        m_list.markCollisions(ImageFolderScan::destinationNames(
-                                  m_destination.path(), u"*"_s, Preferences().extensionList(AllImagesIndex)),
-                              m_destination.path(), outputExtension(m_options.outputFormat), false);
+    }
+    // The page's session over both folders, with "Replace files" as given.
+    std::unique_ptr<ConvertSession> session(const std::shared_ptr<WorkerPool> &pool,
+                                            bool replaceFiles)
+    {
+        auto session = std::make_unique<ConvertSession>(m_preferences, pool, nullptr);
+        ConversionOptions options;
+        options.replaceFiles = replaceFiles;
+        session->setOptions(options);
+        session->chooseSourceFolder(m_source.path());
+        session->chooseDestinationFolder(m_destination.path());
+        return session;
+    }
+    static void convertAll(ConvertSession &session)
+    {
+        bool ended = false;
+        QObject::connect(&session, &ConvertSession::conversionFinished, &session,
+                         [&ended] { ended = true; });
+        session.convertAll();
+        EXPECT_TRUE(runEventsUntil([&ended] { return ended; }, 120'000));
     }
     void TearDown() override
     {
@@ -93,48 +101,35 @@ protected:
     QTemporaryDir m_elsewhere;
     QList<HostileFile> m_corpus;
     QMap<QByteArray, QByteArray> m_before;
-    ConvertListModel m_list;
-    ConversionOptions m_options;
-};
-
-class DroppingWindow : public NullRunWindow
-{
-public:
-    void showCurrentRow(int row) override
-    {
-        if (onRow)
-            onRow(row);
-    }
-    std::function<void(int)> onRow;
+    Preferences m_preferences;
 };
 
 TEST_F(HostileFolder, EveryPictureGetsOneHonestLineAndNothingThatWasThereChanges)
 {
-    ASSERT_FALSE(m_list.text(0).isEmpty());
-    EXPECT_EQ(m_list.count(), m_corpus.size() + 6); // not the link to the pipe
-
     WorkerClient::Limits limits;
     limits.cpuSecondsPerItem = 15;
-    WorkerPool pool(2, limits);
-    DroppingWindow window;
+    const auto pool = std::make_shared<WorkerPool>(2, limits);
+    const auto session = this->session(pool, false);
+    const ConvertListModel &list = session->list();
+    ASSERT_FALSE(list.text(0).isEmpty());
+    EXPECT_EQ(list.count(), m_corpus.size() + 6); // not the link to the pipe
     bool dropped = false;
-    window.onRow = [&](int) {
+    QObject::connect(session.get(), &ConvertSession::currentRowShown, [&](int) {
         if (!std::exchange(dropped, true)) {
             ASSERT_TRUE(writeFileBytes(m_destination.filePath(u"late.jpg"_s), "dropped in"));
         }
-    };
-    BatchConverter batch(m_list, window, pool);
-    batch.convertAll(m_options);
+    });
+    convertAll(*session);
 
     const QString text = log();
-    for (int row = 0; row < m_list.count(); ++row)
-        EXPECT_EQ(text.count(u"\r\n"_s + ConversionLog::escape(m_list.text(row)) + u" : "_s), 1)
-            << m_list.text(row).toStdString();
-    EXPECT_EQ(text.count(u"\r\n"_s), m_list.count() + 7); // header, items, end
+    for (int row = 0; row < list.count(); ++row)
+        EXPECT_EQ(text.count(u"\r\n"_s + ConversionLog::escape(list.text(row)) + u" : "_s), 1)
+            << list.text(row).toStdString();
+    EXPECT_EQ(text.count(u"\r\n"_s), list.count() + 7); // header, items, end
     EXPECT_TRUE(text.contains(u"\r\nbad\\xFF.png : conversion OK\r\n"_s));
     EXPECT_TRUE(text.contains(u"\r\ntwo\\x0Alines.png : conversion OK\r\n"_s));
     EXPECT_TRUE(text.contains(u"\r\nbomb.gif : the picture is too large to convert"_s));
-    EXPECT_TRUE(text.contains(u"\r\nbomb.j2k : the picture is too large to convert"_s));
+    EXPECT_TRUE(text.contains(u"\r\nbomb2.j2k : the picture is too large to convert"_s));
     EXPECT_TRUE(text.contains(u"\r\nkept.png : ignored (conflict with destination)\r\n"_s));
     EXPECT_TRUE(text.contains(u"\r\nlate.png : ignored (conflict with destination)\r\n"_s));
 
@@ -148,27 +143,24 @@ TEST_F(HostileFolder, EveryPictureGetsOneHonestLineAndNothingThatWasThereChanges
 TEST_F(HostileFolder, StopEndsStuckPicturesAndLogsEveryRow)
 {
     const Watchdog watchdog;
-    WorkerPool pool(2);
-    DroppingWindow window;
     // The first two pictures never finish; Stop comes once both are in flight.
-    QStringList names = {u"a-stuck1.png.hang"_s, u"a-stuck2.png.hang"_s};
-    for (int row = 0; row < m_list.count(); ++row)
-        names.append(m_list.text(row));
-    m_list.setNames(names);
-    ASSERT_TRUE(m_list.text(0).endsWith(u".hang"_s) && m_list.text(1).endsWith(u".hang"_s));
-    BatchConverter batch(m_list, window, pool);
-    batch.setStopGrace(50);
-    window.onRow = [&](int row) {
+    for (const QString &name : {u"a-stuck1.hang"_s, u"a-stuck2.hang"_s})
+        ASSERT_TRUE(writeFileBytes(m_source.filePath(name), "never read"));
+    m_preferences.setExtensionList(ImageFormatGroup::PngImages, u".png;.hang;"_s);
+    const auto pool = std::make_shared<WorkerPool>(2);
+    const auto session = this->session(pool, true);
+    const ConvertListModel &list = session->list();
+    ASSERT_TRUE(list.text(0).endsWith(u".hang"_s) && list.text(1).endsWith(u".hang"_s));
+    session->setStopGrace(50);
+    QObject::connect(session.get(), &ConvertSession::currentRowShown, [&](int row) {
         if (row == 1)
-            QMetaObject::invokeMethod(
-                &pool, [&batch] { batch.requestStop(); }, Qt::QueuedConnection);
-    };
-    m_options.replaceFiles = true;
-    batch.convertAll(m_options);
+            QMetaObject::invokeMethod(session.get(), &ConvertSession::stop, Qt::QueuedConnection);
+    });
+    convertAll(*session);
 
     const QString text = log();
     EXPECT_EQ(text.count(u" : the conversion was stopped\r\n"_s), 2) << text.toStdString();
-    EXPECT_EQ(text.count(u" : not converted, the run was stopped\r\n"_s), m_list.count() - 2);
+    EXPECT_EQ(text.count(u" : not converted, the run was stopped\r\n"_s), list.count() - 2);
     EXPECT_TRUE(partialFiles().isEmpty());
 }
 

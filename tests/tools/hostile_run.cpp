@@ -5,18 +5,19 @@
 //   folder: where to write the damaged pictures and keep them (default: a temporary folder)
 // Beside the damaged pictures it writes three that claim 60000 pixels a side (GIF, JPEG 2000,
 // JP2), and after the run it times Stop on two pictures that never finish.
-#include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
-#include "convert/convertlistmodel.h"
-#include "convert/nullrunwindow.h"
+#include "convert/convertsession.h"
+#include "convert/workerclient.h"
 #include "convert/workerpool.h"
 #include "hostilecorpus.h"
+#include "prefs/preferences.h"
 #include "testfiles.h"
 #include "testpictures.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
@@ -30,16 +31,25 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class ProgressWindow : public NullRunWindow
+// The page's session over both folders, converting in the pool.
+std::unique_ptr<ConvertSession> session(const Preferences &preferences,
+                                        std::shared_ptr<WorkerPool> pool, const QString &source,
+                                        const QString &destination)
 {
-public:
-    void showProgress(int done, int total) override
-    {
-        if (done % 100 == 0 || done == total)
-            std::fprintf(stderr, "\r%d / %d", done, total);
-    }
-    void runFinished() override { std::fprintf(stderr, "\n"); }
-};
+    auto session = std::make_unique<ConvertSession>(preferences, std::move(pool), nullptr);
+    session->chooseSourceFolder(source);
+    session->chooseDestinationFolder(destination);
+    return session;
+}
+
+void convertAll(ConvertSession &session)
+{
+    QEventLoop loop;
+    QObject::connect(&session, &ConvertSession::conversionFinished, &loop, &QEventLoop::quit);
+    session.convertAll();
+    if (session.isConverting())
+        loop.exec();
+}
 
 } // namespace
 
@@ -55,29 +65,25 @@ int main(int argc, char *argv[])
     QList<HostileFile> corpus = writeHostileCorpus(source, count, seed);
     const QSize huge(60000, 60000);
     for (const auto &[name, bytes] :
-         {std::pair{u"hostile-bomb.gif"_s, makeTestGif(huge, {{1, 1}})},
-          std::pair{u"hostile-bomb.j2k"_s, makeTestJ2k(huge)},
-          std::pair{u"hostile-bomb.jp2"_s, makeTestJp2(huge, huge)}}) {
+         {std::pair{u"hostile-bomb-gif.gif"_s, makeTestGif(huge, {{1, 1}})},
+          std::pair{u"hostile-bomb-j2k.j2k"_s, makeTestJ2k(huge)},
+          std::pair{u"hostile-bomb-jp2.jp2"_s, makeTestJp2(huge, huge)}}) {
         writeFileBytes(source + u'/' + name, bytes);
         corpus.append({name, u"claims 60000 pixels a side"_s});
     }
-    QStringList names;
-    for (const HostileFile &file : corpus)
-        names.append(file.name);
-
-    ConvertListModel list;
-    list.setNames(names);
-    ProgressWindow window;
-    ConversionOptions options;
-    options.sourceFolder = source;
-    options.destinationFolder = destination.path();
+    const Preferences preferences;
     QElapsedTimer timer;
     timer.start();
     {
         // Ended before the figures are read: only workers that have ended count in them.
-        WorkerPool pool;
-        BatchConverter batch(list, window, pool);
-        batch.convertAll(options);
+        const auto run =
+            session(preferences, std::make_shared<WorkerPool>(), source, destination.path());
+        QObject::connect(run.get(), &ConvertSession::progressChanged, [](int done, int total) {
+            if (done % 100 == 0 || done == total)
+                std::fprintf(stderr, "\r%d / %d", done, total);
+        });
+        QObject::connect(run.get(), &ConvertSession::runEnded, [] { std::fprintf(stderr, "\n"); });
+        convertAll(*run);
     }
     const double seconds = timer.elapsed() / 1000.0;
 
@@ -113,28 +119,23 @@ int main(int argc, char *argv[])
 
     // Stop with two pictures that never finish: the time from Stop to the end of the run.
     qputenv("PELORIN_WORKER_TEST", "1");
-    WorkerPool stuckPool(2);
-    class StoppingWindow : public NullRunWindow
-    {
-    public:
-        std::function<void(int)> onRow;
-        void showCurrentRow(int row) override { onRow(row); }
-    } stopping;
     // Listed first, and named so that the worker never finishes them.
-    ConvertListModel stuckList;
-    stuckList.setNames(QStringList{u"a-stuck1.jpg.hang"_s, u"a-stuck2.jpg.hang"_s} + names);
-    BatchConverter stopped(stuckList, stopping, stuckPool);
+    for (const QString &name : {u"a-stuck1.hang"_s, u"a-stuck2.hang"_s})
+        writeFileBytes(source + u'/' + name, "never read");
+    Preferences stuckPreferences;
+    stuckPreferences.setExtensionList(ImageFormatGroup::PngImages, u".png;.hang;"_s);
+    const auto stuckPool = std::make_shared<WorkerPool>(2);
+    const auto stopped = session(stuckPreferences, stuckPool, source, destination.path());
     QElapsedTimer sinceStop;
-    stopping.onRow = [&](int row) {
+    QObject::connect(stopped.get(), &ConvertSession::currentRowShown, [&](int row) {
         if (row != 1)
             return;
-        QTimer::singleShot(500, &stuckPool, [&] {
+        QTimer::singleShot(500, stuckPool.get(), [&] {
             sinceStop.start();
-            stopped.requestStop();
+            stopped->stop();
         });
-    };
-    options.replaceFiles = true;
-    stopped.convertAll(options);
+    });
+    convertAll(*stopped);
     std::printf("Stop with two stuck pictures: the run ended %lld ms after Stop\n",
                 sinceStop.elapsed());
     return lines == corpus.size() && partial == 0 ? 0 : 1;
