@@ -49,10 +49,10 @@ CAboutDlg::~CAboutDlg() = default;
 QString CAboutDlg::versionText(int major, int minor, int build, int revision, bool prerelease)
 {
     if (prerelease)
-        return u"Version ß %1.%2.%3 (%4)"_s.arg(major).arg(minor).arg(build).arg(revision);
+        return loadString(VersionPrerelease).arg(major).arg(minor).arg(build).arg(revision);
     if (build != 0)
-        return u"Version %1.%2.%3"_s.arg(major).arg(minor).arg(build);
-    return u"Version %1.%2"_s.arg(major).arg(minor);
+        return loadString(VersionBuild).arg(major).arg(minor).arg(build);
+    return loadString(VersionShort).arg(major).arg(minor);
 }
 
 QString CAboutDlg::versionText()

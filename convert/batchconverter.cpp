@@ -17,7 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString EndOfConversion = u"End of conversion!"_s;
 const QString ConflictLine = u" : ignored (conflict with destination)\r\n"_s;
 
 } // namespace
@@ -52,7 +51,7 @@ void BatchConverter::requestStop()
 bool BatchConverter::prepare(int row, ConversionRequest &request, ConversionResult &failure)
 {
     if (row < 0 || row >= m_list.count()) {
-        failure = {false, u"Choose an image to convert."_s, QString()};
+        failure = {false, loadString(ChooseImageToConvert), QString()};
         return false;
     }
     // By identity, not by text: a link to the source folder would otherwise have the originals
@@ -64,7 +63,7 @@ bool BatchConverter::prepare(int row, ConversionRequest &request, ConversionResu
         return false;
     }
     const QString name = m_list.text(row);
-    Q_EMIT statusShown(u"Converting  "_s + PathUtil::displayName(name), Standard);
+    Q_EMIT statusShown(loadString(ConvertingPrefix) + PathUtil::displayName(name), Standard);
     request.sourcePath = PathUtil::append(m_options.sourceFolder, name);
     request.destinationPath = ConversionPlan::destinationPath(
         m_options.destinationFolder, name, outputExtension(m_options.outputFormat));
@@ -237,14 +236,13 @@ void BatchConverter::endRun()
     Q_EMIT beep();
     QString endText;
     if (log.ok)
-        endText =
-            EndOfConversion + (m_skipped ? u" : Files have been skipped (see log)."_s : u"."_s);
+        endText = loadString(EndOfConversion) +
+                  loadString(m_skipped ? EndFilesSkipped : EndNothingSkipped);
     else
-        endText =
-            EndOfConversion +
-            (m_skipped ? u" : Files have been skipped, and the log "_s : u" : The log "_s) +
-            u"%1 could not be written: %2."_s.arg(
-                ConversionLog::escape(ConversionLog::path(options.destinationFolder)), log.reason);
+        endText = loadString(EndOfConversion) +
+                  loadString(m_skipped ? EndFilesSkippedLogNotWritten : EndLogNotWritten)
+                      .arg(ConversionLog::escape(ConversionLog::path(options.destinationFolder)),
+                           log.reason);
     Q_EMIT statusShown(endText, log.ok ? Standard : OtherError);
     Q_EMIT allDeselected();
     Q_EMIT finished(endText);

@@ -76,7 +76,7 @@ bool CConvertCtrl::initialise()
     for (int i = FirstGroupIndex; i <= LastGroupIndex; ++i)
         m_ui->inputFormatCombo->addItem(loadString(GroupAllImages + i) + u" ("_s +
                                         m_preferences.extensionList(i) + u')');
-    for (int format = 0; format < 4; ++format)
+    for (int format = 0; format < OutputFormatCount; ++format)
         m_ui->outputFormatCombo->addItem(loadString(OutputNameIds[format]) + u" (*"_s +
                                          outputExtension(OutputFormat(format)) + u')');
     m_ui->inputFormatCombo->setCurrentIndex(0);
@@ -84,10 +84,10 @@ bool CConvertCtrl::initialise()
 
     m_ui->convertList->attach(m_session->list(), m_preferences);
     m_ui->nameFilterEdit->setText(u"*"_s);
-    m_ui->qualitySlider->setValue(16);
-    qualityChanged(16);
-    m_ui->rawSlider->setValue(4);
-    rawBrightnessChanged(4);
+    m_ui->qualitySlider->setValue(ConversionOptions::DefaultJpegQualityPosition);
+    qualityChanged(m_ui->qualitySlider->value());
+    m_ui->rawSlider->setValue(ConversionOptions::DefaultRawBrightness);
+    rawBrightnessChanged(m_ui->rawSlider->value());
     applyResizeRule();
     m_ui->replaceFilesCheck->setChecked(true);
     m_ui->resizePixelsEdit->setValidator(new QIntValidator(this));
@@ -186,7 +186,7 @@ ConversionOptions CConvertCtrl::options() const
 void CConvertCtrl::syncOptions()
 {
     ConversionOptions options;
-    options.outputFormat = OutputFormat(std::clamp(outputFormatIndex(), 0, 3));
+    options.outputFormat = OutputFormat(std::clamp(outputFormatIndex(), 0, OutputFormatCount - 1));
     options.grayscale = m_ui->grayscaleCheck->isChecked();
     options.deleteMetadata = m_ui->deleteMetadataCheck->isChecked();
     options.jpegQualityPosition = m_ui->qualitySlider->value();

@@ -22,8 +22,12 @@ struct ConversionOptions
     OutputFormat outputFormat = OutputFormat::Jpeg;
     bool grayscale = false;
     bool deleteMetadata = false;
-    int jpegQualityPosition = 16; // 0 to 20, five percent a step
-    int rawBrightness = 4;        // -8 to 8, the tone mapping's intensity
+    // The sliders' start positions: 80 percent, and a little lighter than neutral.
+    static constexpr int DefaultJpegQualityPosition = 16;
+    static constexpr int DefaultRawBrightness = 4;
+
+    int jpegQualityPosition = DefaultJpegQualityPosition; // 0 to 20, five percent a step
+    int rawBrightness = DefaultRawBrightness;             // -8 to 8, the tone mapping's intensity
     bool resize = false;
     ResizeMode resizeMode = ResizeMode::Width;
     int resizePixels = 0;

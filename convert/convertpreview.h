@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/conversionoptions.h"
 #include "convert/outputformat.h"
 
 #include <QImage>
@@ -17,9 +18,9 @@ struct PreviewRequest
     QSize frame;      // the frame's size in pixels
     int rotation = 0; // degrees, positive turns left
     OutputFormat outputFormat = OutputFormat::Jpeg;
-    int jpegQualityPosition = 16;
+    int jpegQualityPosition = ConversionOptions::DefaultJpegQualityPosition;
     bool grayscale = false;
-    int rawBrightness = 4;
+    int rawBrightness = ConversionOptions::DefaultRawBrightness;
     QString rawExtensions;
 };
 

@@ -318,7 +318,7 @@ void ConvertSession::loadPreview(int row)
     }
     drawPlaceholder(false);
     const QString name = m_list.text(row);
-    Q_EMIT statusShown(u"Loading "_s + PathUtil::displayName(name), Standard);
+    Q_EMIT statusShown(loadString(LoadingPrefix) + PathUtil::displayName(name), Standard);
     m_previewOwnsStatus = true;
 
     const ConversionOptions current = options();

@@ -8,6 +8,7 @@
 #include "convert/sourcefile.h"
 #include "util/noreplacerename.h"
 #include "util/atomicfile.h"
+#include "resources/stringtable.h"
 
 #include <FreeImagePlus.h>
 
@@ -24,7 +25,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString SaveError = u" *** Save image error"_s;
 
 // The JPEG encoder announces 32 bits but writes only CMYK pictures at that depth.
 bool encoderTakesDepth(FREE_IMAGE_FORMAT fif, unsigned bpp, bool cmyk = false)
@@ -233,7 +233,7 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
         // The reason goes in both messages, so the log names it whatever marks the row carries.
         if (source.refused())
             return {false, source.error(), source.error()};
-        return {false, u"Original image error: "_s + request.sourcePath, source.error()};
+        return {false, loadString(OriginalImageError) + request.sourcePath, source.error()};
     }
     if (pixelBudget) {
         const QString tooLarge =
@@ -248,42 +248,42 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
     const ImagePipeline::LoadedPicture loaded =
         ImagePipeline::loadPicture(image, source, options.rawBrightness, options.rawExtensions);
     if (loaded.outcome == ImagePipeline::LoadedPicture::ToneMappingFailed)
-        return finish(false, u"Raw image tone mapping error"_s);
+        return finish(false, loadString(RawToneMappingError));
     if (!image.isValid())
-        return finish(false, u"Original image error: "_s + request.sourcePath);
+        return finish(false, loadString(OriginalImageError) + request.sourcePath);
 
     ImagePipeline::rotate(image, request.rotation);
     if (options.resize &&
         !ImagePipeline::resizeImage(image, options.resizeMode, options.resizePixels))
-        return finish(false, u"Image resizing error."_s);
+        return finish(false, loadString(ImageResizingError));
     if (options.grayscale)
         ImagePipeline::makeGray(image, loaded.raw);
     if (!image.isValid())
-        return finish(false, u"Grayscale error."_s);
+        return finish(false, loadString(GrayscaleError));
 
     // The destination's extension chooses the encoder.
     const FREE_IMAGE_FORMAT fif =
         FreeImage_GetFIFFromFilename(PathUtil::encodeName(request.destinationPath).constData());
     if (!adaptDepth(image, fif, loaded.raw))
-        return finish(false, SaveError);
+        return finish(false, loadString(SaveImageError));
     if (options.deleteMetadata)
         image.clearMetadata();
     int error = 0;
     switch (saveInto(image, fif, saveFlags(fif, options), request.destinationPath,
                      options.replaceFiles, source, error)) {
     case Saved::Yes:
-        return finish(true, u"End of conversion!"_s);
+        return finish(true, loadString(EndOfConversion));
     case Saved::DestinationIsSource:
-        return finish(false, u"the destination is the source file itself"_s);
+        return finish(false, loadString(DestinationIsSource));
     case Saved::DestinationExists: {
-        ConversionResult result = finish(false, SaveError + u": "_s + qt_error_string(error));
+        ConversionResult result = finish(false, loadString(SaveImageError) + u": "_s + qt_error_string(error));
         result.destinationExists = true;
         return result;
     }
     case Saved::Failed:
         break;
     }
-    return finish(false, error != 0 ? SaveError + u": "_s + qt_error_string(error) : SaveError);
+    return finish(false, error != 0 ? loadString(SaveImageError) + u": "_s + qt_error_string(error) : loadString(SaveImageError));
 }
 
 } // namespace
@@ -403,7 +403,7 @@ QString ImagePipeline::checkPixelBudget(SourceFile &source, const QString &rawEx
         claim = ClaimedSize::larger(claim, ClaimedSize::read(source, FIF_RAW));
     if (!claim.known || claim.pixels() <= quint64(std::max<qint64>(budget, 0)))
         return QString();
-    return u"the picture is too large to convert (%1 \u00D7 %2 pixels)"_s.arg(claim.width)
+    return loadString(PictureTooLarge).arg(claim.width)
         .arg(claim.height);
 }
 

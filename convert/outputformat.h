@@ -10,6 +10,7 @@ enum class OutputFormat : int
     Tiff = 2,
     Webp = 3,
 };
+inline constexpr int OutputFormatCount = 4;
 
 // ".jpg", ".png", ".tif" or ".webp": the extension written, which also selects the encoder.
 QString outputExtension(OutputFormat format);

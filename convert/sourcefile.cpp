@@ -1,6 +1,7 @@
 #include "convert/sourcefile.h"
 
 #include "util/pathutil.h"
+#include "resources/stringtable.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -33,8 +34,8 @@ long DLL_CALLCONV tellFile(fi_handle handle)
 
 QString notRegular(mode_t mode)
 {
-    return S_ISDIR(mode) ? u"a folder, not a file"_s
-                         : u"not a regular file (a pipe, device or socket)"_s;
+    return S_ISDIR(mode) ? loadString(NotAFileButFolder)
+                         : loadString(NotARegularFile);
 }
 
 } // namespace

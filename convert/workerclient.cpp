@@ -2,6 +2,7 @@
 
 #include "util/pathutil.h"
 #include "convert/workerprotocol.h"
+#include "resources/stringtable.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,12 +34,12 @@ constexpr int KillGraceMs = 5'000;
 
 QString busyText()
 {
-    return u"the conversion helper is still busy with another picture"_s;
+    return loadString(HelperBusy);
 }
 
 QString otherVersionText()
 {
-    return u"the conversion helper pelorin-worker does not match this version of Pelorin"_s;
+    return loadString(HelperOtherVersion);
 }
 
 PreviewResult previewFailure(const QString &text)
@@ -131,27 +132,27 @@ WorkerClient::~WorkerClient()
 
 QString WorkerClient::libraryFailedText()
 {
-    return u"the image library failed on this file (damaged or unsupported)"_s;
+    return loadString(LibraryFailed);
 }
 
 QString WorkerClient::tooLongText()
 {
-    return u"the conversion took too long and was stopped"_s;
+    return loadString(ConversionTookTooLong);
 }
 
 QString WorkerClient::notStartedText()
 {
-    return u"the conversion helper pelorin-worker could not be started"_s;
+    return loadString(HelperNotStarted);
 }
 
 QString WorkerClient::stoppedText()
 {
-    return u"the conversion was stopped"_s;
+    return loadString(ConversionStopped);
 }
 
 QString WorkerClient::stoppedBySystemText()
 {
-    return u"the conversion helper was stopped by the system"_s;
+    return loadString(HelperStoppedBySystem);
 }
 
 QString WorkerClient::executablePath()

@@ -95,7 +95,7 @@ void CPrefsCtrl::save()
     const QString path = PreferencesFile::settingsFilePath();
     const FileResult saved = PreferencesFile::saveTo(m_preferences, path);
     if (!saved.ok && m_services.showMessage)
-        m_services.showMessage(u"The preferences could not be saved to %1: %2."_s.arg(
+        m_services.showMessage(loadString(PreferencesNotSaved).arg(
             QDir::toNativeSeparators(path), saved.reason));
 }
 

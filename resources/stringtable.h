@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Ids of the program's fixed user-visible texts.
+// Ids of the program's fixed user-visible texts: every text a user reads comes from here (the log's
+// own layout apart), so that a translation has one place to reach.
 enum StringId : int
 {
     TabConvert = 130,
@@ -44,6 +45,39 @@ enum StringId : int
     ColumnCurrentName = 188,
     ColumnNewName = 189,
     MakerWebPage = 190,
+    // The program's own texts beyond the original table.
+    ChooseImageToConvert = 300,
+    ConvertingPrefix = 301,
+    LoadingPrefix = 302,
+    EndOfConversion = 303,
+    EndNothingSkipped = 304,
+    EndFilesSkipped = 305,
+    EndLogNotWritten = 306,
+    EndFilesSkippedLogNotWritten = 307,
+    SaveImageError = 308,
+    OriginalImageError = 309,
+    RawToneMappingError = 310,
+    ImageResizingError = 311,
+    GrayscaleError = 312,
+    DestinationIsSource = 313,
+    PictureTooLarge = 314,
+    NotAFileButFolder = 315,
+    NotARegularFile = 316,
+    HelperBusy = 317,
+    HelperOtherVersion = 318,
+    LibraryFailed = 319,
+    ConversionTookTooLong = 320,
+    HelperNotStarted = 321,
+    ConversionStopped = 322,
+    HelperStoppedBySystem = 323,
+    HelperDamagedRequest = 324,
+    PreferencesNotSaved = 325,
+    StopButton = 326,
+    ProgressName = 327,
+    StopTooltip = 328,
+    VersionPrerelease = 329,
+    VersionBuild = 330,
+    VersionShort = 331,
 };
 
 // The text of a string id; an id with no text gives the empty text.

@@ -1,4 +1,5 @@
 #include "widgets/runprogress.h"
+#include "resources/stringtable.h"
 
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -9,16 +10,16 @@ using namespace Qt::Literals::StringLiterals;
 RunProgress::RunProgress(QWidget *parent)
     : QWidget(parent)
     , m_bar(new QProgressBar(this))
-    , m_stopButton(new QPushButton(u"Stop"_s, this))
+    , m_stopButton(new QPushButton(loadString(StopButton), this))
 {
     setObjectName(u"runProgress"_s);
     m_bar->setObjectName(u"runProgressBar"_s);
-    m_bar->setAccessibleName(u"Progress"_s);
+    m_bar->setAccessibleName(loadString(ProgressName));
     m_bar->setFormat(u"%v / %m"_s);
     m_stopButton->setObjectName(u"stopButton"_s);
     m_stopButton->setAutoDefault(false);
     m_stopButton->setToolTip(
-        u"Stop the run: the pictures being converted get two seconds to finish"_s);
+        loadString(StopTooltip));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_bar, 1);

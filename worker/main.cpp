@@ -16,6 +16,7 @@
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
 #include "convert/workerprotocol.h"
+#include "resources/stringtable.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
@@ -188,7 +189,7 @@ QByteArray answer(const WorkerProtocol::Message &request, const Limits &limits, 
         return WorkerProtocol::previewReply(
             ConvertPreview::renderWithinBudget(request.previewRequest, limits.maxPixels));
     }
-    return WorkerProtocol::textReply(u"the conversion helper received a damaged request"_s);
+    return WorkerProtocol::textReply(loadString(HelperDamagedRequest));
 }
 
 } // namespace
@@ -223,10 +224,8 @@ int main(int argc, char *argv[])
         const WorkerProtocol::Message request = WorkerProtocol::decode(payload);
         if (request.kind == Kind::Invalid) {
             writeAll(output, WorkerProtocol::textReply(
-                                 request.otherVersion
-                                     ? u"the conversion helper pelorin-worker does not match "
-                                       u"this version of Pelorin"_s
-                                     : u"the conversion helper received a damaged request"_s));
+                                 loadString(request.otherVersion ? HelperOtherVersion
+                                                                 : HelperDamagedRequest)));
             return 3;
         }
         allowProcessorTime(limits.cpuSeconds);
