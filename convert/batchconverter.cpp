@@ -48,17 +48,22 @@ void BatchConverter::requestStop()
     m_stopGrace.start(std::max(m_stopGraceMs, 0));
 }
 
+bool BatchConverter::foldersAreOne() const
+{
+    // By identity, not by text: a link to the source folder would otherwise have the originals
+    // replaced by their own conversions.
+    return FileIdentity::same(PathUtil::encodeName(m_options.sourceFolder),
+                              PathUtil::encodeName(m_options.destinationFolder));
+}
+
 bool BatchConverter::prepare(int row, ConversionRequest &request, ConversionResult &failure)
 {
     if (row < 0 || row >= m_list.count()) {
         failure = {false, loadString(ChooseImageToConvert), QString()};
         return false;
     }
-    // By identity, not by text: a link to the source folder would otherwise have the originals
-    // replaced by their own conversions.
     if (m_options.sourceFolder.isEmpty() || m_options.destinationFolder.isEmpty() ||
-        FileIdentity::same(PathUtil::encodeName(m_options.sourceFolder),
-                           PathUtil::encodeName(m_options.destinationFolder))) {
+        foldersAreOne()) {
         failure = {false, loadString(FoldersMustDiffer), QString()};
         return false;
     }
@@ -223,9 +228,13 @@ void BatchConverter::endRun()
                        u" : not converted, the run was stopped\r\n"_s;
     }
     const ConversionOptions options = m_options;
+    // The log goes to the destination only: into the source folder, by whatever path, it would
+    // replace a Pelorin.log of the user's there.
     const FileResult log =
-        ConversionLog::write(options.outputFormat, options.sourceFolder, options.destinationFolder,
-                             m_lines.join(QString()), m_clock());
+        foldersAreOne()
+            ? FileResult{false, loadString(FoldersMustDiffer)}
+            : ConversionLog::write(options.outputFormat, options.sourceFolder,
+                                   options.destinationFolder, m_lines.join(QString()), m_clock());
     m_lines.clear();
     m_kind = Kind::None;
 

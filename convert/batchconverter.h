@@ -80,6 +80,7 @@ private:
 
     // The checks before a picture: no row, missing or equal folders. On success shows
     // "Converting  " + name and fills request; otherwise fills failure.
+    bool foldersAreOne() const;
     bool prepare(int row, ConversionRequest &request, ConversionResult &failure);
     void imageDone(const ConversionResult &result);
     void dispatch();

@@ -292,6 +292,8 @@ TEST_F(Batch, ADestinationThatIsTheSourceByAnotherPathIsRefused)
 {
     const QString link = m_destination.filePath(u"link"_s);
     ASSERT_TRUE(QFile::link(m_source.path(), link));
+    const QString usersLog = ConversionLog::path(m_source.path());
+    ASSERT_TRUE(writeFileBytes(usersLog, "the user's own"));
     m_list.setNames({u"a.png"_s});
     for (const QString &destination : {link, m_source.path() + u"/."_s, link + u"/"_s}) {
         m_options.destinationFolder = destination;
@@ -305,6 +307,7 @@ TEST_F(Batch, ADestinationThatIsTheSourceByAnotherPathIsRefused)
                   u"status 8: Origin and destination folders must not be the same!"_s);
     }
     EXPECT_TRUE(m_requests.isEmpty());
+    EXPECT_EQ(readFileBytes(usersLog), "the user's own");
 }
 
 TEST_F(Batch, TheLogEscapesNamesAndAFailedLogIsNeverPassedOver)
