@@ -46,7 +46,7 @@ protected:
         m_list.scanFolder(m_dir.path(), u"*"_s);
     }
     // Each new name, with " !" when it is marked as a conflict.
-    QStringList numbered(const QString &base, int digits, qint64 start)
+    QStringList numbered(const QString &base, int digits, int start)
     {
         m_settings = {base, digits, start, false};
         m_marks = NewNameGenerator::computeNewNames(m_list, m_settings);
