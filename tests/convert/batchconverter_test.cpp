@@ -245,31 +245,19 @@ TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplacedAndConvertImageNever)
     EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
 }
 
-TEST_F(Batch, AnEmptyListDoesNothingAndWithoutDestinationEveryItemFailsAndNoLogIsWritten)
+TEST_F(Batch, AnEmptyListDoesNothingAndADestinationMissingOrThatIsTheSourceIsRefused)
 {
     ASSERT_TRUE(writeFileBytes(ConversionLog::path(m_destination.path()), "old log"));
     EXPECT_EQ(m_run.convertAll(m_options), QString());
     EXPECT_TRUE(m_run.events.isEmpty());
     EXPECT_EQ(log(), u"old log"_s);
-    ASSERT_TRUE(QFile::remove(ConversionLog::path(m_destination.path())));
 
-    m_list.setNames({u"a.png"_s});
-    m_options.destinationFolder.clear();
-    m_run.convertAll(m_options);
-    EXPECT_TRUE(m_requests.isEmpty());
-    EXPECT_TRUE(m_run.events.contains(
-        u"status 8: a.png : Origin and destination folders must not be the same!"_s));
-    EXPECT_TRUE(QDir(m_destination.path()).isEmpty());
-}
-
-// Paths that differ as text but lead to the source folder: converting there would replace the
-// originals.
-TEST_F(Batch, ADestinationThatIsTheSourceByAnotherPathIsRefused)
-{
+    // Paths that differ as text but lead to the source folder: converting there would replace
+    // the originals.
     const QString link = m_destination.filePath(u"link"_s);
     ASSERT_TRUE(QFile::link(m_source.path(), link));
     m_list.setNames({u"a.png"_s});
-    for (const QString &destination : {link, m_source.path() + u"/."_s, link + u"/"_s}) {
+    for (const QString &destination : {QString(), link, m_source.path() + u"/."_s, link + u"/"_s}) {
         m_options.destinationFolder = destination;
         m_run.events.clear();
         m_run.convertAll(m_options);
