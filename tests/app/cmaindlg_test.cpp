@@ -1,7 +1,5 @@
 #include "app/cmaindlg.h"
 
-#include "widgets/runprogress.h"
-#include "widgets/statusline.h"
 #include "confighome.h"
 #include "convert/cconvertctrl.h"
 #include "convert/conversionlog.h"
@@ -11,6 +9,8 @@
 #include "rename/crenumctrl.h"
 #include "stuckrunner.h"
 #include "testfiles.h"
+#include "widgets/runprogress.h"
+#include "widgets/statusline.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -19,6 +19,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -67,7 +69,6 @@ TEST_F(MainWindow, EscapeStopsARunTheCloseBoxStopsItThenClosesAndQuittingMidRunI
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->exitCode(), 0);
     EXPECT_FALSE(window->runProgress().isVisible());
-    EXPECT_TRUE(button(u"convertAllButton"_s)->isEnabled());
     EXPECT_TRUE(window->tabStrip().isEnabled());
     const QString log = QString::fromUtf8(readFileBytes(ConversionLog::path(destination.path())));
     EXPECT_TRUE(log.contains(u"a.png : the conversion was stopped\r\n"
@@ -91,28 +92,17 @@ TEST_F(MainWindow, EscapeStopsARunTheCloseBoxStopsItThenClosesAndQuittingMidRunI
     QCoreApplication::processEvents();
 }
 
-TEST_F(MainWindow, IsCaptionedPelorinAndReadsThePreferencesFileBeforeThePagesExist)
+TEST_F(MainWindow, ReadsThePreferencesFileBeforeThePagesExistAndCannotBeResized)
 {
-    QFile file(PreferencesFile::settingsFilePath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("<PngImages>.png;.apng;</PngImages>");
-    file.close();
-
-    const CMainDlg window(m_preferences);
+    ASSERT_TRUE(
+        writeFileBytes(PreferencesFile::settingsFilePath(), "<PngImages>.png;.apng;</PngImages>"));
+    CMainDlg window(m_preferences);
     EXPECT_EQ(window.windowTitle(), u"Pelorin"_s);
     EXPECT_EQ(m_preferences.extensionList(ImageFormatGroup::PngImages), u".png;.apng;"_s);
-    EXPECT_EQ(window.exitCode(), 0);
-}
-
-TEST_F(MainWindow, HasThreeTabsWithTheirBlanks)
-{
-    CMainDlg window(m_preferences);
-    ASSERT_EQ(window.tabStrip().count(), 3);
-    EXPECT_EQ(window.tabStrip().tabText(0), u" 1 - Convert "_s);
-    EXPECT_EQ(window.tabStrip().tabText(1), u" 2 - Rename/Renumber "_s);
-    EXPECT_EQ(window.tabStrip().tabText(2), u" Preferences "_s);
+    EXPECT_EQ(window.tabStrip().count(), 3);
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.exitCode(), 0);
 }
 
 TEST_F(MainWindow, ShowsOnlyThePageOfTheChosenTabAndClearsTheStatusLineOnEverySwitch)
@@ -120,57 +110,36 @@ TEST_F(MainWindow, ShowsOnlyThePageOfTheChosenTabAndClearsTheStatusLineOnEverySw
     CMainDlg window(m_preferences);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_TRUE(window.convertPage().isVisible());
-    EXPECT_FALSE(window.renamePage().isVisible());
-    EXPECT_FALSE(window.preferencesPage().isVisible());
-
-    struct Step
-    {
-        int tab;
-        QWidget *visible;
-    };
-    for (const Step &step : {Step{CMainDlg::RenameTab, &window.renamePage()},
-                             Step{CMainDlg::PreferencesTab, &window.preferencesPage()},
-                             Step{CMainDlg::ConvertTab, &window.convertPage()},
-                             Step{CMainDlg::PreferencesTab, &window.preferencesPage()}}) {
+    QWidget *const pages[] = {&window.convertPage(), &window.renamePage(),
+                              &window.preferencesPage()};
+    int previous = CMainDlg::ConvertTab;
+    for (const int tab : {CMainDlg::ConvertTab, CMainDlg::RenameTab, CMainDlg::PreferencesTab,
+                          CMainDlg::ConvertTab, CMainDlg::PreferencesTab}) {
         window.statusLine().showText(u"Collision in destination files."_s, CollisionError);
-        window.tabStrip().setCurrentIndex(step.tab);
-        EXPECT_TRUE(window.statusLine().text().isEmpty()) << "tab " << step.tab;
-        EXPECT_EQ(window.statusLine().textColour(), m_preferences.colour(Standard));
-        for (QWidget *page : {static_cast<QWidget *>(&window.convertPage()),
-                              static_cast<QWidget *>(&window.renamePage()),
-                              static_cast<QWidget *>(&window.preferencesPage())})
-            EXPECT_EQ(page->isVisible(), page == step.visible) << "tab " << step.tab;
+        window.tabStrip().setCurrentIndex(tab);
+        const bool switched = tab != std::exchange(previous, tab);
+        EXPECT_EQ(window.statusLine().text().isEmpty(), switched) << "tab " << tab;
+        EXPECT_EQ(window.statusLine().textColour(),
+                  m_preferences.colour(switched ? Standard : CollisionError));
+        for (int page = 0; page < 3; ++page)
+            EXPECT_EQ(pages[page]->isVisible(), page == tab) << "tab " << tab;
     }
 }
 
 TEST_F(MainWindow, QuitAndEnterEndWithOneEscapeAndCloseWithTwo)
 {
-    {
+    // Enter presses the default button when the focus is not on another push button.
+    const std::pair<std::function<void(CMainDlg &)>, int> ends[] = {
+        {[](CMainDlg &window) { window.findChild<QPushButton *>(u"quitButton"_s)->click(); }, 1},
+        {[](CMainDlg &window) { QTest::keyClick(&window.tabStrip(), Qt::Key_Return); }, 1},
+        {[](CMainDlg &window) { QTest::keyClick(&window.tabStrip(), Qt::Key_Escape); }, 2},
+        {[](CMainDlg &window) { window.close(); }, 2}};
+    for (const auto &[end, code] : ends) {
         CMainDlg window(m_preferences);
         window.show();
-        window.findChild<QPushButton *>(u"quitButton"_s)->click();
-        EXPECT_EQ(window.exitCode(), 1);
+        end(window);
+        EXPECT_EQ(window.exitCode(), code);
         EXPECT_FALSE(window.isVisible());
-    }
-    {
-        // Enter presses the default button when the focus is not on another push button.
-        CMainDlg window(m_preferences);
-        window.show();
-        QTest::keyClick(&window.tabStrip(), Qt::Key_Return);
-        EXPECT_EQ(window.exitCode(), 1);
-    }
-    {
-        CMainDlg window(m_preferences);
-        window.show();
-        QTest::keyClick(&window.tabStrip(), Qt::Key_Escape);
-        EXPECT_EQ(window.exitCode(), 2);
-    }
-    {
-        CMainDlg window(m_preferences);
-        window.show();
-        window.close();
-        EXPECT_EQ(window.exitCode(), 2);
     }
 }
 

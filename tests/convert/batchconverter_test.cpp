@@ -3,8 +3,8 @@
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
 #include "convert/inplacerunner.h"
-#include "util/pathutil.h"
 #include "convert/workerclient.h"
+#include "util/pathutil.h"
 
 #include "qtprinters.h"
 #include "stuckrunner.h"
@@ -49,7 +49,7 @@ public:
         on(&BatchConverter::allDeselected, [add] { add(u"deselect"_s); });
         on(&BatchConverter::runStarted, [add](int total) { add(u"started %1"_s.arg(total)); });
         on(&BatchConverter::progressChanged, [this](int done, int total) {
-            progress.append({done, total});
+            lastProgress = {done, total};
         });
         on(&BatchConverter::runEnded, [add] { add(u"finished"_s); });
         on(&BatchConverter::finished, [this](const QString &text) { endTexts.append(text); });
@@ -66,7 +66,7 @@ public:
     }
 
     QStringList events;
-    QList<std::pair<int, int>> progress;
+    std::pair<int, int> lastProgress;
     QStringList endTexts;
 
 private:
@@ -84,7 +84,8 @@ private:
     QObject m_context;
 };
 
-// Converts two pictures at a time and finishes them from the event loop, the later one first.
+// Converts two pictures at a time and finishes those started meanwhile from the event loop, the
+// later one first. Its pictures finish on their own, well within the grace: stopAll() is empty.
 class AsyncRunner : public ConversionRunner
 {
 public:
@@ -96,18 +97,19 @@ public:
     {
         ++started;
         maxInFlight = std::max(maxInFlight, ++m_inFlight);
-        if (m_held.isEmpty())
-            QMetaObject::invokeMethod(
-                &m_context, [this] { finishHeld(); }, Qt::QueuedConnection);
-        m_held.append(
+        m_held.prepend(
             [this, ticket, result = m_converter(request), finished = std::move(finished)] {
                 --m_inFlight;
                 if (beforeFinishing)
                     beforeFinishing();
                 finished(ticket, result);
             });
+        if (m_held.size() == 1)
+            QTimer::singleShot(0, &m_context, [this] {
+                for (const auto &finish : std::exchange(m_held, {}))
+                    finish();
+            });
     }
-    // Its pictures finish on their own, well within the grace.
     void stopAll() override {}
 
     int started = 0;
@@ -115,14 +117,6 @@ public:
     std::function<void()> beforeFinishing;
 
 private:
-    // Those started meanwhile wait for the next round.
-    void finishHeld()
-    {
-        const QList<std::function<void()>> held = std::exchange(m_held, {});
-        for (auto finish = held.crbegin(); finish != held.crend(); ++finish)
-            (*finish)();
-    }
-
     std::function<ConversionResult(const ConversionRequest &)> m_converter;
     int m_inFlight = 0;
     QList<std::function<void()>> m_held;
@@ -134,7 +128,7 @@ class Batch : public testing::Test
 protected:
     Batch()
         : m_runner([this](const ConversionRequest &request) { return convert(request); })
-        , m_batch(m_list, m_runner, [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 7, 3)); })
+        , m_batch(m_list, m_runner, [] { return QDateTime(QDate(2026, 1, 5), QTime(9, 7, 3)); })
     {
         m_options.sourceFolder = m_source.path();
         m_options.destinationFolder = m_destination.path();
@@ -167,57 +161,59 @@ protected:
     QList<ConversionRequest> m_requests;
 };
 
-TEST_F(Batch, SkipsDuplicatesAndWritesTheLogInItsFormat)
+TEST_F(Batch, SkipsDuplicatesLogsWhyAnItemFailedAndGoesOnAndWritesTheLogInItsFormat)
 {
-    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"bad.png"_s, u"c.png"_s});
     m_list.setFlag(1, DuplicateError, true);
-
     EXPECT_EQ(m_run.convertAll(m_options),
               u"End of conversion! : Files have been skipped (see log)."_s);
 
-    const QByteArray expected = "Convert to JPG\r\n From: " + m_source.path().toUtf8() +
-                                "\r\n To: " + m_destination.path().toUtf8() +
-                                "\r\n On 05/12/2026 at 9:07:03\r\n----------------\r\n"
-                                "a.png : conversion OK\r\n"
-                                "b.png : ignored (duplicates)\r\n"
-                                "c.png : conversion OK\r\n"
-                                "\r\n **** End ****\r\n";
-    EXPECT_EQ(readFileBytes(ConversionLog::path(m_destination.path())), expected);
-
+    const QString failure = u"bad.png : Original image error: "_s + m_source.path() + u"/bad.png"_s;
+    EXPECT_EQ(log(), u"Convert to JPG\r\n From: "_s + m_source.path() + u"\r\n To: "_s +
+                         m_destination.path() +
+                         u"\r\n On 05/01/2026 at 9:07:03\r\n----------------\r\n"
+                         "a.png : conversion OK\r\n"
+                         "b.png : ignored (duplicates)\r\n"_s +
+                         failure + u"\r\nc.png : conversion OK\r\n\r\n **** End ****\r\n"_s);
     EXPECT_EQ(
         m_run.events,
-        (QStringList{u"log off"_s, u"started 3"_s, u"row 0"_s, u"status 0: Converting  a.png"_s,
-                     u"row 2"_s, u"status 0: Converting  c.png"_s, u"finished"_s, u"log on"_s,
-                     u"placeholder"_s, u"beep"_s,
+        (QStringList{u"log off"_s, u"started 4"_s, u"row 0"_s, u"status 0: Converting  a.png"_s,
+                     u"row 2"_s, u"status 0: Converting  bad.png"_s, u"status 8: "_s + failure,
+                     u"clear"_s, u"row 3"_s, u"status 0: Converting  c.png"_s, u"finished"_s,
+                     u"log on"_s, u"placeholder"_s, u"beep"_s,
                      u"status 0: End of conversion! : Files have been skipped (see log)."_s,
                      u"deselect"_s}));
-    ASSERT_EQ(m_requests.size(), 2);
-    EXPECT_EQ(m_requests[1].sourcePath, m_source.path() + u"/c.png"_s);
-    EXPECT_EQ(m_requests[1].destinationPath, m_destination.path() + u"/c.jpg"_s);
+    ASSERT_EQ(m_requests.size(), 3);
+    EXPECT_EQ(m_requests[2].sourcePath, m_source.path() + u"/c.png"_s);
+    EXPECT_EQ(m_requests[2].destinationPath, m_destination.path() + u"/c.jpg"_s);
 
-    // Nothing skipped: a full stop; the format and the line's turn reach the request.
-    m_list.setFlag(1, DuplicateError, false);
-    m_list.setRotation(2, -90);
+    // Nothing skipped: a full stop; the format and the line's turn reach the request. A file
+    // the preview could not load names the image library's message instead.
+    m_list.setNames({u"bad.png"_s, u"c.png"_s});
+    m_list.setFlag(0, FileTypeError, true);
+    m_list.setRotation(1, -90);
     m_options.outputFormat = OutputFormat::Webp;
-    EXPECT_EQ(m_run.convertAll(m_options), u"End of conversion!."_s);
+    m_run.convertAll(m_options);
     EXPECT_TRUE(log().startsWith(u"Convert to WEBP\r\n"_s));
+    EXPECT_TRUE(log().contains(u"----\r\nbad.png : File error >>>  PNG format: (broken)\r\n"_s));
     EXPECT_EQ(m_requests[4].rotation, -90);
     EXPECT_EQ(m_requests[4].destinationPath, m_destination.path() + u"/c.webp"_s);
+    m_list.setNames({u"c.png"_s});
+    EXPECT_EQ(m_run.convertAll(m_options), u"End of conversion!."_s);
 }
 
-TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplaced)
+TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplacedAndConvertImageNever)
 {
     m_list.setNames({u"a.png"_s});
     m_list.setFlag(0, CollisionError, true);
-    m_options.replaceFiles = false;
-    m_run.convertAll(m_options);
-    EXPECT_TRUE(m_requests.isEmpty());
-    EXPECT_TRUE(log().contains(u"\r\na.png : ignored (conflict with destination)\r\n"_s));
-
-    m_options.replaceFiles = true;
-    EXPECT_EQ(m_run.convertAll(m_options), u"End of conversion!."_s);
-    EXPECT_EQ(m_requests.size(), 1);
-    EXPECT_TRUE(log().contains(u"\r\na.png : conversion OK\r\n"_s));
+    for (const bool replace : {false, true}) {
+        m_options.replaceFiles = replace;
+        m_run.convertAll(m_options);
+        EXPECT_EQ(m_requests.size(), replace ? 1 : 0);
+        EXPECT_TRUE(log().contains(replace
+                                       ? u"\r\na.png : conversion OK\r\n"_s
+                                       : u"\r\na.png : ignored (conflict with destination)\r\n"_s));
+    }
 
     // A name taken after the marks is a conflict too, in the log and for "Convert image".
     m_list.setNames({u"late.png"_s});
@@ -231,71 +227,39 @@ TEST_F(Batch, ConvertsCollisionsOnlyWhenFilesAreReplaced)
                            u"beep"_s}));
 
     // "Convert image" refuses a collision even when files are replaced, and writes no log.
-    m_run.events.clear();
     m_requests.clear();
     m_options.replaceFiles = true;
     ASSERT_TRUE(QFile::remove(ConversionLog::path(m_destination.path())));
     m_list.setNames({u"a.png"_s, u"b.png"_s});
     m_list.setFlag(0, CollisionError, true);
-    m_run.convertImage(0, m_options);
-    EXPECT_EQ(m_run.events,
-              (QStringList{u"status 4: Conversion not done: Conflict in file names"_s, u"beep"_s}));
-    EXPECT_TRUE(m_requests.isEmpty());
-
-    m_run.events.clear();
     m_list.setFlag(1, DuplicateError, true);
-    m_run.convertImage(1, m_options);
-    EXPECT_EQ(m_run.events,
-              (QStringList{u"status 0: Converting  b.png"_s, u"status 0: End of conversion!"_s}));
-
     m_run.events.clear();
+    m_run.convertImage(0, m_options);
+    m_run.convertImage(1, m_options);
     m_run.convertImage(-1, m_options);
-    EXPECT_EQ(m_run.events, (QStringList{u"clear"_s, u"status 8: Choose an image to convert."_s}));
+    EXPECT_EQ(m_run.events,
+              (QStringList{u"status 4: Conversion not done: Conflict in file names"_s, u"beep"_s,
+                           u"status 0: Converting  b.png"_s, u"status 0: End of conversion!"_s,
+                           u"clear"_s, u"status 8: Choose an image to convert."_s}));
+    EXPECT_EQ(m_requests.size(), 1);
     EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
 }
 
-TEST_F(Batch, LogsWhyAnItemFailedAndGoesOn)
-{
-    m_list.setNames({u"bad.png"_s, u"c.png"_s});
-    m_run.convertAll(m_options);
-    const QString failure = u"bad.png : Original image error: "_s + m_source.path() + u"/bad.png"_s;
-    EXPECT_TRUE(log().contains(u"----\r\n"_s + failure + u"\r\nc.png : conversion OK\r\n"_s));
-    EXPECT_TRUE(m_run.events.contains(u"status 8: "_s + failure));
-    EXPECT_TRUE(m_run.events.contains(u"clear"_s));
-
-    // A file the preview could not load names the image library's message instead.
-    m_list.setFlag(0, FileTypeError, true);
-    m_run.convertAll(m_options);
-    EXPECT_TRUE(log().contains(u"----\r\nbad.png : File error >>>  PNG format: (broken)\r\n"_s));
-}
-
-TEST_F(Batch, AnEmptyListDoesNothingAndWithoutDestinationEveryItemFailsAndNoLogIsWritten)
+TEST_F(Batch, AnEmptyListDoesNothingAndADestinationMissingOrThatIsTheSourceIsRefused)
 {
     ASSERT_TRUE(writeFileBytes(ConversionLog::path(m_destination.path()), "old log"));
     EXPECT_EQ(m_run.convertAll(m_options), QString());
     EXPECT_TRUE(m_run.events.isEmpty());
     EXPECT_EQ(log(), u"old log"_s);
-    ASSERT_TRUE(QFile::remove(ConversionLog::path(m_destination.path())));
 
-    m_list.setNames({u"a.png"_s});
-    m_options.destinationFolder.clear();
-    m_run.convertAll(m_options);
-    EXPECT_TRUE(m_requests.isEmpty());
-    EXPECT_TRUE(m_run.events.contains(
-        u"status 8: a.png : Origin and destination folders must not be the same!"_s));
-    EXPECT_TRUE(QDir(m_destination.path()).isEmpty());
-}
-
-// Paths that differ as text but lead to the source folder: converting there would replace the
-// originals.
-TEST_F(Batch, ADestinationThatIsTheSourceByAnotherPathIsRefused)
-{
+    // Paths that differ as text but lead to the source folder: converting there would replace
+    // the originals.
     const QString link = m_destination.filePath(u"link"_s);
     ASSERT_TRUE(QFile::link(m_source.path(), link));
     const QString usersLog = ConversionLog::path(m_source.path());
     ASSERT_TRUE(writeFileBytes(usersLog, "the user's own"));
     m_list.setNames({u"a.png"_s});
-    for (const QString &destination : {link, m_source.path() + u"/."_s, link + u"/"_s}) {
+    for (const QString &destination : {QString(), link, m_source.path() + u"/."_s, link + u"/"_s}) {
         m_options.destinationFolder = destination;
         m_run.events.clear();
         m_run.convertAll(m_options);
@@ -364,7 +328,7 @@ TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrderAndAStopLogsTheRest)
         u"/bad.png\r\nd.png : ignored (conflict with destination)\r\n"
         "e.png : conversion OK\r\n\r\n **** End ****\r\n"_s;
     EXPECT_TRUE(log().endsWith(expected)) << log().toStdString();
-    EXPECT_EQ(window.progress.last(), std::make_pair(5, 5));
+    EXPECT_EQ(window.lastProgress, std::make_pair(5, 5));
 
     // A stopped run finishes the pictures in flight and logs the rest.
     runner.beforeFinishing = [&batch] { batch.requestStop(); };
@@ -441,16 +405,6 @@ TEST_F(Batch, EachRunRemovesThePartialFilesOfProcessesThatAreGoneAndNothingElse)
         EXPECT_TRUE(QFileInfo(out.filePath(u".pelorin-"_s + dead + u"-dir.part"_s)).isDir());
         EXPECT_EQ(readFileBytes(m_source.filePath(u"target"_s)), "the user's");
     }
-}
-
-TEST(ConversionLogFile, PadsDayMonthMinuteAndSecondButNotTheHour)
-{
-    const QByteArray content =
-        ConversionLog::content(OutputFormat::Tiff, u"/in"_s, u"/out"_s, u"x : conversion OK\r\n"_s,
-                               QDateTime(QDate(2027, 1, 2), QTime(23, 4, 5)));
-    EXPECT_EQ(content, QByteArray("Convert to TIF\r\n From: /in\r\n To: /out\r\n On 02/01/2027 at "
-                                  "23:04:05\r\n----------------\r\nx : conversion OK\r\n\r\n **** "
-                                  "End ****\r\n"));
 }
 
 } // namespace

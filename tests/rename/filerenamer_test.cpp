@@ -1,14 +1,13 @@
-#include "util/pathutil.h"
 #include "rename/filerenamer.h"
 #include "rename/newnamegenerator.h"
-#include "util/noreplacerename.h"
 #include "rename/renamelistmodel.h"
+#include "util/noreplacerename.h"
+#include "util/pathutil.h"
 
 #include "qtprinters.h"
 #include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -28,26 +27,23 @@ class Renaming : public testing::Test
 {
 protected:
     void TearDown() override { removeFilesAtBytes(m_dir.path()); }
-    void write(const QString &name, const QByteArray &content = {})
+    QByteArray path(const QByteArray &name) const
     {
-        QFile file(m_dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content.isEmpty() ? name.toUtf8() : content);
+        return PathUtil::encodeName(m_dir.path()) + '/' + name;
     }
-    QByteArray read(const QString &name) const
+    void write(const QByteArray &name, const QByteArray &content = {})
     {
-        QFile file(m_dir.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+        ASSERT_TRUE(writeFileAtBytes(path(name), content.isEmpty() ? name : content));
     }
+    QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
     QStringList files() const
     {
         return QDir(m_dir.path()).entryList(QDir::Files | QDir::System, QDir::Name);
     }
-    RenameResult scanNumberAndRename(const QString &filter)
+    RenameResult rename(const QString &filter, const QStringList &newNames)
     {
         m_list.scanFolder(m_dir.path(), filter);
-        NumberingSettings settings{u"x"_s, 1, 1, false};
-        NewNameGenerator::computeNewNames(m_list, settings);
+        m_list.setNewNames(newNames, QList<bool>(newNames.size(), false));
         return FileRenamer::renameFiles(m_dir.path(), m_list);
     }
 
@@ -55,87 +51,73 @@ protected:
     RenameListModel m_list;
 };
 
-TEST_F(Renaming, RenamesEveryRowInListOrder)
+TEST_F(Renaming, RenamesEveryRowInListOrderByTheBytesOfItsName)
 {
-    for (const QString &name : {u"a.jpg"_s, u"b.jpg"_s, u"c.png"_s})
+    for (const QByteArray name : {"a.jpg", "b.jpg", "bad\xff.jpg", "c.png", "pic.j\xe9g"})
         write(name);
-    const RenameResult result = scanNumberAndRename(u"*"_s);
+    m_list.scanFolder(m_dir.path(), u"*"_s);
+    NumberingSettings settings{u"x"_s, 1, 1, false};
+    NewNameGenerator::computeNewNames(m_list, settings);
+    const RenameResult result = FileRenamer::renameFiles(m_dir.path(), m_list);
     EXPECT_EQ(result.outcome, RenameResult::Completed);
-    EXPECT_EQ(result.renamedCount, 3);
-    EXPECT_EQ(files(), (QStringList{u"x1.jpg"_s, u"x2.jpg"_s, u"x3.png"_s}));
-    EXPECT_EQ(read(u"x2.jpg"_s), "b.jpg");
-}
-
-TEST_F(Renaming, NamesThatAreNotUtf8AreRenamedByTheirBytes)
-{
-    const QByteArray folder = PathUtil::encodeName(m_dir.path()) + '/';
-    ASSERT_TRUE(writeFileAtBytes(folder + "bad\xff.jpg", "bad"));
-    ASSERT_TRUE(writeFileAtBytes(folder + "pic.j\xe9g", "pic"));
-    const RenameResult result = scanNumberAndRename(u"*"_s);
-    EXPECT_EQ(result.outcome, RenameResult::Completed);
-    EXPECT_EQ(result.renamedCount, 2);
+    EXPECT_EQ(result.renamedCount, 5);
     // The extension keeps its own bytes.
-    EXPECT_EQ(readFileAtBytes(folder + "x1.jpg"), "bad");
-    EXPECT_EQ(readFileAtBytes(folder + "x2.j\xe9g"), "pic");
-    EXPECT_EQ(readFileAtBytes(folder + "bad\xff.jpg"), "(missing)");
+    for (const auto &[name, content] : {std::pair<QByteArray, QByteArray>{"x1.jpg", "a.jpg"},
+                                        {"x2.jpg", "b.jpg"},
+                                        {"x3.jpg", "bad\xff.jpg"},
+                                        {"x4.png", "c.png"},
+                                        {"x5.j\xe9g", "pic.j\xe9g"}})
+        EXPECT_EQ(read(name), content) << name.toStdString();
+    EXPECT_EQ(read("bad\xff.jpg"), "(missing)");
 }
 
 TEST_F(Renaming, StopsAtATargetThatExistsAndReplacesNothing)
 {
-    write(u"a.jpg"_s);
-    write(u"c.jpg"_s);
-    write(u"x2.jpg"_s, "kept"); // not listed by the filter
-    const RenameResult result = scanNumberAndRename(u"a*.jpg;c*.jpg"_s);
+    write("a.jpg");
+    write("c.jpg");
+    write("x2.jpg", "kept"); // not listed by the filter
+    const RenameResult result = rename(u"a*.jpg;c*.jpg"_s, {u"x1.jpg"_s, u"x2.jpg"_s});
     EXPECT_EQ(result.outcome, RenameResult::Stopped);
     EXPECT_EQ(result.failedRow(), 1);
     EXPECT_EQ(result.errorCode, EEXIST);
     EXPECT_EQ(result.errorText, QString::fromLocal8Bit(std::strerror(EEXIST)));
     EXPECT_EQ(files(), (QStringList{u"c.jpg"_s, u"x1.jpg"_s, u"x2.jpg"_s}));
-    EXPECT_EQ(read(u"x2.jpg"_s), "kept");
-    EXPECT_EQ(read(u"c.jpg"_s), "c.jpg");
+    EXPECT_EQ(read("x2.jpg"), "kept");
+    EXPECT_EQ(read("c.jpg"), "c.jpg");
 
     // Swapped names, which the conflict marks would have blocked.
-    m_list.scanFolder(m_dir.path(), u"x*"_s);
-    m_list.setNewNames({u"x2.jpg"_s, u"x1.jpg"_s}, {true, true});
-    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).errorCode, EEXIST);
-    EXPECT_EQ(read(u"x1.jpg"_s), "a.jpg");
-    EXPECT_EQ(read(u"x2.jpg"_s), "kept");
+    EXPECT_EQ(rename(u"x*"_s, {u"x2.jpg"_s, u"x1.jpg"_s}).errorCode, EEXIST);
+    EXPECT_EQ(read("x1.jpg"), "a.jpg");
+    EXPECT_EQ(read("x2.jpg"), "kept");
 }
 
-TEST_F(Renaming, AVanishedFileStopsTheRunThere)
+TEST_F(Renaming, AVanishedFileOrANameThatIsNotASingleNameInTheFolderStopsTheRunThere)
 {
-    for (const QString &name : {u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s})
+    for (const QByteArray name : {"a.jpg", "b.jpg", "c.jpg"})
         write(name);
     m_list.scanFolder(m_dir.path(), u"*"_s);
-    m_list.setNewNames({u"x1.jpg"_s, u"x2.jpg"_s, u"x3.jpg"_s}, {false, false, false});
     ASSERT_TRUE(QFile::remove(m_dir.filePath(u"b.jpg"_s)));
-    const RenameResult result = FileRenamer::renameFiles(m_dir.path(), m_list);
+    m_list.setNewNames({u"x1.jpg"_s, u"x2.jpg"_s, u"x3.jpg"_s}, {false, false, false});
+    RenameResult result = FileRenamer::renameFiles(m_dir.path(), m_list);
     EXPECT_EQ(result.failedRow(), 1);
     EXPECT_EQ(result.errorCode, ENOENT);
     EXPECT_EQ(files(), (QStringList{u"c.jpg"_s, u"x1.jpg"_s}));
-}
 
-TEST_F(Renaming, ANameThatIsNotASingleNameInTheFolderIsRefused)
-{
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub"_s));
     for (const QString &bad : {u"sub/x.jpg"_s, u"../x.jpg"_s, u".."_s, QString()}) {
-        write(u"a.jpg"_s);
-        write(u"b.jpg"_s);
-        m_list.scanFolder(m_dir.path(), u"*.jpg"_s);
-        m_list.setNewNames({u"ok.jpg"_s, bad}, {false, false});
-        const RenameResult result = FileRenamer::renameFiles(m_dir.path(), m_list);
+        result = rename(u"*.jpg"_s, {u"ok.jpg"_s, bad});
         EXPECT_EQ(result.failedRow(), 1) << bad.toStdString();
         EXPECT_EQ(result.errorCode, EINVAL);
-        EXPECT_EQ(files(), (QStringList{u"b.jpg"_s, u"ok.jpg"_s}));
+        EXPECT_EQ(files(), (QStringList{u"ok.jpg"_s, u"x1.jpg"_s}));
         EXPECT_TRUE(QDir(m_dir.filePath(u"sub"_s)).isEmpty());
-        ASSERT_TRUE(QFile::remove(m_dir.filePath(u"ok.jpg"_s)));
+        ASSERT_TRUE(QFile::rename(m_dir.filePath(u"ok.jpg"_s), m_dir.filePath(u"c.jpg"_s)));
     }
 }
 
 TEST_F(Renaming, TouchesNothingWithoutNewNamesOrWithoutAFolder)
 {
     EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
-    write(u"a.jpg"_s);
+    write("a.jpg");
     m_list.scanFolder(m_dir.path(), u"*"_s);
     EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
 
@@ -154,20 +136,19 @@ TEST_F(Renaming, TouchesNothingWithoutNewNamesOrWithoutAFolder)
 // The way taken where the file system refuses RENAME_NOREPLACE.
 TEST_F(Renaming, LinkAndUnlinkRenamesWithoutReplacing)
 {
-    write(u"a.jpg"_s);
-    write(u"b.jpg"_s);
-    ASSERT_EQ(::symlink("b.jpg", QFile::encodeName(m_dir.filePath(u"link.jpg"_s)).constData()), 0);
-    const int folderFd = ::open(QFile::encodeName(m_dir.path()).constData(), O_PATH | O_DIRECTORY);
+    write("a.jpg");
+    write("b.jpg");
+    ASSERT_EQ(::symlink("b.jpg", path("link.jpg").constData()), 0);
+    const int folderFd = ::open(path({}).constData(), O_PATH | O_DIRECTORY);
     ASSERT_GE(folderFd, 0);
     EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "a.jpg", "b.jpg"), EEXIST);
     EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "a.jpg", "c.jpg"), 0);
     // A symbolic link is renamed itself, not the file it points to.
     EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "link.jpg", "d.jpg"), 0);
     ::close(folderFd);
-
     EXPECT_EQ(files(), (QStringList{u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s}));
-    EXPECT_EQ(read(u"b.jpg"_s), "b.jpg");
-    EXPECT_EQ(read(u"c.jpg"_s), "a.jpg");
+    EXPECT_EQ(read("b.jpg"), "b.jpg");
+    EXPECT_EQ(read("c.jpg"), "a.jpg");
     EXPECT_TRUE(QFileInfo(m_dir.filePath(u"d.jpg"_s)).isSymLink());
 }
 

@@ -15,37 +15,28 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Shown
+// Answers the next message box with OK; returns its caption and text.
+QStringList answerNextBox(const std::function<void()> &show)
 {
-    QString caption;
-    QString text;
-};
-
-// Answers the next message box with OK and records what it showed.
-void answerNextBox(Shown &shown)
-{
+    QStringList shown;
     QTimer::singleShot(0, [&shown] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         shown = {box->windowTitle(), box->text()};
         box->button(QMessageBox::Ok)->click();
     });
+    show();
+    return shown;
 }
 
 TEST(MessageBox, ShowsTheWholeTextUnderTheApplicationName)
 {
     QApplication::setApplicationName(u"Pelorin"_s);
     const QString longText = QString(300, u'x') + u" end"_s;
-
-    Shown shown;
-    answerNextBox(shown);
-    EXPECT_EQ(MessageBox::information(longText), QMessageBox::Ok);
-    EXPECT_EQ(shown.caption, u"Pelorin"_s);
-    EXPECT_EQ(shown.text, longText);
-
-    answerNextBox(shown);
-    MessageBox::information(ImageLibraryMissing);
-    EXPECT_EQ(shown.text, u"FreeImage.dll and/or FreeImagePlus.dll missing!"_s);
+    EXPECT_EQ(answerNextBox([&] { EXPECT_EQ(MessageBox::information(longText), QMessageBox::Ok); }),
+              (QStringList{u"Pelorin"_s, longText}));
+    EXPECT_EQ(answerNextBox([] { MessageBox::information(ImageLibraryMissing); }).value(1),
+              u"FreeImage.dll and/or FreeImagePlus.dll missing!"_s);
 }
 
 } // namespace
