@@ -25,12 +25,10 @@ namespace {
 QByteArray bmpHeader(qint32 width, qint32 height)
 {
     QByteArray bytes = "BM" + QByteArray(52, '\0');
-    for (const auto &[at, value] : {std::pair(10, 54),
-                                    {14, 40},
-                                    {18, width},
-                                    {22, height},
-                                    {26, 1 | 24 << 16}}) // one plane of 24 bits
-        qToLittleEndian<qint32>(value, bytes.data() + at);
+    // From offset 10: where the pixels start, the size of the info header, the size, and one
+    // plane of 24 bits.
+    const qint32 fields[] = {54, 40, width, height, 1 | 24 << 16};
+    qToLittleEndian<qint32>(fields, 5, bytes.data() + 10);
     return bytes;
 }
 
@@ -200,9 +198,7 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
     ASSERT_TRUE(writeFileBytes(path(u"wraps.bmp"_s), bmpHeader(65536, 65536)));
     EXPECT_EQ(ImagePipeline::checkPixelBudget(path(u"wraps.bmp"_s), QString(), 150'000'000),
               tooLarge(65536, 65536));
-    // At the budget is allowed; a file whose size cannot be told is left to the loader.
-    EXPECT_EQ(ImagePipeline::checkPixelBudget(m_source, QString(), 2400), QString());
-    EXPECT_EQ(ImagePipeline::checkPixelBudget(m_source, QString(), 2399), tooLarge(60, 40));
+    // A file whose size cannot be told is left to the loader.
     EXPECT_EQ(ImagePipeline::checkPixelBudget(path(u"missing.png"_s), QString(), 1), QString());
 
     // The log names the reason also for a row marked as no picture; the preview shows the
