@@ -264,13 +264,6 @@ TEST(ImagePipelineResize, GivesTheRoundedProportionalSizeOrRefuses)
 
 // --- Every source to every format ----------------------------------------------------------
 
-struct ConversionCase
-{
-    const Source *source;
-    OutputFormat format;
-    bool grayscale;
-};
-
 void PrintTo(const Source &source, std::ostream *out)
 {
     *out << source.name;
@@ -278,15 +271,15 @@ void PrintTo(const Source &source, std::ostream *out)
 
 // JPEG takes 8-bit gray and 24 bits, WEBP 24 and 32 bits; PNG and TIFF keep the depth except
 // PNG for floating point. Grayscale gives 8 bits wherever the encoder takes them.
-unsigned expectedBpp(const ConversionCase &c)
+unsigned expectedBpp(const Source &source, OutputFormat format, bool grayscale)
 {
-    if (c.format == OutputFormat::Jpeg)
-        return c.grayscale || c.source->gray ? 8 : 24;
-    if (c.format == OutputFormat::Webp)
-        return c.source->alphaChannel && !c.grayscale ? 32 : 24;
-    if (c.grayscale)
+    if (format == OutputFormat::Jpeg)
+        return grayscale || source.gray ? 8 : 24;
+    if (format == OutputFormat::Webp)
+        return source.alphaChannel && !grayscale ? 32 : 24;
+    if (grayscale)
         return 8;
-    return c.format == OutputFormat::Png && c.source->type == FIT_RGBF ? 24 : c.source->bpp;
+    return format == OutputFormat::Png && source.type == FIT_RGBF ? 24 : source.bpp;
 }
 
 class Conversion : public Pipeline,
@@ -296,37 +289,37 @@ class Conversion : public Pipeline,
 
 TEST_P(Conversion, WritesAValidPictureOfTheRightDepthAndColours)
 {
-    const ConversionCase c{&std::get<0>(GetParam()), std::get<1>(GetParam()),
-                           std::get<2>(GetParam())};
-    const QString source = QString::fromLatin1(c.source->file);
-    fipImage original = makePicture(*c.source);
+    const auto &[picture, format, grayscale] = GetParam();
+    const QString source = QString::fromLatin1(picture.file);
+    fipImage original = makePicture(picture);
     ASSERT_TRUE(writePicture(original, path(source)));
 
     // Only the last extension chooses the encoder.
-    const QString destination = u"picture.png"_s + outputExtension(c.format);
-    const ConversionResult result = convert(source, destination, to(c.format, c.grayscale));
+    const QString destination = u"picture.png"_s + outputExtension(format);
+    const ConversionResult result = convert(source, destination, to(format, grayscale));
     EXPECT_EQ(std::pair(result.ok, result.resultMessage), std::pair(true, u"End of conversion!"_s));
 
     const FREE_IMAGE_FORMAT formats[] = {FIF_JPEG, FIF_PNG, FIF_TIFF, FIF_WEBP};
     EXPECT_EQ(fipImage::identifyFIF(QFile::encodeName(path(destination)).constData()),
-              formats[int(c.format)]);
+              formats[int(format)]);
     const fipImage output = readPicture(path(destination));
-    EXPECT_EQ(std::tuple(output.getWidth(), output.getHeight(), output.getBitsPerPixel()),
-              std::tuple(unsigned(Width), unsigned(Height), expectedBpp(c)));
-    if (c.format == OutputFormat::Tiff) {
+    EXPECT_EQ(
+        std::tuple(output.getWidth(), output.getHeight(), output.getBitsPerPixel()),
+        std::tuple(unsigned(Width), unsigned(Height), expectedBpp(picture, format, grayscale)));
+    if (format == OutputFormat::Tiff) {
         EXPECT_EQ(tiffCompression(path(destination)), 5); // LZW
     }
 
     const Rgb left = pixel(output, Width / 4, Height / 2);
     const Rgb right = pixel(output, Width * 3 / 4, Height / 2);
-    if (c.grayscale || c.source->gray) {
+    if (grayscale || picture.gray) {
         EXPECT_TRUE(isGray(left) && isGray(right));
         EXPECT_GT(std::abs(left.r - right.r), 10) << "the two halves must stay apart";
     }
-    if (c.source->gray) {
+    if (picture.gray) {
         EXPECT_TRUE(near(left, {DarkGray, DarkGray, DarkGray}));
         EXPECT_TRUE(near(right, {LightGray, LightGray, LightGray}));
-    } else if (!c.grayscale && c.source->type != FIT_RGBF) {
+    } else if (!grayscale && picture.type != FIT_RGBF) {
         EXPECT_TRUE(near(left, Amber)) << left.r << ',' << left.g << ',' << left.b;
         EXPECT_TRUE(near(right, Blue)) << right.r << ',' << right.g << ',' << right.b;
     }
