@@ -132,17 +132,14 @@ TEST_F(WorkerPoolTest, PreviewsInTheWarmWorkerMatchThePreviewInProcess)
     PreviewRequest preview;
     preview.frame = QSize(217, 217);
     // Turned and grayed, so that a request that lost a field would show it.
-    for (const QString &source : {m_png, jpeg}) {
-        preview.sourcePath = source;
-        preview.outputFormat = source == jpeg ? OutputFormat::Jpeg : OutputFormat::Png;
-        preview.rotation = 90;
-        preview.grayscale = source == jpeg;
-        const PreviewResult here = ConvertPreview::render(preview);
-        const PreviewResult there = WorkerPoolTest::preview(pool, preview);
-        ASSERT_TRUE(there.loaded) << there.libraryMessage.toStdString();
-        EXPECT_EQ(std::tuple(there.raw, there.image.format(), there.image),
-                  std::tuple(here.raw, here.image.format(), here.image));
-    }
+    preview.sourcePath = jpeg;
+    preview.rotation = 90;
+    preview.grayscale = true;
+    const PreviewResult here = ConvertPreview::render(preview);
+    const PreviewResult there = WorkerPoolTest::preview(pool, preview);
+    ASSERT_TRUE(there.loaded) << there.libraryMessage.toStdString();
+    EXPECT_EQ(std::tuple(there.raw, there.image.format(), there.image),
+              std::tuple(here.raw, here.image.format(), here.image));
     // A preview the library dies on shows why; the next one is served as before.
     PreviewRequest crashing = preview;
     crashing.sourcePath = path(u"b.jpg.crash"_s);
