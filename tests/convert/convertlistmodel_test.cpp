@@ -7,7 +7,7 @@
 #include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -15,14 +15,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QStringList texts(const ConvertListModel &model)
-{
-    QStringList result;
-    for (int row = 0; row < model.count(); ++row)
-        result.append(model.text(row));
-    return result;
-}
 
 QList<int> rowsWith(const ConvertListModel &model, LineStatus flag)
 {
@@ -34,30 +26,26 @@ QList<int> rowsWith(const ConvertListModel &model, LineStatus flag)
     return rows;
 }
 
-TEST(ConvertList, KeepsLinesWritingTheSameNameTogether)
+TEST(ConvertList, KeepsLinesWritingTheSameNameTogetherAndMarksThemFoldingOnlyAToZ)
 {
     ConvertListModel model;
     model.setNames({u"a.png"_s, u"a.mpo.jpg"_s, u"B.gif"_s, u"a.jpg"_s, u"A.tif"_s});
     // A plain sort of the whole names would put a.mpo.jpg between a.jpg and a.png, and then
     // the two would both be converted into a.jpg, the second over the first.
-    EXPECT_EQ(texts(model),
-              (QStringList{u"a.jpg"_s, u"a.png"_s, u"A.tif"_s, u"a.mpo.jpg"_s, u"B.gif"_s}));
+    const QStringList sorted = {u"a.jpg"_s, u"a.png"_s, u"A.tif"_s, u"a.mpo.jpg"_s, u"B.gif"_s};
+    for (int row = 0; row < sorted.size(); ++row)
+        EXPECT_EQ(model.text(row), sorted[row]);
     const ConvertListModel::Marks marks = model.markDuplicates();
     EXPECT_TRUE(marks.found);
     EXPECT_EQ(marks.firstRow, 0);
     EXPECT_EQ(rowsWith(model, DuplicateError), (QList<int>{0, 1, 2}));
-}
 
-TEST(ConvertList, FoldsOnlyAToZWhenLookingForDuplicates)
-{
-    ConvertListModel model;
     model.setNames({u"é.jpg"_s, u"É.png"_s, u"z.jpg"_s});
     EXPECT_FALSE(model.markDuplicates().found);
 
     model.setNames({u"x.png"_s, u"x.gif"_s, u"y.png"_s, u"x.jpg"_s});
     EXPECT_TRUE(model.markDuplicates().found);
     EXPECT_EQ(rowsWith(model, DuplicateError), (QList<int>{0, 1, 2}));
-
     // A second check after a change clears the marks it no longer finds.
     model.deleteRow(0);
     model.deleteRow(0);
@@ -81,63 +69,45 @@ TEST(ConvertList, ChecksKeepTheOtherFlagsAndTheRotation)
     EXPECT_EQ(ConvertListModel::drawnStatus(FileTypeError), FileTypeError);
 }
 
-class Collisions : public testing::Test
+TEST(ConvertList, CollisionsMarkLinesWhoseDestinationExistsUnlessFilesAreReplaced)
 {
-protected:
-    void SetUp() override
-    {
-        for (const QString &name : {u"photo.jpg"_s, u"ab.jpg"_s})
-            ASSERT_TRUE(QFile(m_destination.filePath(name)).open(QIODevice::WriteOnly));
-        QDir(m_destination.path()).mkdir(u"folder.png"_s);
-        m_model.setNames({u"photo.png"_s, u"b.png"_s, u"folder.gif"_s, u"new.png"_s});
-    }
-
-    void TearDown() override { removeFilesAtBytes(m_destination.path()); }
-
-    QList<int> mark(const QString &extension, bool replaceFiles)
-    {
-        m_marks = m_model.markCollisions(u"photo:ab:folder:"_s, m_destination.path(), extension,
-                                         replaceFiles);
-        return rowsWith(m_model, CollisionError);
-    }
-
-    QTemporaryDir m_destination;
-    ConvertListModel m_model;
-    ConvertListModel::Marks m_marks;
-};
-
-TEST_F(Collisions, MarkLinesWhoseDestinationExists)
-{
+    QTemporaryDir destination;
+    const auto cleanUp = qScopeGuard([&] { removeFilesAtBytes(destination.path()); });
+    const QByteArray folder = PathUtil::encodeName(destination.path());
+    for (const char *name : {"/photo.jpg", "/ab.jpg", "/bad\xff.jpg"})
+        ASSERT_TRUE(writeFileAtBytes(folder + name));
+    QDir(destination.path()).mkdir(u"folder.png"_s);
+    ConvertListModel model;
+    model.setNames({u"photo.png"_s, u"b.png"_s, u"folder.gif"_s, u"new.png"_s});
+    ConvertListModel::Marks marks;
+    const auto mark = [&](const QString &extension, bool replaceFiles) {
+        marks = model.markCollisions(u"photo:ab:folder:"_s, destination.path(), extension,
+                                     replaceFiles);
+        return rowsWith(model, CollisionError);
+    };
     // Rows: b.png, folder.gif, new.png, photo.png. 'b:' is found inside 'ab:', but b.jpg does
     // not exist; a folder in the way counts.
     EXPECT_EQ(mark(u".jpg"_s, false), (QList<int>{3}));
-    EXPECT_EQ(m_marks.firstRow, 3);
+    EXPECT_EQ(marks.firstRow, 3);
     EXPECT_EQ(mark(u".png"_s, false), (QList<int>{1}));
     EXPECT_EQ(mark(u".tif"_s, false), QList<int>());
-    EXPECT_FALSE(m_marks.found);
-}
-
-TEST_F(Collisions, MarkNothingWhileFilesAreReplaced)
-{
+    EXPECT_FALSE(marks.found);
     mark(u".jpg"_s, false);
     EXPECT_EQ(mark(u".jpg"_s, true), QList<int>());
     mark(u".jpg"_s, false);
-    m_model.clearCollisions();
-    EXPECT_TRUE(rowsWith(m_model, CollisionError).isEmpty());
-}
+    model.clearCollisions();
+    EXPECT_TRUE(rowsWith(model, CollisionError).isEmpty());
 
-TEST_F(Collisions, ANameThatIsNotUtf8IsCheckedByItsBytesAndShownWithU_FFFD)
-{
-    ASSERT_TRUE(writeFileAtBytes(PathUtil::encodeName(m_destination.path()) + "/bad\xff.jpg"));
+    // A name that is not UTF-8 is checked by its bytes and shown with U+FFFD.
     const QString bad = PathUtil::decodeName("bad\xff.png");
-    m_model.setNames({bad});
-    EXPECT_TRUE(m_model
-                    .markCollisions(ConversionPlan::destinationKey(bad), m_destination.path(),
+    model.setNames({bad});
+    EXPECT_TRUE(model
+                    .markCollisions(ConversionPlan::destinationKey(bad), destination.path(),
                                     u".jpg"_s, false)
                     .found);
-    EXPECT_EQ(m_model.text(0), bad);
+    EXPECT_EQ(model.text(0), bad);
     for (int role : {Qt::DisplayRole, Qt::ToolTipRole})
-        EXPECT_EQ(m_model.index(0).data(role).toString(), u"bad\uFFFD.png"_s);
+        EXPECT_EQ(model.index(0).data(role).toString(), u"bad\uFFFD.png"_s);
 }
 
 TEST(ConvertList, DeleteSelectsTheNextLineOrTheNewLastOne)
@@ -145,20 +115,16 @@ TEST(ConvertList, DeleteSelectsTheNextLineOrTheNewLastOne)
     ConvertListModel model;
     model.setNames({u"a.jpg"_s, u"a.png"_s, u"b.jpg"_s});
     model.markDuplicates();
-
-    ConvertListModel::Removal removal = model.deleteRow(2);
-    EXPECT_EQ(removal.rowToSelect, 1);
-    EXPECT_TRUE(removal.duplicatesFound);
-
-    removal = model.deleteRow(0);
-    EXPECT_EQ(removal.rowToSelect, 0);
-    EXPECT_FALSE(removal.duplicatesFound);
-    EXPECT_EQ(model.flags(0), 0);
-
-    removal = model.deleteRow(0);
-    EXPECT_EQ(removal.rowToSelect, -1);
+    // The row deleted, then the row to select and whether duplicates remain.
+    for (const auto &[row, select, duplicates] :
+         {std::tuple(2, 1, true), std::tuple(0, 0, false), std::tuple(0, -1, false),
+          std::tuple(0, -1, false)}) {
+        const ConvertListModel::Removal removal = model.deleteRow(row);
+        EXPECT_EQ(std::pair(removal.rowToSelect, removal.duplicatesFound),
+                  std::pair(select, duplicates));
+        EXPECT_EQ(model.flags(0), duplicates ? DuplicateError : 0) << row;
+    }
     EXPECT_EQ(model.count(), 0);
-    EXPECT_EQ(model.deleteRow(0).rowToSelect, -1);
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #include "hostilecorpus.h"
 
+#include "testfiles.h"
 #include "testpictures.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+#include <tuple>
 
 #include <FreeImage.h>
 
@@ -19,29 +22,18 @@ struct Base
     QByteArray bytes;
 };
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // One valid picture of each input group the library can write, plus a DNG made by hand.
 QList<Base> validPictures(int side)
 {
     QTemporaryDir dir;
-    struct Format
-    {
-        FREE_IMAGE_FORMAT fif;
-        const char16_t *extension;
-        int flags;
-    };
     QList<Base> bases;
-    for (const Format &f : {Format{FIF_JPEG, u".jpg", JPEG_QUALITYGOOD},
-                            Format{FIF_PNG, u".png", 0}, Format{FIF_TIFF, u".tif", TIFF_LZW},
-                            Format{FIF_PSD, u".psd", 0}, Format{FIF_JP2, u".jp2", 0},
-                            Format{FIF_WEBP, u".webp", 0}, Format{FIF_GIF, u".gif", 0}}) {
-        const QString path = dir.filePath(u"base"_s + QString::fromUtf16(f.extension));
-        if (f.fif == FIF_GIF) {
+    for (const auto &[fif, extension, flags] :
+         {std::tuple(FIF_JPEG, u".jpg"_s, JPEG_QUALITYGOOD), std::tuple(FIF_PNG, u".png"_s, 0),
+          std::tuple(FIF_TIFF, u".tif"_s, TIFF_LZW), std::tuple(FIF_PSD, u".psd"_s, 0),
+          std::tuple(FIF_JP2, u".jp2"_s, 0), std::tuple(FIF_WEBP, u".webp"_s, 0),
+          std::tuple(FIF_GIF, u".gif"_s, 0)}) {
+        const QString path = dir.filePath(u"base"_s + extension);
+        if (fif == FIF_GIF) {
             // GIF takes palette pictures only.
             const QString png = writeTestPicture(dir.filePath(u"gif-source.png"_s), side, side);
             FIBITMAP *source = FreeImage_Load(FIF_PNG, QFile::encodeName(png).constData());
@@ -50,9 +42,9 @@ QList<Base> validPictures(int side)
             FreeImage_Unload(palette);
             FreeImage_Unload(source);
         } else {
-            writeTestPicture(path, side, side * 3 / 4, f.fif, f.flags);
+            writeTestPicture(path, side, side * 3 / 4, fif, flags);
         }
-        bases.append({QString::fromUtf16(f.extension), readAll(path)});
+        bases.append({extension, readFileBytes(path)});
     }
     bases.append({u".dng"_s, makeTestDng(quint32(side), quint32(side * 3 / 4))});
     return bases;
@@ -120,8 +112,7 @@ QList<HostileFile> writeHostileCorpus(const QString &folder, int count, quint32 
             break;
         }
         const QString name = u"hostile-%1%2"_s.arg(i, 3, 10, QLatin1Char('0')).arg(base.extension);
-        QFile file(folder + u'/' + name);
-        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        if (writeFileBytes(folder + u'/' + name, bytes))
             written.append({name, damage});
     }
     return written;

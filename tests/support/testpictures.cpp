@@ -25,15 +25,21 @@ QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT fo
 
 namespace {
 
-template <typename T> QByteArray littleEndian(std::initializer_list<T> values)
+// The values one after the other, little-endian unless asked otherwise.
+template <typename T, bool Big = false> QByteArray bytesOf(std::initializer_list<T> values)
 {
     QByteArray bytes;
     for (T value : values) {
         char b[sizeof(T)];
-        qToLittleEndian(value, b);
+        Big ? qToBigEndian(value, b) : qToLittleEndian(value, b);
         bytes.append(b, sizeof(T));
     }
     return bytes;
+}
+
+QByteArray jp2Box(const char *type, const QByteArray &content)
+{
+    return bytesOf<quint32, true>({quint32(8 + content.size())}) + QByteArray(type, 4) + content;
 }
 
 } // namespace
@@ -43,7 +49,7 @@ QByteArray makeTestDng(quint32 width, quint32 height)
     QByteArray pixels;
     for (quint32 y = 0; y < height; ++y)
         for (quint32 x = 0; x < width; ++x)
-            pixels += littleEndian<quint16>({quint16(4000 + 400 * x)});
+            pixels += bytesOf<quint16>({quint16(4000 + 400 * x)});
     struct Entry
     {
         quint16 tag, type;
@@ -51,59 +57,38 @@ QByteArray makeTestDng(quint32 width, quint32 height)
         QByteArray value;
     };
     const std::vector<Entry> entries = {
-        {256, 4, 1, littleEndian<quint32>({width})},
-        {257, 4, 1, littleEndian<quint32>({height})},
-        {258, 3, 1, littleEndian<quint16>({16})},
-        {259, 3, 1, littleEndian<quint16>({1})},
-        {262, 3, 1, littleEndian<quint16>({32803})}, // colour filter array
-        {273, 4, 1, littleEndian<quint32>({8})},     // the pixels follow the header
-        {277, 3, 1, littleEndian<quint16>({1})},
-        {278, 4, 1, littleEndian<quint32>({height})},
-        {279, 4, 1, littleEndian<quint32>({quint32(pixels.size())})},
-        {33421, 3, 2, littleEndian<quint16>({2, 2})},
+        {256, 4, 1, bytesOf<quint32>({width})},
+        {257, 4, 1, bytesOf<quint32>({height})},
+        {258, 3, 1, bytesOf<quint16>({16})},
+        {259, 3, 1, bytesOf<quint16>({1})},
+        {262, 3, 1, bytesOf<quint16>({32803})}, // colour filter array
+        {273, 4, 1, bytesOf<quint32>({8})},     // the pixels follow the header
+        {277, 3, 1, bytesOf<quint16>({1})},
+        {278, 4, 1, bytesOf<quint32>({height})},
+        {279, 4, 1, bytesOf<quint32>({quint32(pixels.size())})},
+        {33421, 3, 2, bytesOf<quint16>({2, 2})},
         {33422, 1, 4, QByteArray("\0\1\1\2", 4)}, // RGGB
         {50706, 1, 4, QByteArray("\1\4\0\0", 4)}, // DNG 1.4
     };
-    QByteArray file = QByteArray("II*\0", 4) + littleEndian<quint32>({8 + quint32(pixels.size())});
-    file += pixels + littleEndian<quint16>({quint16(entries.size())});
+    QByteArray file = QByteArray("II*\0", 4) + bytesOf<quint32>({8 + quint32(pixels.size())});
+    file += pixels + bytesOf<quint16>({quint16(entries.size())});
     for (const Entry &e : entries)
-        file += littleEndian<quint16>({e.tag, e.type}) + littleEndian<quint32>({e.count}) +
+        file += bytesOf<quint16>({e.tag, e.type}) + bytesOf<quint32>({e.count}) +
                 e.value.leftJustified(4, '\0');
-    return file + littleEndian<quint32>({0});
+    return file + bytesOf<quint32>({0});
 }
-
-namespace {
-
-template <typename T> QByteArray bigEndian(std::initializer_list<T> values)
-{
-    QByteArray bytes;
-    for (T value : values) {
-        char b[sizeof(T)];
-        qToBigEndian(value, b);
-        bytes.append(b, sizeof(T));
-    }
-    return bytes;
-}
-
-QByteArray jp2Box(const char *type, const QByteArray &content)
-{
-    return bigEndian<quint32>({quint32(8 + content.size())}) + QByteArray(type, 4) + content;
-}
-
-} // namespace
 
 QByteArray makeTestGif(QSize screen, const QList<QSize> &frames)
 {
     // A global colour table of two entries follows the logical screen descriptor.
     QByteArray file = "GIF89a" +
-                      littleEndian<quint16>({quint16(screen.width()), quint16(screen.height())}) +
+                      bytesOf<quint16>({quint16(screen.width()), quint16(screen.height())}) +
                       QByteArray("\x80\0\0"
                                  "\0\0\0\xff\xff\xff",
                                  9);
     for (const QSize &frame : frames) {
         file += QByteArray("\x21\xf9\x04\0\0\0\0\0", 8);
-        file +=
-            '\x2c' + littleEndian<quint16>({0, 0, quint16(frame.width()), quint16(frame.height())});
+        file += '\x2c' + bytesOf<quint16>({0, 0, quint16(frame.width()), quint16(frame.height())});
         file += QByteArray("\0\x02\x02\x4c\x01\0", 6); // packed, code size, one sub-block
     }
     return file + '\x3b';
@@ -114,15 +99,15 @@ QByteArray makeTestJ2k(QSize size)
     const quint32 w = quint32(size.width());
     const quint32 h = quint32(size.height());
     // SOC, SIZ of one 8-bit component in one tile, EOC.
-    return QByteArray("\xff\x4f\xff\x51", 4) + bigEndian<quint16>({41, 0}) +
-           bigEndian<quint32>({w, h, 0, 0, w, h, 0, 0}) + bigEndian<quint16>({1}) +
+    return QByteArray("\xff\x4f\xff\x51", 4) + bytesOf<quint16, true>({41, 0}) +
+           bytesOf<quint32, true>({w, h, 0, 0, w, h, 0, 0}) + bytesOf<quint16, true>({1}) +
            QByteArray("\x07\x01\x01\xff\xd9", 5);
 }
 
 QByteArray makeTestJp2(QSize header, QSize codestream)
 {
     const QByteArray ihdr =
-        bigEndian<quint32>({quint32(header.height()), quint32(header.width())}) +
+        bytesOf<quint32, true>({quint32(header.height()), quint32(header.width())}) +
         QByteArray("\0\x01\x07\x07\0\0", 6);
     return QByteArray("\0\0\0\x0cjP  \r\n\x87\n", 12) +
            jp2Box("ftyp", QByteArray("jp2 \0\0\0\0jp2 ", 12)) +
