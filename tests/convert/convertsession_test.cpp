@@ -24,11 +24,8 @@ class Session : public testing::Test
 protected:
     void SetUp() override
     {
-        // Pictures of PNG content whatever their names: the image library goes by the bytes.
-        for (const QString &name : {u"a.png"_s, u"A.jpg"_s, u"photo.png"_s, u"tree.png"_s})
-            ASSERT_FALSE(writeTestPicture(m_source.filePath(name), 64, 48).isEmpty());
+        ASSERT_TRUE(writeConvertFolders(m_source.path(), m_destination.path()));
         ASSERT_TRUE(writeFileBytes(m_source.filePath(u"notes.txt"_s), ""));
-        ASSERT_TRUE(writeFileBytes(m_destination.filePath(u"photo.jpg"_s), "taken"));
         watch(*m_session);
     }
 

@@ -23,6 +23,16 @@ QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT fo
     return saved ? path : QString();
 }
 
+bool writeConvertFolders(const QString &source, const QString &destination)
+{
+    for (const char *name : {"a.png", "A.jpg", "photo.png", "tree.png"}) {
+        if (writeTestPicture(source + u'/' + QLatin1StringView(name), 64, 48).isEmpty())
+            return false;
+    }
+    QFile taken(destination + QLatin1StringView("/photo.jpg"));
+    return taken.open(QIODevice::WriteOnly) && taken.write("taken") == 5;
+}
+
 namespace {
 
 // The values one after the other, little-endian unless asked otherwise.

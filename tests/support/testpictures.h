@@ -12,6 +12,11 @@
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format = FIF_PNG,
                          int saveFlags = 0);
 
+// The folders the convert page tests share: a.png, A.jpg, photo.png and tree.png in source (PNG
+// content whatever the name: the image library goes by the bytes; a and A write the same name),
+// and a destination that already holds photo.jpg. Returns false when a file cannot be written.
+bool writeConvertFolders(const QString &source, const QString &destination);
+
 // Headers that claim a picture size, a few dozen bytes however large the size, with no usable
 // pixels: for the checks that must refuse a size before decoding. A GIF with its logical screen
 // and frames of the sizes given (after a graphic control extension each); a JPEG 2000 codestream
