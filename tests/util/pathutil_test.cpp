@@ -55,6 +55,7 @@ TEST(PathUtil, FileNameBytesComeBackAsTheyWere)
         {"\xc0\xaf\xe0\x80\xaf", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD", false},
         {"\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD", false},
         {"\xf4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD", false},
+        {"\xf5\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD", false},
         {"a\xe2\x82-\xc3", u"a\uFFFD\uFFFD-\uFFFD", false},
         {"\x80\xc3\xa9\xbf", u"\uFFFD\u00e9\uFFFD", false}};
     for (const auto &[bytes, shown, valid] : cases) {
