@@ -25,6 +25,7 @@ TEST(NaturalOrder, ComparesBothWaysConsistently)
                                          u"x0000000000000000000000001|x2",
                                          u"img1a|img01b",
                                          u"img1.jpg|img01.jpg",
+                                         u"x1y01|x01y1",
                                          u"0|00",
                                          u"x2|x18446744073709551616",
                                          u"x99999999999999999999|x100000000000000000000",
@@ -36,7 +37,7 @@ TEST(NaturalOrder, ComparesBothWaysConsistently)
         EXPECT_EQ(sign(NaturalOrder::compare(names[1], names[0])), 1)
             << names.join(u" vs ").toStdString();
     }
-    EXPECT_EQ(NaturalOrder::compare(u"same.jpg", u"same.jpg"), 0);
+    EXPECT_EQ(NaturalOrder::compare(u"same 01.jpg", u"same 01.jpg"), 0);
 }
 
 } // namespace
