@@ -3,6 +3,8 @@
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Extra ctest arguments, e.g. CTEST_ARGS="--repeat until-fail:3".
+CTEST_ARGS ?=
 # CI turns warnings into errors; a user's own build only shows them.
 WERROR := $(if $(filter true 1,$(CI)),ON,OFF)
 
@@ -23,7 +25,7 @@ run: build
 	$(BUILD_DIR)/bin/pelorin
 
 test: build
-	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error --parallel $(JOBS)
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error --parallel $(JOBS) $(CTEST_ARGS)
 
 # The Debian package, in $(BUILD_DIR)/: apt-get install ./$(BUILD_DIR)/pelorin_*.deb
 package: build
