@@ -34,9 +34,10 @@ protected:
     void TearDown() override { qunsetenv("PELORIN_WORKER_TEST"); }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    ConversionRequest request(const QString &destination, QString source = QString()) const
+    // From a file of the folder to one of its out/.
+    ConversionRequest request(const QString &from, const QString &to) const
     {
-        return {source.isEmpty() ? m_source : source, path(destination), {}, 0};
+        return {path(from), path(u"out/"_s + to), {}, 0};
     }
     static PreviewRequest previewRequest(const QString &from)
     {
@@ -70,7 +71,7 @@ protected:
 TEST_F(WorkerClientTest, ACrashCostsOneItemAndRemovesThatWorkersPartialFilesOnly)
 {
     WorkerClient client;
-    ASSERT_TRUE(convert(client, request(u"out/first.png"_s)).ok);
+    ASSERT_TRUE(convert(client, request(u"a.png"_s, u"first.png"_s)).ok);
     const qint64 crashed = client.processId();
     ASSERT_GT(crashed, 0);
 
@@ -86,20 +87,20 @@ TEST_F(WorkerClientTest, ACrashCostsOneItemAndRemovesThatWorkersPartialFilesOnly
         ASSERT_TRUE(writeFileBytes(out + name, "partial"));
 
     const ConversionResult failed =
-        convert(client, request(u"out/second.png"_s, path(u"second.png.crash"_s)));
+        convert(client, request(u"second.png.crash"_s, u"second.png"_s));
     EXPECT_EQ(std::pair(failed.ok, failed.resultMessage),
               std::pair(false, WorkerClient::libraryFailedText()));
     for (const QString &name : own + others)
         EXPECT_EQ(QFile::exists(out + name), others.contains(name)) << name.toStdString();
 
-    EXPECT_TRUE(convert(client, request(u"out/third.png"_s)).ok);
+    EXPECT_TRUE(convert(client, request(u"a.png"_s, u"third.png"_s)).ok);
     EXPECT_NE(client.processId(), crashed);
 }
 
 TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndAFreshWorkerServesTheNext)
 {
     WorkerClient client({.cpuSecondsPerItem = 1, .itemTimeoutMs = 1000});
-    EXPECT_EQ(convert(client, request(u"out/a.png"_s, path(u"a.png.hang"_s))).resultMessage,
+    EXPECT_EQ(convert(client, request(u"a.png.hang"_s, u"a.png"_s)).resultMessage,
               WorkerClient::tooLongText());
     // A fresh worker serves the next item; a preview, whose own time-out is generous, so that a
     // busy machine cannot fail it.
@@ -109,20 +110,20 @@ TEST_F(WorkerClientTest, RunawayItemsMeetTheirLimitsAndAFreshWorkerServesTheNext
     // items of 0.8 s pass only if each gets a budget of its own. The item time-out is generous
     // here, so that a busy machine does not end them first.
     WorkerClient burner({.cpuSecondsPerItem = 1, .itemTimeoutMs = 60'000});
-    const QString slow = writeTestPicture(path(u"slow.png.burn-800"_s), 60, 40);
+    writeTestPicture(path(u"slow.png.burn-800"_s), 60, 40);
     qint64 worker = 0;
     for (int item = 0; item < 3; ++item) {
-        EXPECT_TRUE(convert(burner, request(u"out/slow%1.png"_s.arg(item), slow)).ok);
+        EXPECT_TRUE(convert(burner, request(u"slow.png.burn-800"_s, u"slow%1.png"_s.arg(item))).ok);
         worker = item == 0 ? burner.processId() : worker;
         EXPECT_EQ(burner.processId(), worker);
     }
-    EXPECT_EQ(convert(burner, request(u"out/a.png"_s, path(u"a.png.burn"_s))).resultMessage,
+    EXPECT_EQ(convert(burner, request(u"a.png.burn"_s, u"a.png"_s)).resultMessage,
               WorkerClient::tooLongText());
 
     // 48 MB of pixels once decoded, in 48 MiB of address space.
     WorkerClient limited({.addressSpace = 48LL * 1024 * 1024});
-    const QString big = writeTestPicture(path(u"big.png"_s), 4000, 4000);
-    EXPECT_FALSE(convert(limited, request(u"out/big.jpg"_s, big)).ok);
+    writeTestPicture(path(u"big.png"_s), 4000, 4000);
+    EXPECT_FALSE(convert(limited, request(u"big.png"_s, u"big.jpg"_s)).ok);
     EXPECT_FALSE(QFile::exists(path(u"out/big.jpg"_s)));
 }
 
@@ -149,8 +150,7 @@ TEST_F(WorkerClientTest, PicturesAbovePixelBudgetAreRefusedUnread)
     ASSERT_TRUE(writeFileBytes(path(u"huge.bmp"_s), bmpHeader(30000, 30000)));
     const QString refusal = tooLarge(30000, 30000);
     WorkerClient client;
-    const ConversionResult refused =
-        convert(client, request(u"out/huge.png"_s, path(u"huge.bmp"_s)));
+    const ConversionResult refused = convert(client, request(u"huge.bmp"_s, u"huge.png"_s));
     EXPECT_EQ(std::tuple(refused.ok, refused.resultMessage, refused.libraryMessage),
               std::tuple(false, refusal, refusal));
     const PreviewResult shown = preview(client, path(u"huge.bmp"_s));
@@ -186,7 +186,7 @@ TEST_F(WorkerClientTest, PreviewsThatCrashOrHangCostThatPreviewOnly)
     WorkerClient plain;
     const QString picture = writeTestPicture(path(u"photo.png.crash"_s), 60, 40);
     EXPECT_TRUE(preview(plain, picture).loaded);
-    EXPECT_TRUE(convert(plain, request(u"out/photo.png"_s, picture)).ok);
+    EXPECT_TRUE(convert(plain, request(u"photo.png.crash"_s, u"photo.png"_s)).ok);
 }
 
 // A worker ended by a signal: by someone else than this program, or by its own fault; or one
@@ -205,7 +205,7 @@ TEST_F(WorkerClientTest, WorkerEndedOrNeverStartedIsLoggedWithWhy)
     for (const auto &[signal, expected] : cases) {
         const auto previous = std::signal(signal, SIG_DFL); // an ignored one would stay ignored
         const ConversionResult result = once<ConversionResult>([&](auto done) {
-            client.convert(request(u"out/a.png"_s, path(u"a.png.hang"_s)), done);
+            client.convert(request(u"a.png.hang"_s, u"a.png"_s), done);
             ASSERT_EQ(::kill(pid_t(client.processId()), signal), 0);
         });
         EXPECT_EQ(result.resultMessage, expected) << ::sigabbrev_np(signal);
@@ -215,7 +215,7 @@ TEST_F(WorkerClientTest, WorkerEndedOrNeverStartedIsLoggedWithWhy)
     qputenv("PELORIN_WORKER", QFile::encodeName(path(u"no-such-worker"_s)));
     WorkerClient missing;
     for (int item = 0; item < 2; ++item)
-        EXPECT_EQ(convert(missing, request(u"out/a.png"_s)).resultMessage,
+        EXPECT_EQ(convert(missing, request(u"a.png"_s, u"a.png"_s)).resultMessage,
                   WorkerClient::notStartedText());
     EXPECT_EQ(preview(missing, m_source).libraryMessage, WorkerClient::notStartedText());
     qunsetenv("PELORIN_WORKER");
