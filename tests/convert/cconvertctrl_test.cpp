@@ -101,9 +101,14 @@ TEST_F(ConvertPage, HandsTheControlsToItsSessionAndShowsWhatItTells)
     click(u"rotateLeftButton"_s);
     EXPECT_EQ(m_page->placeholderAngle(), 180);
 
-    // The quality applies to JPEG only; checking "Resize" again starts over from the width.
+    // photo.png collides in JPEG only (photo.jpg is taken); the quality applies to JPEG only;
+    // checking "Resize" again starts over from the width.
+    child<QCheckBox>(u"replaceFilesCheck"_s)->click();
+    const int collided = m_page->listModel().flags(1);
     child<QComboBox>(u"outputFormatCombo"_s)->setCurrentIndex(int(OutputFormat::Png));
-    EXPECT_FALSE(child<QSlider>(u"qualitySlider"_s)->isEnabled());
+    EXPECT_EQ(std::tuple(collided, m_page->listModel().flags(1),
+                         child<QSlider>(u"qualitySlider"_s)->isEnabled()),
+              std::tuple(int(CollisionError), 0, false));
     auto *resize = child<QCheckBox>(u"resizeCheck"_s);
     resize->click();
     child<QWidget>(u"largeSideRadio"_s)->setProperty("checked", true);
