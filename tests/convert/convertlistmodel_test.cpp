@@ -16,14 +16,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QList<int> rowsWith(const ConvertListModel &model, LineStatus flag)
+// The lines in their order, each with its flags (1 file type, 2 duplicate, 4 collision).
+QString rows(const ConvertListModel &model)
 {
-    QList<int> rows;
-    for (int row = 0; row < model.count(); ++row) {
-        if (model.flags(row) & flag)
-            rows.append(row);
-    }
-    return rows;
+    QStringList rows;
+    for (int row = 0; row < model.count(); ++row)
+        rows.append(model.text(row) + u':' + QString::number(model.flags(row)));
+    return rows.join(u' ');
 }
 
 TEST(ConvertList, KeepsLinesWritingTheSameNameTogetherAndMarksThemFoldingOnlyAToZ)
@@ -32,24 +31,12 @@ TEST(ConvertList, KeepsLinesWritingTheSameNameTogetherAndMarksThemFoldingOnlyATo
     model.setNames({u"a.png"_s, u"a.mpo.jpg"_s, u"B.gif"_s, u"a.jpg"_s, u"A.tif"_s});
     // A plain sort of the whole names would put a.mpo.jpg between a.jpg and a.png, and then
     // the two would both be converted into a.jpg, the second over the first.
-    const QStringList sorted = {u"a.jpg"_s, u"a.png"_s, u"A.tif"_s, u"a.mpo.jpg"_s, u"B.gif"_s};
-    for (int row = 0; row < sorted.size(); ++row)
-        EXPECT_EQ(model.text(row), sorted[row]);
     const ConvertListModel::Marks marks = model.markDuplicates();
-    EXPECT_TRUE(marks.found);
-    EXPECT_EQ(marks.firstRow, 0);
-    EXPECT_EQ(rowsWith(model, DuplicateError), (QList<int>{0, 1, 2}));
+    EXPECT_EQ(std::pair(marks.found, marks.firstRow), std::pair(true, 0));
+    EXPECT_EQ(rows(model), u"a.jpg:2 a.png:2 A.tif:2 a.mpo.jpg:0 B.gif:0"_s);
 
     model.setNames({u"é.jpg"_s, u"É.png"_s, u"z.jpg"_s});
     EXPECT_FALSE(model.markDuplicates().found);
-
-    model.setNames({u"x.png"_s, u"x.gif"_s, u"y.png"_s, u"x.jpg"_s});
-    EXPECT_TRUE(model.markDuplicates().found);
-    EXPECT_EQ(rowsWith(model, DuplicateError), (QList<int>{0, 1, 2}));
-    // A second check after a change clears the marks it no longer finds.
-    model.deleteRow(0);
-    model.deleteRow(0);
-    EXPECT_TRUE(rowsWith(model, DuplicateError).isEmpty());
 }
 
 TEST(ConvertList, ChecksKeepTheOtherFlagsAndTheRotation)
@@ -59,14 +46,12 @@ TEST(ConvertList, ChecksKeepTheOtherFlagsAndTheRotation)
     model.setRotation(1, -270);
     model.setFlag(1, FileTypeError, true);
     model.markDuplicates();
-    EXPECT_EQ(model.rotation(1), -270);
-    EXPECT_EQ(model.flags(1), FileTypeError | DuplicateError);
-    EXPECT_EQ(model.value(1), (FileTypeError | DuplicateError) - 270 * 256);
-    EXPECT_EQ(model.value(7), 0);
-
-    EXPECT_EQ(ConvertListModel::drawnStatus(DuplicateError | CollisionError), CollisionError);
-    EXPECT_EQ(ConvertListModel::drawnStatus(FileTypeError | DuplicateError), DuplicateError);
-    EXPECT_EQ(ConvertListModel::drawnStatus(FileTypeError), FileTypeError);
+    EXPECT_EQ(std::tuple(model.rotation(1), model.flags(1), model.value(1), model.value(7)),
+              std::tuple(-270, FileTypeError | DuplicateError, 3 - 270 * 256, 0));
+    EXPECT_EQ(std::tuple(ConvertListModel::drawnStatus(DuplicateError | CollisionError),
+                         ConvertListModel::drawnStatus(FileTypeError | DuplicateError),
+                         ConvertListModel::drawnStatus(FileTypeError)),
+              std::tuple(CollisionError, DuplicateError, FileTypeError));
 }
 
 TEST(ConvertList, CollisionsMarkLinesWhoseDestinationExistsUnlessFilesAreReplaced)
@@ -83,48 +68,44 @@ TEST(ConvertList, CollisionsMarkLinesWhoseDestinationExistsUnlessFilesAreReplace
     const auto mark = [&](const QString &extension, bool replaceFiles) {
         marks = model.markCollisions(u"photo:ab:folder:"_s, destination.path(), extension,
                                      replaceFiles);
-        return rowsWith(model, CollisionError);
+        return rows(model);
     };
-    // Rows: b.png, folder.gif, new.png, photo.png. 'b:' is found inside 'ab:', but b.jpg does
-    // not exist; a folder in the way counts.
-    EXPECT_EQ(mark(u".jpg"_s, false), (QList<int>{3}));
+    // 'b:' is found inside 'ab:', but b.jpg does not exist; a folder in the way counts.
+    EXPECT_EQ(mark(u".jpg"_s, false), u"b.png:0 folder.gif:0 new.png:0 photo.png:4"_s);
     EXPECT_EQ(marks.firstRow, 3);
-    EXPECT_EQ(mark(u".png"_s, false), (QList<int>{1}));
-    EXPECT_EQ(mark(u".tif"_s, false), QList<int>());
+    EXPECT_EQ(mark(u".png"_s, false), u"b.png:0 folder.gif:4 new.png:0 photo.png:0"_s);
+    EXPECT_EQ(mark(u".tif"_s, false), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
     EXPECT_FALSE(marks.found);
     mark(u".jpg"_s, false);
-    EXPECT_EQ(mark(u".jpg"_s, true), QList<int>());
+    EXPECT_EQ(mark(u".jpg"_s, true), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
     mark(u".jpg"_s, false);
     model.clearCollisions();
-    EXPECT_TRUE(rowsWith(model, CollisionError).isEmpty());
+    EXPECT_EQ(rows(model), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
 
     // A name that is not UTF-8 is checked by its bytes and shown with U+FFFD.
     const QString bad = PathUtil::decodeName("bad\xff.png");
     model.setNames({bad});
-    EXPECT_TRUE(model
-                    .markCollisions(ConversionPlan::destinationKey(bad), destination.path(),
-                                    u".jpg"_s, false)
-                    .found);
-    EXPECT_EQ(model.text(0), bad);
+    model.markCollisions(ConversionPlan::destinationKey(bad), destination.path(), u".jpg"_s, false);
+    EXPECT_EQ(rows(model), bad + u":4"_s);
     for (int role : {Qt::DisplayRole, Qt::ToolTipRole})
         EXPECT_EQ(model.index(0).data(role).toString(), u"bad\uFFFD.png"_s);
 }
 
+// Delete selects the next line or the new last one, and marks the duplicates anew: marks of
+// lines whose twin went are cleared.
 TEST(ConvertList, DeleteSelectsTheNextLineOrTheNewLastOne)
 {
     ConvertListModel model;
-    model.setNames({u"a.jpg"_s, u"a.png"_s, u"b.jpg"_s});
+    model.setNames({u"a.gif"_s, u"a.png"_s, u"b.gif"_s, u"b.png"_s});
     model.markDuplicates();
-    // The row deleted, then the row to select and whether duplicates remain.
-    for (const auto &[row, select, duplicates] :
-         {std::tuple(2, 1, true), std::tuple(0, 0, false), std::tuple(0, -1, false),
-          std::tuple(0, -1, false)}) {
+    for (const auto &[row, select, duplicates, after] :
+         {std::tuple(3, 2, true, u"a.gif:2 a.png:2 b.gif:0"_s),
+          std::tuple(1, 1, false, u"a.gif:0 b.gif:0"_s), std::tuple(1, 0, false, u"a.gif:0"_s),
+          std::tuple(0, -1, false, QString()), std::tuple(0, -1, false, QString())}) {
         const ConvertListModel::Removal removal = model.deleteRow(row);
-        EXPECT_EQ(std::pair(removal.rowToSelect, removal.duplicatesFound),
-                  std::pair(select, duplicates));
-        EXPECT_EQ(model.flags(0), duplicates ? DuplicateError : 0) << row;
+        EXPECT_EQ(std::tuple(removal.rowToSelect, removal.duplicatesFound, rows(model)),
+                  std::tuple(select, duplicates, after));
     }
-    EXPECT_EQ(model.count(), 0);
 }
 
 } // namespace

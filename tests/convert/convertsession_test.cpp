@@ -1,7 +1,6 @@
 #include "convert/convertsession.h"
 
 #include "convert/conversionlog.h"
-#include "convert/workerclient.h"
 #include "prefs/preferences.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
@@ -25,207 +24,155 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(writeConvertFolders(m_source.path(), m_destination.path()));
-        ASSERT_TRUE(writeFileBytes(m_source.filePath(u"notes.txt"_s), ""));
-        watch(*m_session);
-    }
-
-    void watch(ConvertSession &session)
-    {
-        const auto on = [&session](auto signal, auto slot) {
-            QObject::connect(&session, signal, &session, slot);
+        using S = ConvertSession;
+        const auto on = [this](auto signal, auto slot) {
+            QObject::connect(&m_session, signal, &m_session, slot);
         };
-        on(&ConvertSession::statusShown, [this](const QString &text, int kind) {
-            m_status = {text, kind};
-        });
-        on(&ConvertSession::beep, [this] { ++m_beeps; });
-        on(&ConvertSession::countChanged, [this](int count) { m_count = count; });
-        on(&ConvertSession::pictureShown, [this](const QImage &image) {
-            m_frame = {u"picture"_s, image};
-        });
-        on(&ConvertSession::placeholderShown, [this](const QImage &image) {
-            m_frame = {u"placeholder"_s, image};
-        });
-        on(&ConvertSession::frameBlanked, [this] { m_frame = {u"blank"_s, QImage()}; });
-        // In this process conversions end before the call returns.
-        on(&ConvertSession::conversionFinished, [this](const QString &text) { m_end = text; });
+        on(&S::statusShown, [this](const QString &text, int kind) { m_status = {text, kind}; });
+        on(&S::beep, [this] { ++m_beeps; });
+        on(&S::pictureShown, [this](const QImage &image) { m_frame = {u"picture"_s, image}; });
+        on(&S::placeholderShown, [this](const QImage &i) { m_frame = {u"placeholder"_s, i}; });
+        on(&S::frameBlanked, [this] { m_frame = {u"blank"_s, QImage()}; });
     }
 
     // A control of the view changes: the session gets the values, then the action.
     void setReplaceFiles(bool on)
     {
-        ConversionOptions options = m_session->options();
+        ConversionOptions options = m_session.options();
         options.replaceFiles = on;
-        m_session->setOptions(options);
-        m_session->replaceFilesChanged();
+        m_session.setOptions(options);
+        m_session.replaceFilesChanged();
     }
-    void setOutputFormat(OutputFormat format)
+    int flags(int row) const { return m_session.list().flags(row); }
+    // The lines in their order, each with its flags (1 file type, 2 duplicate, 4 collision).
+    QString rows() const
     {
-        ConversionOptions options = m_session->options();
-        options.outputFormat = format;
-        m_session->setOptions(options);
-        m_session->outputFormatChanged(-1);
+        QStringList rows;
+        for (int row = 0; row < m_session.list().count(); ++row)
+            rows.append(m_session.list().text(row) + u':' + QString::number(flags(row)));
+        return rows.join(u' ');
     }
-    QStringList lines() const
-    {
-        QStringList result;
-        for (int row = 0; row < m_session->list().count(); ++row)
-            result.append(m_session->list().text(row));
-        return result;
-    }
-    int flags(int row) const { return m_session->list().flags(row); }
-    int row(const QString &name) const { return int(lines().indexOf(name)); }
 
     QTemporaryDir m_source;
     QTemporaryDir m_destination;
     Preferences m_preferences;
     StuckPreviews m_previews;
-    std::unique_ptr<ConvertSession> m_session =
-        std::make_unique<ConvertSession>(m_preferences, nullptr, nullptr);
+    ConvertSession m_session{m_preferences, nullptr, m_previews.service()}; // previews wait
+
     std::pair<QString, int> m_status;
     int m_beeps = 0;
-    int m_count = -1;
     std::pair<QString, QImage> m_frame;
-    QString m_end;
 };
 
 TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsAndRefusesTheSameFolderTwice)
 {
-    m_session->chooseSourceFolder(m_source.path());
-    EXPECT_EQ(lines(), (QStringList{u"A.jpg"_s, u"a.png"_s, u"photo.png"_s, u"tree.png"_s}));
-    EXPECT_EQ(m_count, 4);
-    EXPECT_EQ(flags(0), DuplicateError);
-    EXPECT_EQ(flags(1), DuplicateError);
-    EXPECT_EQ(m_status, std::pair(u"Files with same names are present (conflicts in conversion)"_s,
-                                  int(DuplicateError)));
+    const auto sameNames = std::pair(
+        u"Files with same names are present (conflicts in conversion)"_s, int(DuplicateError));
+    const QString marked = u"A.jpg:2 a.png:2 photo.png:0 tree.png:0"_s;
+    m_session.chooseSourceFolder(m_source.path());
+    EXPECT_EQ(std::pair(rows(), m_status), std::pair(marked, sameNames));
 
-    // Files are replaced at page start, so nothing collides yet.
-    m_session->chooseDestinationFolder(m_destination.path());
-    EXPECT_EQ(flags(2), 0);
+    // photo.jpg exists in the destination: it collides once files are no longer replaced.
+    m_session.chooseDestinationFolder(m_destination.path());
     setReplaceFiles(false);
-    EXPECT_EQ(flags(2), CollisionError);
-    EXPECT_EQ(m_status, std::pair(u"Collision in destination files."_s, int(CollisionError)));
-
-    // photo.jpg exists in the destination, photo.png does not.
-    setOutputFormat(OutputFormat::Png);
-    EXPECT_EQ(flags(2), 0);
-    setOutputFormat(OutputFormat::Jpeg);
-    EXPECT_EQ(flags(2), CollisionError);
-
+    EXPECT_EQ(std::pair(rows(), m_status),
+              std::pair(u"A.jpg:2 a.png:2 photo.png:4 tree.png:0"_s,
+                        std::pair(u"Collision in destination files."_s, int(CollisionError))));
     setReplaceFiles(true);
-    EXPECT_EQ(flags(2), 0);
-    EXPECT_EQ(m_status.first, u"Files with same names are present (conflicts in conversion)"_s);
+    EXPECT_EQ(std::pair(rows(), m_status), std::pair(marked, sameNames));
 
     // Only the pictures of the group chosen, and only those the filter names.
-    m_session->chooseInputGroup(int(ImageFormatGroup::PngImages));
-    EXPECT_EQ(lines(), (QStringList{u"a.png"_s, u"photo.png"_s, u"tree.png"_s}));
-    m_session->setNameFilter(u"T*"_s);
-    EXPECT_EQ(lines(), QStringList{u"tree.png"_s});
-    EXPECT_TRUE(m_status.first.isEmpty());
+    m_session.chooseInputGroup(int(ImageFormatGroup::PngImages));
+    EXPECT_EQ(rows(), u"a.png:0 photo.png:0 tree.png:0"_s);
+    m_session.setNameFilter(u"T*"_s);
+    EXPECT_EQ(std::pair(rows(), m_status.first), std::pair(u"tree.png:0"_s, QString()));
 
     // The chooser opens on an emptied list; cancelled, it gives the old folder back to list.
-    m_session->clearList();
-    EXPECT_TRUE(lines().isEmpty());
-    m_session->chooseSourceFolder(m_session->sourceFolder());
-    EXPECT_EQ(lines(), QStringList{u"tree.png"_s});
+    m_session.clearList();
+    EXPECT_EQ(rows(), QString());
+    m_session.chooseSourceFolder(m_session.sourceFolder());
+    EXPECT_EQ(rows(), u"tree.png:0"_s);
 
     // The Delete key: the line goes, the file stays, the duplicates are marked anew.
-    m_session->setNameFilter(u"*"_s);
-    m_session->chooseInputGroup(AllImagesIndex);
-    EXPECT_EQ(m_session->deleteRow(1), 1);
-    EXPECT_EQ(lines(), (QStringList{u"A.jpg"_s, u"photo.png"_s, u"tree.png"_s}));
-    EXPECT_EQ(m_count, 3);
-    EXPECT_EQ(flags(0), 0);
-    EXPECT_TRUE(m_status.first.isEmpty());
+    m_session.setNameFilter(u"*"_s);
+    m_session.chooseInputGroup(AllImagesIndex);
+    EXPECT_EQ(m_session.deleteRow(1), 1);
+    EXPECT_EQ(std::pair(rows(), m_status.first),
+              std::pair(u"A.jpg:0 photo.png:0 tree.png:0"_s, QString()));
     EXPECT_TRUE(QFile::exists(m_source.filePath(u"a.png"_s)));
 
     // The same folder on both sides is refused, by whatever path.
-    m_session->chooseSourceFolder(m_source.path());
+    m_session.chooseSourceFolder(m_source.path());
     const QString link = m_destination.filePath(u"link"_s);
     ASSERT_TRUE(QFile::link(m_source.path(), link));
     for (const QString &other : {m_source.path(), link, m_source.path() + u"/."_s}) {
-        m_session->chooseDestinationFolder(other);
-        EXPECT_EQ(m_status, std::pair(u"Origin and destination folders must not be the same!"_s,
-                                      int(OtherError)));
-        EXPECT_TRUE(m_session->destinationFolder().isEmpty());
+        m_session.chooseDestinationFolder(other);
+        EXPECT_EQ(std::pair(m_status, m_session.destinationFolder()),
+                  std::pair(std::pair(u"Origin and destination folders must not be the same!"_s,
+                                      int(OtherError)),
+                            QString()));
     }
     EXPECT_EQ(m_beeps, 3);
-    m_session->chooseDestinationFolder(m_destination.path());
-    m_session->chooseSourceFolder(m_destination.path());
-    EXPECT_TRUE(m_session->sourceFolder().isEmpty());
-    EXPECT_TRUE(lines().isEmpty());
+    m_session.chooseDestinationFolder(m_destination.path());
+    m_session.chooseSourceFolder(m_destination.path());
+    EXPECT_EQ(std::pair(m_session.sourceFolder(), rows()), std::pair(QString(), QString()));
 }
 
 TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
 {
     ASSERT_TRUE(writeFileBytes(m_source.filePath(u"broken.png"_s), "not a picture"));
-    m_session->setFrameSize({200, 200});
-    m_session->chooseSourceFolder(m_source.path());
+    m_session.setFrameSize({200, 200});
+    m_session.chooseSourceFolder(m_source.path());
     EXPECT_EQ(m_frame.first, u"placeholder"_s);
 
-    const int tree = row(u"tree.png"_s);
-    m_session->loadPreview(tree);
-    EXPECT_EQ(m_frame.first, u"picture"_s);
-    EXPECT_EQ(m_frame.second.width(), 200);
-    EXPECT_TRUE(m_status.first.isEmpty());
+    // Rows: A.jpg, a.png, broken.png, photo.png, tree.png.
+    const int broken = 2, photo = 3, tree = 4;
+    m_session.loadPreview(tree);
+    EXPECT_EQ(std::pair(m_status.first, m_frame.first),
+              std::pair(u"Loading tree.png"_s, u"blank"_s));
+    m_previews.answer(0);
+    EXPECT_EQ(std::tuple(m_frame.first, m_frame.second.width(), m_status.first),
+              std::tuple(u"picture"_s, 200, QString()));
     const QSize landscape = m_frame.second.size();
     for (int expected : {-90, -180, -270, 0, 90}) {
-        m_session->rotate(tree, expected == 90 ? 90 : -90);
-        EXPECT_EQ(m_session->list().rotation(tree), expected);
+        m_session.rotate(tree, expected == 90 ? 90 : -90);
+        EXPECT_EQ(m_session.list().rotation(tree), expected);
     }
     EXPECT_EQ(m_frame.second.size(), landscape.transposed());
 
     // A duplicate shows its picture, then says so.
-    m_session->loadPreview(0);
-    EXPECT_EQ(m_frame.first, u"picture"_s);
-    EXPECT_EQ(m_status,
-              std::pair(u"Identical file names (conversion conflicts)"_s, int(DuplicateError)));
+    m_session.loadPreview(0);
+    m_previews.answer(1);
+    EXPECT_EQ(std::pair(m_frame.first, m_status),
+              std::pair(u"picture"_s, std::pair(u"Identical file names (conversion conflicts)"_s,
+                                                int(DuplicateError))));
 
-    const int broken = row(u"broken.png"_s);
-    m_session->loadPreview(broken);
-    EXPECT_EQ(flags(broken), FileTypeError);
+    m_session.loadPreview(broken);
+    m_previews.answer(2);
+    EXPECT_EQ(std::tuple(flags(broken), m_status.second, m_frame.first),
+              std::tuple(int(FileTypeError), int(FileTypeError), u"placeholder"_s));
     EXPECT_TRUE(m_status.first.startsWith(u"Error loading image file: \r\n"_s));
-    EXPECT_EQ(m_status.second, FileTypeError);
-    EXPECT_EQ(m_frame.first, u"placeholder"_s);
-
-    // Without a selection the buttons turn the placeholder.
-    m_session->rotate(-1, 90);
-    m_session->rotate(-1, 90);
-    EXPECT_EQ(m_session->placeholderAngle(), 180);
 
     // A preview that never comes blocks nothing, and a later row shows its own.
-    m_session = std::make_unique<ConvertSession>(m_preferences, nullptr, m_previews.service());
-    watch(*m_session);
-    m_session->setFrameSize({200, 200});
-    m_session->chooseSourceFolder(m_source.path());
-    const int photo = row(u"photo.png"_s);
-    m_session->loadPreview(photo);
-    ASSERT_EQ(m_previews.count(), 1);
-    EXPECT_EQ(m_status.first, u"Loading photo.png"_s);
-    EXPECT_EQ(m_frame.first, u"blank"_s);
-
-    m_session->loadPreview(tree);
-    ASSERT_EQ(m_previews.count(), 2);
-    EXPECT_EQ(m_status.first, u"Loading tree.png"_s);
-    m_previews.answer(1);
-    EXPECT_EQ(m_frame.first, u"picture"_s);
-    EXPECT_TRUE(m_status.first.isEmpty());
+    m_session.loadPreview(photo);
+    m_session.loadPreview(tree);
+    ASSERT_EQ(m_previews.count(), 5);
+    m_previews.answer(4);
+    EXPECT_EQ(std::pair(m_frame.first, m_status.first), std::pair(u"picture"_s, QString()));
     const QImage treePicture = m_frame.second;
 
     // The stuck one ends after all, in failure: too late to count.
-    PreviewResult failed;
-    failed.libraryMessage = WorkerClient::tooLongText();
-    m_previews.answer(0, failed);
-    EXPECT_EQ(flags(photo), 0);
-    EXPECT_EQ(m_frame.second, treePicture);
-    EXPECT_TRUE(m_status.first.isEmpty());
+    const PreviewResult failed;
+    m_previews.answer(3, failed);
+    EXPECT_EQ(std::tuple(flags(photo), m_frame.second, m_status.first),
+              std::tuple(0, treePicture, QString()));
 
     // One that comes after the page was left marks the line but leaves the status line alone.
-    m_session->loadPreview(tree);
-    m_session->setPageShown(false);
+    m_session.loadPreview(tree);
+    m_session.setPageShown(false);
     m_status = {};
-    m_previews.answer(2, failed);
-    EXPECT_EQ(flags(tree), FileTypeError);
-    EXPECT_TRUE(m_status.first.isEmpty());
+    m_previews.answer(5, failed);
+    EXPECT_EQ(std::pair(flags(tree), m_status.first), std::pair(int(FileTypeError), QString()));
 }
 
 // After a conversion its own pictures stand in the destination: with "Replace files" off the
@@ -233,32 +180,22 @@ TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
 // the conversion's outcome.
 TEST_F(Session, ConversionsRenewTheCollisionMarksAndKeepTheirOutcomeShown)
 {
-    m_session->chooseSourceFolder(m_source.path());
-    m_session->chooseDestinationFolder(m_destination.path());
+    m_session.chooseSourceFolder(m_source.path());
+    m_session.chooseDestinationFolder(m_destination.path());
     setReplaceFiles(false);
-    const int tree = row(u"tree.png"_s);
 
-    m_session->convertImage(tree);
-    EXPECT_EQ(m_end, u"End of conversion!"_s);
-    EXPECT_EQ(m_status, std::pair(u"End of conversion!"_s, int(Standard)));
-    EXPECT_EQ(flags(tree), CollisionError);
-    EXPECT_TRUE(QFile::exists(m_destination.filePath(u"tree.jpg"_s)));
-    EXPECT_FALSE(QFile::exists(ConversionLog::path(m_destination.path())));
-    EXPECT_FALSE(m_session->isConverting());
+    m_session.convertImage(3); // tree.png, into tree.jpg; a single picture writes no log
+    EXPECT_EQ(std::tuple(m_status, rows(), m_session.existingLogPath()),
+              std::tuple(std::pair(u"End of conversion!"_s, 0),
+                         u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, QString()));
 
     ASSERT_TRUE(QFile::remove(m_destination.filePath(u"photo.jpg"_s)));
     setReplaceFiles(false);
-    const QString endText = u"End of conversion! : Files have been skipped (see log)."_s;
-    m_session->convertAll();
-    EXPECT_EQ(m_end, endText);
-    EXPECT_EQ(m_status.first, endText);
-    EXPECT_EQ(flags(row(u"photo.png"_s)), CollisionError);
-    EXPECT_EQ(m_frame.first, u"placeholder"_s);
-    EXPECT_TRUE(readFileBytes(ConversionLog::path(m_destination.path()))
-                    .contains("\r\nA.jpg : ignored (duplicates)\r\na.png : ignored (duplicates)\r\n"
-                              "photo.png : conversion OK\r\n"
-                              "tree.png : ignored (conflict with destination)\r\n"));
-    EXPECT_EQ(m_session->existingLogPath(), ConversionLog::path(m_destination.path()));
+    m_session.convertAll();
+    EXPECT_EQ(std::tuple(m_status.first, rows(), m_frame.first),
+              std::tuple(u"End of conversion! : Files have been skipped (see log)."_s,
+                         u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, u"placeholder"_s));
+    EXPECT_EQ(m_session.existingLogPath(), ConversionLog::path(m_destination.path()));
 }
 
 } // namespace

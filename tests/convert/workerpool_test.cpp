@@ -11,8 +11,7 @@
 #include <QDir>
 #include <QMap>
 #include <QTemporaryDir>
-
-#include <FreeImagePlus.h>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -57,46 +56,61 @@ protected:
     }
     const ConversionResult &result(int ticket) { return m_results[ticket].constFirst(); }
 
-    static PreviewResult preview(WorkerPool &pool, const PreviewRequest &request)
-    {
-        QList<PreviewResult> results;
-        pool.preview(request, 10'000, [&](const PreviewResult &got) { results.append(got); });
-        EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
-        return results.value(0);
-    }
-
     QTemporaryDir m_dir;
     QString m_png;
     QMap<int, QList<ConversionResult>> m_results;
 };
 
-TEST_F(WorkerPoolTest, FinishesEveryTicketOnceWithItsOwnResult)
+// The workers give the bytes and messages of the pipeline in this process, each result to its
+// own ticket, and previews as this process renders them.
+TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
 {
     WorkerPool pool(2);
-    ASSERT_EQ(pool.capacity(), 2);
+    EXPECT_EQ(WorkerPool(0).capacity(), std::max(1, QThread::idealThreadCount()));
     const QString jpeg = writeTestPicture(path(u"b.jpg"_s), 90, 60, FIF_JPEG);
-    // More than two at once, so the rest wait in the queue. Ticket 3 cannot be read and the
-    // worker of ticket 1 dies: their results show whether results reach their own tickets.
-    const QList<ConversionRequest> requests = {
-        request(m_png, u"0.jpg"_s),  request(path(u"b.jpg.crash"_s), u"1.png"_s),
-        request(m_png, u"2.webp"_s), request(path(u"missing.png"_s), u"3.png"_s),
-        request(jpeg, u"4.tif"_s),   request(m_png, u"5.png"_s),
-    };
+    const QString fake = path(u"fake.jpg"_s);
+    ASSERT_TRUE(writeFileBytes(fake, "\xFF\xD8\xFF\xE0 not really a JPEG"));
+    // More than two at once, so the rest wait in the queue; the worker of ticket 1 dies. The
+    // options of ticket 0 would show a request that lost a field.
+    const QStringList sources = {m_png, path(u"b.jpg.crash"_s), m_png, path(u"missing.png"_s), jpeg,
+                                 fake};
+    QList<ConversionRequest> requests;
+    for (const QString &output :
+         {u"0.jpg"_s, u"1.png"_s, u"2.webp"_s, u"3.png"_s, u"4.tif"_s, u"5.png"_s})
+        requests.append(request(sources[requests.size()], output));
+    requests[0].options = {{}, {}, OutputFormat::Jpeg, true, true, 3, 4, true, {}, 50};
+    requests[0].rotation = 90;
     run(pool, requests);
     EXPECT_EQ(result(1).resultMessage, WorkerClient::libraryFailedText());
-    EXPECT_EQ(result(3).resultMessage, u"Original image error: "_s + path(u"missing.png"_s));
-    for (int ticket : {0, 2, 4, 5}) {
-        fipImage written;
-        EXPECT_TRUE(result(ticket).ok &&
-                    written.load(QFile::encodeName(requests[ticket].destinationPath)));
-        EXPECT_EQ(written.getWidth(), 90u) << ticket;
+    for (int ticket : {0, 2, 3, 4, 5}) {
+        ConversionRequest here = requests[ticket];
+        here.destinationPath.replace(u"/out/"_s, u"/"_s);
+        const ConversionResult expected = ImagePipeline::convertOne(here), got = result(ticket);
+        EXPECT_EQ(std::tuple(got.ok, got.resultMessage, got.libraryMessage,
+                             readFileBytes(requests[ticket].destinationPath)),
+                  std::tuple(expected.ok, expected.resultMessage, expected.libraryMessage,
+                             readFileBytes(here.destinationPath)))
+            << ticket;
     }
+    EXPECT_FALSE(result(5).libraryMessage.isEmpty()); // so the messages compared were not empty
+    EXPECT_EQ(QDir(path(u"out"_s)).entryList(QDir::Files | QDir::Hidden),
+              QStringList({u"0.jpg"_s, u"2.webp"_s, u"4.tif"_s}));
+
+    // Turned and grayed, so that a preview request that lost a field would show it.
+    const PreviewRequest turned{jpeg, QSize(217, 217), 90, OutputFormat::Jpeg, 16, true, 4, {}};
+    QList<PreviewResult> shown;
+    pool.preview(turned, 10'000, [&](const PreviewResult &got) { shown.append(got); });
+    ASSERT_TRUE(runEventsUntil([&] { return !shown.isEmpty(); }));
+    const PreviewResult here = ConvertPreview::render(turned);
+    EXPECT_EQ(std::tuple(shown[0].loaded, shown[0].raw, shown[0].image.format(), shown[0].image),
+              std::tuple(true, here.raw, here.image.format(), here.image));
 }
 
+// Stop ends what runs and what waits at once; what the stopped workers left mid-save goes with
+// them, and their ends finish nothing a second time.
 TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
 {
     WorkerPool pool(2);
-    // Stop comes from the event loop, with two items in their stuck workers and one queued.
     QList<qint64> stuck;
     QMetaObject::invokeMethod(
         &pool,
@@ -104,6 +118,8 @@ TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
             for (const WorkerClient *worker : pool.findChildren<WorkerClient *>())
                 if (worker->isBusy() && worker->processId() > 0)
                     stuck.append(worker->processId());
+            for (qint64 pid : stuck)
+                ASSERT_TRUE(writeFileBytes(path(u"out/.pelorin-%1-k2x9.part"_s.arg(pid)), "-"));
             pool.stopAll();
         },
         Qt::QueuedConnection);
@@ -111,41 +127,18 @@ TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
     run(pool, {request(hang, u"0.png"_s), request(hang, u"1.png"_s), request(m_png, u"2.png"_s)});
     for (int ticket = 0; ticket < 3; ++ticket)
         EXPECT_EQ(result(ticket).resultMessage, WorkerClient::stoppedText());
-    EXPECT_FALSE(QFile::exists(path(u"out/2.png"_s)));
-    // Once the stopped workers are gone, their ends have finished nothing a second time.
     ASSERT_EQ(stuck.size(), 2);
     EXPECT_TRUE(runEventsUntil([&] {
         return std::ranges::none_of(stuck, [](qint64 pid) { return ::kill(pid_t(pid), 0) == 0; });
     }));
+    EXPECT_TRUE(
+        runEventsUntil([&] { return QDir(path(u"out"_s)).isEmpty(QDir::Files | QDir::Hidden); }));
     QCoreApplication::processEvents();
     for (int ticket = 0; ticket < 3; ++ticket)
         EXPECT_EQ(m_results[ticket].size(), 1) << ticket;
 
     run(pool, {request(m_png, u"0.png"_s)});
     EXPECT_TRUE(result(0).ok);
-}
-
-TEST_F(WorkerPoolTest, PreviewsInTheWarmWorkerMatchThePreviewInProcess)
-{
-    WorkerPool pool(1);
-    const QString jpeg = writeTestPicture(path(u"b.jpg"_s), 1600, 1200, FIF_JPEG);
-    PreviewRequest preview;
-    preview.frame = QSize(217, 217);
-    // Turned and grayed, so that a request that lost a field would show it.
-    preview.sourcePath = jpeg;
-    preview.rotation = 90;
-    preview.grayscale = true;
-    const PreviewResult here = ConvertPreview::render(preview);
-    const PreviewResult there = WorkerPoolTest::preview(pool, preview);
-    ASSERT_TRUE(there.loaded) << there.libraryMessage.toStdString();
-    EXPECT_EQ(std::tuple(there.raw, there.image.format(), there.image),
-              std::tuple(here.raw, here.image.format(), here.image));
-    // A preview the library dies on shows why; the next one is served as before.
-    PreviewRequest crashing = preview;
-    crashing.sourcePath = path(u"b.jpg.crash"_s);
-    EXPECT_EQ(WorkerPoolTest::preview(pool, crashing).libraryMessage,
-              WorkerClient::libraryFailedText());
-    EXPECT_EQ(WorkerPoolTest::preview(pool, preview).image, ConvertPreview::render(preview).image);
 }
 
 } // namespace
