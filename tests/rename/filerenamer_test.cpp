@@ -16,11 +16,33 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <tuple>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+TEST(NumberingRules, NamesDigitCountsAndStartNumber)
+{
+    // A number prints as printf's %0*d and is never cut; only the last extension stays.
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 2, 100, u"x.jpg"_s), u"img100.jpg"_s);
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 1, 5, u"x.tar.gz"_s), u"img5.gz"_s);
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 3, -5, u"a.jpg"_s), u"img-05.jpg"_s);
+    EXPECT_EQ(NewNameGenerator::newName(u" my photo "_s, 2, 7, u"a.JPG"_s), u" my photo 07.JPG"_s);
+
+    const std::pair<qint64, int> minimum[] = {{0, 1},     {9, 1},      {10, 2},           {9999, 4},
+                                              {10000, 5}, {100000, 6}, {1000000000000, 9}};
+    for (const auto &[rows, digits] : minimum)
+        EXPECT_EQ(NewNameGenerator::minimumDigitsForCount(rows), digits) << rows << " rows";
+    EXPECT_EQ(NewNameGenerator::digitsForLastNumber(9, 1), 2);
+    EXPECT_EQ(NewNameGenerator::digitsForLastNumber(0, -5), 2);
+    EXPECT_EQ(NewNameGenerator::digitsForLastNumber(2, std::numeric_limits<int>::max()), 10);
+    EXPECT_EQ(NewNameGenerator::startNumberFromText(u""), 0);
+    EXPECT_EQ(NewNameGenerator::startNumberFromText(u"-7"), -7);
+    EXPECT_EQ(NewNameGenerator::startNumberFromText(u"2147483648"), 0);
+}
 
 // Every file holds its own first name, so that a test can tell where each one went.
 class Renaming : public testing::Test
@@ -35,6 +57,13 @@ protected:
     {
         ASSERT_TRUE(writeFileAtBytes(path(name), content.isEmpty() ? name : content));
     }
+    // Lists the files written, all of them.
+    void scan(const QList<QByteArray> &names)
+    {
+        for (const QByteArray &name : names)
+            write(name);
+        m_list.scanFolder(m_dir.path(), u"*"_s);
+    }
     QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
     QStringList files() const
     {
@@ -46,21 +75,77 @@ protected:
         m_list.setNewNames(newNames, QList<bool>(newNames.size(), false));
         return FileRenamer::renameFiles(m_dir.path(), m_list);
     }
+    // How a run ended: its outcome, the rows renamed and the error.
+    static std::tuple<int, int, int> ended(const RenameResult &result)
+    {
+        return {result.outcome, result.renamedCount, result.errorCode};
+    }
+    // Each new name, with " !" when it is marked as a conflict.
+    QStringList numbered(const QString &base, int digits, int start)
+    {
+        m_settings = {base, digits, start, false};
+        m_marks = NewNameGenerator::computeNewNames(m_list, m_settings);
+        EXPECT_EQ(m_settings.conflictFound, m_marks.conflictFound);
+        QStringList names;
+        for (const RenameItem &row : m_list.items())
+            names.append(row.newName + (row.conflict ? u" !"_s : QString()));
+        return names;
+    }
 
     QTemporaryDir m_dir;
     RenameListModel m_list;
+    NumberingSettings m_settings;
+    NewNameGenerator::Marks m_marks;
 };
+
+TEST_F(Renaming, NumbersRowsInOrderAndMarksWholeListedNamesWithOnlyAToZFolded)
+{
+    scan({"a.jpg", "b.png", "c"});
+    EXPECT_EQ(numbered(u"img"_s, 3, 1),
+              (QStringList{u"img001.jpg"_s, u"img002.png"_s, u"img003"_s}));
+    // Counting on past the 32-bit limit rather than wrapping to negative numbers.
+    EXPECT_EQ(numbered(u"img"_s, 2, std::numeric_limits<int>::max() - 1),
+              (QStringList{u"img2147483646.jpg"_s, u"img2147483647.png"_s, u"img2147483648"_s}));
+
+    // A plain "name:name:" text would find ":b2.jpg:" inside ":a:b2.jpg:".
+    removeFilesAtBytes(m_dir.path());
+    scan({"img1.jpg", "IMG2.JPG", "a:b2.jpg", "É1.jpg"});
+    EXPECT_EQ(numbered(u"img"_s, 1, 1),
+              (QStringList{u"img1.jpg !"_s, u"img2.jpg !"_s, u"img3.JPG"_s, u"img4.jpg"_s}));
+    EXPECT_EQ(m_marks.firstConflictRow, 0);
+    EXPECT_TRUE(m_marks.conflictFound);
+    numbered(u"b"_s, 1, 1);
+    EXPECT_FALSE(m_marks.conflictFound);
+    EXPECT_EQ(numbered(u"é"_s, 1, -2).value(3), u"é1.jpg"_s);
+    EXPECT_FALSE(m_marks.conflictFound);
+}
+
+TEST_F(Renaming, AnEmptyBaseNameClearsMarksButKeepsTheNamesShown)
+{
+    scan({"img1.jpg", "b.jpg"});
+    auto refresh = NewNameGenerator::refreshNewNames(m_list, m_settings, u"img"_s, 1, 1);
+    EXPECT_FALSE(refresh.renumberEnabled());
+    EXPECT_EQ(refresh.message, u"Conflicts in file names!"_s);
+
+    refresh = NewNameGenerator::refreshNewNames(m_list, m_settings, QString(), 4, 7);
+    EXPECT_FALSE(refresh.computed);
+    EXPECT_TRUE(refresh.message.isEmpty());
+    EXPECT_EQ(m_list.newName(1), u"img2.jpg"_s);
+    EXPECT_FALSE(m_list.item(0).conflict);
+    EXPECT_EQ(m_settings.digitCount, 1);
+
+    // A later sort or drop computes nothing with the empty base name kept.
+    m_list.clearNewNames();
+    NewNameGenerator::computeNewNames(m_list, m_settings);
+    EXPECT_EQ(m_list.newName(0), QString());
+}
 
 TEST_F(Renaming, RenamesEveryRowInListOrderByTheBytesOfItsName)
 {
-    for (const QByteArray name : {"a.jpg", "b.jpg", "bad\xff.jpg", "c.png", "pic.j\xe9g"})
-        write(name);
-    m_list.scanFolder(m_dir.path(), u"*"_s);
-    NumberingSettings settings{u"x"_s, 1, 1, false};
-    NewNameGenerator::computeNewNames(m_list, settings);
-    const RenameResult result = FileRenamer::renameFiles(m_dir.path(), m_list);
-    EXPECT_EQ(result.outcome, RenameResult::Completed);
-    EXPECT_EQ(result.renamedCount, 5);
+    scan({"a.jpg", "b.jpg", "bad\xff.jpg", "c.png", "pic.j\xe9g"});
+    numbered(u"x"_s, 1, 1);
+    EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.path(), m_list)),
+              std::tuple(RenameResult::Completed, 5, 0));
     // The extension keeps its own bytes.
     for (const auto &[name, content] : {std::pair<QByteArray, QByteArray>{"x1.jpg", "a.jpg"},
                                         {"x2.jpg", "b.jpg"},
@@ -77,13 +162,10 @@ TEST_F(Renaming, StopsAtATargetThatExistsAndReplacesNothing)
     write("c.jpg");
     write("x2.jpg", "kept"); // not listed by the filter
     const RenameResult result = rename(u"a*.jpg;c*.jpg"_s, {u"x1.jpg"_s, u"x2.jpg"_s});
-    EXPECT_EQ(result.outcome, RenameResult::Stopped);
-    EXPECT_EQ(result.failedRow(), 1);
-    EXPECT_EQ(result.errorCode, EEXIST);
+    EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 1, EEXIST));
     EXPECT_EQ(result.errorText, QString::fromLocal8Bit(std::strerror(EEXIST)));
     EXPECT_EQ(files(), (QStringList{u"c.jpg"_s, u"x1.jpg"_s, u"x2.jpg"_s}));
     EXPECT_EQ(read("x2.jpg"), "kept");
-    EXPECT_EQ(read("c.jpg"), "c.jpg");
 
     // Swapped names, which the conflict marks would have blocked.
     EXPECT_EQ(rename(u"x*"_s, {u"x2.jpg"_s, u"x1.jpg"_s}).errorCode, EEXIST);
@@ -91,46 +173,39 @@ TEST_F(Renaming, StopsAtATargetThatExistsAndReplacesNothing)
     EXPECT_EQ(read("x2.jpg"), "kept");
 }
 
-TEST_F(Renaming, AVanishedFileOrANameThatIsNotASingleNameInTheFolderStopsTheRunThere)
+// A vanished file, a name that is not a single name in the folder, no new names or no folder.
+TEST_F(Renaming, StopsTheRunAtARowThatCannotBeRenamedAndTouchesNothingElse)
 {
-    for (const QByteArray name : {"a.jpg", "b.jpg", "c.jpg"})
-        write(name);
-    m_list.scanFolder(m_dir.path(), u"*"_s);
+    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
+    scan({"a.jpg", "b.jpg", "c.jpg"});
+    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
     ASSERT_TRUE(QFile::remove(m_dir.filePath(u"b.jpg"_s)));
     m_list.setNewNames({u"x1.jpg"_s, u"x2.jpg"_s, u"x3.jpg"_s}, {false, false, false});
-    RenameResult result = FileRenamer::renameFiles(m_dir.path(), m_list);
-    EXPECT_EQ(result.failedRow(), 1);
-    EXPECT_EQ(result.errorCode, ENOENT);
+    EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.path(), m_list)),
+              std::tuple(RenameResult::Stopped, 1, ENOENT));
     EXPECT_EQ(files(), (QStringList{u"c.jpg"_s, u"x1.jpg"_s}));
 
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub"_s));
     for (const QString &bad : {u"sub/x.jpg"_s, u"../x.jpg"_s, u".."_s, QString()}) {
-        result = rename(u"*.jpg"_s, {u"ok.jpg"_s, bad});
-        EXPECT_EQ(result.failedRow(), 1) << bad.toStdString();
-        EXPECT_EQ(result.errorCode, EINVAL);
+        EXPECT_EQ(ended(rename(u"*.jpg"_s, {u"ok.jpg"_s, bad})),
+                  std::tuple(RenameResult::Stopped, 1, EINVAL))
+            << bad.toStdString();
         EXPECT_EQ(files(), (QStringList{u"ok.jpg"_s, u"x1.jpg"_s}));
         EXPECT_TRUE(QDir(m_dir.filePath(u"sub"_s)).isEmpty());
         ASSERT_TRUE(QFile::rename(m_dir.filePath(u"ok.jpg"_s), m_dir.filePath(u"c.jpg"_s)));
     }
-}
-
-TEST_F(Renaming, TouchesNothingWithoutNewNamesOrWithoutAFolder)
-{
-    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
-    write("a.jpg");
-    m_list.scanFolder(m_dir.path(), u"*"_s);
-    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
 
     // An empty folder text must not mean the working directory.
-    m_list.setNewName(0, u"x1.jpg"_s, false);
+    m_list.scanFolder(m_dir.path(), u"*"_s);
+    m_list.setNewNames({u"y1.jpg"_s, u"y2.jpg"_s}, {false, false});
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
     const RenameResult result = FileRenamer::renameFiles(QString(), m_list);
     QDir::setCurrent(previous);
-    EXPECT_EQ(result.failedRow(), 0);
-    EXPECT_EQ(result.errorCode, ENOENT);
-    EXPECT_EQ(FileRenamer::renameFiles(m_dir.filePath(u"gone"_s), m_list).errorCode, ENOENT);
-    EXPECT_EQ(files(), QStringList{u"a.jpg"_s});
+    EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 0, ENOENT));
+    EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.filePath(u"gone"_s), m_list)),
+              std::tuple(RenameResult::Stopped, 0, ENOENT));
+    EXPECT_EQ(files(), (QStringList{u"c.jpg"_s, u"x1.jpg"_s}));
 }
 
 // The way taken where the file system refuses RENAME_NOREPLACE.
