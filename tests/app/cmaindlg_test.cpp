@@ -1,8 +1,11 @@
 #include "app/cmaindlg.h"
 
+#include "app/caboutdlg.h"
+
 #include "confighome.h"
 #include "convert/cconvertctrl.h"
 #include "convert/conversionlog.h"
+#include "convert/convertsession.h"
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
@@ -12,7 +15,7 @@
 #include "widgets/runprogress.h"
 #include "widgets/statusline.h"
 
-#include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -40,30 +43,20 @@ TEST_F(MainWindow, EscapeStopsARunTheCloseBoxStopsItThenClosesAndQuittingMidRunI
     for (const QString &name : {u"a.png"_s, u"b.png"_s, u"c.png"_s})
         ASSERT_TRUE(writeFileBytes(source.filePath(name), "picture"));
     const auto runner = std::make_shared<StuckRunner>();
-    QStringList folders = {source.path(), destination.path()};
     PageServices services;
-    services.folderChooser = FolderChooser([&folders](QWidget *, const QString &) {
-        return folders.isEmpty() ? QString() : folders.takeFirst();
-    });
     services.imageLibraryUsable = [] { return true; };
     services.conversionRunner = runner;
     services.stopGraceMs = 0;
     auto window = std::make_unique<CMainDlg>(m_preferences, services);
     window->show();
-    const auto button = [&window](const QString &name) {
-        return window->convertPage().findChild<QPushButton *>(name);
-    };
+    window->convertPage().session().chooseSourceFolder(source.path());
+    window->convertPage().session().chooseDestinationFolder(destination.path());
+    auto *convertAll = window->convertPage().findChild<QPushButton *>(u"convertAllButton"_s);
     const auto idle = [&window] { return !window->convertPage().isBusy(); };
-    button(u"sourceFolderButton"_s)->click();
-    button(u"destinationFolderButton"_s)->click();
 
-    button(u"convertAllButton"_s)->click(); // returns at once; the pictures never finish
+    convertAll->click(); // returns at once; the pictures never finish
     EXPECT_TRUE(window->runProgress().isVisible());
-    for (QWidget *control : {static_cast<QWidget *>(&window->tabStrip()),
-                             window->findChild<QWidget *>(u"quitButton"_s),
-                             window->findChild<QWidget *>(u"aboutButton"_s),
-                             static_cast<QWidget *>(&window->convertPage())})
-        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_FALSE(window->tabStrip().isEnabled());
     QTest::keyClick(&window->tabStrip(), Qt::Key_Escape);
     ASSERT_TRUE(runEventsUntil(idle));
     EXPECT_TRUE(window->isVisible());
@@ -76,7 +69,7 @@ TEST_F(MainWindow, EscapeStopsARunTheCloseBoxStopsItThenClosesAndQuittingMidRunI
                              "c.png : not converted, the run was stopped\r\n"_s))
         << log.toStdString();
 
-    button(u"convertAllButton"_s)->click();
+    convertAll->click();
     window->close();
     EXPECT_TRUE(window->isVisible()); // until the run has ended
     EXPECT_TRUE(runEventsUntil([&window] { return window->exitCode() != 0; }));
@@ -85,29 +78,21 @@ TEST_F(MainWindow, EscapeStopsARunTheCloseBoxStopsItThenClosesAndQuittingMidRunI
 
     // The application quits during a run (the desktop logs out): the window goes with pictures
     // in flight, which are stopped, and whatever the runner reports afterwards reaches no one.
-    button(u"convertAllButton"_s)->click();
+    convertAll->click();
     ASSERT_FALSE(idle());
     window.reset();
     EXPECT_EQ(runner->stops, 3);
     QCoreApplication::processEvents();
 }
 
-TEST_F(MainWindow, ReadsThePreferencesFileBeforeThePagesExistAndCannotBeResized)
+TEST_F(MainWindow, ReadsThePreferencesFileHasAFixedSizeAndShowsOnlyThePageOfTheChosenTab)
 {
     ASSERT_TRUE(
         writeFileBytes(PreferencesFile::settingsFilePath(), "<PngImages>.png;.apng;</PngImages>"));
     CMainDlg window(m_preferences);
-    EXPECT_EQ(window.windowTitle(), u"Pelorin"_s);
     EXPECT_EQ(m_preferences.extensionList(ImageFormatGroup::PngImages), u".png;.apng;"_s);
-    EXPECT_EQ(window.tabStrip().count(), 3);
-    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.exitCode(), 0);
-}
-
-TEST_F(MainWindow, ShowsOnlyThePageOfTheChosenTabAndClearsTheStatusLineOnEverySwitch)
-{
-    CMainDlg window(m_preferences);
+    // Every switch clears the status line.
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QWidget *const pages[] = {&window.convertPage(), &window.renamePage(),
@@ -153,6 +138,20 @@ TEST_F(MainWindow, EndsBeforeItIsShownWithoutAUsableImageLibrary)
     EXPECT_EQ(window.exitCode(), 1);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(messages, QStringList{u"FreeImage.dll and/or FreeImagePlus.dll missing!"_s});
+}
+
+TEST(AboutBox, ShowsAsManyVersionNumbersAsTheBuildCallsAndClosesOnAClickOutsideTheLinks)
+{
+    EXPECT_EQ(CAboutDlg::versionText(1, 4, 0, 7, false), u"Version 1.4"_s);
+    EXPECT_EQ(CAboutDlg::versionText(1, 4, 2, 7, false), u"Version 1.4.2"_s);
+    EXPECT_EQ(CAboutDlg::versionText(1, 4, 0, 7, true), u"Version ß 1.4.0 (7)"_s);
+    CAboutDlg about;
+    about.show();
+    QTest::mouseClick(about.findChild<QLabel *>(u"iconLabel"_s), Qt::RightButton);
+    EXPECT_TRUE(about.isVisible());
+    QTest::mouseClick(about.findChild<QLabel *>(u"descriptionLabel"_s), Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
 } // namespace
