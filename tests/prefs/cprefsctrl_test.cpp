@@ -68,10 +68,6 @@ protected:
     }
     template <typename T> T *child(const QString &name) { return m_page->findChild<T *>(name); }
     void click(const QString &name) { child<QAbstractButton>(name)->click(); }
-    CLvColorWnd &sample(bool selected)
-    {
-        return *child<CLvColorWnd>(selected ? u"selectedSample"_s : u"notSelectedSample"_s);
-    }
 
     ConfigHome m_home;
     Preferences m_preferences;
@@ -96,16 +92,16 @@ TEST_F(PreferencesPage, AColourShowsInBothSamplesAndReachesTheListsOnlyOnSave)
     const bool complement =
         palette.color(QPalette::Text) != palette.color(QPalette::HighlightedText);
     click(u"collisionRadio"_s);
-    EXPECT_EQ(sample(false).textColour(), 0x800080u);
-    EXPECT_EQ(sample(true).textColour(), complement ? 0x7FFF7Fu : 0x800080u);
+    EXPECT_EQ(child<CLvColorWnd>(u"notSelectedSample"_s)->textColour(), 0x800080u);
+    EXPECT_EQ(child<CLvColorWnd>(u"selectedSample"_s)->textColour(),
+              complement ? 0x7FFF7Fu : 0x800080u);
 
     m_nextColour = 0x00C000; // green
     click(u"colourButton"_s);
-    EXPECT_TRUE(shows(sample(false), QColor(0, 0xC0, 0)));
+    EXPECT_TRUE(shows(*child<CLvColorWnd>(u"notSelectedSample"_s), QColor(0, 0xC0, 0)));
     EXPECT_FALSE(shows(list, QColor(0, 0xC0, 0)));
     EXPECT_TRUE(shows(list, QColor(0x80, 0, 0x80)));
     click(u"saveButton"_s);
-    EXPECT_EQ(m_preferences.colour(CollisionError), 0x00C000u);
     EXPECT_TRUE(shows(list, QColor(0, 0xC0, 0)));
     EXPECT_TRUE(readFileBytes(m_home.preferencesPath()).contains(";#00c000;#0000ff;</colorTable>"));
 

@@ -58,11 +58,7 @@ TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
     EXPECT_EQ(preferences.extensionList(AllImagesIndex),
               QString(allImages).remove(u".gif;"_s).replace(u".webp;"_s, u".webp;.wp;"_s));
     preferences.setDefaults();
-    preferences.setDefaults();
     EXPECT_EQ(preferences, Preferences());
-    // Selected lines use the complement.
-    EXPECT_EQ(complementColour(0x0000FF), 0xFFFF00u);
-    EXPECT_EQ(complementColour(0x000000), 0xFFFFFFu);
 }
 
 // No GUI application in this process, so the standard colour is written black.
@@ -134,11 +130,6 @@ TEST(PreferencesFileReader, WalksTheColourTableByPosition)
             EXPECT_EQ(preferences.colours().at(position), colours[position])
                 << table.toStdString() << " at " << position;
     }
-    // An empty table leaves the colours as they are.
-    Preferences preferences;
-    preferences.colours().setColour(CollisionError, 0x010203);
-    PreferencesFile::read(preferences, "<colorTable></colorTable>");
-    EXPECT_EQ(preferences.colour(CollisionError), 0x010203u);
 }
 
 // A folder that cannot be made, or a write cut short by a file-size limit as a full disk would.

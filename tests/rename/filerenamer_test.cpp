@@ -1,4 +1,5 @@
 #include "rename/filerenamer.h"
+#include "rename/naturalorder.h"
 #include "rename/newnamegenerator.h"
 #include "rename/renamelistmodel.h"
 #include "util/noreplacerename.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPersistentModelIndex>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,12 +19,45 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+int sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
+
+TEST(NaturalOrder, ComparesBothWaysConsistently)
+{
+    // Pairs "a|b" with a before b. Leading zeros count for nothing until everything else is
+    // equal; runs beyond 64 bits must not wrap; case only breaks a tie, the same way every time.
+    const char16_t *const ascending[] = {u"img2.jpg|img10.jpg",
+                                         u"img2.jpg|IMG10.jpg",
+                                         u"a1b2.jpg|a1b10.jpg",
+                                         u"photo-2.jpg|photo-10.jpg",
+                                         u"a|a1",
+                                         u"abc|ABD",
+                                         u"été2|ÉTÉ10",
+                                         u"x0000000000000000000000001|x2",
+                                         u"img1a|img01b",
+                                         u"img1.jpg|img01.jpg",
+                                         u"x1y01|x01y1",
+                                         u"x99999999999999999999|x100000000000000000000",
+                                         u"IMG2|img2"};
+    for (const char16_t *pair : ascending) {
+        const QStringList names = QString::fromUtf16(pair).split(u'|');
+        EXPECT_EQ(sign(NaturalOrder::compare(names[0], names[1])), -1)
+            << names.join(u" vs ").toStdString();
+        EXPECT_EQ(sign(NaturalOrder::compare(names[1], names[0])), 1)
+            << names.join(u" vs ").toStdString();
+    }
+    EXPECT_EQ(NaturalOrder::compare(u"same 01.jpg", u"same 01.jpg"), 0);
+}
 
 TEST(NumberingRules, NamesDigitCountsAndStartNumber)
 {
@@ -32,16 +67,15 @@ TEST(NumberingRules, NamesDigitCountsAndStartNumber)
     EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 3, -5, u"a.jpg"_s), u"img-05.jpg"_s);
     EXPECT_EQ(NewNameGenerator::newName(u" my photo "_s, 2, 7, u"a.JPG"_s), u" my photo 07.JPG"_s);
 
-    const std::pair<qint64, int> minimum[] = {{0, 1},     {9, 1},      {10, 2},           {9999, 4},
-                                              {10000, 5}, {100000, 6}, {1000000000000, 9}};
+    const std::pair<qint64, int> minimum[] = {
+        {0, 1}, {9, 1}, {10, 2}, {100000, 6}, {1000000000000, 9}};
     for (const auto &[rows, digits] : minimum)
         EXPECT_EQ(NewNameGenerator::minimumDigitsForCount(rows), digits) << rows << " rows";
-    EXPECT_EQ(NewNameGenerator::digitsForLastNumber(9, 1), 2);
-    EXPECT_EQ(NewNameGenerator::digitsForLastNumber(0, -5), 2);
-    EXPECT_EQ(NewNameGenerator::digitsForLastNumber(2, std::numeric_limits<int>::max()), 10);
-    EXPECT_EQ(NewNameGenerator::startNumberFromText(u""), 0);
-    EXPECT_EQ(NewNameGenerator::startNumberFromText(u"-7"), -7);
-    EXPECT_EQ(NewNameGenerator::startNumberFromText(u"2147483648"), 0);
+    for (const auto &[rows, start, digits] :
+         {std::tuple{9, 1, 2}, {0, -5, 2}, {2, std::numeric_limits<int>::max(), 10}})
+        EXPECT_EQ(NewNameGenerator::digitsForLastNumber(rows, start), digits);
+    for (const auto &[text, number] : {std::pair{u"", 0}, {u"-7", -7}, {u"2147483648", 0}})
+        EXPECT_EQ(NewNameGenerator::startNumberFromText(text), number);
 }
 
 // Every file holds its own first name, so that a test can tell where each one went.
@@ -56,6 +90,28 @@ protected:
     void write(const QByteArray &name, const QByteArray &content = {})
     {
         ASSERT_TRUE(writeFileAtBytes(path(name), content.isEmpty() ? name : content));
+    }
+    // Files of several kinds and cases, two folders and a FIFO.
+    void writeMixedFolder()
+    {
+        for (const QByteArray name : {"img10.jpg", "img2.jpg", "IMG1.JPG", "doc3.pdf", "doc20.pdf",
+                                      "notes.txt", ".hidden.jpg", "Éa.jpg"})
+            write(name);
+        QDir(m_dir.path()).mkdir(u"sub.jpg"_s);
+        QDir(m_dir.path()).mkdir(u"img3"_s);
+        ASSERT_EQ(mkfifo(path("img4.jpg").constData(), 0644), 0);
+    }
+    QStringList names() const
+    {
+        QStringList names;
+        for (const RenameItem &row : m_list.items())
+            names.append(row.currentName);
+        return names;
+    }
+    QStringList listed(const QString &filter)
+    {
+        m_list.scanFolder(m_dir.path(), filter);
+        return names();
     }
     // Lists the files written, all of them.
     void scan(const QList<QByteArray> &names)
@@ -98,6 +154,90 @@ protected:
     NewNameGenerator::Marks m_marks;
 };
 
+TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderAndKnowsTheirNames)
+{
+    writeMixedFolder();
+    EXPECT_EQ(
+        listed(u"img*.jpg;doc*.pdf"_s),
+        (QStringList{u"doc3.pdf"_s, u"doc20.pdf"_s, u"IMG1.JPG"_s, u"img2.jpg"_s, u"img10.jpg"_s}));
+    EXPECT_EQ(listed(u"  img*.jpg ;\tdoc*.pdf "_s), listed(u"img*.jpg;doc*.pdf"_s));
+    // No folder (even with a dot) and no FIFO; hidden files are listed.
+    EXPECT_EQ(listed(u"*.*"_s),
+              (QStringList{u".hidden.jpg"_s, u"doc3.pdf"_s, u"doc20.pdf"_s, u"IMG1.JPG"_s,
+                           u"img2.jpg"_s, u"img10.jpg"_s, u"notes.txt"_s, u"Éa.jpg"_s}));
+    EXPECT_EQ(listed(u"*.jpg;img1.*"_s),
+              (QStringList{u".hidden.jpg"_s, u"IMG1.JPG"_s, u"IMG1.JPG"_s, u"img2.jpg"_s,
+                           u"img10.jpg"_s, u"Éa.jpg"_s}));
+    for (const QString &filter : {QString(), u" ; "_s, u"../*"_s})
+        EXPECT_TRUE(listed(filter).isEmpty()) << filter.toStdString();
+
+    // Existing names fold only A to Z and outlive removed rows.
+    listed(u"*"_s);
+    for (const QString &name : {u"img1.jpg"_s, u"Img1.Jpg"_s, u"Éa.jpg"_s})
+        EXPECT_TRUE(m_list.contains(name)) << name.toStdString();
+    for (const QString &name : {u"éa.jpg"_s, u"img1"_s, u"sub.jpg"_s})
+        EXPECT_FALSE(m_list.contains(name)) << name.toStdString();
+    ASSERT_TRUE(m_list.removeRow(int(names().indexOf(u"IMG1.JPG"_s))));
+    EXPECT_FALSE(names().contains(u"IMG1.JPG"_s));
+    EXPECT_TRUE(m_list.contains(u"img1.jpg"_s));
+    // An empty folder text changes nothing; a missing folder empties the list.
+    m_list.scanFolder(QString(), u"*"_s);
+    EXPECT_EQ(m_list.count(), 7);
+    m_list.scanFolder(m_dir.filePath(u"missing"_s), u"*"_s);
+    EXPECT_EQ(m_list.count(), 0);
+    EXPECT_FALSE(m_list.contains(u"img2.jpg"_s));
+}
+
+TEST_F(Renaming, ListsLinksByWhatTheyLeadToAndNamesByTheirBytes)
+{
+    writeMixedFolder();
+    ASSERT_EQ(symlink("img4.jpg", path("link-to-fifo.jpg").constData()), 0);
+    ASSERT_EQ(symlink("gone.jpg", path("link-to-nothing.jpg").constData()), 0);
+    ASSERT_EQ(symlink("img2.jpg", path("link-to-file.jpg").constData()), 0);
+    write("bad\xff.jpg");
+    const QString bad = PathUtil::decodeName("bad\xff.jpg");
+    EXPECT_EQ(listed(u"bad*;link*"_s), (QStringList{bad, u"link-to-file.jpg"_s}));
+    EXPECT_TRUE(m_list.contains(bad));
+    m_list.setNewName(0, bad, false);
+    for (int column : {0, 1}) {
+        const QModelIndex at = m_list.index(0, column);
+        EXPECT_EQ(at.data().toString(), u"bad\uFFFD.jpg"_s);
+        EXPECT_EQ(at.data(Qt::ToolTipRole).toString(), u"bad\uFFFD.jpg"_s);
+        EXPECT_EQ(at.data(RenameListModel::CurrentNameRole).toString(), bad);
+    }
+}
+
+TEST_F(Renaming, SortingCarriesNewNamesAndSelectionWithTheRowsMovingLeavesThem)
+{
+    writeMixedFolder();
+    listed(u"img*"_s);
+    m_list.setNewNames({u"n1"_s, u"n2"_s, u"n3"_s}, {false, true, false});
+    const QPersistentModelIndex selected = m_list.index(0, 1);
+    m_list.sortRows(RenameListModel::SortOrder::Descending);
+    EXPECT_EQ(names(), (QStringList{u"img10.jpg"_s, u"img2.jpg"_s, u"IMG1.JPG"_s}));
+    EXPECT_EQ(m_list.item(1).newName, u"n2"_s);
+    EXPECT_TRUE(m_list.item(1).conflict);
+    EXPECT_EQ(selected.row(), 2);
+    EXPECT_EQ(selected.data().toString(), u"n1"_s);
+    m_list.sortRows(RenameListModel::SortOrder::Ascending);
+    EXPECT_EQ(names(), (QStringList{u"IMG1.JPG"_s, u"img2.jpg"_s, u"img10.jpg"_s}));
+
+    // Dragging the fifth row onto the second: the new names stay with the row numbers.
+    const QStringList before = listed(u"*.jpg;*.pdf"_s);
+    ASSERT_EQ(before.size(), 7);
+    m_list.setNewNames({u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s},
+                       QList<bool>(7, false));
+    const QPersistentModelIndex dragged = m_list.index(4, 0);
+    ASSERT_TRUE(m_list.moveRow(4, 1));
+    EXPECT_EQ(names(), (QStringList{before[0], before[4], before[1], before[2], before[3],
+                                    before[5], before[6]}));
+    EXPECT_EQ(dragged.row(), 1);
+    for (int row = 0; row < m_list.count(); ++row)
+        EXPECT_EQ(m_list.newName(row), QString::number(row));
+    ASSERT_TRUE(m_list.moveRow(1, 4));
+    EXPECT_EQ(names(), before);
+}
+
 TEST_F(Renaming, NumbersRowsInOrderAndMarksWholeListedNamesWithOnlyAToZFolded)
 {
     scan({"a.jpg", "b.png", "c"});
@@ -123,11 +263,8 @@ TEST_F(Renaming, NumbersRowsInOrderAndMarksWholeListedNamesWithOnlyAToZFolded)
 TEST_F(Renaming, AnEmptyBaseNameClearsMarksButKeepsTheNamesShown)
 {
     scan({"img1.jpg", "b.jpg"});
-    auto refresh = NewNameGenerator::refreshNewNames(m_list, m_settings, u"img"_s, 1, 1);
-    EXPECT_FALSE(refresh.renumberEnabled());
-    EXPECT_EQ(refresh.message, u"Conflicts in file names!"_s);
-
-    refresh = NewNameGenerator::refreshNewNames(m_list, m_settings, QString(), 4, 7);
+    EXPECT_EQ(numbered(u"img"_s, 1, 1), (QStringList{u"img1.jpg !"_s, u"img2.jpg"_s}));
+    const auto refresh = NewNameGenerator::refreshNewNames(m_list, m_settings, QString(), 4, 7);
     EXPECT_FALSE(refresh.computed);
     EXPECT_TRUE(refresh.message.isEmpty());
     EXPECT_EQ(m_list.newName(1), u"img2.jpg"_s);

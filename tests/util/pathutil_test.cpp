@@ -12,7 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-TEST(PathUtil, TheExtensionIsFromTheLastDotOfTheLastComponentAndIsReplacedInTheDestination)
+TEST(PathUtil, TheExtensionFromTheLastDotIsReplacedInTheDestinationAndOnlyAToZFold)
 {
     // "name|extension|destination in /out as JPEG"
     const char16_t *const cases[] = {
@@ -30,10 +30,7 @@ TEST(PathUtil, TheExtensionIsFromTheLastDotOfTheLastComponentAndIsReplacedInTheD
     EXPECT_EQ(ConversionPlan::destinationPath(u"/my.out/"_s, u"scan"_s, u".png"_s),
               u"/my.out/scan.png"_s);
     EXPECT_EQ(PathUtil::append(QString(), u"a.jpg"_s), u"a.jpg"_s);
-}
-
-TEST(PathUtil, FoldsOnlyTheLettersAToZ)
-{
+    // Only the letters A to Z fold.
     EXPECT_EQ(PathUtil::asciiLower(u"ÉtÉ IMG.JPG"_s), u"ÉtÉ img.jpg"_s);
     EXPECT_EQ(PathUtil::compareAsciiCaseInsensitive(u"Photo", u"pHOTO"), 0);
     EXPECT_NE(PathUtil::compareAsciiCaseInsensitive(u"é", u"É"), 0);
