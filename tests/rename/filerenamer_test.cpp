@@ -83,10 +83,7 @@ class Renaming : public testing::Test
 {
 protected:
     void TearDown() override { removeFilesAtBytes(m_dir.path()); }
-    QByteArray path(const QByteArray &name) const
-    {
-        return PathUtil::encodeName(m_dir.path()) + '/' + name;
-    }
+    QByteArray path(const QByteArray &n) const { return QFile::encodeName(m_dir.path()) + '/' + n; }
     void write(const QByteArray &name, const QByteArray &content = {})
     {
         ASSERT_TRUE(writeFileAtBytes(path(name), content.isEmpty() ? name : content));
@@ -121,10 +118,7 @@ protected:
         m_list.scanFolder(m_dir.path(), u"*"_s);
     }
     QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
-    QStringList files() const
-    {
-        return QDir(m_dir.path()).entryList(QDir::Files | QDir::System, QDir::Name);
-    }
+    QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files, QDir::Name); }
     RenameResult rename(const QString &filter, const QStringList &newNames)
     {
         m_list.scanFolder(m_dir.path(), filter);
@@ -160,6 +154,7 @@ TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderAndKnowsThei
     EXPECT_EQ(
         listed(u"img*.jpg;doc*.pdf"_s),
         (QStringList{u"doc3.pdf"_s, u"doc20.pdf"_s, u"IMG1.JPG"_s, u"img2.jpg"_s, u"img10.jpg"_s}));
+    EXPECT_EQ(m_list.sortOrder(), RenameListModel::SortOrder::Ascending);
     EXPECT_EQ(listed(u"  img*.jpg ;\tdoc*.pdf "_s), listed(u"img*.jpg;doc*.pdf"_s));
     // No folder (even with a dot) and no FIFO; hidden files are listed.
     EXPECT_EQ(listed(u"*.*"_s),
@@ -215,6 +210,7 @@ TEST_F(Renaming, SortingCarriesNewNamesAndSelectionWithTheRowsMovingLeavesThem)
     const QPersistentModelIndex selected = m_list.index(0, 1);
     m_list.sortRows(RenameListModel::SortOrder::Descending);
     EXPECT_EQ(names(), (QStringList{u"img10.jpg"_s, u"img2.jpg"_s, u"IMG1.JPG"_s}));
+    EXPECT_EQ(m_list.sortOrder(), RenameListModel::SortOrder::Descending);
     EXPECT_EQ(m_list.item(1).newName, u"n2"_s);
     EXPECT_TRUE(m_list.item(1).conflict);
     EXPECT_EQ(selected.row(), 2);
@@ -255,8 +251,6 @@ TEST_F(Renaming, NumbersRowsInOrderAndMarksWholeListedNamesWithOnlyAToZFolded)
     EXPECT_EQ(m_marks.firstConflictRow, 0);
     EXPECT_TRUE(m_marks.conflictFound);
     numbered(u"b"_s, 1, 1);
-    EXPECT_FALSE(m_marks.conflictFound);
-    EXPECT_EQ(numbered(u"é"_s, 1, -2).value(3), u"é1.jpg"_s);
     EXPECT_FALSE(m_marks.conflictFound);
 }
 
