@@ -1,17 +1,31 @@
 #include "rename/filerenamer.h"
+
+#include "prefs/preferences.h"
+#include "rename/crenamelvctrl.h"
+#include "rename/crenumctrl.h"
 #include "rename/naturalorder.h"
 #include "rename/newnamegenerator.h"
 #include "rename/renamelistmodel.h"
 #include "util/noreplacerename.h"
 #include "util/pathutil.h"
+#include "widgets/pageservices.h"
+#include "widgets/previewframe.h"
+#include "widgets/statusline.h"
 
 #include "qtprinters.h"
+#include "stuckpreviews.h"
 #include "testfiles.h"
+#include "testpictures.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QPersistentModelIndex>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -356,6 +370,144 @@ TEST_F(Renaming, LinkAndUnlinkRenamesWithoutReplacing)
     EXPECT_EQ(read("b.jpg"), "b.jpg");
     EXPECT_EQ(read("c.jpg"), "a.jpg");
     EXPECT_TRUE(QFileInfo(m_dir.filePath(u"d.jpg"_s)).isSymLink());
+}
+
+// The rename page on a folder of its own, every file holding its own name.
+class RenamePage : public Renaming
+{
+protected:
+    void SetUp() override
+    {
+        for (const QByteArray name : {"b.jpg", "a10.jpg", "a2.jpg", "c.jpg", "d.jpg", "notes.txt"})
+            write(name);
+        m_services.folderChooser =
+            FolderChooser([this](QWidget *, const QString &) { return m_dir.path(); });
+        m_services.showMessage = [this](const QString &text) { m_messages.append(text); };
+    }
+
+    // Opens the page on the folder, as the convert page's destination with its format or, if
+    // chosen, through the folder button with every file.
+    void open(bool chosen = false)
+    {
+        m_page = std::make_unique<CRenumCtrl>(m_preferences, m_statusLine, m_services);
+        m_page->resize(788, 375);
+        m_page->show();
+        m_page->takeOverFolder(chosen ? QString() : m_dir.path(), 0);
+        if (chosen)
+            child<QPushButton>(u"folderButton"_s)->click();
+    }
+    template <typename T> T *child(const QString &name) { return m_page->findChild<T *>(name); }
+    void type(const QString &edit, const QString &text) { child<QLineEdit>(edit)->setText(text); }
+    CRenameLvCtrl &list() { return *child<CRenameLvCtrl>(u"renameList"_s); }
+    QStringList column(int column)
+    {
+        QStringList names;
+        for (const RenameItem &row : m_page->rows().items())
+            names.append(column == 0 ? row.currentName : row.newName);
+        return names;
+    }
+    void select(const QString &name)
+    {
+        list().setCurrentIndex(m_page->rows().index(int(column(0).indexOf(name)), 0));
+        QCoreApplication::processEvents();
+    }
+
+    Preferences m_preferences;
+    StatusLine m_statusLine{m_preferences};
+    PageServices m_services;
+    QStringList m_messages;
+    std::unique_ptr<CRenumCtrl> m_page;
+};
+
+TEST_F(RenamePage, TakesTheDestinationOrAChosenFolderAndDeleteTakesOutARowWithoutRenumbering)
+{
+    open();
+    EXPECT_FALSE(child<QPushButton>(u"folderButton"_s)->isVisible());
+    EXPECT_EQ(m_page->filter(), u"*.jpg"_s);
+    EXPECT_EQ(column(0),
+              (QStringList{u"a2.jpg"_s, u"a10.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s}));
+    type(u"baseNameEdit"_s, u"x"_s);
+    list().setCurrentIndex(m_page->rows().index(1, 0));
+    QTest::keyClick(&list(), Qt::Key_Delete);
+    EXPECT_EQ(column(1), (QStringList{u"x1.jpg"_s, u"x3.jpg"_s, u"x4.jpg"_s, u"x5.jpg"_s}));
+    EXPECT_EQ(child<QLabel>(u"fileCountLabel"_s)->text(), u"4"_s);
+    EXPECT_TRUE(QFile::exists(m_dir.filePath(u"a10.jpg"_s)));
+
+    // Without a destination the user picks the folder; the list stays until then.
+    m_page->takeOverFolder(QString(), 0);
+    EXPECT_TRUE(child<QPushButton>(u"folderButton"_s)->isVisible());
+    EXPECT_EQ(m_page->rows().count(), 4);
+    child<QPushButton>(u"folderButton"_s)->click();
+    EXPECT_EQ(m_page->filter(), u"*.*"_s);
+    EXPECT_EQ(m_page->rows().count(), 6);
+}
+
+TEST_F(RenamePage, ConflictsBlockRenumberAFileInTheWayStopsItElseItRenamesInListOrder)
+{
+    open();
+    type(u"baseNameEdit"_s, u"a"_s); // a2.jpg is listed
+    EXPECT_FALSE(child<QPushButton>(u"renumberButton"_s)->isEnabled());
+    EXPECT_EQ(m_statusLine.text(), u"Conflicts in file names!"_s);
+    EXPECT_EQ(m_statusLine.textColour(), m_preferences.colour(OtherError));
+
+    // A file the filter does not list stands where the third row wants to go.
+    write("y3.jpg.keep", "keep");
+    type(u"baseNameEdit"_s, u"y"_s);
+    EXPECT_TRUE(child<QPushButton>(u"renumberButton"_s)->isEnabled());
+    QFile::rename(m_dir.filePath(u"y3.jpg.keep"_s), m_dir.filePath(u"y3.jpg"_s));
+    child<QPushButton>(u"renumberButton"_s)->click();
+    EXPECT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(read("y3.jpg"), "keep");
+    EXPECT_EQ(read("y1.jpg"), "a2.jpg");
+    ASSERT_TRUE(QFile::remove(m_dir.filePath(u"y3.jpg"_s)));
+
+    m_page->takeOverFolder(m_dir.path(), 0);
+    type(u"baseNameEdit"_s, u"trip"_s);
+    type(u"startEdit"_s, u"9"_s); // 5 + 9 = 14: two digits
+    child<QPushButton>(u"renumberButton"_s)->click();
+    EXPECT_EQ(column(0), (QStringList{u"trip09.jpg"_s, u"trip10.jpg"_s, u"trip11.jpg"_s,
+                                      u"trip12.jpg"_s, u"trip13.jpg"_s}));
+    EXPECT_EQ(read("trip13.jpg"), "a10.jpg");
+    EXPECT_TRUE(child<QLineEdit>(u"baseNameEdit"_s)->text().isEmpty());
+    EXPECT_EQ(m_statusLine.text(), u"End of fle renaming!"_s);
+    EXPECT_EQ(m_messages.size(), 1);
+}
+
+TEST_F(RenamePage, AFileSwappedForAPipeIsNotReadAsAPicture)
+{
+    const Watchdog watchdog;
+    open();
+    const QByteArray name = QFile::encodeName(m_dir.filePath(u"c.jpg"_s));
+    ASSERT_EQ(::unlink(name.constData()), 0);
+    ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+    select(u"c.jpg"_s);
+    EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
+}
+
+TEST_F(RenamePage, ShowsTheSizeOfTheSelectedFileAndItsPreviewWhenItComesUnlessStale)
+{
+    StuckPreviews previews;
+    m_services.renderPreview = previews.service();
+    writeTestPicture(m_dir.filePath(u"photo.png"_s), 300, 200);
+    // Named by bytes that are not UTF-8.
+    write("big\xff.txt", QByteArray(1536, 'x'));
+    open(true);
+    auto *area = child<PreviewFrame>(u"previewArea"_s);
+    select(PathUtil::decodeName("big\xff.txt"));
+    EXPECT_EQ(child<QLabel>(u"fileSizeLabel"_s)->text(),
+              QLocale::system().toString(1.5, 'f', 2) + u" Kb"_s);
+    // b.jpg is named like a picture, but it is none: the load error shows.
+    for (const auto &[name, content] : {std::pair{u"notes.txt"_s, PreviewFrame::Content::Icon},
+                                        {u"photo.png"_s, PreviewFrame::Content::Picture},
+                                        {u"b.jpg"_s, PreviewFrame::Content::Blank}}) {
+        select(name);
+        previews.answer(int(previews.count()) - 1);
+        EXPECT_EQ(area->content(), content) << name.toStdString();
+    }
+    EXPECT_TRUE(m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s));
+    // A late answer for an earlier selection shows nothing.
+    previews.answer(0);
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
 }
 
 } // namespace
