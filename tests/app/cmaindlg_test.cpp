@@ -1,26 +1,26 @@
 #include "app/cmaindlg.h"
 
+#include "app/caboutdlg.h"
+
 #include "confighome.h"
 #include "convert/cconvertctrl.h"
-#include "convert/conversionlog.h"
+#include "convert/convertsession.h"
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
 #include "rename/crenumctrl.h"
+#include "resources/stringtable.h"
 #include "stuckrunner.h"
 #include "testfiles.h"
 #include "widgets/runprogress.h"
 #include "widgets/statusline.h"
 
-#include <QFile>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -35,110 +35,68 @@ protected:
 
 TEST_F(MainWindow, EscapeStopsARunTheCloseBoxStopsItThenClosesAndQuittingMidRunIsSafe)
 {
-    QTemporaryDir source;
-    QTemporaryDir destination;
+    QTemporaryDir source, destination;
     for (const QString &name : {u"a.png"_s, u"b.png"_s, u"c.png"_s})
         ASSERT_TRUE(writeFileBytes(source.filePath(name), "picture"));
     const auto runner = std::make_shared<StuckRunner>();
-    QStringList folders = {source.path(), destination.path()};
     PageServices services;
-    services.folderChooser = FolderChooser([&folders](QWidget *, const QString &) {
-        return folders.isEmpty() ? QString() : folders.takeFirst();
-    });
     services.imageLibraryUsable = [] { return true; };
     services.conversionRunner = runner;
     services.stopGraceMs = 0;
     auto window = std::make_unique<CMainDlg>(m_preferences, services);
     window->show();
-    const auto button = [&window](const QString &name) {
-        return window->convertPage().findChild<QPushButton *>(name);
-    };
+    window->convertPage().session().chooseSourceFolder(source.path());
+    window->convertPage().session().chooseDestinationFolder(destination.path());
+    auto *convertAll = window->convertPage().findChild<QPushButton *>(u"convertAllButton"_s);
     const auto idle = [&window] { return !window->convertPage().isBusy(); };
-    button(u"sourceFolderButton"_s)->click();
-    button(u"destinationFolderButton"_s)->click();
 
-    button(u"convertAllButton"_s)->click(); // returns at once; the pictures never finish
-    EXPECT_TRUE(window->runProgress().isVisible());
-    for (QWidget *control : {static_cast<QWidget *>(&window->tabStrip()),
-                             window->findChild<QWidget *>(u"quitButton"_s),
-                             window->findChild<QWidget *>(u"aboutButton"_s),
-                             static_cast<QWidget *>(&window->convertPage())})
-        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    convertAll->click(); // returns at once; the pictures never finish
+    EXPECT_FALSE(window->tabStrip().isEnabled());
     QTest::keyClick(&window->tabStrip(), Qt::Key_Escape);
     ASSERT_TRUE(runEventsUntil(idle));
-    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->exitCode(), 0);
     EXPECT_FALSE(window->runProgress().isVisible());
     EXPECT_TRUE(window->tabStrip().isEnabled());
-    const QString log = QString::fromUtf8(readFileBytes(ConversionLog::path(destination.path())));
-    EXPECT_TRUE(log.contains(u"a.png : the conversion was stopped\r\n"
-                             "b.png : the conversion was stopped\r\n"
-                             "c.png : not converted, the run was stopped\r\n"_s))
-        << log.toStdString();
 
-    button(u"convertAllButton"_s)->click();
+    convertAll->click();
     window->close();
     EXPECT_TRUE(window->isVisible()); // until the run has ended
-    EXPECT_TRUE(runEventsUntil([&window] { return window->exitCode() != 0; }));
-    EXPECT_EQ(window->exitCode(), 2);
+    EXPECT_TRUE(runEventsUntil([&window] { return window->exitCode() == 2; }));
     EXPECT_FALSE(window->isVisible());
 
     // The application quits during a run (the desktop logs out): the window goes with pictures
     // in flight, which are stopped, and whatever the runner reports afterwards reaches no one.
-    button(u"convertAllButton"_s)->click();
+    convertAll->click();
     ASSERT_FALSE(idle());
     window.reset();
     EXPECT_EQ(runner->stops, 3);
     QCoreApplication::processEvents();
 }
 
-TEST_F(MainWindow, ReadsThePreferencesFileBeforeThePagesExistAndCannotBeResized)
+TEST_F(MainWindow, ReadsThePreferencesFileHasAFixedSizeAndShowsThePageOfTheChosenTab)
 {
     ASSERT_TRUE(
         writeFileBytes(PreferencesFile::settingsFilePath(), "<PngImages>.png;.apng;</PngImages>"));
     CMainDlg window(m_preferences);
-    EXPECT_EQ(window.windowTitle(), u"Pelorin"_s);
     EXPECT_EQ(m_preferences.extensionList(ImageFormatGroup::PngImages), u".png;.apng;"_s);
-    EXPECT_EQ(window.tabStrip().count(), 3);
-    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.exitCode(), 0);
-}
-
-TEST_F(MainWindow, ShowsOnlyThePageOfTheChosenTabAndClearsTheStatusLineOnEverySwitch)
-{
-    CMainDlg window(m_preferences);
+    // A switch shows the page of the tab and clears the status line.
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QWidget *const pages[] = {&window.convertPage(), &window.renamePage(),
-                              &window.preferencesPage()};
-    int previous = CMainDlg::ConvertTab;
-    for (const int tab : {CMainDlg::ConvertTab, CMainDlg::RenameTab, CMainDlg::PreferencesTab,
-                          CMainDlg::ConvertTab, CMainDlg::PreferencesTab}) {
-        window.statusLine().showText(u"Collision in destination files."_s, CollisionError);
-        window.tabStrip().setCurrentIndex(tab);
-        const bool switched = tab != std::exchange(previous, tab);
-        EXPECT_EQ(window.statusLine().text().isEmpty(), switched) << "tab " << tab;
-        EXPECT_EQ(window.statusLine().textColour(),
-                  m_preferences.colour(switched ? Standard : CollisionError));
-        for (int page = 0; page < 3; ++page)
-            EXPECT_EQ(pages[page]->isVisible(), page == tab) << "tab " << tab;
-    }
+    window.statusLine().showText(u"Collision in destination files."_s, CollisionError);
+    window.tabStrip().setCurrentIndex(CMainDlg::RenameTab);
+    EXPECT_TRUE(window.statusLine().text().isEmpty());
+    EXPECT_EQ(window.statusLine().textColour(), m_preferences.colour(Standard));
+    EXPECT_TRUE(window.renamePage().isVisible());
 }
 
-TEST_F(MainWindow, QuitAndEnterEndWithOneEscapeAndCloseWithTwo)
+// Enter presses Quit, the default button, when the focus is not on another push button.
+TEST_F(MainWindow, QuitEndsWithOneAndEscapeWithTwo)
 {
-    // Enter presses the default button when the focus is not on another push button.
-    const std::pair<std::function<void(CMainDlg &)>, int> ends[] = {
-        {[](CMainDlg &window) { window.findChild<QPushButton *>(u"quitButton"_s)->click(); }, 1},
-        {[](CMainDlg &window) { QTest::keyClick(&window.tabStrip(), Qt::Key_Return); }, 1},
-        {[](CMainDlg &window) { QTest::keyClick(&window.tabStrip(), Qt::Key_Escape); }, 2},
-        {[](CMainDlg &window) { window.close(); }, 2}};
-    for (const auto &[end, code] : ends) {
+    for (const auto &[key, code] : {std::pair{Qt::Key_Return, 1}, {Qt::Key_Escape, 2}}) {
         CMainDlg window(m_preferences);
         window.show();
-        end(window);
-        EXPECT_EQ(window.exitCode(), code);
+        QTest::keyClick(&window.tabStrip(), key);
+        EXPECT_EQ(window.exitCode(), code) << key;
         EXPECT_FALSE(window.isVisible());
     }
 }
@@ -153,6 +111,41 @@ TEST_F(MainWindow, EndsBeforeItIsShownWithoutAUsableImageLibrary)
     EXPECT_EQ(window.exitCode(), 1);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(messages, QStringList{u"FreeImage.dll and/or FreeImagePlus.dll missing!"_s});
+}
+
+TEST(AboutBox, ShowsAsManyVersionNumbersAsTheBuildCalls)
+{
+    EXPECT_EQ(CAboutDlg::versionText(1, 4, 0, 7, false), u"Version 1.4"_s);
+    EXPECT_EQ(CAboutDlg::versionText(1, 4, 2, 7, false), u"Version 1.4.2"_s);
+    EXPECT_EQ(CAboutDlg::versionText(1, 4, 0, 7, true), u"Version ß 1.4.0 (7)"_s);
+}
+
+TEST(StatusLine, TakesTheColourOfTheFirstErrorOfTheKindFromTheTableOfTheMomentAndKeepsIt)
+{
+    // A kind with several flags shows the first in the order Other, FileType, Collision.
+    const std::pair<int, LineStatus> kinds[] = {{Standard, Standard},
+                                                {DuplicateError, DuplicateError},
+                                                {OtherError | FileTypeError, OtherError},
+                                                {FileTypeError | CollisionError, FileTypeError},
+                                                {CollisionError | DuplicateError, CollisionError}};
+    Preferences preferences;
+    StatusLine line(preferences);
+    for (int position = 0; position < LineColourTable::Size; ++position)
+        preferences.colours().setAt(position, 0x010101u * ColourRef(position + 1));
+    for (const auto &[kind, expected] : kinds) {
+        line.showText(u"text"_s, kind);
+        EXPECT_EQ(line.textColour(), preferences.colour(expected)) << kind;
+    }
+    line.showRenameText(u"text"_s, true);
+    EXPECT_EQ(line.palette().color(QPalette::WindowText), QColor(5, 5, 5));
+    // The colour it was written with stays until the next write.
+    preferences.colours().setColour(OtherError, 0x00FF00);
+    line.repaint();
+    EXPECT_EQ(line.textColour(), 0x050505u);
+    line.showRenameMessage(RenameFinished, false);
+    EXPECT_EQ(line.textColour(), 0x010101u);
+    line.showMessage(129, OtherError); // an id without text writes the empty text
+    EXPECT_TRUE(line.text().isEmpty());
 }
 
 } // namespace

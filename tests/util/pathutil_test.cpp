@@ -1,5 +1,6 @@
 #include "convert/conversionplan.h"
 #include "util/pathutil.h"
+#include "util/wildcardmatcher.h"
 
 #include "qtprinters.h"
 
@@ -11,7 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-TEST(PathUtil, TheExtensionIsFromTheLastDotOfTheLastComponentAndIsReplacedInTheDestination)
+TEST(PathUtil, TheExtensionFromTheLastDotIsReplacedInTheDestinationAndOnlyAToZFold)
 {
     // "name|extension|destination in /out as JPEG"
     const char16_t *const cases[] = {
@@ -29,10 +30,7 @@ TEST(PathUtil, TheExtensionIsFromTheLastDotOfTheLastComponentAndIsReplacedInTheD
     EXPECT_EQ(ConversionPlan::destinationPath(u"/my.out/"_s, u"scan"_s, u".png"_s),
               u"/my.out/scan.png"_s);
     EXPECT_EQ(PathUtil::append(QString(), u"a.jpg"_s), u"a.jpg"_s);
-}
-
-TEST(PathUtil, FoldsOnlyTheLettersAToZ)
-{
+    // Only the letters A to Z fold.
     EXPECT_EQ(PathUtil::asciiLower(u"ÉtÉ IMG.JPG"_s), u"ÉtÉ img.jpg"_s);
     EXPECT_EQ(PathUtil::compareAsciiCaseInsensitive(u"Photo", u"pHOTO"), 0);
     EXPECT_NE(PathUtil::compareAsciiCaseInsensitive(u"é", u"É"), 0);
@@ -73,6 +71,25 @@ TEST(PathUtil, FileNameBytesComeBackAsTheyWere)
     // A lone surrogate that no byte stands for has no bytes of its own.
     EXPECT_EQ(PathUtil::encodeName(QString(QChar(0xDC7F)) + QChar(0xD800)),
               "\xef\xbf\xbd\xef\xbf\xbd");
+}
+
+TEST(Wildcards, MatchWholeNamesWithoutRegardToCase)
+{
+    // A pattern, the names it matches and those it does not, each list split at '|'.
+    const char16_t *const cases[][3] = {
+        {u"*.*", u"a.jpg|README|.hidden", u""},
+        {u"IMG_0*.*", u"IMG_0001.jpg|img_0002.PNG", u"DSC_0003.jpg"},
+        {u"holiday.*", u"Holiday.png|holiday", u"holiday2.jpg|my holiday.jpg"},
+        {u"?.*", u"a.jpg", u"ab.jpg"},
+        {u"*a*b*.*", u"xxaxxbxx.png", u"xxbxxaxx.png"},
+        {u"été*.*", u"ÉTÉ 2026.jpg", u""},
+        {u"*.jpg.*", u"a.jpg.png", u"a.jpg"}};
+    for (const auto &[pattern, matching, others] : cases)
+        for (const bool matches : {true, false})
+            for (const QString &name :
+                 QString::fromUtf16(matches ? matching : others).split(u'|', Qt::SkipEmptyParts))
+                EXPECT_EQ(WildcardMatcher::matches(QStringView(pattern), name), matches)
+                    << QString::fromUtf16(pattern).toStdString() << " ~ " << name.toStdString();
 }
 
 } // namespace

@@ -1,0 +1,506 @@
+#include "rename/filerenamer.h"
+
+#include "prefs/preferences.h"
+#include "rename/crenamelvctrl.h"
+#include "rename/crenumctrl.h"
+#include "rename/naturalorder.h"
+#include "rename/newnamegenerator.h"
+#include "rename/renamelistmodel.h"
+#include "util/noreplacerename.h"
+#include "util/pathutil.h"
+#include "widgets/pageservices.h"
+#include "widgets/previewframe.h"
+#include "widgets/statusline.h"
+
+#include "qtprinters.h"
+#include "stuckpreviews.h"
+#include "testfiles.h"
+#include "testpictures.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPersistentModelIndex>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+int sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
+
+TEST(NaturalOrder, ComparesBothWaysConsistently)
+{
+    // Pairs "a|b" with a before b. Leading zeros count for nothing until everything else is
+    // equal; runs beyond 64 bits must not wrap; case only breaks a tie, the same way every time.
+    const char16_t *const ascending[] = {u"img2.jpg|img10.jpg",
+                                         u"img2.jpg|IMG10.jpg",
+                                         u"a1b2.jpg|a1b10.jpg",
+                                         u"photo-2.jpg|photo-10.jpg",
+                                         u"a|a1",
+                                         u"abc|ABD",
+                                         u"été2|ÉTÉ10",
+                                         u"x0000000000000000000000001|x2",
+                                         u"img1a|img01b",
+                                         u"img1.jpg|img01.jpg",
+                                         u"x1y01|x01y1",
+                                         u"x99999999999999999999|x100000000000000000000",
+                                         u"IMG2|img2"};
+    for (const char16_t *pair : ascending) {
+        const QStringList names = QString::fromUtf16(pair).split(u'|');
+        EXPECT_EQ(sign(NaturalOrder::compare(names[0], names[1])), -1)
+            << names.join(u" vs ").toStdString();
+        EXPECT_EQ(sign(NaturalOrder::compare(names[1], names[0])), 1)
+            << names.join(u" vs ").toStdString();
+    }
+    EXPECT_EQ(NaturalOrder::compare(u"same 01.jpg", u"same 01.jpg"), 0);
+}
+
+TEST(NumberingRules, NamesDigitCountsAndStartNumber)
+{
+    // A number prints as printf's %0*d and is never cut; only the last extension stays.
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 2, 100, u"x.jpg"_s), u"img100.jpg"_s);
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 1, 5, u"x.tar.gz"_s), u"img5.gz"_s);
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 3, -5, u"a.jpg"_s), u"img-05.jpg"_s);
+    EXPECT_EQ(NewNameGenerator::newName(u" my photo "_s, 2, 7, u"a.JPG"_s), u" my photo 07.JPG"_s);
+
+    const std::pair<qint64, int> minimum[] = {
+        {0, 1}, {9, 1}, {10, 2}, {100000, 6}, {1000000000000, 9}};
+    for (const auto &[rows, digits] : minimum)
+        EXPECT_EQ(NewNameGenerator::minimumDigitsForCount(rows), digits) << rows << " rows";
+    for (const auto &[rows, start, digits] :
+         {std::tuple{9, 1, 2}, {0, -5, 2}, {2, std::numeric_limits<int>::max(), 10}})
+        EXPECT_EQ(NewNameGenerator::digitsForLastNumber(rows, start), digits);
+    for (const auto &[text, number] : {std::pair{u"", 0}, {u"-7", -7}, {u"2147483648", 0}})
+        EXPECT_EQ(NewNameGenerator::startNumberFromText(text), number);
+}
+
+// Every file holds its own first name, so that a test can tell where each one went.
+class Renaming : public testing::Test
+{
+protected:
+    void TearDown() override { removeFilesAtBytes(m_dir.path()); }
+    QByteArray path(const QByteArray &n) const { return QFile::encodeName(m_dir.path()) + '/' + n; }
+    void write(const QByteArray &name, const QByteArray &content = {})
+    {
+        ASSERT_TRUE(writeFileAtBytes(path(name), content.isEmpty() ? name : content));
+    }
+    // Files of several kinds and cases, two folders and a FIFO.
+    void writeMixedFolder()
+    {
+        for (const QByteArray name : {"img10.jpg", "img2.jpg", "IMG1.JPG", "doc3.pdf", "doc20.pdf",
+                                      "notes.txt", ".hidden.jpg", "Éa.jpg"})
+            write(name);
+        QDir(m_dir.path()).mkdir(u"sub.jpg"_s);
+        QDir(m_dir.path()).mkdir(u"img3"_s);
+        ASSERT_EQ(mkfifo(path("img4.jpg").constData(), 0644), 0);
+    }
+    // The current names of the rows, or their new names.
+    static QStringList names(const RenameListModel &list, bool newNames = false)
+    {
+        QStringList names;
+        for (const RenameItem &row : list.items())
+            names.append(newNames ? row.newName : row.currentName);
+        return names;
+    }
+    QStringList listed(const QString &filter)
+    {
+        m_list.scanFolder(m_dir.path(), filter);
+        return names(m_list);
+    }
+    // Lists the files written, all of them.
+    void scan(const QList<QByteArray> &names)
+    {
+        for (const QByteArray &name : names)
+            write(name);
+        m_list.scanFolder(m_dir.path(), u"*"_s);
+    }
+    QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
+    QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files, QDir::Name); }
+    RenameResult rename(const QString &filter, const QStringList &newNames)
+    {
+        m_list.scanFolder(m_dir.path(), filter);
+        m_list.setNewNames(newNames, QList<bool>(newNames.size(), false));
+        return FileRenamer::renameFiles(m_dir.path(), m_list);
+    }
+    // How a run ended: its outcome, the rows renamed and the error.
+    static std::tuple<int, int, int> ended(const RenameResult &result)
+    {
+        return {result.outcome, result.renamedCount, result.errorCode};
+    }
+    // Each new name, with " !" when it is marked as a conflict.
+    QStringList numbered(const QString &base, int digits, int start)
+    {
+        m_settings = {base, digits, start, false};
+        m_marks = NewNameGenerator::computeNewNames(m_list, m_settings);
+        EXPECT_EQ(m_settings.conflictFound, m_marks.conflictFound);
+        QStringList names;
+        for (const RenameItem &row : m_list.items())
+            names.append(row.newName + (row.conflict ? u" !"_s : QString()));
+        return names;
+    }
+
+    QTemporaryDir m_dir;
+    RenameListModel m_list;
+    NumberingSettings m_settings;
+    NewNameGenerator::Marks m_marks;
+};
+
+TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderAndKnowsTheirNames)
+{
+    writeMixedFolder();
+    EXPECT_EQ(
+        listed(u"img*.jpg;doc*.pdf"_s),
+        (QStringList{u"doc3.pdf"_s, u"doc20.pdf"_s, u"IMG1.JPG"_s, u"img2.jpg"_s, u"img10.jpg"_s}));
+    EXPECT_EQ(m_list.sortOrder(), RenameListModel::SortOrder::Ascending);
+    EXPECT_EQ(listed(u"  img*.jpg ;\tdoc*.pdf "_s), listed(u"img*.jpg;doc*.pdf"_s));
+    // No folder (even with a dot) and no FIFO; hidden files are listed.
+    EXPECT_EQ(listed(u"*.*"_s),
+              (QStringList{u".hidden.jpg"_s, u"doc3.pdf"_s, u"doc20.pdf"_s, u"IMG1.JPG"_s,
+                           u"img2.jpg"_s, u"img10.jpg"_s, u"notes.txt"_s, u"Éa.jpg"_s}));
+    EXPECT_EQ(listed(u"*.jpg;img1.*"_s),
+              (QStringList{u".hidden.jpg"_s, u"IMG1.JPG"_s, u"IMG1.JPG"_s, u"img2.jpg"_s,
+                           u"img10.jpg"_s, u"Éa.jpg"_s}));
+    for (const QString &filter : {QString(), u" ; "_s, u"../*"_s})
+        EXPECT_TRUE(listed(filter).isEmpty()) << filter.toStdString();
+
+    // Existing names fold only A to Z and outlive removed rows.
+    listed(u"*"_s);
+    for (const QString &name : {u"img1.jpg"_s, u"Img1.Jpg"_s, u"Éa.jpg"_s})
+        EXPECT_TRUE(m_list.contains(name)) << name.toStdString();
+    for (const QString &name : {u"éa.jpg"_s, u"img1"_s, u"sub.jpg"_s})
+        EXPECT_FALSE(m_list.contains(name)) << name.toStdString();
+    ASSERT_TRUE(m_list.removeRow(int(names(m_list).indexOf(u"IMG1.JPG"_s))));
+    EXPECT_TRUE(m_list.contains(u"img1.jpg"_s));
+    // An empty folder text changes nothing; a missing folder empties the list.
+    m_list.scanFolder(QString(), u"*"_s);
+    EXPECT_EQ(m_list.count(), 7);
+    m_list.scanFolder(m_dir.filePath(u"missing"_s), u"*"_s);
+    EXPECT_EQ(m_list.count(), 0);
+    EXPECT_FALSE(m_list.contains(u"img2.jpg"_s));
+}
+
+TEST_F(Renaming, ListsLinksByWhatTheyLeadToAndNamesByTheirBytes)
+{
+    writeMixedFolder();
+    ASSERT_EQ(symlink("img4.jpg", path("link-to-fifo.jpg").constData()), 0);
+    ASSERT_EQ(symlink("gone.jpg", path("link-to-nothing.jpg").constData()), 0);
+    ASSERT_EQ(symlink("img2.jpg", path("link-to-file.jpg").constData()), 0);
+    write("bad\xff.jpg");
+    const QString bad = PathUtil::decodeName("bad\xff.jpg");
+    EXPECT_EQ(listed(u"bad*;link*"_s), (QStringList{bad, u"link-to-file.jpg"_s}));
+    EXPECT_TRUE(m_list.contains(bad));
+    m_list.setNewName(0, bad, false);
+    for (int column : {0, 1}) {
+        const QModelIndex at = m_list.index(0, column);
+        EXPECT_EQ(at.data().toString(), u"bad\uFFFD.jpg"_s);
+        EXPECT_EQ(at.data(Qt::ToolTipRole).toString(), u"bad\uFFFD.jpg"_s);
+        EXPECT_EQ(at.data(RenameListModel::CurrentNameRole).toString(), bad);
+    }
+}
+
+TEST_F(Renaming, SortingCarriesNewNamesAndSelectionWithTheRowsMovingLeavesThem)
+{
+    writeMixedFolder();
+    listed(u"img*"_s);
+    m_list.setNewNames({u"n1"_s, u"n2"_s, u"n3"_s}, {false, true, false});
+    const QPersistentModelIndex selected = m_list.index(0, 1);
+    m_list.sortRows(RenameListModel::SortOrder::Descending);
+    EXPECT_EQ(names(m_list), (QStringList{u"img10.jpg"_s, u"img2.jpg"_s, u"IMG1.JPG"_s}));
+    EXPECT_EQ(m_list.sortOrder(), RenameListModel::SortOrder::Descending);
+    EXPECT_EQ(m_list.item(1).newName, u"n2"_s);
+    EXPECT_TRUE(m_list.item(1).conflict);
+    EXPECT_EQ(selected.row(), 2);
+    EXPECT_EQ(selected.data().toString(), u"n1"_s);
+    m_list.sortRows(RenameListModel::SortOrder::Ascending);
+    EXPECT_EQ(names(m_list), (QStringList{u"IMG1.JPG"_s, u"img2.jpg"_s, u"img10.jpg"_s}));
+
+    // Dragging the fifth row onto the second: the new names stay with the row numbers.
+    const QStringList before = listed(u"*.jpg;*.pdf"_s);
+    ASSERT_EQ(before.size(), 7);
+    m_list.setNewNames({u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s},
+                       QList<bool>(7, false));
+    const QPersistentModelIndex dragged = m_list.index(4, 0);
+    ASSERT_TRUE(m_list.moveRow(4, 1));
+    EXPECT_EQ(names(m_list), (QStringList{before[0], before[4], before[1], before[2], before[3],
+                                          before[5], before[6]}));
+    EXPECT_EQ(dragged.row(), 1);
+    for (int row = 0; row < m_list.count(); ++row)
+        EXPECT_EQ(m_list.newName(row), QString::number(row));
+    ASSERT_TRUE(m_list.moveRow(1, 4));
+    EXPECT_EQ(names(m_list), before);
+}
+
+TEST_F(Renaming, NumbersRowsInOrderAndMarksWholeListedNamesWithOnlyAToZFolded)
+{
+    scan({"a.jpg", "b.png", "c"});
+    EXPECT_EQ(numbered(u"img"_s, 3, 1),
+              (QStringList{u"img001.jpg"_s, u"img002.png"_s, u"img003"_s}));
+    // Counting on past the 32-bit limit rather than wrapping to negative numbers.
+    EXPECT_EQ(numbered(u"img"_s, 2, std::numeric_limits<int>::max() - 1),
+              (QStringList{u"img2147483646.jpg"_s, u"img2147483647.png"_s, u"img2147483648"_s}));
+
+    // A plain "name:name:" text would find ":b2.jpg:" inside ":a:b2.jpg:".
+    removeFilesAtBytes(m_dir.path());
+    scan({"img1.jpg", "IMG2.JPG", "a:b2.jpg", "É1.jpg"});
+    EXPECT_EQ(numbered(u"img"_s, 1, 1),
+              (QStringList{u"img1.jpg !"_s, u"img2.jpg !"_s, u"img3.JPG"_s, u"img4.jpg"_s}));
+    EXPECT_EQ(m_marks.firstConflictRow, 0);
+    EXPECT_TRUE(m_marks.conflictFound);
+    numbered(u"b"_s, 1, 1);
+    EXPECT_FALSE(m_marks.conflictFound);
+}
+
+TEST_F(Renaming, AnEmptyBaseNameClearsMarksButKeepsTheNamesShown)
+{
+    scan({"img1.jpg", "b.jpg"});
+    EXPECT_EQ(numbered(u"img"_s, 1, 1), (QStringList{u"img1.jpg !"_s, u"img2.jpg"_s}));
+    const auto refresh = NewNameGenerator::refreshNewNames(m_list, m_settings, QString(), 4, 7);
+    EXPECT_FALSE(refresh.computed);
+    EXPECT_EQ(m_list.newName(1), u"img2.jpg"_s);
+    EXPECT_FALSE(m_list.item(0).conflict);
+    EXPECT_EQ(m_settings.digitCount, 1);
+
+    // A later sort or drop computes nothing with the empty base name kept.
+    m_list.clearNewNames();
+    NewNameGenerator::computeNewNames(m_list, m_settings);
+    EXPECT_EQ(m_list.newName(0), QString());
+}
+
+TEST_F(Renaming, RenamesEveryRowInListOrderByTheBytesOfItsName)
+{
+    scan({"a.jpg", "b.jpg", "bad\xff.jpg", "c.png", "pic.j\xe9g"});
+    numbered(u"x"_s, 1, 1);
+    EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.path(), m_list)),
+              std::tuple(RenameResult::Completed, 5, 0));
+    // The extension keeps its own bytes.
+    for (const auto &[name, content] : {std::pair<QByteArray, QByteArray>{"x1.jpg", "a.jpg"},
+                                        {"x2.jpg", "b.jpg"},
+                                        {"x3.jpg", "bad\xff.jpg"},
+                                        {"x4.png", "c.png"},
+                                        {"x5.j\xe9g", "pic.j\xe9g"}})
+        EXPECT_EQ(read(name), content) << name.toStdString();
+    EXPECT_EQ(read("bad\xff.jpg"), "(missing)");
+}
+
+TEST_F(Renaming, StopsAtATargetThatExistsAndReplacesNothing)
+{
+    write("a.jpg");
+    write("c.jpg");
+    write("x2.jpg", "kept"); // not listed by the filter
+    const RenameResult result = rename(u"a*.jpg;c*.jpg"_s, {u"x1.jpg"_s, u"x2.jpg"_s});
+    EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 1, EEXIST));
+    EXPECT_EQ(result.errorText, QString::fromLocal8Bit(std::strerror(EEXIST)));
+    EXPECT_EQ(files(), (QStringList{u"c.jpg"_s, u"x1.jpg"_s, u"x2.jpg"_s}));
+    EXPECT_EQ(read("x2.jpg"), "kept");
+
+    // Swapped names, which the conflict marks would have blocked.
+    EXPECT_EQ(rename(u"x*"_s, {u"x2.jpg"_s, u"x1.jpg"_s}).errorCode, EEXIST);
+    EXPECT_EQ(read("x1.jpg"), "a.jpg");
+    EXPECT_EQ(read("x2.jpg"), "kept");
+}
+
+// A vanished file, a name that is not a single name in the folder, no new names or no folder.
+TEST_F(Renaming, StopsTheRunAtARowThatCannotBeRenamedAndTouchesNothingElse)
+{
+    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
+    scan({"a.jpg", "b.jpg", "c.jpg"});
+    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
+    ASSERT_TRUE(QFile::remove(m_dir.filePath(u"b.jpg"_s)));
+    m_list.setNewNames({u"x1.jpg"_s, u"x2.jpg"_s, u"x3.jpg"_s}, {false, false, false});
+    EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.path(), m_list)),
+              std::tuple(RenameResult::Stopped, 1, ENOENT));
+    EXPECT_EQ(files(), (QStringList{u"c.jpg"_s, u"x1.jpg"_s}));
+
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub"_s));
+    for (const QString &bad : {u"sub/x.jpg"_s, u"../x.jpg"_s, u".."_s, QString()}) {
+        EXPECT_EQ(ended(rename(u"*.jpg"_s, {u"ok.jpg"_s, bad})),
+                  std::tuple(RenameResult::Stopped, 1, EINVAL))
+            << bad.toStdString();
+        EXPECT_EQ(files(), (QStringList{u"ok.jpg"_s, u"x1.jpg"_s}));
+        EXPECT_TRUE(QDir(m_dir.filePath(u"sub"_s)).isEmpty());
+        ASSERT_TRUE(QFile::rename(m_dir.filePath(u"ok.jpg"_s), m_dir.filePath(u"c.jpg"_s)));
+    }
+
+    // An empty folder text must not mean the working directory.
+    m_list.scanFolder(m_dir.path(), u"*"_s);
+    m_list.setNewNames({u"y1.jpg"_s, u"y2.jpg"_s}, {false, false});
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
+    const RenameResult result = FileRenamer::renameFiles(QString(), m_list);
+    QDir::setCurrent(previous);
+    EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 0, ENOENT));
+    EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.filePath(u"gone"_s), m_list)),
+              std::tuple(RenameResult::Stopped, 0, ENOENT));
+    EXPECT_EQ(files(), (QStringList{u"c.jpg"_s, u"x1.jpg"_s}));
+}
+
+// The way taken where the file system refuses RENAME_NOREPLACE.
+TEST_F(Renaming, LinkAndUnlinkRenamesWithoutReplacing)
+{
+    write("a.jpg");
+    write("b.jpg");
+    ASSERT_EQ(::symlink("b.jpg", path("link.jpg").constData()), 0);
+    const int folderFd = ::open(path({}).constData(), O_PATH | O_DIRECTORY);
+    ASSERT_GE(folderFd, 0);
+    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "a.jpg", "b.jpg"), EEXIST);
+    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "a.jpg", "c.jpg"), 0);
+    // A symbolic link is renamed itself, not the file it points to.
+    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "link.jpg", "d.jpg"), 0);
+    ::close(folderFd);
+    EXPECT_EQ(files(), (QStringList{u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s}));
+    EXPECT_EQ(read("b.jpg"), "b.jpg");
+    EXPECT_EQ(read("c.jpg"), "a.jpg");
+    EXPECT_TRUE(QFileInfo(m_dir.filePath(u"d.jpg"_s)).isSymLink());
+}
+
+// The rename page on a folder of its own, every file holding its own name.
+class RenamePage : public Renaming
+{
+protected:
+    void SetUp() override
+    {
+        for (const QByteArray name : {"b.jpg", "a10.jpg", "a2.jpg", "c.jpg", "d.jpg", "notes.txt"})
+            write(name);
+        m_services.folderChooser =
+            FolderChooser([this](QWidget *, const QString &) { return m_dir.path(); });
+        m_services.showMessage = [this](const QString &text) { m_messages.append(text); };
+    }
+
+    // Opens the page on the folder, as the convert page's destination with its format or, if
+    // chosen, through the folder button with every file.
+    void open(bool chosen = false)
+    {
+        m_page = std::make_unique<CRenumCtrl>(m_preferences, m_statusLine, m_services);
+        m_page->resize(788, 375);
+        m_page->show();
+        m_page->takeOverFolder(chosen ? QString() : m_dir.path(), 0);
+        if (chosen)
+            child<QPushButton>(u"folderButton"_s)->click();
+    }
+    template <typename T> T *child(const QString &name) { return m_page->findChild<T *>(name); }
+    void type(const QString &edit, const QString &text) { child<QLineEdit>(edit)->setText(text); }
+    CRenameLvCtrl &list() { return *child<CRenameLvCtrl>(u"renameList"_s); }
+    void select(const QString &name)
+    {
+        list().setCurrentIndex(m_page->rows().index(int(names(m_page->rows()).indexOf(name)), 0));
+        QCoreApplication::processEvents();
+    }
+
+    Preferences m_preferences;
+    StatusLine m_statusLine{m_preferences};
+    PageServices m_services;
+    QStringList m_messages;
+    std::unique_ptr<CRenumCtrl> m_page;
+};
+
+TEST_F(RenamePage, TakesTheDestinationOrAChosenFolderAndDeleteTakesOutARowWithoutRenumbering)
+{
+    open();
+    EXPECT_FALSE(child<QPushButton>(u"folderButton"_s)->isVisible());
+    EXPECT_EQ(m_page->filter(), u"*.jpg"_s);
+    EXPECT_EQ(names(m_page->rows()),
+              (QStringList{u"a2.jpg"_s, u"a10.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s}));
+    type(u"baseNameEdit"_s, u"x"_s);
+    list().setCurrentIndex(m_page->rows().index(1, 0));
+    QTest::keyClick(&list(), Qt::Key_Delete);
+    EXPECT_EQ(names(m_page->rows(), true),
+              (QStringList{u"x1.jpg"_s, u"x3.jpg"_s, u"x4.jpg"_s, u"x5.jpg"_s}));
+    EXPECT_EQ(child<QLabel>(u"fileCountLabel"_s)->text(), u"4"_s);
+    EXPECT_TRUE(QFile::exists(m_dir.filePath(u"a10.jpg"_s)));
+
+    // Without a destination the user picks the folder; the list stays until then.
+    m_page->takeOverFolder(QString(), 0);
+    EXPECT_TRUE(child<QPushButton>(u"folderButton"_s)->isVisible());
+    EXPECT_EQ(m_page->rows().count(), 4);
+    child<QPushButton>(u"folderButton"_s)->click();
+    EXPECT_EQ(m_page->filter(), u"*.*"_s);
+    EXPECT_EQ(m_page->rows().count(), 6);
+}
+
+TEST_F(RenamePage, ConflictsBlockRenumberAFileInTheWayStopsItElseItRenamesInListOrder)
+{
+    open();
+    type(u"baseNameEdit"_s, u"a"_s); // a2.jpg is listed
+    EXPECT_FALSE(child<QPushButton>(u"renumberButton"_s)->isEnabled());
+    EXPECT_EQ(m_statusLine.text(), u"Conflicts in file names!"_s);
+    EXPECT_EQ(m_statusLine.textColour(), m_preferences.colour(OtherError));
+
+    // A file the filter does not list stands where the third row wants to go.
+    write("y3.jpg.keep", "keep");
+    type(u"baseNameEdit"_s, u"y"_s);
+    EXPECT_TRUE(child<QPushButton>(u"renumberButton"_s)->isEnabled());
+    QFile::rename(m_dir.filePath(u"y3.jpg.keep"_s), m_dir.filePath(u"y3.jpg"_s));
+    child<QPushButton>(u"renumberButton"_s)->click();
+    EXPECT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(read("y3.jpg"), "keep");
+    EXPECT_EQ(read("y1.jpg"), "a2.jpg");
+    ASSERT_TRUE(QFile::remove(m_dir.filePath(u"y3.jpg"_s)));
+
+    m_page->takeOverFolder(m_dir.path(), 0);
+    type(u"baseNameEdit"_s, u"trip"_s);
+    type(u"startEdit"_s, u"9"_s); // 5 + 9 = 14: two digits
+    child<QPushButton>(u"renumberButton"_s)->click();
+    EXPECT_EQ(names(m_page->rows()), (QStringList{u"trip09.jpg"_s, u"trip10.jpg"_s, u"trip11.jpg"_s,
+                                                  u"trip12.jpg"_s, u"trip13.jpg"_s}));
+    EXPECT_EQ(read("trip13.jpg"), "a10.jpg");
+    EXPECT_TRUE(child<QLineEdit>(u"baseNameEdit"_s)->text().isEmpty());
+    EXPECT_EQ(m_statusLine.text(), u"End of fle renaming!"_s);
+    EXPECT_EQ(m_messages.size(), 1);
+}
+
+TEST_F(RenamePage, AFileSwappedForAPipeIsNotReadAsAPicture)
+{
+    const Watchdog watchdog;
+    open();
+    const QByteArray name = QFile::encodeName(m_dir.filePath(u"c.jpg"_s));
+    ASSERT_EQ(::unlink(name.constData()), 0);
+    ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+    select(u"c.jpg"_s);
+    EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
+}
+
+TEST_F(RenamePage, ShowsTheSizeOfTheSelectedFileAndItsPreviewWhenItComesUnlessStale)
+{
+    StuckPreviews previews;
+    m_services.renderPreview = previews.service();
+    writeTestPicture(m_dir.filePath(u"photo.png"_s), 300, 200);
+    // Named by bytes that are not UTF-8.
+    write("big\xff.txt", QByteArray(1536, 'x'));
+    open(true);
+    auto *area = child<PreviewFrame>(u"previewArea"_s);
+    select(PathUtil::decodeName("big\xff.txt"));
+    EXPECT_EQ(child<QLabel>(u"fileSizeLabel"_s)->text(),
+              QLocale::system().toString(1.5, 'f', 2) + u" Kb"_s);
+    // b.jpg is named like a picture, but it is none: the load error shows.
+    for (const auto &[name, content] : {std::pair{u"notes.txt"_s, PreviewFrame::Content::Icon},
+                                        {u"photo.png"_s, PreviewFrame::Content::Picture},
+                                        {u"b.jpg"_s, PreviewFrame::Content::Blank}}) {
+        select(name);
+        previews.answer(int(previews.count()) - 1);
+        EXPECT_EQ(area->content(), content) << name.toStdString();
+    }
+    EXPECT_TRUE(m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s));
+    // A late answer for an earlier selection shows nothing.
+    previews.answer(0);
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
+}
+
+} // namespace
