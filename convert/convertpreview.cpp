@@ -105,16 +105,17 @@ PreviewResult ConvertPreview::renderWithinBudget(const PreviewRequest &request, 
 
 QRect ConvertPreview::previewRect(int cw, int ch, int w, int h)
 {
-    if (w <= 0 || h <= 0)
+    if (w <= 0 || h <= 0 || cw <= 0 || ch <= 0)
         return QRect();
-    if (w >= h) {
+    // w / h against cw / ch, without overflow.
+    if (qint64(w) * ch >= qint64(h) * cw) {
         const int p = mulDiv(100, h, w);
-        const int height = mulDiv(ch, p, 100);
+        const int height = std::min(mulDiv(cw, p, 100), ch);
         const int top = (ch - height) / 2;
         return QRect(0, top, cw, height);
     }
     const int p = mulDiv(100, w, h);
-    const int width = mulDiv(cw, p, 100);
+    const int width = std::min(mulDiv(ch, p, 100), cw);
     const int left = (cw - width) / 2;
     return QRect(left, 0, width, ch);
 }

@@ -42,8 +42,9 @@ public:
     // libraryMessage then gives the reason.
     static PreviewResult renderWithinBudget(const PreviewRequest &request, qint64 pixelBudget);
 
-    // Where a picture of w × h is drawn in a frame of cw × ch: the longer side spans the frame,
-    // the other follows the side ratio in whole percent, centred.
+    // Where a picture of w × h is drawn in a frame of cw × ch: the side that meets the frame
+    // first spans it (the longer one in a square frame), the other follows the side ratio in
+    // whole percent, centred.
     static QRect previewRect(int cw, int ch, int w, int h);
 
     // The picture as a QImage for painting, whatever its depth (palette, gray, 16 bits a channel,
