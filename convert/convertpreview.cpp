@@ -4,6 +4,7 @@
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
+#include "convert/orientation.h"
 #include "convert/sourcefile.h"
 
 #include <FreeImagePlus.h>
@@ -17,8 +18,8 @@ namespace {
 // Reads the file small when the format allows it: a JPEG decodes at 1/2, 1/4 or 1/8 of its size
 // when that still covers the frame, and a RAW file at half size. The preview is scaled to the
 // frame anyway, so the result looks the same and comes many times faster.
-bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT format,
-                    bool rawByExtension, const PreviewRequest &request, bool &raw)
+bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT &format,
+                    bool rawByExtension, const PreviewRequest &request)
 {
     const int longSide = std::max(request.frame.width(), request.frame.height());
     image.clear();
@@ -33,7 +34,6 @@ bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT forma
         format = FIF_RAW;
         image = source.load(FIF_RAW, RAW_HALFSIZE);
     }
-    raw = format == FIF_RAW;
     return image.isValid();
 }
 
@@ -45,7 +45,7 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
         result.libraryMessage = source.error();
         return result;
     }
-    const FREE_IMAGE_FORMAT format = source.identify();
+    FREE_IMAGE_FORMAT format = source.identify();
     const bool rawByExtension =
         ImageFolderScan::extensionMatches(source.path(), request.rawExtensions);
     result.recognised = format != FIF_UNKNOWN || rawByExtension;
@@ -57,17 +57,24 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
     }
     LibraryMessages::clear();
     fipImage image;
-    if (!loadForPreview(image, source, format, rawByExtension, request, result.raw)) {
+    if (!loadForPreview(image, source, format, rawByExtension, request)) {
         result.libraryMessage = LibraryMessages::last();
         return result;
     }
     result.loaded = true;
+    result.raw = format == FIF_RAW;
+    const int orientation = Orientation::of(image, source, format);
 
+    // Scaled to fit the frame once upright, so that only the small picture is turned.
+    const bool sideways = Orientation::swapsSides(orientation);
+    const QSize stored(int(image.getWidth()), int(image.getHeight()));
+    const QSize upright = sideways ? stored.transposed() : stored;
     const QRect target = ConvertPreview::previewRect(request.frame.width(), request.frame.height(),
-                                                     int(image.getWidth()), int(image.getHeight()));
-    if (target.width() > 0 && target.height() > 0)
-        image.rescale(unsigned(target.width()), unsigned(target.height()), FILTER_CATMULLROM);
-    ImagePipeline::rotate(image, request.rotation % 360);
+                                                     upright.width(), upright.height());
+    const QSize scaled = sideways ? target.size().transposed() : target.size();
+    if (scaled.width() > 0 && scaled.height() > 0)
+        image.rescale(unsigned(scaled.width()), unsigned(scaled.height()), FILTER_CATMULLROM);
+    Orientation::apply(image, orientation, request.rotation % 360);
     if (result.raw) {
         image.toneMapping(FITMO_REINHARD05, request.rawBrightness, 0.0, 0.0, 0.0);
         image.convertTo24Bits();

@@ -27,7 +27,8 @@ struct ConversionResult
     bool destinationExists = false;
 };
 
-// Load, tone-map (RAW), rotate, resize, gray, adapt the depth, strip metadata and save.
+// Load, tone-map (RAW), turn upright and by the user's turns, resize, gray, adapt the depth, strip
+// metadata and save.
 // Thread: the caller's; uses no widget and no global state beyond the library message.
 class ImagePipeline
 {
@@ -49,7 +50,8 @@ public:
             NotLoaded,
             ToneMappingFailed
         } outcome = NotLoaded;
-        bool raw = false; // read by the RAW loader (and so tone-mapped)
+        bool raw = false;         // read by the RAW loader (and so tone-mapped)
+        int orientation = 1;      // the EXIF orientation the pixels are stored in
     };
     // Loads a user's file: by content first, then, when that fails and the extension is in
     // rawExtensions, with the RAW loader. A RAW picture is tone-mapped at once with the
