@@ -1,5 +1,6 @@
 #include "convert/convertpreview.h"
 
+#include "convert/colourprofile.h"
 #include "convert/imagefolderscan.h"
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
@@ -64,6 +65,7 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
     result.loaded = true;
     result.raw = format == FIF_RAW;
     const int orientation = Orientation::of(image, source, format);
+    const QByteArray profile = ColourProfile::of(image);
 
     // Scaled to fit the frame once upright, so that only the small picture is turned.
     const bool sideways = Orientation::swapsSides(orientation);
@@ -94,7 +96,9 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
     }
     if (request.grayscale)
         ImagePipeline::makeGray(image, result.raw);
-    result.image = ConvertPreview::toQImage(image);
+    // A grayed picture is written without its colour profile, and shown the same way.
+    result.image = ColourProfile::toSrgb(ConvertPreview::toQImage(image),
+                                         request.grayscale ? QByteArray() : profile);
     return result;
 }
 

@@ -11,8 +11,8 @@ class fipImage;
 
 // What the preview frame shows of one source file: the picture scaled to the frame first, then
 // turned upright (its EXIF orientation) and by the user's turns, tone-mapped (RAW), passed
-// through the JPEG encoder at the chosen quality when JPEG is the output, and made gray. Plain
-// data in and out, like the conversion.
+// through the JPEG encoder at the chosen quality when JPEG is the output, made gray, and shown in
+// sRGB when it carries a colour profile. Plain data in and out, like the conversion.
 struct PreviewRequest
 {
     QString sourcePath;

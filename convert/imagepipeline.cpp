@@ -1,6 +1,7 @@
 #include "convert/imagepipeline.h"
 
 #include "convert/claimedsize.h"
+#include "convert/colourprofile.h"
 #include "convert/imagefolderscan.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
@@ -269,6 +270,7 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
         return finish(false, loadString(SaveImageError));
     if (options.deleteMetadata)
         image.clearMetadata();
+    ColourProfile::attach(image, loaded.colourProfile);
     int error = 0;
     switch (saveInto(image, fif, saveFlags(fif, options), request.destinationPath,
                      options.replaceFiles, source, error)) {
@@ -375,6 +377,7 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, SourceF
         return loaded;
     loaded.raw = fif == FIF_RAW;
     loaded.orientation = Orientation::of(image, source, fif);
+    loaded.colourProfile = ColourProfile::of(image);
     if (loaded.raw && !image.toneMapping(FITMO_REINHARD05, double(rawBrightness), 0.0, 0.0, 0.0)) {
         loaded.outcome = LoadedPicture::ToneMappingFailed;
         return loaded;

@@ -2,6 +2,7 @@
 
 #include "convert/conversionoptions.h"
 
+#include <QByteArray>
 #include <QString>
 
 class SourceFile;
@@ -28,7 +29,7 @@ struct ConversionResult
 };
 
 // Load, tone-map (RAW), turn upright and by the user's turns, resize, gray, adapt the depth, strip
-// metadata and save.
+// metadata (never the colour profile) and save.
 // Thread: the caller's; uses no widget and no global state beyond the library message.
 class ImagePipeline
 {
@@ -52,6 +53,7 @@ public:
         } outcome = NotLoaded;
         bool raw = false;         // read by the RAW loader (and so tone-mapped)
         int orientation = 1;      // the EXIF orientation the pixels are stored in
+        QByteArray colourProfile; // the ICC profile, which later steps would drop
     };
     // Loads a user's file: by content first, then, when that fails and the extension is in
     // rawExtensions, with the RAW loader. A RAW picture is tone-mapped at once with the
