@@ -1,9 +1,11 @@
 #include "convert/convertpreview.h"
 
+#include "convert/colourprofile.h"
 #include "convert/imagefolderscan.h"
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
+#include "convert/orientation.h"
 #include "convert/sourcefile.h"
 
 #include <FreeImagePlus.h>
@@ -17,8 +19,8 @@ namespace {
 // Reads the file small when the format allows it: a JPEG decodes at 1/2, 1/4 or 1/8 of its size
 // when that still covers the frame, and a RAW file at half size. The preview is scaled to the
 // frame anyway, so the result looks the same and comes many times faster.
-bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT format,
-                    bool rawByExtension, const PreviewRequest &request, bool &raw)
+bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT &format,
+                    bool rawByExtension, const PreviewRequest &request)
 {
     const int longSide = std::max(request.frame.width(), request.frame.height());
     image.clear();
@@ -33,7 +35,6 @@ bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT forma
         format = FIF_RAW;
         image = source.load(FIF_RAW, RAW_HALFSIZE);
     }
-    raw = format == FIF_RAW;
     return image.isValid();
 }
 
@@ -45,7 +46,7 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
         result.libraryMessage = source.error();
         return result;
     }
-    const FREE_IMAGE_FORMAT format = source.identify();
+    FREE_IMAGE_FORMAT format = source.identify();
     const bool rawByExtension =
         ImageFolderScan::extensionMatches(source.path(), request.rawExtensions);
     result.recognised = format != FIF_UNKNOWN || rawByExtension;
@@ -57,17 +58,25 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
     }
     LibraryMessages::clear();
     fipImage image;
-    if (!loadForPreview(image, source, format, rawByExtension, request, result.raw)) {
+    if (!loadForPreview(image, source, format, rawByExtension, request)) {
         result.libraryMessage = LibraryMessages::last();
         return result;
     }
     result.loaded = true;
+    result.raw = format == FIF_RAW;
+    const int orientation = Orientation::of(image, source, format);
+    const QByteArray profile = ColourProfile::of(image);
 
+    // Scaled to fit the frame once upright, so that only the small picture is turned.
+    const bool sideways = Orientation::swapsSides(orientation);
+    const QSize stored(int(image.getWidth()), int(image.getHeight()));
+    const QSize upright = sideways ? stored.transposed() : stored;
     const QRect target = ConvertPreview::previewRect(request.frame.width(), request.frame.height(),
-                                                     int(image.getWidth()), int(image.getHeight()));
-    if (target.width() > 0 && target.height() > 0)
-        image.rescale(unsigned(target.width()), unsigned(target.height()), FILTER_CATMULLROM);
-    ImagePipeline::rotate(image, request.rotation % 360);
+                                                     upright.width(), upright.height());
+    const QSize scaled = sideways ? target.size().transposed() : target.size();
+    if (scaled.width() > 0 && scaled.height() > 0)
+        image.rescale(unsigned(scaled.width()), unsigned(scaled.height()), FILTER_CATMULLROM);
+    Orientation::apply(image, orientation, request.rotation % 360);
     if (result.raw) {
         image.toneMapping(FITMO_REINHARD05, request.rawBrightness, 0.0, 0.0, 0.0);
         image.convertTo24Bits();
@@ -87,7 +96,9 @@ PreviewResult render(const PreviewRequest &request, std::optional<qint64> pixelB
     }
     if (request.grayscale)
         ImagePipeline::makeGray(image, result.raw);
-    result.image = ConvertPreview::toQImage(image);
+    // A grayed picture is written without its colour profile, and shown the same way.
+    result.image = ColourProfile::toSrgb(ConvertPreview::toQImage(image),
+                                         request.grayscale ? QByteArray() : profile);
     return result;
 }
 
@@ -105,16 +116,17 @@ PreviewResult ConvertPreview::renderWithinBudget(const PreviewRequest &request, 
 
 QRect ConvertPreview::previewRect(int cw, int ch, int w, int h)
 {
-    if (w <= 0 || h <= 0)
+    if (w <= 0 || h <= 0 || cw <= 0 || ch <= 0)
         return QRect();
-    if (w >= h) {
+    // w / h against cw / ch, without overflow.
+    if (qint64(w) * ch >= qint64(h) * cw) {
         const int p = mulDiv(100, h, w);
-        const int height = mulDiv(ch, p, 100);
+        const int height = std::min(mulDiv(cw, p, 100), ch);
         const int top = (ch - height) / 2;
         return QRect(0, top, cw, height);
     }
     const int p = mulDiv(100, w, h);
-    const int width = mulDiv(cw, p, 100);
+    const int width = std::min(mulDiv(ch, p, 100), cw);
     const int left = (cw - width) / 2;
     return QRect(left, 0, width, ch);
 }

@@ -10,8 +10,9 @@
 class fipImage;
 
 // What the preview frame shows of one source file: the picture scaled to the frame first, then
-// turned, tone-mapped (RAW), passed through the JPEG encoder at the chosen quality when JPEG is
-// the output, and made gray. Plain data in and out, like the conversion.
+// turned upright (its EXIF orientation) and by the user's turns, tone-mapped (RAW), passed
+// through the JPEG encoder at the chosen quality when JPEG is the output, made gray, and shown in
+// sRGB when it carries a colour profile. Plain data in and out, like the conversion.
 struct PreviewRequest
 {
     QString sourcePath;
@@ -42,8 +43,9 @@ public:
     // libraryMessage then gives the reason.
     static PreviewResult renderWithinBudget(const PreviewRequest &request, qint64 pixelBudget);
 
-    // Where a picture of w × h is drawn in a frame of cw × ch: the longer side spans the frame,
-    // the other follows the side ratio in whole percent, centred.
+    // Where a picture of w × h is drawn in a frame of cw × ch: the side that meets the frame
+    // first spans it (the longer one in a square frame), the other follows the side ratio in
+    // whole percent, centred.
     static QRect previewRect(int cw, int ch, int w, int h);
 
     // The picture as a QImage for painting, whatever its depth (palette, gray, 16 bits a channel,

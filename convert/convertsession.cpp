@@ -100,6 +100,7 @@ void ConvertSession::clearList()
         return;
     abandonPreview();
     m_list.clear();
+    Q_EMIT countChanged(0);
 }
 
 void ConvertSession::chooseSourceFolder(const QString &folder)

@@ -1,9 +1,11 @@
 #include "convert/imagepipeline.h"
 
 #include "convert/claimedsize.h"
+#include "convert/colourprofile.h"
 #include "convert/imagefolderscan.h"
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
+#include "convert/orientation.h"
 #include "util/pathutil.h"
 #include "convert/sourcefile.h"
 #include "util/noreplacerename.h"
@@ -252,7 +254,7 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
     if (!image.isValid())
         return finish(false, loadString(OriginalImageError) + request.sourcePath);
 
-    ImagePipeline::rotate(image, request.rotation);
+    Orientation::apply(image, loaded.orientation, request.rotation);
     if (options.resize &&
         !ImagePipeline::resizeImage(image, options.resizeMode, options.resizePixels))
         return finish(false, loadString(ImageResizingError));
@@ -268,6 +270,7 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
         return finish(false, loadString(SaveImageError));
     if (options.deleteMetadata)
         image.clearMetadata();
+    ColourProfile::attach(image, loaded.colourProfile);
     int error = 0;
     switch (saveInto(image, fif, saveFlags(fif, options), request.destinationPath,
                      options.replaceFiles, source, error)) {
@@ -373,6 +376,8 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, SourceF
     if (!image.isValid())
         return loaded;
     loaded.raw = fif == FIF_RAW;
+    loaded.orientation = Orientation::of(image, source, fif);
+    loaded.colourProfile = ColourProfile::of(image);
     if (loaded.raw && !image.toneMapping(FITMO_REINHARD05, double(rawBrightness), 0.0, 0.0, 0.0)) {
         loaded.outcome = LoadedPicture::ToneMappingFailed;
         return loaded;

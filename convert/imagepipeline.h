@@ -2,6 +2,7 @@
 
 #include "convert/conversionoptions.h"
 
+#include <QByteArray>
 #include <QString>
 
 class SourceFile;
@@ -27,7 +28,8 @@ struct ConversionResult
     bool destinationExists = false;
 };
 
-// Load, tone-map (RAW), rotate, resize, gray, adapt the depth, strip metadata and save.
+// Load, tone-map (RAW), turn upright and by the user's turns, resize, gray, adapt the depth, strip
+// metadata (never the colour profile) and save.
 // Thread: the caller's; uses no widget and no global state beyond the library message.
 class ImagePipeline
 {
@@ -49,7 +51,9 @@ public:
             NotLoaded,
             ToneMappingFailed
         } outcome = NotLoaded;
-        bool raw = false; // read by the RAW loader (and so tone-mapped)
+        bool raw = false;         // read by the RAW loader (and so tone-mapped)
+        int orientation = 1;      // the EXIF orientation the pixels are stored in
+        QByteArray colourProfile; // the ICC profile, which later steps would drop
     };
     // Loads a user's file: by content first, then, when that fails and the extension is in
     // rawExtensions, with the RAW loader. A RAW picture is tone-mapped at once with the

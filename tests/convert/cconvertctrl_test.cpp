@@ -130,6 +130,16 @@ TEST_F(ConvertPage, HandsTheControlsToItsSessionAndShowsWhatItTells)
     EXPECT_EQ(m_page->session().options().jpegQualityPosition, 10);
 }
 
+TEST_F(ConvertPage, CountFollowsTheListAlsoWhenARefusedFolderEmptiesIt)
+{
+    openPage();
+    ASSERT_EQ(child<QLabel>(u"imageCountLabel"_s)->text(), u"4"_s);
+    m_nextFolders = {m_destination.path()}; // the destination cannot be the source too
+    click(u"sourceFolderButton"_s);
+    EXPECT_EQ(m_page->listModel().rowCount(), 0);
+    EXPECT_EQ(child<QLabel>(u"imageCountLabel"_s)->text(), u"0"_s);
+}
+
 TEST_F(ConvertPage, ConvertsAllInWorkerProcessesAndTakesNoInputMeanwhile)
 {
     m_services.conversionRunner = std::make_shared<WorkerPool>(1);

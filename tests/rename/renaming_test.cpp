@@ -503,4 +503,20 @@ TEST_F(RenamePage, ShowsTheSizeOfTheSelectedFileAndItsPreviewWhenItComesUnlessSt
     EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
 }
 
+// The preview is fitted once, in the worker, to the page's wide frame; drawn, it keeps the
+// picture's proportions.
+TEST_F(RenamePage, PreviewKeepsThePicturesProportionsInTheWideFrame)
+{
+    ASSERT_FALSE(writeTestPicture(m_dir.filePath(u"wide.png"_s), 2560, 1600).isEmpty());
+    open(true);
+    select(u"wide.png"_s);
+    auto *area = child<PreviewFrame>(u"previewArea"_s);
+    ASSERT_EQ(area->content(), PreviewFrame::Content::Picture);
+    const QRect drawn = area->pictureRect();
+    EXPECT_NEAR(double(drawn.width()) / drawn.height(), 1.6, 0.02)
+        << drawn.width() << " x " << drawn.height();
+    EXPECT_EQ(drawn.width(), area->contentsRect().width());
+    EXPECT_LE(std::abs(drawn.center().y() - area->contentsRect().center().y()), 1);
+}
+
 } // namespace

@@ -1,24 +1,103 @@
 #include "testpictures.h"
 
 #include <QFile>
+#include <QPoint>
 #include <QtEndian>
 
 #include <initializer_list>
 #include <vector>
 
+namespace {
+
+// The test picture's pixel at x, y from the top-left corner of a w × h picture.
+void setTestColour(BYTE *pixel, int x, int y, int w, int h)
+{
+    const bool corner = x < w / 4 && y < h / 4;
+    pixel[FI_RGBA_RED] = corner || x < w / 2 ? 255 : 0;
+    pixel[FI_RGBA_GREEN] = corner ? 255 : 0;
+    pixel[FI_RGBA_BLUE] = corner || x >= w / 2 ? 255 : 0;
+}
+
+// Sets the Orientation entry of a little-endian TIFF file's first directory.
+bool setTiffOrientation(const QString &path, int orientation)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray d = file.readAll();
+    const auto at16 = [&](qsizetype i) { return qFromLittleEndian<quint16>(d.constData() + i); };
+    const qsizetype directory =
+        d.startsWith("II") ? qFromLittleEndian<quint32>(d.constData() + 4) : 0;
+    for (qsizetype entry = directory + 2;
+         directory > 0 && entry < directory + 2 + 12 * at16(directory); entry += 12) {
+        if (at16(entry) == 274) {
+            qToLittleEndian<quint16>(quint16(orientation), d.data() + entry + 8);
+            return file.seek(0) && file.write(d) == d.size();
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format, int saveFlags)
 {
     FIBITMAP *dib = FreeImage_Allocate(w, h, 24);
     for (int y = 0; y < h; ++y) {
-        BYTE *line = FreeImage_GetScanLine(dib, y);
-        for (int x = 0; x < w; ++x) {
-            const bool corner = x < w / 4 && y >= h - h / 4; // rows are stored bottom-up
-            line[x * 3 + FI_RGBA_RED] = corner || x < w / 2 ? 255 : 0;
-            line[x * 3 + FI_RGBA_GREEN] = corner ? 255 : 0;
-            line[x * 3 + FI_RGBA_BLUE] = corner || x >= w / 2 ? 255 : 0;
-        }
+        BYTE *line = FreeImage_GetScanLine(dib, h - 1 - y); // rows are stored bottom-up
+        for (int x = 0; x < w; ++x)
+            setTestColour(line + x * 3, x, y, w, h);
     }
     const bool saved = FreeImage_Save(format, dib, QFile::encodeName(path).constData(), saveFlags);
+    FreeImage_Unload(dib);
+    return saved ? path : QString();
+}
+
+QString writeOrientedPicture(const QString &path, QSize upright, int orientation,
+                             FREE_IMAGE_FORMAT format, const QByteArray &iccProfile)
+{
+    const int w = upright.width(), h = upright.height();
+    const bool sideways = orientation >= 5;
+    const int sw = sideways ? h : w, sh = sideways ? w : h; // as stored
+    FIBITMAP *dib = FreeImage_Allocate(sw, sh, 24);
+    for (int y = 0; y < sh; ++y) {
+        BYTE *line = FreeImage_GetScanLine(dib, sh - 1 - y);
+        for (int x = 0; x < sw; ++x) {
+            // Where the stored pixel x, y is shown, by the tag's definition.
+            const QPoint shown[] = {
+                {x, y},          {x, y}, {sw - 1 - x, y}, {sw - 1 - x, sh - 1 - y},
+                {x, sh - 1 - y}, {y, x}, {sh - 1 - y, x}, {sh - 1 - y, sw - 1 - x},
+                {y, sw - 1 - x}};
+            const QPoint at = shown[orientation];
+            setTestColour(line + x * 3, at.x(), at.y(), w, h);
+        }
+    }
+    // The EXIF block as a JPEG's APP1 holds it: one directory with the one entry.
+    const QByteArray exif =
+        QByteArray("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24) +
+        char(orientation) + QByteArray(7, '\0');
+    FITAG *tag = FreeImage_CreateTag();
+    FreeImage_SetTagKey(tag, "ExifRaw");
+    FreeImage_SetTagType(tag, FIDT_BYTE);
+    FreeImage_SetTagLength(tag, DWORD(exif.size()));
+    FreeImage_SetTagCount(tag, DWORD(exif.size()));
+    FreeImage_SetTagValue(tag, exif.constData());
+    FreeImage_SetMetadata(FIMD_EXIF_RAW, dib, "ExifRaw", tag);
+    FreeImage_DeleteTag(tag);
+    // The same in the XMP packet, where some viewers look first.
+    const QByteArray xmp = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+                           "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+                           "<rdf:Description xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" "
+                           "tiff:Orientation=\"" +
+                           QByteArray::number(orientation) + "\"/></rdf:RDF></x:xmpmeta>";
+    FreeImage_SetMetadataKeyValue(FIMD_XMP, dib, "XMLPacket", xmp.constData());
+    if (!iccProfile.isEmpty()) {
+        QByteArray profile = iccProfile;
+        FreeImage_CreateICCProfile(dib, profile.data(), long(profile.size()));
+    }
+    const bool saved = FreeImage_Save(format, dib, QFile::encodeName(path).constData(),
+                                      format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0) &&
+                       (format != FIF_TIFF || setTiffOrientation(path, orientation));
     FreeImage_Unload(dib);
     return saved ? path : QString();
 }

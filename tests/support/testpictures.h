@@ -12,6 +12,15 @@
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format = FIF_PNG,
                          int saveFlags = 0);
 
+// Writes a picture stored turned or mirrored, as a camera stores it, and tagged with the EXIF
+// orientation 1 to 8 that undoes it: shown upright it is writeTestPicture's picture of the size
+// given. JPEG and WEBP carry the tag in their EXIF block and XMP packet, TIFF in its first
+// directory. The ICC
+// profile, when given, is embedded. Returns the path, empty on failure.
+QString writeOrientedPicture(const QString &path, QSize upright, int orientation,
+                             FREE_IMAGE_FORMAT format = FIF_JPEG,
+                             const QByteArray &iccProfile = {});
+
 // The folders the convert page tests share: a.png, A.jpg, photo.png and tree.png in source (PNG
 // content whatever the name: the image library goes by the bytes; a and A write the same name),
 // and a destination that already holds photo.jpg. Returns false when a file cannot be written.
