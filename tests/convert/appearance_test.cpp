@@ -1,0 +1,212 @@
+#include "convert/convertpreview.h"
+#include "convert/imagepipeline.h"
+
+#include "qtprinters.h"
+#include "testpictures.h"
+
+#include <FreeImagePlus.h>
+
+#include <QColorSpace>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Pictures come out as their owner saw them: upright by their orientation tag, in the colours
+// their profile gives. Upright, a test picture has a white top-left corner, a red left half and
+// a blue right half.
+const QSize Upright(64, 48);
+
+fipImage readPicture(const QString &path)
+{
+    fipImage image;
+    image.load(QFile::encodeName(path).constData());
+    return image;
+}
+
+// The bytes of a file's metadata tag as the image library reads them, empty when none.
+QByteArray tagOf(const QString &path, FREE_IMAGE_MDMODEL model, const char *key)
+{
+    fipImage image = readPicture(path);
+    FITAG *tag = nullptr;
+    if (!image.isValid() || !FreeImage_GetMetadata(model, image, key, &tag) || !tag)
+        return {};
+    return {static_cast<const char *>(FreeImage_GetTagValue(tag)),
+            int(FreeImage_GetTagLength(tag))};
+}
+
+// The EXIF orientation of a file, 0 when none.
+int orientationTag(const QString &path)
+{
+    const QByteArray value = tagOf(path, FIMD_EXIF_MAIN, "Orientation");
+    return value.size() == 2 ? *reinterpret_cast<const WORD *>(value.constData()) : 0;
+}
+
+// The orientation in a file's XMP packet, empty when none.
+QString xmpOrientation(const QString &path)
+{
+    static const QRegularExpression orientation(uR"x(tiff:Orientation="(\d)")x"_s);
+    return orientation.match(QString::fromUtf8(tagOf(path, FIMD_XMP, "XMLPacket"))).captured(1);
+}
+
+// What the picture shows at x, y from its top-left corner: 'w'hite, 'r'ed, 'b'lue, or '?'.
+char colourAt(const QImage &picture, int x, int y)
+{
+    const QColor c = picture.pixelColor(x, y);
+    const bool r = c.red() > 180, g = c.green() > 180, b = c.blue() > 180;
+    return r && g && b          ? 'w'
+           : c.green() >= 80    ? '?'
+           : r && c.blue() < 80 ? 'r'
+           : b && c.red() < 80  ? 'b'
+                                : '?';
+}
+char colourAt(const fipImage &picture, int x, int y)
+{
+    fipImage copy(picture);
+    copy.convertTo24Bits();
+    RGBQUAD q{};
+    copy.getPixelColor(x, copy.getHeight() - 1 - y, &q);
+    return colourAt(QImage(reinterpret_cast<const uchar *>(&q), 1, 1, QImage::Format_RGB32), 0, 0);
+}
+
+// The corner, the left half below it and the right half, where an upright picture has them.
+template <typename Picture> std::string uprightMarks(const Picture &picture, int w, int h)
+{
+    return {colourAt(picture, 2, 2), colourAt(picture, w / 4, h * 3 / 4),
+            colourAt(picture, w * 3 / 4, h / 2)};
+}
+
+class Oriented : public testing::TestWithParam<std::tuple<int, bool>>
+{
+protected:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+// Each orientation a camera writes, with and without "Delete metadata": the output is upright,
+// sized as the upright picture, the user's turns come on top, and no tag would turn it again.
+TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
+{
+    const auto &[orientation, deleteMetadata] = GetParam();
+    const QString source = writeOrientedPicture(path(u"photo.jpg"_s), Upright, orientation);
+    ASSERT_EQ(std::pair(orientationTag(source), xmpOrientation(source)),
+              std::pair(orientation, QString::number(orientation)));
+
+    ConversionOptions options;
+    options.deleteMetadata = deleteMetadata;
+    options.resize = true;
+    options.resizeMode = ResizeMode::Width;
+    options.resizePixels = 32;
+    ASSERT_TRUE(ImagePipeline::convertOne({source, path(u"out.jpg"_s), options, 0}).ok);
+    const fipImage out = readPicture(path(u"out.jpg"_s));
+    EXPECT_EQ(std::pair(out.getWidth(), out.getHeight()), std::pair(32u, 24u));
+    EXPECT_EQ(uprightMarks(out, 32, 24), "wrb");
+    EXPECT_EQ(std::pair(orientationTag(path(u"out.jpg"_s)), xmpOrientation(path(u"out.jpg"_s))),
+              deleteMetadata ? std::pair(0, QString()) : std::pair(1, u"1"_s));
+
+    // A left turn by the user: the corner goes to the bottom left, the red half to the bottom.
+    options.resize = false;
+    options.outputFormat = OutputFormat::Png;
+    ASSERT_TRUE(ImagePipeline::convertOne({source, path(u"left.png"_s), options, 90}).ok);
+    const fipImage left = readPicture(path(u"left.png"_s));
+    ASSERT_EQ(std::pair(left.getWidth(), left.getHeight()), std::pair(48u, 64u));
+    EXPECT_EQ(std::string({colourAt(left, 2, 61), colourAt(left, 30, 40), colourAt(left, 24, 16)}),
+              "wrb");
+}
+
+INSTANTIATE_TEST_SUITE_P(Orientation, Oriented,
+                         testing::Combine(testing::Range(1, 9), testing::Bool()));
+
+TEST(Orientation, TiffWebpAndThePreviewAreTurnedToo)
+{
+    QTemporaryDir dir;
+    // The TIFF reader does not report the tag; a WEBP written again keeps its EXIF block.
+    const std::tuple<QString, FREE_IMAGE_FORMAT, int, QString> cases[] = {
+        {u"photo.tif"_s, FIF_TIFF, 8, u"out.png"_s}, {u"photo.webp"_s, FIF_WEBP, 5, u"out.webp"_s}};
+    for (const auto &[name, format, orientation, output] : cases) {
+        const QString source =
+            writeOrientedPicture(dir.filePath(name), Upright, orientation, format);
+        ASSERT_TRUE(ImagePipeline::convertOne({source, dir.filePath(output), {}, 0}).ok);
+        const fipImage out = readPicture(dir.filePath(output));
+        EXPECT_EQ(std::pair(out.getWidth(), out.getHeight()), std::pair(64u, 48u));
+        EXPECT_EQ(uprightMarks(out, 64, 48), "wrb") << name.toStdString();
+        EXPECT_EQ(orientationTag(dir.filePath(output)), format == FIF_WEBP ? 1 : 0);
+    }
+    const PreviewResult preview =
+        ConvertPreview::render({writeOrientedPicture(dir.filePath(u"photo.jpg"_s), Upright, 6),
+                                QSize(200, 200), 0, OutputFormat::Png, 16, false, 4, QString()});
+    ASSERT_EQ(preview.image.size(), QSize(200, 150));
+    EXPECT_EQ(uprightMarks(preview.image, 200, 150), "wrb");
+}
+
+// The profile a written picture carries. The image library's PNG reader ignores it: Qt reads it.
+QByteArray profileOf(const QString &path)
+{
+    if (path.endsWith(u".png"_s))
+        return QImage(path).colorSpace().iccProfile();
+    fipImage image = readPicture(path);
+    const FIICCPROFILE *profile = image.isValid() ? FreeImage_GetICCProfile(image) : nullptr;
+    return profile && profile->size > 0
+               ? QByteArray(static_cast<const char *>(profile->data), profile->size)
+               : QByteArray();
+}
+
+// A phone's photo, turned and scaled on the way (steps that drop the profile in the image
+// library), written without its metadata: its colours keep their meaning in every format; a
+// preview shows them in sRGB.
+TEST(ColourProfile, SurvivesToEveryFormatWithoutMetadataLeavesGrayPicturesAndPreviewsInSrgb)
+{
+    QTemporaryDir dir;
+    const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
+    const QString source =
+        writeOrientedPicture(dir.filePath(u"photo.jpg"_s), {64, 48}, 6, FIF_JPEG, p3);
+    ASSERT_EQ(profileOf(source), p3);
+    ConversionOptions options;
+    options.deleteMetadata = true;
+    options.resize = true;
+    options.resizePixels = 32;
+    for (const OutputFormat format :
+         {OutputFormat::Jpeg, OutputFormat::Png, OutputFormat::Tiff, OutputFormat::Webp}) {
+        const QString output = dir.filePath(u"out"_s + outputExtension(format));
+        options.outputFormat = format;
+        ASSERT_TRUE(ImagePipeline::convertOne({source, output, options, 90}).ok);
+        EXPECT_EQ(profileOf(output), p3) << output.toStdString();
+    }
+    // An RGB profile does not describe gray: the PNG writer would refuse the picture.
+    options.grayscale = true;
+    options.outputFormat = OutputFormat::Png;
+    const QString gray = dir.filePath(u"gray.png"_s);
+    EXPECT_EQ(ImagePipeline::convertOne({source, gray, options, 0}).resultMessage,
+              u"End of conversion!"_s);
+    EXPECT_TRUE(profileOf(gray).isEmpty());
+
+    // A colour inside both gamuts, stored as its Adobe RGB numbers, previews as itself in sRGB.
+    const QColor wanted(200, 80, 40);
+    const QColor stored = QColorSpace(QColorSpace::SRgb)
+                              .transformationToColorSpace(QColorSpace::AdobeRgb)
+                              .map(wanted);
+    fipImage image(FIT_BITMAP, 16, 16, 24);
+    const RGBQUAD fill{BYTE(stored.blue()), BYTE(stored.green()), BYTE(stored.red()), 0};
+    for (unsigned y = 0; y < 16; ++y)
+        for (unsigned x = 0; x < 16; ++x)
+            image.setPixelColor(x, y, const_cast<RGBQUAD *>(&fill));
+    QByteArray adobe = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
+    FreeImage_CreateICCProfile(image, adobe.data(), long(adobe.size()));
+    ASSERT_TRUE(image.save(QFile::encodeName(dir.filePath(u"adobe.tif"_s)).constData()));
+    const QColor shown =
+        ConvertPreview::render(
+            {dir.filePath(u"adobe.tif"_s), QSize(100, 100), 0, OutputFormat::Png, 16, false, 4, {}})
+            .image.pixelColor(50, 50);
+    EXPECT_LE(std::abs(shown.red() - wanted.red()) + std::abs(shown.green() - wanted.green()) +
+                  std::abs(shown.blue() - wanted.blue()),
+              6)
+        << shown.name().toStdString() << " stored as " << stored.name().toStdString();
+}
+
+} // namespace
