@@ -39,15 +39,13 @@ protected:
     {
         return {source, path(u"out/"_s + output), {}, 0};
     }
-
     // Starts the tickets 0, 1, … and waits until every one has finished, checking each once.
     void run(WorkerPool &pool, const QList<ConversionRequest> &requests)
     {
         m_results.clear();
         for (int ticket = 0; ticket < requests.size(); ++ticket)
-            pool.start(ticket, requests[ticket], [this](int t, const ConversionResult &result) {
-                m_results[t].append(result);
-            });
+            pool.start(ticket, requests[ticket],
+                       [this](int t, const ConversionResult &r) { m_results[t].append(r); });
         EXPECT_TRUE(m_results.isEmpty()); // never from within start
         ASSERT_TRUE(runEventsUntil([&] { return m_results.size() == requests.size(); }));
         QCoreApplication::processEvents(); // a second finish would be posted by now
@@ -68,21 +66,18 @@ TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
     WorkerPool pool(2);
     EXPECT_EQ(WorkerPool(0).capacity(), std::max(1, QThread::idealThreadCount()));
     const QString jpeg = writeTestPicture(path(u"b.jpg"_s), 90, 60, FIF_JPEG);
-    const QString fake = path(u"fake.jpg"_s);
-    ASSERT_TRUE(writeFileBytes(fake, "\xFF\xD8\xFF\xE0 not really a JPEG"));
+    ASSERT_TRUE(writeFileBytes(path(u"fake.jpg"_s), "\xFF\xD8\xFF\xE0 not really a JPEG"));
     // More than two at once, so the rest wait in the queue; the worker of ticket 1 dies. The
     // options of ticket 0 would show a request that lost a field.
-    const QStringList sources = {m_png, path(u"b.jpg.crash"_s), m_png, path(u"missing.png"_s), jpeg,
-                                 fake};
-    QList<ConversionRequest> requests;
-    for (const QString &output :
-         {u"0.jpg"_s, u"1.png"_s, u"2.webp"_s, u"3.png"_s, u"4.tif"_s, u"5.png"_s})
-        requests.append(request(sources[requests.size()], output));
+    QList<ConversionRequest> requests = {
+        request(m_png, u"0.jpg"_s), request(path(u"b.jpg.crash"_s), u"1.png"_s),
+        request(jpeg, u"2.webp"_s), request(path(u"missing.png"_s), u"3.png"_s),
+        request(path(u"fake.jpg"_s), u"4.png"_s)};
     requests[0].options = {{}, {}, OutputFormat::Jpeg, true, true, 3, 4, true, {}, 50};
     requests[0].rotation = 90;
     run(pool, requests);
     EXPECT_EQ(result(1).resultMessage, WorkerClient::libraryFailedText());
-    for (int ticket : {0, 2, 3, 4, 5}) {
+    for (int ticket : {0, 2, 3, 4}) {
         ConversionRequest here = requests[ticket];
         here.destinationPath.replace(u"/out/"_s, u"/"_s);
         const ConversionResult expected = ImagePipeline::convertOne(here), got = result(ticket);
@@ -92,9 +87,9 @@ TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
                              readFileBytes(here.destinationPath)))
             << ticket;
     }
-    EXPECT_FALSE(result(5).libraryMessage.isEmpty()); // so the messages compared were not empty
+    EXPECT_FALSE(result(4).libraryMessage.isEmpty()); // so the messages compared were not empty
     EXPECT_EQ(QDir(path(u"out"_s)).entryList(QDir::Files | QDir::Hidden),
-              QStringList({u"0.jpg"_s, u"2.webp"_s, u"4.tif"_s}));
+              QStringList({u"0.jpg"_s, u"2.webp"_s}));
 
     // Turned and grayed, so that a preview request that lost a field would show it.
     const PreviewRequest turned{jpeg, QSize(217, 217), 90, OutputFormat::Jpeg, 16, true, 4, {}};
@@ -125,17 +120,15 @@ TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
         Qt::QueuedConnection);
     const QString hang = path(u"a.png.hang"_s);
     run(pool, {request(hang, u"0.png"_s), request(hang, u"1.png"_s), request(m_png, u"2.png"_s)});
-    for (int ticket = 0; ticket < 3; ++ticket)
-        EXPECT_EQ(result(ticket).resultMessage, WorkerClient::stoppedText());
     ASSERT_EQ(stuck.size(), 2);
     EXPECT_TRUE(runEventsUntil([&] {
-        return std::ranges::none_of(stuck, [](qint64 pid) { return ::kill(pid_t(pid), 0) == 0; });
+        return QDir(path(u"out"_s)).isEmpty(QDir::Files | QDir::Hidden) &&
+               std::ranges::none_of(stuck, [](qint64 pid) { return ::kill(pid_t(pid), 0) == 0; });
     }));
-    EXPECT_TRUE(
-        runEventsUntil([&] { return QDir(path(u"out"_s)).isEmpty(QDir::Files | QDir::Hidden); }));
     QCoreApplication::processEvents();
     for (int ticket = 0; ticket < 3; ++ticket)
-        EXPECT_EQ(m_results[ticket].size(), 1) << ticket;
+        EXPECT_EQ(std::pair(m_results[ticket].size(), result(ticket).resultMessage),
+                  std::pair(qsizetype(1), WorkerClient::stoppedText()));
 
     run(pool, {request(m_png, u"0.png"_s)});
     EXPECT_TRUE(result(0).ok);
