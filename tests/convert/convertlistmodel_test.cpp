@@ -29,29 +29,22 @@ TEST(ConvertList, KeepsLinesWritingTheSameNameTogetherAndMarksThemFoldingOnlyATo
 {
     ConvertListModel model;
     model.setNames({u"a.png"_s, u"a.mpo.jpg"_s, u"B.gif"_s, u"a.jpg"_s, u"A.tif"_s});
+    // The marks keep the other flags and the turn.
+    model.setRotation(2, -270);
+    model.setFlag(2, FileTypeError, true);
     // A plain sort of the whole names would put a.mpo.jpg between a.jpg and a.png, and then
     // the two would both be converted into a.jpg, the second over the first.
     const ConvertListModel::Marks marks = model.markDuplicates();
     EXPECT_EQ(std::pair(marks.found, marks.firstRow), std::pair(true, 0));
-    EXPECT_EQ(rows(model), u"a.jpg:2 a.png:2 A.tif:2 a.mpo.jpg:0 B.gif:0"_s);
-
-    model.setNames({u"é.jpg"_s, u"É.png"_s, u"z.jpg"_s});
-    EXPECT_FALSE(model.markDuplicates().found);
-}
-
-TEST(ConvertList, ChecksKeepTheOtherFlagsAndTheRotation)
-{
-    ConvertListModel model;
-    model.setNames({u"a.jpg"_s, u"a.png"_s});
-    model.setRotation(1, -270);
-    model.setFlag(1, FileTypeError, true);
-    model.markDuplicates();
-    EXPECT_EQ(std::tuple(model.rotation(1), model.flags(1), model.value(1), model.value(7)),
-              std::tuple(-270, FileTypeError | DuplicateError, 3 - 270 * 256, 0));
+    EXPECT_EQ(rows(model), u"a.jpg:2 a.png:2 A.tif:3 a.mpo.jpg:0 B.gif:0"_s);
+    EXPECT_EQ(model.rotation(2), -270);
     EXPECT_EQ(std::tuple(ConvertListModel::drawnStatus(DuplicateError | CollisionError),
                          ConvertListModel::drawnStatus(FileTypeError | DuplicateError),
                          ConvertListModel::drawnStatus(FileTypeError)),
               std::tuple(CollisionError, DuplicateError, FileTypeError));
+
+    model.setNames({u"é.jpg"_s, u"É.png"_s, u"z.jpg"_s});
+    EXPECT_FALSE(model.markDuplicates().found);
 }
 
 TEST(ConvertList, CollisionsMarkLinesWhoseDestinationExistsUnlessFilesAreReplaced)
