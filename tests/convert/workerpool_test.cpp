@@ -12,17 +12,20 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class WorkerPoolTest : public testing::Test
+// The worker processes one by one (WorkerClient) and as the pool the window uses.
+class Workers : public testing::Test
 {
 protected:
     void SetUp() override
@@ -30,14 +33,38 @@ protected:
         LibraryMessages::install();
         qputenv("PELORIN_WORKER_TEST", "1");
         QDir(m_dir.path()).mkpath(u"out"_s);
-        m_png = writeTestPicture(path(u"a.png"_s), 90, 60);
+        writeTestPicture(path(u"a.png"_s), 60, 40);
     }
     void TearDown() override { qunsetenv("PELORIN_WORKER_TEST"); }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    ConversionRequest request(const QString &source, const QString &output) const
+    // From a file of the folder to one of its out/.
+    ConversionRequest request(const QString &from, const QString &to) const
     {
-        return {source, path(u"out/"_s + output), {}, 0};
+        return {path(from), path(u"out/"_s + to), {}, 0};
+    }
+    // Runs one job through the client; its result must come exactly once.
+    template <typename Result, typename Start> static Result once(Start start)
+    {
+        QList<Result> results;
+        start([&results](const Result &got) { results.append(got); });
+        EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
+        QCoreApplication::processEvents(); // a second result would be posted by now
+        EXPECT_EQ(results.size(), 1);
+        return results.value(0);
+    }
+    ConversionResult convert(WorkerClient &client, const QString &from, const QString &to) const
+    {
+        return once<ConversionResult>([&](auto done) { client.convert(request(from, to), done); });
+    }
+    static PreviewRequest previewRequest(const QString &from)
+    {
+        return {from, QSize(40, 40), 0, OutputFormat::Jpeg, 16, false, 4, QString()};
+    }
+    PreviewResult preview(WorkerClient &client, const QString &from, int ms = 10'000) const
+    {
+        return once<PreviewResult>(
+            [&](auto done) { client.preview(previewRequest(path(from)), ms, done); });
     }
     // Starts the tickets 0, 1, … and waits until every one has finished, checking each once.
     void run(WorkerPool &pool, const QList<ConversionRequest> &requests)
@@ -55,13 +82,143 @@ protected:
     const ConversionResult &result(int ticket) { return m_results[ticket].constFirst(); }
 
     QTemporaryDir m_dir;
-    QString m_png;
     QMap<int, QList<ConversionResult>> m_results;
 };
 
+TEST_F(Workers, ACrashCostsOneItemAndRemovesThatWorkersPartialFilesOnly)
+{
+    WorkerClient client;
+    ASSERT_TRUE(convert(client, u"a.png"_s, u"first.png"_s).ok);
+    const qint64 crashed = client.processId();
+    ASSERT_GT(crashed, 0);
+
+    // What the worker left when it died mid-save, beside files that are not its own: another
+    // worker's (still saving), one whose id starts with the same digits, and a picture.
+    const QString out = path(u"out/.pelorin-"_s);
+    const QStringList own = {u"%1-k2x9.part"_s.arg(crashed), u"%1-00.part"_s.arg(crashed)};
+    const QStringList others = {u"%1-k2x9.part"_s.arg(crashed + 1),
+                                u"%1-k2x9.part"_s.arg(crashed * 10 + 1),
+                                u"%1-k2x9.jpg"_s.arg(crashed)};
+    for (const QString &name : own + others)
+        ASSERT_TRUE(writeFileBytes(out + name, "partial"));
+    const ConversionResult failed = convert(client, u"second.png.crash"_s, u"second.png"_s);
+    EXPECT_EQ(std::pair(failed.ok, failed.resultMessage),
+              std::pair(false, WorkerClient::libraryFailedText()));
+    for (const QString &name : own + others)
+        EXPECT_EQ(QFile::exists(out + name), others.contains(name)) << name.toStdString();
+    EXPECT_TRUE(convert(client, u"a.png"_s, u"third.png"_s).ok);
+    EXPECT_NE(client.processId(), crashed);
+}
+
+TEST_F(Workers, RunawayItemsMeetTheirLimitsAndAFreshWorkerServesTheNext)
+{
+    WorkerClient client({.cpuSecondsPerItem = 1, .itemTimeoutMs = 1000});
+    EXPECT_EQ(convert(client, u"a.png.hang"_s, u"a.png"_s).resultMessage,
+              WorkerClient::tooLongText());
+    // A fresh worker serves the next item; a preview, whose own time-out is generous, so that a
+    // busy machine cannot fail it.
+    EXPECT_TRUE(preview(client, u"a.png"_s).loaded);
+
+    // The processor limit counts the life of the process, rounded up to whole seconds: three
+    // items of 0.8 s pass only if each gets a budget of its own. The item time-out is generous
+    // here, so that a busy machine does not end them first.
+    WorkerClient burner({.cpuSecondsPerItem = 1, .itemTimeoutMs = 60'000});
+    writeTestPicture(path(u"slow.png.burn-800"_s), 60, 40);
+    QList<qint64> workers;
+    for (int item = 0; item < 3; ++item) {
+        EXPECT_TRUE(convert(burner, u"slow.png.burn-800"_s, u"slow%1.png"_s.arg(item)).ok);
+        workers.append(burner.processId());
+    }
+    EXPECT_EQ(workers, QList<qint64>(3, workers[0]));
+    EXPECT_EQ(convert(burner, u"a.png.burn"_s, u"a.png"_s).resultMessage,
+              WorkerClient::tooLongText());
+
+    // 48 MB of pixels once decoded, in 48 MiB of address space.
+    WorkerClient limited({.addressSpace = 48LL * 1024 * 1024});
+    writeTestPicture(path(u"big.png"_s), 4000, 4000);
+    EXPECT_FALSE(convert(limited, u"big.png"_s, u"big.jpg"_s).ok);
+    EXPECT_FALSE(QFile::exists(path(u"out/big.jpg"_s)));
+}
+
+// A BMP header without pixels that claims 65536 × 65536: a 32-bit product would wrap to 0 and
+// let it through. The log names the reason also for a row marked as no picture; the preview
+// shows the reason, not a file icon.
+TEST_F(Workers, PicturesAbovePixelBudgetAreRefusedUnread)
+{
+    // From offset 10, where the pixels start: the size of the info header, the size, and one
+    // plane of 24 bits.
+    QByteArray bmp = "BM" + QByteArray(52, '\0');
+    const qint32 fields[] = {54, 40, 65536, 65536, 1 | 24 << 16};
+    qToLittleEndian<qint32>(fields, 5, bmp.data() + 10);
+    ASSERT_TRUE(writeFileBytes(path(u"huge.bmp"_s), bmp));
+    const QString refusal = u"the picture is too large to convert (65536 \u00D7 65536 pixels)"_s;
+    WorkerClient client;
+    const ConversionResult refused = convert(client, u"huge.bmp"_s, u"huge.png"_s);
+    EXPECT_EQ(std::tuple(refused.ok, refused.resultMessage, refused.libraryMessage),
+              std::tuple(false, refusal, refusal));
+    const PreviewResult shown = preview(client, u"huge.bmp"_s);
+    EXPECT_EQ(std::tuple(shown.loaded, shown.recognised, shown.libraryMessage),
+              std::tuple(false, true, refusal));
+}
+
+// Previews the library dies or hangs on cost that preview only; a newer preview does not wait
+// behind one that hangs: that one's worker is ended and never answers.
+TEST_F(Workers, PreviewsThatCrashOrHangCostThatPreviewOnly)
+{
+    WorkerClient client;
+    const PreviewResult result = preview(client, u"a.png.crash"_s);
+    EXPECT_EQ(std::pair(result.loaded, result.libraryMessage),
+              std::pair(false, WorkerClient::libraryFailedText()));
+    EXPECT_EQ(preview(client, u"a.png.hang"_s, 500).libraryMessage, WorkerClient::tooLongText());
+
+    QList<PreviewResult> abandoned;
+    client.preview(previewRequest(path(u"a.png.hang"_s)), 60'000,
+                   [&](const PreviewResult &got) { abandoned.append(got); });
+    const qint64 stuck = client.processId();
+    ASSERT_GT(stuck, 0);
+    EXPECT_TRUE(preview(client, u"a.png"_s).loaded);
+    EXPECT_NE(client.processId(), stuck);
+    EXPECT_TRUE(runEventsUntil([stuck] { return ::kill(pid_t(stuck), 0) != 0; }));
+    EXPECT_TRUE(abandoned.isEmpty());
+
+    // Without the test switch those names are ordinary files.
+    qunsetenv("PELORIN_WORKER_TEST");
+    WorkerClient plain;
+    writeTestPicture(path(u"photo.png.crash"_s), 60, 40);
+    EXPECT_TRUE(preview(plain, u"photo.png.crash"_s).loaded &&
+                convert(plain, u"photo.png.crash"_s, u"photo.png"_s).ok);
+}
+
+// A worker killed by someone else than this program (the out-of-memory killer, a user) is not
+// the file's fault; its own crash and the processor limit are logged above. One that cannot
+// start fails each item, not the first only.
+TEST_F(Workers, WorkerKilledOrNeverStartedIsLoggedWithWhy)
+{
+    WorkerClient client({.itemTimeoutMs = 20'000}); // fails rather than waits, should one not end
+    const ConversionRequest hang = request(u"a.png.hang"_s, u"a.png"_s);
+    for (int signal : {SIGKILL, SIGTERM, SIGINT, SIGHUP}) {
+        const auto previous = std::signal(signal, SIG_DFL); // an ignored one would stay ignored
+        const ConversionResult result = once<ConversionResult>([&](auto done) {
+            client.convert(hang, done);
+            ASSERT_EQ(::kill(pid_t(client.processId()), signal), 0);
+        });
+        EXPECT_EQ(result.resultMessage, WorkerClient::stoppedBySystemText())
+            << ::sigabbrev_np(signal);
+        std::signal(signal, previous);
+    }
+
+    qputenv("PELORIN_WORKER", QFile::encodeName(path(u"no-such-worker"_s)));
+    WorkerClient missing;
+    for (int item = 0; item < 2; ++item)
+        EXPECT_EQ(convert(missing, u"a.png"_s, u"a.png"_s).resultMessage,
+                  WorkerClient::notStartedText());
+    EXPECT_EQ(preview(missing, u"a.png"_s).libraryMessage, WorkerClient::notStartedText());
+    qunsetenv("PELORIN_WORKER");
+}
+
 // The workers give the bytes and messages of the pipeline in this process, each result to its
 // own ticket, and previews as this process renders them.
-TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
+TEST_F(Workers, FinishesEveryTicketOnceAsThePipelineInProcess)
 {
     WorkerPool pool(2);
     EXPECT_EQ(WorkerPool(0).capacity(), std::max(1, QThread::idealThreadCount()));
@@ -70,9 +227,9 @@ TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
     // More than two at once, so the rest wait in the queue; the worker of ticket 1 dies. The
     // options of ticket 0 would show a request that lost a field.
     QList<ConversionRequest> requests = {
-        request(m_png, u"0.jpg"_s), request(path(u"b.jpg.crash"_s), u"1.png"_s),
-        request(jpeg, u"2.webp"_s), request(path(u"missing.png"_s), u"3.png"_s),
-        request(path(u"fake.jpg"_s), u"4.png"_s)};
+        request(u"a.png"_s, u"0.jpg"_s), request(u"b.jpg.crash"_s, u"1.png"_s),
+        request(u"b.jpg"_s, u"2.webp"_s), request(u"missing.png"_s, u"3.png"_s),
+        request(u"fake.jpg"_s, u"4.png"_s)};
     requests[0].options = {{}, {}, OutputFormat::Jpeg, true, true, 3, 4, true, {}, 50};
     requests[0].rotation = 90;
     run(pool, requests);
@@ -103,7 +260,7 @@ TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
 
 // Stop ends what runs and what waits at once; what the stopped workers left mid-save goes with
 // them, and their ends finish nothing a second time.
-TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
+TEST_F(Workers, StopEndsQueuedAndRunningItemsAtOnce)
 {
     WorkerPool pool(2);
     QList<qint64> stuck;
@@ -118,8 +275,8 @@ TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
             pool.stopAll();
         },
         Qt::QueuedConnection);
-    const QString hang = path(u"a.png.hang"_s);
-    run(pool, {request(hang, u"0.png"_s), request(hang, u"1.png"_s), request(m_png, u"2.png"_s)});
+    run(pool, {request(u"a.png.hang"_s, u"0.png"_s), request(u"a.png.hang"_s, u"1.png"_s),
+               request(u"a.png"_s, u"2.png"_s)});
     ASSERT_EQ(stuck.size(), 2);
     EXPECT_TRUE(runEventsUntil([&] {
         return QDir(path(u"out"_s)).isEmpty(QDir::Files | QDir::Hidden) &&
@@ -130,7 +287,7 @@ TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
         EXPECT_EQ(std::pair(m_results[ticket].size(), result(ticket).resultMessage),
                   std::pair(qsizetype(1), WorkerClient::stoppedText()));
 
-    run(pool, {request(m_png, u"0.png"_s)});
+    run(pool, {request(u"a.png"_s, u"0.png"_s)});
     EXPECT_TRUE(result(0).ok);
 }
 
