@@ -202,12 +202,12 @@ TEST_F(Session, ConversionsRenewTheCollisionMarksAndKeepTheirOutcomeShown)
 
 // The rules are the session's (above); here the page hands the session the
 // controls, shows what it says, and keeps its own rules: the quality's words, the resize choice.
-class ConvertPage : public testing::Test
+// The session fixture lends its folders; the page makes a session of its own.
+class ConvertPage : public Session
 {
 protected:
     void openPage()
     {
-        ASSERT_TRUE(writeConvertFolders(m_source.path(), m_destination.path()));
         QStringList folders = {m_source.path(), m_destination.path()};
         m_services.folderChooser =
             FolderChooser([&folders](QWidget *, const QString &) { return folders.takeFirst(); });
@@ -233,9 +233,6 @@ protected:
     }
     void click(const QString &name) { child<QPushButton>(name)->click(); }
 
-    QTemporaryDir m_source;
-    QTemporaryDir m_destination;
-    Preferences m_preferences;
     StatusLine m_statusLine{m_preferences};
     RunProgress m_runProgress;
     PageServices m_services;
