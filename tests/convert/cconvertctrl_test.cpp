@@ -200,9 +200,9 @@ TEST_F(Session, ConversionsRenewTheCollisionMarksAndKeepTheirOutcomeShown)
                          ConversionLog::path(m_destination.path())));
 }
 
-// The rules are the session's (above); here the page hands the session the
-// controls, shows what it says, and keeps its own rules: the quality's words, the resize choice.
-// The session fixture lends its folders; the page makes a session of its own.
+// The rules are the session's (above); here the page hands its own session the controls, shows
+// what it says, and keeps its own rules: the quality's words, the resize choice. The session
+// fixture only lends its folders.
 class ConvertPage : public Session
 {
 protected:
