@@ -4,6 +4,7 @@
 #include "convert/convertsession.h"
 #include "convert/workerpool.h"
 #include "prefs/preferences.h"
+#include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
 #include "widgets/pageservices.h"
@@ -15,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -28,33 +30,201 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The rules are the session's (convertsession_test); here the page hands the session the
-// controls, shows what it says, and keeps its own rules: the quality's words, the resize choice.
-class ConvertPage : public testing::Test
+// The convert page's rules without the page: what the session marks, says and shows.
+class Session : public testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(writeConvertFolders(m_source.path(), m_destination.path()));
-        m_services.folderChooser = FolderChooser([this](QWidget *, const QString &) {
-            return m_nextFolders.isEmpty() ? QString() : m_nextFolders.takeFirst();
-        });
-        m_services.openUrl = [this](const QUrl &url) { m_opened.append(url.toLocalFile()); };
-        m_services.imageLibraryUsable = [] { return true; };
+        using S = ConvertSession;
+        const auto on = [this](auto signal, auto slot) {
+            QObject::connect(&m_session, signal, &m_session, slot);
+        };
+        on(&S::statusShown, [this](const QString &text, int kind) { m_status = {text, kind}; });
+        on(&S::beep, [this] { ++m_beeps; });
+        on(&S::pictureShown, [this](const QImage &image) { m_frame = {u"picture"_s, image}; });
+        on(&S::placeholderShown, [this](const QImage &i) { m_frame = {u"placeholder"_s, i}; });
+        on(&S::frameBlanked, [this] { m_frame = {u"blank"_s, QImage()}; });
     }
 
+    // A control of the view changes: the session gets the values, then the action.
+    void setReplaceFiles(bool on)
+    {
+        ConversionOptions options = m_session.options();
+        options.replaceFiles = on;
+        m_session.setOptions(options);
+        m_session.replaceFilesChanged();
+    }
+    int flags(int row) const { return m_session.list().flags(row); }
+    // The lines in their order, each with its flags (1 file type, 2 duplicate, 4 collision).
+    QString rows() const
+    {
+        QStringList rows;
+        for (int row = 0; row < m_session.list().count(); ++row)
+            rows.append(m_session.list().text(row) + u':' + QString::number(flags(row)));
+        return rows.join(u' ');
+    }
+
+    QTemporaryDir m_source;
+    QTemporaryDir m_destination;
+    Preferences m_preferences;
+    StuckPreviews m_previews;
+    ConvertSession m_session{m_preferences, nullptr, m_previews.service()}; // previews wait
+    std::pair<QString, int> m_status;
+    int m_beeps = 0;
+    std::pair<QString, QImage> m_frame;
+};
+
+TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsAndRefusesTheSameFolderTwice)
+{
+    const auto sameNames = std::pair(
+        u"Files with same names are present (conflicts in conversion)"_s, int(DuplicateError));
+    m_session.chooseSourceFolder(m_source.path());
+    EXPECT_EQ(std::pair(rows(), m_status),
+              std::pair(u"A.jpg:2 a.png:2 photo.png:0 tree.png:0"_s, sameNames));
+
+    // photo.jpg exists in the destination: it collides once files are no longer replaced.
+    m_session.chooseDestinationFolder(m_destination.path());
+    setReplaceFiles(false);
+    EXPECT_EQ(std::pair(rows(), m_status),
+              std::pair(u"A.jpg:2 a.png:2 photo.png:4 tree.png:0"_s,
+                        std::pair(u"Collision in destination files."_s, int(CollisionError))));
+    setReplaceFiles(true);
+    EXPECT_EQ(rows(), u"A.jpg:2 a.png:2 photo.png:0 tree.png:0"_s);
+
+    // Only the pictures of the group chosen, and only those the filter names. The chooser opens
+    // on an emptied list; cancelled, it gives the old folder back to list.
+    m_session.chooseInputGroup(int(ImageFormatGroup::PngImages));
+    EXPECT_EQ(rows(), u"a.png:0 photo.png:0 tree.png:0"_s);
+    m_session.setNameFilter(u"T*"_s);
+    m_session.clearList();
+    EXPECT_EQ(rows(), QString());
+    m_session.chooseSourceFolder(m_session.sourceFolder());
+    EXPECT_EQ(rows(), u"tree.png:0"_s);
+
+    // The Delete key: the line goes, the file stays, the duplicates are marked anew.
+    m_session.setNameFilter(u"*"_s);
+    m_session.chooseInputGroup(AllImagesIndex);
+    EXPECT_EQ(m_session.deleteRow(1), 1);
+    EXPECT_EQ(std::tuple(rows(), m_status.first, QFile::exists(m_source.filePath(u"a.png"_s))),
+              std::tuple(u"A.jpg:0 photo.png:0 tree.png:0"_s, QString(), true));
+
+    // The same folder on both sides is refused, by whatever path.
+    m_session.chooseSourceFolder(m_source.path());
+    const QString link = m_destination.filePath(u"link"_s);
+    ASSERT_TRUE(QFile::link(m_source.path(), link));
+    for (const QString &other : {m_source.path(), link, m_source.path() + u"/."_s}) {
+        m_session.chooseDestinationFolder(other);
+        EXPECT_EQ(std::tuple(m_status.first, m_status.second, m_session.destinationFolder()),
+                  std::tuple(u"Origin and destination folders must not be the same!"_s,
+                             int(OtherError), QString()));
+    }
+    EXPECT_EQ(m_beeps, 3);
+    m_session.chooseDestinationFolder(m_destination.path());
+    m_session.chooseSourceFolder(m_destination.path());
+    EXPECT_EQ(std::pair(m_session.sourceFolder(), rows()), std::pair(QString(), QString()));
+}
+
+TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
+{
+    ASSERT_TRUE(writeFileBytes(m_source.filePath(u"broken.png"_s), "not a picture"));
+    m_session.setFrameSize({200, 200});
+    m_session.chooseSourceFolder(m_source.path());
+    EXPECT_EQ(m_frame.first, u"placeholder"_s);
+
+    // Rows: A.jpg, a.png, broken.png, photo.png, tree.png.
+    const int broken = 2, photo = 3, tree = 4;
+    m_session.loadPreview(tree);
+    EXPECT_EQ(std::pair(m_status.first, m_frame.first),
+              std::pair(u"Loading tree.png"_s, u"blank"_s));
+    m_previews.answer(0);
+    EXPECT_EQ(std::tuple(m_frame.first, m_frame.second.width(), m_status.first),
+              std::tuple(u"picture"_s, 200, QString()));
+    const QSize landscape = m_frame.second.size();
+    for (int expected : {-90, -180, -270, 0, 90}) {
+        m_session.rotate(tree, expected == 90 ? 90 : -90);
+        EXPECT_EQ(m_session.list().rotation(tree), expected);
+    }
+    EXPECT_EQ(m_frame.second.size(), landscape.transposed());
+
+    // A duplicate shows its picture, then says so.
+    m_session.loadPreview(0);
+    m_previews.answer(1);
+    EXPECT_EQ(std::pair(m_frame.first, m_status.second),
+              std::pair(u"picture"_s, int(DuplicateError)));
+
+    m_session.loadPreview(broken);
+    m_previews.answer(2);
+    EXPECT_EQ(std::tuple(flags(broken), m_status.second, m_frame.first),
+              std::tuple(int(FileTypeError), int(FileTypeError), u"placeholder"_s));
+
+    // A preview that never comes blocks nothing, and a later row shows its own; the stuck one
+    // ends after all, in failure: too late to count.
+    m_session.loadPreview(photo);
+    m_session.loadPreview(tree);
+    ASSERT_EQ(m_previews.count(), 5);
+    m_previews.answer(4);
+    const QImage treePicture = m_frame.second;
+    m_previews.answer(3, PreviewResult());
+    EXPECT_EQ(std::tuple(flags(photo), m_frame, m_status.first),
+              std::tuple(0, std::pair(u"picture"_s, treePicture), QString()));
+
+    // One that comes after the page was left marks the line but leaves the status line alone.
+    m_session.loadPreview(tree);
+    m_session.setPageShown(false);
+    m_status = {};
+    m_previews.answer(5, PreviewResult());
+    EXPECT_EQ(std::pair(flags(tree), m_status.first), std::pair(int(FileTypeError), QString()));
+}
+
+// After a conversion its own pictures stand in the destination: with "Replace files" off the
+// list must mark them, or the next run would take them for free names; the status line keeps
+// the conversion's outcome.
+TEST_F(Session, ConversionsRenewTheCollisionMarksAndKeepTheirOutcomeShown)
+{
+    m_session.chooseSourceFolder(m_source.path());
+    m_session.chooseDestinationFolder(m_destination.path());
+    setReplaceFiles(false);
+    m_session.convertImage(3); // tree.png, into tree.jpg; a single picture writes no log
+    EXPECT_EQ(std::tuple(m_status, rows(), m_session.existingLogPath()),
+              std::tuple(std::pair(u"End of conversion!"_s, 0),
+                         u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, QString()));
+
+    ASSERT_TRUE(QFile::remove(m_destination.filePath(u"photo.jpg"_s)));
+    setReplaceFiles(false);
+    m_session.convertAll();
+    EXPECT_EQ(std::tuple(m_status.first, rows(), m_frame.first, m_session.existingLogPath()),
+              std::tuple(u"End of conversion! : Files have been skipped (see log)."_s,
+                         u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, u"placeholder"_s,
+                         ConversionLog::path(m_destination.path())));
+}
+
+// The rules are the session's (above); here the page hands its own session the controls, shows
+// what it says, and keeps its own rules: the quality's words, the resize choice. The session
+// fixture only lends its folders.
+class ConvertPage : public Session
+{
+protected:
     void openPage()
     {
+        QStringList folders = {m_source.path(), m_destination.path()};
+        m_services.folderChooser =
+            FolderChooser([&folders](QWidget *, const QString &) { return folders.takeFirst(); });
+        m_services.openUrl = [this](const QUrl &url) { m_opened.append(url.toLocalFile()); };
+        m_services.imageLibraryUsable = [] { return true; };
         m_page =
             std::make_unique<CConvertCtrl>(m_preferences, m_statusLine, m_runProgress, m_services);
         ASSERT_TRUE(m_page->initialise());
         m_page->show();
-        m_nextFolders = {m_source.path(), m_destination.path()};
         click(u"sourceFolderButton"_s);
         click(u"destinationFolderButton"_s);
     }
-    template <typename T> T *child(const QString &name) { return m_page->findChild<T *>(name); }
-    QString text(const QString &name) { return child<QWidget>(name)->property("text").toString(); }
+    template <typename T = QWidget> T *child(const QString &name)
+    {
+        return m_page->findChild<T *>(name);
+    }
+    QString text(const QString &name) { return child(name)->property("text").toString(); }
     void select(int row)
     {
         auto *list = child<QListView>(u"convertList"_s);
@@ -63,13 +233,9 @@ protected:
     }
     void click(const QString &name) { child<QPushButton>(name)->click(); }
 
-    QTemporaryDir m_source;
-    QTemporaryDir m_destination;
-    Preferences m_preferences;
     StatusLine m_statusLine{m_preferences};
     RunProgress m_runProgress;
     PageServices m_services;
-    QStringList m_nextFolders;
     QStringList m_opened;
     std::unique_ptr<CConvertCtrl> m_page;
 };
@@ -77,11 +243,8 @@ protected:
 TEST_F(ConvertPage, HandsTheControlsToItsSessionAndShowsWhatItTells)
 {
     openPage();
-    EXPECT_EQ(QStringList({text(u"sourceFolderEdit"_s), text(u"destinationFolderEdit"_s),
-                           text(u"imageCountLabel"_s)}),
-              QStringList({m_source.path(), m_destination.path(), u"4"_s}));
-    auto *frame = child<PreviewFrame>(u"previewFrame"_s);
     select(3);
+    auto *frame = child<PreviewFrame>(u"previewFrame"_s);
     EXPECT_EQ(std::pair(frame->content(), frame->image().width()),
               std::pair(PreviewFrame::Content::Picture, frame->width()));
 
@@ -111,7 +274,7 @@ TEST_F(ConvertPage, HandsTheControlsToItsSessionAndShowsWhatItTells)
               std::tuple(int(CollisionError), 0, false));
     auto *resize = child<QCheckBox>(u"resizeCheck"_s);
     resize->click();
-    child<QWidget>(u"largeSideRadio"_s)->setProperty("checked", true);
+    child(u"largeSideRadio"_s)->setProperty("checked", true);
     child<QLineEdit>(u"resizePixelsEdit"_s)->setText(u"800"_s);
     const ConversionOptions options = m_page->session().options();
     EXPECT_EQ(std::tuple(options.outputFormat, options.resizeMode, options.resizePixels),
@@ -120,14 +283,10 @@ TEST_F(ConvertPage, HandsTheControlsToItsSessionAndShowsWhatItTells)
     resize->click();
     EXPECT_EQ(m_page->session().options().resizeMode, ResizeMode::Width);
 
-    QStringList quality;
-    for (int position : {16, 15, 20, 2, 3, 10}) {
-        child<QSlider>(u"qualitySlider"_s)->setValue(position);
-        quality.append(text(u"qualityPercentLabel"_s) + u' ' + text(u"qualityWordLabel"_s));
-    }
-    EXPECT_EQ(quality.join(u", "_s), u"80% (superb), 75% (good), 100% (maximal), 10% (bad), "
-                                     "15% (average), 50% (normal)"_s);
-    EXPECT_EQ(m_page->session().options().jpegQualityPosition, 10);
+    child<QSlider>(u"qualitySlider"_s)->setValue(15);
+    EXPECT_EQ(std::tuple(text(u"qualityPercentLabel"_s), text(u"qualityWordLabel"_s),
+                         m_page->session().options().jpegQualityPosition),
+              std::tuple(u"75%"_s, u"(good)"_s, 15));
 }
 
 TEST_F(ConvertPage, CountFollowsTheListAlsoWhenARefusedFolderEmptiesIt)
@@ -149,10 +308,10 @@ TEST_F(ConvertPage, ConvertsAllInWorkerProcessesAndTakesNoInputMeanwhile)
     ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
     EXPECT_EQ(std::tuple(m_page->isEnabled(), m_runProgress.isRunning(), m_statusLine.text(),
                          child<QListView>(u"convertList"_s)->selectionModel()->hasSelection(),
-                         child<PreviewFrame>(u"previewFrame"_s)->content()),
+                         child<PreviewFrame>(u"previewFrame"_s)->content(),
+                         QFile::exists(m_destination.filePath(u"tree.jpg"_s))),
               std::tuple(true, false, u"End of conversion! : Files have been skipped (see log)."_s,
-                         false, PreviewFrame::Content::Placeholder));
-    EXPECT_TRUE(QFile::exists(m_destination.filePath(u"tree.jpg"_s)));
+                         false, PreviewFrame::Content::Placeholder, true));
     click(u"viewLogButton"_s);
     EXPECT_EQ(m_opened, QStringList{ConversionLog::path(m_destination.path())});
 

@@ -29,9 +29,9 @@ TEST(Preview, RectFitsTheLongerSideAndKeepsTheRatioInWholePercent)
 }
 
 PreviewRequest request(const QString &path, OutputFormat format = OutputFormat::Png,
-                       int rotation = 0, bool grayscale = false)
+                       int rotation = 0, bool grayscale = false, int quality = 16)
 {
-    return {path, QSize(200, 200), rotation, format, 16, grayscale, 4, QString()};
+    return {path, QSize(200, 200), rotation, format, quality, grayscale, 4, QString()};
 }
 
 TEST(Preview, ScalesTurnsGraysAndShowsTheJpegLosses)
@@ -41,29 +41,28 @@ TEST(Preview, ScalesTurnsGraysAndShowsTheJpegLosses)
     // The white top-left corner follows the turn (a left one for positive angles), after the
     // scaling; gray weighs red and blue as the luma of Rec. 709 does.
     const auto shown = [&path](int rotation, bool grayscale, QPoint at) {
-        const PreviewResult r =
-            ConvertPreview::render(request(path, OutputFormat::Png, rotation, grayscale));
-        return std::tuple(r.raw, r.image.size(), r.image.pixel(at));
+        const QImage image =
+            ConvertPreview::render(request(path, OutputFormat::Png, rotation, grayscale)).image;
+        return std::pair(image.size(), image.pixel(at));
     };
     const QRgb white = qRgb(255, 255, 255);
-    EXPECT_EQ(shown(0, false, {5, 5}), std::tuple(false, QSize(200, 150), white));
-    EXPECT_EQ(shown(0, false, {150, 100}), std::tuple(false, QSize(200, 150), qRgb(0, 0, 255)));
-    EXPECT_EQ(shown(90, false, {5, 195}), std::tuple(false, QSize(150, 200), white));
-    EXPECT_EQ(shown(-90, false, {145, 5}), std::tuple(false, QSize(150, 200), white));
-    EXPECT_EQ(shown(0, true, {50, 100}), std::tuple(false, QSize(200, 150), qRgb(54, 54, 54)));
-    EXPECT_EQ(shown(0, true, {150, 100}), std::tuple(false, QSize(200, 150), qRgb(18, 18, 18)));
+    const QSize landscape(200, 150), portrait(150, 200);
+    EXPECT_EQ(shown(0, false, {5, 5}), std::pair(landscape, white));
+    EXPECT_EQ(shown(0, false, {150, 100}), std::pair(landscape, qRgb(0, 0, 255)));
+    EXPECT_EQ(shown(90, false, {5, 195}), std::pair(portrait, white));
+    EXPECT_EQ(shown(-90, false, {145, 5}), std::pair(portrait, white));
+    EXPECT_EQ(shown(0, true, {50, 100}), std::pair(landscape, qRgb(54, 54, 54)));
+    EXPECT_EQ(shown(0, true, {150, 100}), std::pair(landscape, qRgb(18, 18, 18)));
 
     // A large JPEG is read small, then scaled to the same rectangle.
     const QString big = dir.filePath(u"big.jpg"_s);
     writeTestPicture(big, 2400, 1800, FIF_JPEG, JPEG_QUALITYSUPERB);
     const QImage jpeg = ConvertPreview::render(request(big, OutputFormat::Jpeg)).image;
-    EXPECT_EQ(jpeg.size(), QSize(200, 150));
-    EXPECT_TRUE(qRed(jpeg.pixel(50, 100)) > 200 && qRed(jpeg.pixel(150, 100)) < 60);
-    PreviewRequest bad = request(path, OutputFormat::Jpeg);
-    bad.jpegQualityPosition = 0;
-    const QImage lossy = ConvertPreview::render(bad).image;
-    const QImage png = ConvertPreview::render(request(path)).image;
-    EXPECT_TRUE(lossy.size() == png.size() && lossy != png);
+    EXPECT_TRUE(jpeg.size() == landscape && qRed(jpeg.pixel(50, 100)) > 200 &&
+                qRed(jpeg.pixel(150, 100)) < 60);
+    const QImage lossy =
+        ConvertPreview::render(request(path, OutputFormat::Jpeg, 0, false, 0)).image;
+    EXPECT_TRUE(lossy.size() == landscape && lossy != ConvertPreview::render(request(path)).image);
 }
 
 // A file is a picture by its content or its name, even when it fails to load; the rename page
@@ -87,13 +86,12 @@ TEST(Preview, RefusesAPipeAndAPictureOverTheBudgetUnread)
 {
     const Watchdog watchdog;
     QTemporaryDir dir;
-    const QString pipe = dir.filePath(u"pipe.png"_s);
+    const QString pipe = dir.filePath(u"pipe.png"_s), gif = dir.filePath(u"huge.gif"_s);
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const PreviewResult piped = ConvertPreview::render(request(pipe));
     EXPECT_EQ(std::tuple(piped.loaded, piped.recognised, piped.libraryMessage),
               std::tuple(false, false, u"not a regular file (a pipe, device or socket)"_s));
 
-    const QString gif = dir.filePath(u"huge.gif"_s);
     ASSERT_TRUE(writeFileBytes(gif, makeTestGif({1, 1}, {{60000, 60000}})));
     const PreviewResult huge = ConvertPreview::renderWithinBudget(request(gif), 250'000'000);
     EXPECT_EQ(std::tuple(huge.loaded, huge.recognised, huge.libraryMessage),
@@ -115,10 +113,11 @@ TEST(Preview, KeepsTransparencyAndGraysSixteenBitPictures)
     // The top rows are the opaque half. The library leaves 16 bits a channel in colour when
     // asked for gray.
     const QImage image = ConvertPreview::render(request(path)).image;
-    EXPECT_EQ(std::tuple(image.size(), image.pixel(100, 5), qAlpha(image.pixel(100, 195))),
-              std::tuple(QSize(200, 200), qRgba(255, 0, 0, 255), 0));
-    EXPECT_EQ(ConvertPreview::render(request(path, OutputFormat::Png, 0, true)).image.pixel(100, 5),
-              qRgb(54, 54, 54));
+    EXPECT_EQ(
+        std::tuple(
+            image.size(), image.pixel(100, 5), qAlpha(image.pixel(100, 195)),
+            ConvertPreview::render(request(path, OutputFormat::Png, 0, true)).image.pixel(100, 5)),
+        std::tuple(QSize(200, 200), qRgba(255, 0, 0, 255), 0, qRgb(54, 54, 54)));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "convert/workerpool.h"
 
 #include "convert/librarymessages.h"
+#include "convert/workerprotocol.h"
+#include "util/pathutil.h"
 
 #include "testpictures.h"
 
@@ -8,21 +10,26 @@
 #include "testfiles.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
+#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class WorkerPoolTest : public testing::Test
+// The worker processes one by one (WorkerClient) and as the pool the window uses.
+class Workers : public testing::Test
 {
 protected:
     void SetUp() override
@@ -30,24 +37,46 @@ protected:
         LibraryMessages::install();
         qputenv("PELORIN_WORKER_TEST", "1");
         QDir(m_dir.path()).mkpath(u"out"_s);
-        m_png = writeTestPicture(path(u"a.png"_s), 90, 60);
+        writeTestPicture(path(u"a.png"_s), 60, 40);
     }
     void TearDown() override { qunsetenv("PELORIN_WORKER_TEST"); }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    ConversionRequest request(const QString &source, const QString &output) const
+    // From a file of the folder to one of its out/.
+    ConversionRequest request(const QString &from, const QString &to) const
     {
-        return {source, path(u"out/"_s + output), {}, 0};
+        return {path(from), path(u"out/"_s + to), {}, 0};
     }
-
+    // Runs one job through the client; its result must come exactly once.
+    template <typename Result, typename Start> static Result once(Start start)
+    {
+        QList<Result> results;
+        start([&results](const Result &got) { results.append(got); });
+        EXPECT_TRUE(runEventsUntil([&] { return !results.isEmpty(); }));
+        QCoreApplication::processEvents(); // a second result would be posted by now
+        EXPECT_EQ(results.size(), 1);
+        return results.value(0);
+    }
+    ConversionResult convert(WorkerClient &client, const QString &from, const QString &to) const
+    {
+        return once<ConversionResult>([&](auto done) { client.convert(request(from, to), done); });
+    }
+    static PreviewRequest previewRequest(const QString &from)
+    {
+        return {from, QSize(40, 40), 0, OutputFormat::Jpeg, 16, false, 4, QString()};
+    }
+    PreviewResult preview(WorkerClient &client, const QString &from, int ms = 10'000) const
+    {
+        return once<PreviewResult>(
+            [&](auto done) { client.preview(previewRequest(path(from)), ms, done); });
+    }
     // Starts the tickets 0, 1, … and waits until every one has finished, checking each once.
     void run(WorkerPool &pool, const QList<ConversionRequest> &requests)
     {
         m_results.clear();
         for (int ticket = 0; ticket < requests.size(); ++ticket)
-            pool.start(ticket, requests[ticket], [this](int t, const ConversionResult &result) {
-                m_results[t].append(result);
-            });
+            pool.start(ticket, requests[ticket],
+                       [this](int t, const ConversionResult &r) { m_results[t].append(r); });
         EXPECT_TRUE(m_results.isEmpty()); // never from within start
         ASSERT_TRUE(runEventsUntil([&] { return m_results.size() == requests.size(); }));
         QCoreApplication::processEvents(); // a second finish would be posted by now
@@ -57,32 +86,159 @@ protected:
     const ConversionResult &result(int ticket) { return m_results[ticket].constFirst(); }
 
     QTemporaryDir m_dir;
-    QString m_png;
     QMap<int, QList<ConversionResult>> m_results;
 };
 
+TEST_F(Workers, ACrashCostsOneItemAndRemovesThatWorkersPartialFilesOnly)
+{
+    WorkerClient client;
+    ASSERT_TRUE(convert(client, u"a.png"_s, u"first.png"_s).ok);
+    const qint64 crashed = client.processId();
+    ASSERT_GT(crashed, 0);
+
+    // What the worker left when it died mid-save, beside files that are not its own: another
+    // worker's (still saving), one whose id starts with the same digits, and a picture.
+    const QString out = path(u"out/.pelorin-"_s);
+    const QStringList own = {u"%1-k2x9.part"_s.arg(crashed), u"%1-00.part"_s.arg(crashed)};
+    const QStringList others = {u"%1-k2x9.part"_s.arg(crashed + 1),
+                                u"%1-k2x9.part"_s.arg(crashed * 10 + 1),
+                                u"%1-k2x9.jpg"_s.arg(crashed)};
+    for (const QString &name : own + others)
+        ASSERT_TRUE(writeFileBytes(out + name, "partial"));
+    const ConversionResult failed = convert(client, u"second.png.crash"_s, u"second.png"_s);
+    EXPECT_EQ(std::pair(failed.ok, failed.resultMessage),
+              std::pair(false, WorkerClient::libraryFailedText()));
+    for (const QString &name : own + others)
+        EXPECT_EQ(QFile::exists(out + name), others.contains(name)) << name.toStdString();
+    EXPECT_TRUE(convert(client, u"a.png"_s, u"third.png"_s).ok);
+    EXPECT_NE(client.processId(), crashed);
+}
+
+TEST_F(Workers, RunawayItemsMeetTheirLimitsAndAFreshWorkerServesTheNext)
+{
+    WorkerClient client({.cpuSecondsPerItem = 1, .itemTimeoutMs = 1000});
+    EXPECT_EQ(convert(client, u"a.png.hang"_s, u"a.png"_s).resultMessage,
+              WorkerClient::tooLongText());
+    // A fresh worker serves the next item; a preview, whose own time-out is generous, so that a
+    // busy machine cannot fail it.
+    EXPECT_TRUE(preview(client, u"a.png"_s).loaded);
+
+    // The processor limit counts the life of the process, rounded up to whole seconds: three
+    // items of 0.8 s pass only if each gets a budget of its own. The item time-out is generous
+    // here, so that a busy machine does not end them first.
+    WorkerClient burner({.cpuSecondsPerItem = 1, .itemTimeoutMs = 60'000});
+    writeTestPicture(path(u"slow.png.burn-800"_s), 60, 40);
+    QList<qint64> workers;
+    for (int item = 0; item < 3; ++item) {
+        EXPECT_TRUE(convert(burner, u"slow.png.burn-800"_s, u"slow%1.png"_s.arg(item)).ok);
+        workers.append(burner.processId());
+    }
+    EXPECT_EQ(workers, QList<qint64>(3, workers[0]));
+    EXPECT_EQ(convert(burner, u"a.png.burn"_s, u"a.png"_s).resultMessage,
+              WorkerClient::tooLongText());
+
+    // 48 MB of pixels once decoded, in 48 MiB of address space.
+    WorkerClient limited({.addressSpace = 48LL * 1024 * 1024});
+    writeTestPicture(path(u"big.png"_s), 4000, 4000);
+    EXPECT_FALSE(convert(limited, u"big.png"_s, u"big.jpg"_s).ok);
+    EXPECT_FALSE(QFile::exists(path(u"out/big.jpg"_s)));
+}
+
+// A BMP header without pixels that claims 65536 × 65536: a 32-bit product would wrap to 0 and
+// let it through. The log names the reason also for a row marked as no picture; the preview
+// shows the reason, not a file icon.
+TEST_F(Workers, PicturesAbovePixelBudgetAreRefusedUnread)
+{
+    // From offset 10, where the pixels start: the size of the info header, the size, and one
+    // plane of 24 bits.
+    QByteArray bmp = "BM" + QByteArray(52, '\0');
+    const qint32 fields[] = {54, 40, 65536, 65536, 1 | 24 << 16};
+    qToLittleEndian<qint32>(fields, 5, bmp.data() + 10);
+    ASSERT_TRUE(writeFileBytes(path(u"huge.bmp"_s), bmp));
+    const QString refusal = u"the picture is too large to convert (65536 \u00D7 65536 pixels)"_s;
+    WorkerClient client;
+    const ConversionResult refused = convert(client, u"huge.bmp"_s, u"huge.png"_s);
+    EXPECT_EQ(std::tuple(refused.ok, refused.resultMessage, refused.libraryMessage),
+              std::tuple(false, refusal, refusal));
+    const PreviewResult shown = preview(client, u"huge.bmp"_s);
+    EXPECT_EQ(std::tuple(shown.loaded, shown.recognised, shown.libraryMessage),
+              std::tuple(false, true, refusal));
+}
+
+// Previews the library dies or hangs on cost that preview only; a newer preview does not wait
+// behind one that hangs: that one's worker is ended and never answers.
+TEST_F(Workers, PreviewsThatCrashOrHangCostThatPreviewOnly)
+{
+    WorkerClient client;
+    const PreviewResult result = preview(client, u"a.png.crash"_s);
+    EXPECT_EQ(std::pair(result.loaded, result.libraryMessage),
+              std::pair(false, WorkerClient::libraryFailedText()));
+    EXPECT_EQ(preview(client, u"a.png.hang"_s, 500).libraryMessage, WorkerClient::tooLongText());
+
+    QList<PreviewResult> abandoned;
+    client.preview(previewRequest(path(u"a.png.hang"_s)), 60'000,
+                   [&](const PreviewResult &got) { abandoned.append(got); });
+    const qint64 stuck = client.processId();
+    ASSERT_GT(stuck, 0);
+    EXPECT_TRUE(preview(client, u"a.png"_s).loaded);
+    EXPECT_NE(client.processId(), stuck);
+    EXPECT_TRUE(runEventsUntil([stuck] { return ::kill(pid_t(stuck), 0) != 0; }));
+    EXPECT_TRUE(abandoned.isEmpty());
+
+    // Without the test switch those names are ordinary files.
+    qunsetenv("PELORIN_WORKER_TEST");
+    WorkerClient plain;
+    writeTestPicture(path(u"photo.png.crash"_s), 60, 40);
+    EXPECT_TRUE(preview(plain, u"photo.png.crash"_s).loaded &&
+                convert(plain, u"photo.png.crash"_s, u"photo.png"_s).ok);
+}
+
+// A worker killed by someone else than this program (the out-of-memory killer, a user) is not
+// the file's fault; its own crash and the processor limit are logged above. One that cannot
+// start fails each item, not the first only.
+TEST_F(Workers, WorkerKilledOrNeverStartedIsLoggedWithWhy)
+{
+    WorkerClient client({.itemTimeoutMs = 20'000}); // fails rather than waits, should one not end
+    const ConversionRequest hang = request(u"a.png.hang"_s, u"a.png"_s);
+    for (int signal : {SIGKILL, SIGTERM, SIGINT, SIGHUP}) {
+        const auto previous = std::signal(signal, SIG_DFL); // an ignored one would stay ignored
+        const ConversionResult result = once<ConversionResult>([&](auto done) {
+            client.convert(hang, done);
+            ASSERT_EQ(::kill(pid_t(client.processId()), signal), 0);
+        });
+        EXPECT_EQ(result.resultMessage, WorkerClient::stoppedBySystemText())
+            << ::sigabbrev_np(signal);
+        std::signal(signal, previous);
+    }
+
+    qputenv("PELORIN_WORKER", QFile::encodeName(path(u"no-such-worker"_s)));
+    WorkerClient missing;
+    for (int item = 0; item < 2; ++item)
+        EXPECT_EQ(convert(missing, u"a.png"_s, u"a.png"_s).resultMessage,
+                  WorkerClient::notStartedText());
+    EXPECT_EQ(preview(missing, u"a.png"_s).libraryMessage, WorkerClient::notStartedText());
+    qunsetenv("PELORIN_WORKER");
+}
+
 // The workers give the bytes and messages of the pipeline in this process, each result to its
 // own ticket, and previews as this process renders them.
-TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
+TEST_F(Workers, FinishesEveryTicketOnceAsThePipelineInProcess)
 {
     WorkerPool pool(2);
     EXPECT_EQ(WorkerPool(0).capacity(), std::max(1, QThread::idealThreadCount()));
     const QString jpeg = writeTestPicture(path(u"b.jpg"_s), 90, 60, FIF_JPEG);
-    const QString fake = path(u"fake.jpg"_s);
-    ASSERT_TRUE(writeFileBytes(fake, "\xFF\xD8\xFF\xE0 not really a JPEG"));
+    ASSERT_TRUE(writeFileBytes(path(u"fake.jpg"_s), "\xFF\xD8\xFF\xE0 not really a JPEG"));
     // More than two at once, so the rest wait in the queue; the worker of ticket 1 dies. The
     // options of ticket 0 would show a request that lost a field.
-    const QStringList sources = {m_png, path(u"b.jpg.crash"_s), m_png, path(u"missing.png"_s), jpeg,
-                                 fake};
-    QList<ConversionRequest> requests;
-    for (const QString &output :
-         {u"0.jpg"_s, u"1.png"_s, u"2.webp"_s, u"3.png"_s, u"4.tif"_s, u"5.png"_s})
-        requests.append(request(sources[requests.size()], output));
+    QList<ConversionRequest> requests = {
+        request(u"a.png"_s, u"0.jpg"_s), request(u"b.jpg.crash"_s, u"1.png"_s),
+        request(u"b.jpg"_s, u"2.webp"_s), request(u"missing.png"_s, u"3.png"_s),
+        request(u"fake.jpg"_s, u"4.png"_s)};
     requests[0].options = {{}, {}, OutputFormat::Jpeg, true, true, 3, 4, true, {}, 50};
     requests[0].rotation = 90;
     run(pool, requests);
     EXPECT_EQ(result(1).resultMessage, WorkerClient::libraryFailedText());
-    for (int ticket : {0, 2, 3, 4, 5}) {
+    for (int ticket : {0, 2, 3, 4}) {
         ConversionRequest here = requests[ticket];
         here.destinationPath.replace(u"/out/"_s, u"/"_s);
         const ConversionResult expected = ImagePipeline::convertOne(here), got = result(ticket);
@@ -92,9 +248,9 @@ TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
                              readFileBytes(here.destinationPath)))
             << ticket;
     }
-    EXPECT_FALSE(result(5).libraryMessage.isEmpty()); // so the messages compared were not empty
+    EXPECT_FALSE(result(4).libraryMessage.isEmpty()); // so the messages compared were not empty
     EXPECT_EQ(QDir(path(u"out"_s)).entryList(QDir::Files | QDir::Hidden),
-              QStringList({u"0.jpg"_s, u"2.webp"_s, u"4.tif"_s}));
+              QStringList({u"0.jpg"_s, u"2.webp"_s}));
 
     // Turned and grayed, so that a preview request that lost a field would show it.
     const PreviewRequest turned{jpeg, QSize(217, 217), 90, OutputFormat::Jpeg, 16, true, 4, {}};
@@ -108,7 +264,7 @@ TEST_F(WorkerPoolTest, FinishesEveryTicketOnceAsThePipelineInProcess)
 
 // Stop ends what runs and what waits at once; what the stopped workers left mid-save goes with
 // them, and their ends finish nothing a second time.
-TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
+TEST_F(Workers, StopEndsQueuedAndRunningItemsAtOnce)
 {
     WorkerPool pool(2);
     QList<qint64> stuck;
@@ -123,22 +279,116 @@ TEST_F(WorkerPoolTest, StopEndsQueuedAndRunningItemsAtOnce)
             pool.stopAll();
         },
         Qt::QueuedConnection);
-    const QString hang = path(u"a.png.hang"_s);
-    run(pool, {request(hang, u"0.png"_s), request(hang, u"1.png"_s), request(m_png, u"2.png"_s)});
-    for (int ticket = 0; ticket < 3; ++ticket)
-        EXPECT_EQ(result(ticket).resultMessage, WorkerClient::stoppedText());
+    run(pool, {request(u"a.png.hang"_s, u"0.png"_s), request(u"a.png.hang"_s, u"1.png"_s),
+               request(u"a.png"_s, u"2.png"_s)});
     ASSERT_EQ(stuck.size(), 2);
     EXPECT_TRUE(runEventsUntil([&] {
-        return std::ranges::none_of(stuck, [](qint64 pid) { return ::kill(pid_t(pid), 0) == 0; });
+        return QDir(path(u"out"_s)).isEmpty(QDir::Files | QDir::Hidden) &&
+               std::ranges::none_of(stuck, [](qint64 pid) { return ::kill(pid_t(pid), 0) == 0; });
     }));
-    EXPECT_TRUE(
-        runEventsUntil([&] { return QDir(path(u"out"_s)).isEmpty(QDir::Files | QDir::Hidden); }));
     QCoreApplication::processEvents();
     for (int ticket = 0; ticket < 3; ++ticket)
-        EXPECT_EQ(m_results[ticket].size(), 1) << ticket;
+        EXPECT_EQ(std::pair(m_results[ticket].size(), result(ticket).resultMessage),
+                  std::pair(qsizetype(1), WorkerClient::stoppedText()));
 
-    run(pool, {request(m_png, u"0.png"_s)});
+    run(pool, {request(u"a.png"_s, u"0.png"_s)});
     EXPECT_TRUE(result(0).ok);
+}
+
+// What crosses between the window and its workers.
+using Kind = WorkerProtocol::Kind;
+
+// What the other side reads from a frame.
+WorkerProtocol::Message decoded(QByteArray frame, QByteArray *payload = nullptr)
+{
+    QByteArray taken;
+    EXPECT_EQ(WorkerProtocol::takeFrame(frame, taken), WorkerProtocol::FrameStatus::Complete);
+    return WorkerProtocol::decode(payload ? *payload = taken : taken);
+}
+
+TEST(WorkerProtocol, RequestsAndRepliesCrossWithEveryField)
+{
+    // A name that is not UTF-8 crosses with its escaped bytes.
+    ConversionRequest c{PathUtil::decodeName("/in/\xc3\x89t\xc3\xa9/IMG\xff 1.CR2"),
+                        PathUtil::decodeName("/out/IMG\xff 1.webp"),
+                        {},
+                        -270};
+    c.options = {u"/in/Été"_s, u"/out"_s, OutputFormat::Webp,    true, true,  3,
+                 -7,           true,      ResizeMode::LargeSide, 1234, false, u"*.cr2"_s};
+    // Decoded and sent again, each request gives the very bytes it came from.
+    const auto sent = decoded(WorkerProtocol::convertRequest(c));
+    EXPECT_EQ(std::pair(sent.kind, WorkerProtocol::convertRequest(sent.conversionRequest)),
+              std::pair(Kind::Convert, WorkerProtocol::convertRequest(c)));
+    const PreviewRequest p{u"/in/a.nef"_s, QSize(217, 163), 180, OutputFormat::Tiff, 7, true, 8,
+                           u"*.nef"_s};
+    const auto shown = decoded(WorkerProtocol::previewRequest(p));
+    EXPECT_EQ(std::pair(shown.kind, WorkerProtocol::previewRequest(shown.previewRequest)),
+              std::pair(Kind::Preview, WorkerProtocol::previewRequest(p)));
+    const ConversionResult result{false, u" *** Save image error: File exists"_s, u"x"_s, true};
+    const auto reply = decoded(WorkerProtocol::conversionReply(result));
+    EXPECT_EQ(std::pair(reply.kind, WorkerProtocol::conversionReply(reply.conversionResult)),
+              std::pair(Kind::ConversionReply, WorkerProtocol::conversionReply(result)));
+
+    // Three RGB888 pixels fill 9 bytes of a 12-byte line: the padding must not shift the rows.
+    QImage padded(3, 2, QImage::Format_RGB888);
+    padded.fill(Qt::white);
+    padded.setPixel(2, 0, qRgb(4, 5, 6));
+    padded.setPixel(0, 1, qRgb(7, 8, 9));
+    for (const auto &[image, recognised] : {std::pair(padded, true), std::pair(QImage(), false)}) {
+        PreviewResult result{true, recognised, true, image, u" PNG format: (x)"_s};
+        const auto reply = decoded(WorkerProtocol::previewReply(result));
+        const PreviewResult &got = reply.previewResult;
+        EXPECT_EQ(std::tuple(reply.kind, got.loaded, got.raw, got.recognised, got.libraryMessage,
+                             got.image.format(), got.image),
+                  std::tuple(Kind::PreviewReply, true, true, recognised, result.libraryMessage,
+                             image.format(), image));
+    }
+}
+
+// A preview reply written by hand, with picture fields a sound worker never sends.
+Kind previewReplyKind(qint32 format, qint32 width, qint32 height, qint32 bytesPerLine)
+{
+    QByteArray payload;
+    QDataStream out(&payload, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << WorkerProtocol::Version << quint8(Kind::PreviewReply) << true << true << false
+        << QString() << format << width << height << bytesPerLine << QByteArray(32, '\x7f');
+    return WorkerProtocol::decode(payload).kind;
+}
+
+TEST(WorkerProtocol, DamagedMessagesAreRefusedNotTrusted)
+{
+    PreviewResult result{true, true, false, QImage(6, 5, QImage::Format_ARGB32_Premultiplied), {}};
+    result.image.fill(Qt::red);
+    QByteArray whole, request;
+    ASSERT_EQ(decoded(WorkerProtocol::previewReply(result), &whole).kind, Kind::PreviewReply);
+    // A worker that dies mid-write, or writes more than its answer.
+    for (qsizetype cut = 0; cut < whole.size(); ++cut)
+        EXPECT_EQ(WorkerProtocol::decode(whole.left(cut)).kind, Kind::Invalid) << cut;
+    EXPECT_EQ(WorkerProtocol::decode(whole + '\0').kind, Kind::Invalid);
+    EXPECT_TRUE(
+        WorkerProtocol::decode(char(WorkerProtocol::Version + 1) + whole.mid(1)).otherVersion);
+    EXPECT_EQ(WorkerProtocol::decode(whole.left(1) + char(77) + whole.mid(2)).kind, Kind::Invalid);
+
+    // 32 bytes sent: 4 × 2 or 8 × 1 ARGB pixels fit, nothing else does.
+    const qint32 argb = QImage::Format_ARGB32;
+    EXPECT_EQ(std::pair(previewReplyKind(argb, 4, 2, 16), previewReplyKind(argb, 8, 1, 32)),
+              std::pair(Kind::PreviewReply, Kind::PreviewReply));
+    for (const Kind kind :
+         {previewReplyKind(argb, 4, 3, 16), previewReplyKind(argb, 9, 1, 32),
+          previewReplyKind(argb, -4, -2, -16), previewReplyKind(argb, 65536, 65536, 262144),
+          previewReplyKind(QImage::Format_Indexed8, 32, 1, 32), previewReplyKind(999, 4, 2, 16)})
+        EXPECT_EQ(kind, Kind::Invalid);
+
+    // A length no reply has is a stream out of step, never something to wait for.
+    QByteArray huge(4, '\0');
+    qToBigEndian<quint32>(WorkerProtocol::MaxFrameBytes + 1, huge.data());
+    EXPECT_EQ(WorkerProtocol::takeFrame(huge, whole), WorkerProtocol::FrameStatus::Invalid);
+
+    // An output format out of range never reaches the pipeline; it follows four empty strings.
+    decoded(WorkerProtocol::convertRequest({}), &request);
+    qToBigEndian<qint32>(9, request.data() + 2 + 4 * 4);
+    EXPECT_EQ(WorkerProtocol::decode(request).kind, Kind::Invalid);
 }
 
 } // namespace

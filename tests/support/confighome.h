@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -9,19 +10,28 @@
 class ConfigHome
 {
 public:
-    ConfigHome();
-    ~ConfigHome();
-    ConfigHome(const ConfigHome &) = delete;
-    ConfigHome &operator=(const ConfigHome &) = delete;
+    ConfigHome()
+    {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+        // Test mode would redirect to ~/.qttest; the sandbox above already keeps real files safe.
+        QStandardPaths::setTestModeEnabled(false);
+    }
+    ~ConfigHome()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        if (m_hadPrevious)
+            qputenv("XDG_CONFIG_HOME", m_previous);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
 
-    QString path() const { return m_dir.path(); }
     QString preferencesPath() const
     {
         return m_dir.path() + QLatin1String("/Pelorin/Preferences.xml");
     }
 
 private:
-    QTemporaryDir m_dir;
-    QByteArray m_previous;
-    bool m_hadPrevious;
+    QByteArray m_previous = qgetenv("XDG_CONFIG_HOME");
+    bool m_hadPrevious = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    QTemporaryDir m_dir; // non-copyable, and so is the object
 };
