@@ -208,9 +208,9 @@ class ConvertPage : public Session
 protected:
     void openPage()
     {
-        QStringList folders = {m_source.path(), m_destination.path()};
-        m_services.folderChooser =
-            FolderChooser([&folders](QWidget *, const QString &) { return folders.takeFirst(); });
+        m_nextFolders = {m_source.path(), m_destination.path()};
+        m_services.folderChooser = FolderChooser(
+            [this](QWidget *, const QString &) { return m_nextFolders.takeFirst(); });
         m_services.openUrl = [this](const QUrl &url) { m_opened.append(url.toLocalFile()); };
         m_services.imageLibraryUsable = [] { return true; };
         m_page =
@@ -237,6 +237,7 @@ protected:
     RunProgress m_runProgress;
     PageServices m_services;
     QStringList m_opened;
+    QStringList m_nextFolders; // what the folder dialog answers, in turn
     std::unique_ptr<CConvertCtrl> m_page;
 };
 
