@@ -42,8 +42,7 @@ constexpr int DarkGray = 60, LightGray = 200;
 // gray, half transparent where there is alpha).
 struct Source
 {
-    const char *name;
-    const char *file; // its extension chooses the writer
+    const char *name, *file; // the file's extension chooses the writer
     FREE_IMAGE_TYPE type;
     unsigned bpp;
     bool gray, alphaChannel;
@@ -78,7 +77,7 @@ fipImage makePicture(const Source &source, int width = Width, int height = Heigh
         image.getPalette()[1] = {BYTE(Amber.b), BYTE(Amber.g), BYTE(Amber.r), 0};
         image.getPalette()[2] = {BYTE(Blue.b), BYTE(Blue.g), BYTE(Blue.r), 0};
     }
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const bool left = x < width / 2;
             const Rgb c = left ? Amber : Blue;
@@ -89,13 +88,12 @@ fipImage makePicture(const Source &source, int width = Width, int height = Heigh
             else
                 image.setPixelColor(x, y, &q);
         }
-    }
     if (source.type != FIT_BITMAP)
         image.convertToType(source.type, false);
     return image;
 }
 
-bool writePicture(fipImage &image, const QString &path)
+bool writePicture(fipImage image, const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     return image.save(FreeImage_GetFIFFromFilename(name.constData()), name.constData());
@@ -166,11 +164,7 @@ protected:
         return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
     // The amber and blue JPEG a.jpg.
-    void writeJpeg()
-    {
-        fipImage image = makePicture(Sources[0]);
-        ASSERT_TRUE(writePicture(image, path(u"a.jpg"_s)));
-    }
+    void writeJpeg() { ASSERT_TRUE(writePicture(makePicture(Sources[0]), path(u"a.jpg"_s))); }
     ConversionResult convert(const QString &source, const QString &destination,
                              const ConversionOptions &options = {}, int rotation = 0)
     {
@@ -268,8 +262,7 @@ TEST_P(Conversion, WritesAValidPictureOfTheRightDepthAndColours)
 {
     const auto &[picture, format, grayscale] = GetParam();
     const QString source = QString::fromLatin1(picture.file);
-    fipImage original = makePicture(picture);
-    ASSERT_TRUE(writePicture(original, path(source)));
+    ASSERT_TRUE(writePicture(makePicture(picture), path(source)));
 
     // Only the last extension chooses the encoder.
     const QString destination = u"picture.png"_s + outputExtension(format);
@@ -442,8 +435,7 @@ TEST_F(Pipeline, CutShortSaveKeepsTheExistingDestinationAndLeavesNoTrace)
 
 TEST_F(Pipeline, DestinationThatIsTheSourceByAnotherNameIsNeverWritten)
 {
-    fipImage image = makePicture(Sources[1]);
-    ASSERT_TRUE(writePicture(image, path(u"alpha.png"_s)));
+    ASSERT_TRUE(writePicture(makePicture(Sources[1]), path(u"alpha.png"_s)));
     const QByteArray before = readFileBytes(path(u"alpha.png"_s));
     ASSERT_TRUE(QFile::link(m_dir.path(), path(u"linked"_s)));
     ASSERT_EQ(link(QFile::encodeName(path(u"alpha.png"_s)).constData(),
@@ -517,8 +509,8 @@ TEST_F(Pipeline, SmallGifAndJpeg2000PicturesAreMeasuredAndConvert)
     const int width = 80, height = 60;
     for (const char *file : {"palette.gif", "rgb.j2k", "rgb.jp2"}) {
         const QString name = path(QString::fromLatin1(file));
-        fipImage image = makePicture(Sources[name.endsWith(u"gif"_s) ? 2 : 0], width, height);
-        ASSERT_TRUE(writePicture(image, name)) << file;
+        ASSERT_TRUE(writePicture(
+            makePicture(Sources[name.endsWith(u"gif"_s) ? 2 : 0], width, height), name));
         EXPECT_EQ(std::pair(ImagePipeline::checkPixelBudget(name, QString(), width * height),
                             ImagePipeline::checkPixelBudget(name, QString(), width * height - 1)),
                   std::pair(QString(), tooLarge(width, height)))
