@@ -401,9 +401,7 @@ TEST_F(Pipeline, ReplacesWithAnOrdinaryNewFileOrLeavesTheDestinationWhenNotToRep
     umask(previous);
     ASSERT_TRUE(result.ok);
     EXPECT_TRUE(readPicture(path(u"a.png"_s)).isValid());
-    EXPECT_EQ(QFile::permissions(path(u"a.png"_s)), QFile::ReadOwner | QFile::WriteOwner |
-                                                        QFile::ReadUser | QFile::WriteUser |
-                                                        QFile::ReadGroup | QFile::ReadOther);
+    EXPECT_EQ(QFile::permissions(path(u"a.png"_s)).toInt(), 0x6644); // rw-r--r--, owner twice
     EXPECT_EQ(entries(), (QStringList{u"a.jpg"_s, u"a.png"_s, u"new.png"_s}));
 }
 
@@ -427,8 +425,8 @@ TEST_F(Pipeline, CutShortSaveKeepsTheExistingDestinationAndLeavesNoTrace)
     const ConversionResult creating = withFileSizeLimit(
         4096, [&] { return convert(u"noise.tif"_s, u"new.jpg"_s, to(OutputFormat::Jpeg)); });
     const QString tooLarge = u" *** Save image error: "_s + qt_error_string(EFBIG);
-    EXPECT_EQ(replacing.resultMessage, tooLarge);
-    EXPECT_EQ(creating.resultMessage, tooLarge);
+    EXPECT_EQ(std::pair(replacing.resultMessage, creating.resultMessage),
+              std::pair(tooLarge, tooLarge));
     EXPECT_EQ(readFileBytes(path(u"kept.png"_s)), "precious");
     EXPECT_EQ(entries(), (QStringList{u"kept.png"_s, u"noise.tif"_s}));
 }
