@@ -208,9 +208,9 @@ TEST_F(Renaming, SortingCarriesNewNamesAndSelectionWithTheRows)
     const QPersistentModelIndex selected = m_list.index(0, 1);
     m_list.sortRows(RenameListModel::SortOrder::Descending);
     EXPECT_EQ(names(m_list), u"img10.jpg img2.jpg IMG1.JPG"_s.split(u' '));
-    EXPECT_EQ(std::tuple(m_list.item(1).newName, m_list.item(1).conflict, selected.row(),
-                         selected.data().toString()),
-              std::tuple(u"n2"_s, true, 2, u"n1"_s));
+    EXPECT_EQ(std::tuple(m_list.sortOrder(), m_list.item(1).newName, m_list.item(1).conflict,
+                         selected.row(), selected.data().toString()),
+              std::tuple(RenameListModel::SortOrder::Descending, u"n2"_s, true, 2, u"n1"_s));
     m_list.sortRows(RenameListModel::SortOrder::Ascending);
     EXPECT_EQ(names(m_list), u"IMG1.JPG img2.jpg img10.jpg"_s.split(u' '));
 }
