@@ -41,11 +41,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-int sign(int value)
-{
-    return (value > 0) - (value < 0);
-}
-
 TEST(NaturalOrder, ComparesBothWaysConsistently)
 {
     // Pairs "a|b" with a before b. Leading zeros count for nothing until everything else is
@@ -56,9 +51,9 @@ TEST(NaturalOrder, ComparesBothWaysConsistently)
         u"x1y01|x01y1 x99999999999999999999|x100000000000000000000 IMG2|img2"_s.split(u' ');
     for (const QString &pair : ascending) {
         const QStringList n = pair.split(u'|');
-        EXPECT_EQ(std::pair(sign(NaturalOrder::compare(n[0], n[1])),
-                            sign(NaturalOrder::compare(n[1], n[0]))),
-                  std::pair(-1, 1))
+        EXPECT_EQ(
+            std::pair(NaturalOrder::compare(n[0], n[1]) < 0, NaturalOrder::compare(n[1], n[0]) > 0),
+            std::pair(true, true))
             << n.join(u" vs ").toStdString();
     }
     EXPECT_EQ(NaturalOrder::compare(u"same 01.jpg", u"same 01.jpg"), 0);
