@@ -85,8 +85,9 @@ private:
     }
 };
 
-// A conflicting new name in pure red, whatever the colour table says, so it stands out in
-// every scheme; the focused row shows its current name on the highlight.
+// A conflicting new name in pure red (lightened on a dark scheme), whatever the colour table
+// says, so it stands out in every scheme; the focused row shows its current name on the
+// highlight.
 class RenameCellDelegate : public QStyledItemDelegate
 {
 public:
@@ -105,7 +106,8 @@ public:
         const bool newNameColumn = index.column() == RenameListModel::NewNameColumn;
         ColourRef text = m_preferences.colour(Standard);
         if (newNameColumn && conflict)
-            text = focused ? m_preferences.colour(OtherError) : PureRed;
+            text =
+                focused ? m_preferences.colour(OtherError) : Preferences::readableOnScheme(PureRed);
         const QColor background = focused && !newNameColumn
                                       ? option.palette.color(QPalette::Highlight)
                                       : option.palette.color(QPalette::Base);
