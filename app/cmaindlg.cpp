@@ -15,6 +15,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindowStateChangeEvent>
 
 CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *parent)
@@ -84,6 +85,20 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     connect(m_ui->tabStrip, &QTabBar::currentChanged, this, &CMainDlg::switchPage);
     connect(m_ui->quitButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->aboutButton, &QPushButton::clicked, this, &CMainDlg::showAbout);
+
+    // Enter on a push button presses that button; elsewhere it presses Quit, the default.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(true);
+    // The next page and the previous one, as in every window with tabs.
+    QList<std::pair<QKeySequence, int>> pageKeys = {{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                                    {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}};
+    for (const QKeySequence &keys : QKeySequence::keyBindings(QKeySequence::NextChild))
+        pageKeys.append({keys, 1});
+    for (const QKeySequence &keys : QKeySequence::keyBindings(QKeySequence::PreviousChild))
+        pageKeys.append({keys, -1});
+    for (const auto &[keys, step] : pageKeys)
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [this, step] { stepPage(step); });
 
     if (const QScreen *screen = this->screen()) {
         QRect frame = rect();
@@ -174,6 +189,14 @@ void CMainDlg::switchPage(int index)
     default:
         break;
     }
+}
+
+void CMainDlg::stepPage(int step)
+{
+    QTabBar *tabs = m_ui->tabStrip;
+    // Not while pictures are being converted.
+    if (tabs->isEnabled())
+        tabs->setCurrentIndex((tabs->currentIndex() + step + tabs->count()) % tabs->count());
 }
 
 void CMainDlg::showAbout()

@@ -3,6 +3,7 @@
 #include "util/pathutil.h"
 #include "prefs/preferences.h"
 #include "rename/renamelistmodel.h"
+#include "resources/stringtable.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -140,6 +141,9 @@ CRenameLvCtrl::CRenameLvCtrl(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab leaves the list for the page's other controls.
+    setTabKeyNavigation(false);
+    setToolTip(loadString(RenameListKeys));
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_dragTimer.setInterval(DragStepMilliseconds);
     connect(&m_dragTimer, &QTimer::timeout, this, &CRenameLvCtrl::dragStep);
@@ -200,6 +204,22 @@ void CRenameLvCtrl::toggleSort(int section)
 
 void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
 {
+    // The keyboard's way to order the rows: Alt+Up and Alt+Down move, Alt+S sorts.
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier) {
+        switch (event->key()) {
+        case Qt::Key_Up:
+            moveSelectedRow(-1);
+            return;
+        case Qt::Key_Down:
+            moveSelectedRow(1);
+            return;
+        case Qt::Key_S:
+            toggleSort(RenameListModel::CurrentNameColumn);
+            return;
+        default:
+            break;
+        }
+    }
     if (event->key() == Qt::Key_Delete) {
         const int row = selectedRow();
         if (row >= 0 && m_model) {
@@ -209,6 +229,23 @@ void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void CRenameLvCtrl::moveSelectedRow(int step)
+{
+    const int row = selectedRow();
+    const int target = row + step;
+    if (row < 0 || !m_model || isDragging() || target < 0 || target >= m_model->count())
+        return;
+    // Like a drag and drop: the order is the user's own now, and the numbering follows it.
+    m_model->setSortOrder(RenameListModel::SortOrder::None);
+    horizontalHeader()->viewport()->update();
+    m_model->moveRow(row, target);
+    computeNewNames();
+    const QModelIndex moved = m_model->index(target, 0);
+    selectionModel()->setCurrentIndex(moved, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(moved);
 }
 
 void CRenameLvCtrl::mousePressEvent(QMouseEvent *event)

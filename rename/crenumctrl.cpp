@@ -40,9 +40,11 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     m_ui->setupUi(this);
     setObjectName(u"renamePage"_s);
 
-    m_ui->folderButton->setAccessibleName(m_ui->folderButton->text());
     m_ui->folderButton->setIcon(QFileIconProvider().icon(QFileIconProvider::Folder));
     m_ui->folderButton->setText(QString());
+    m_ui->folderButton->setAccessibleName(loadString(ChooseRenameFolder));
+    m_ui->folderButton->setToolTip(loadString(ChooseRenameFolder));
+    m_ui->fileCountLabel->setTitle(m_ui->fileCountTitle->text());
     for (QWidget *own :
          {static_cast<QWidget *>(m_ui->folderButton), static_cast<QWidget *>(m_ui->filterLabel),
           static_cast<QWidget *>(m_ui->filterEdit)})

@@ -13,6 +13,7 @@
 
 #include "qtprinters.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -116,6 +117,25 @@ TEST_F(ConvertPage, HandsTheControlsToItsSessionAndShowsWhatItTells)
                   text);
     }
     EXPECT_EQ(m_page->session().options().jpegQualityPosition, 10);
+}
+
+// A screen reader's toggle action changes a box without a click.
+TEST_F(ConvertPage, CheckBoxesActHoweverTheyAreToggled)
+{
+    openPage();
+    const auto toggle = [this](const QString &name) {
+        QAccessible::queryAccessibleInterface(child<QCheckBox>(name))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    toggle(u"resizeCheck"_s);
+    EXPECT_TRUE(child<QWidget>(u"heightRadio"_s)->isEnabled());
+    toggle(u"replaceFilesCheck"_s);
+    EXPECT_EQ(flags(2), CollisionError);
+    select(3);
+    toggle(u"grayscaleCheck"_s);
+    const QImage preview = child<PreviewFrame>(u"previewFrame"_s)->image();
+    EXPECT_TRUE(preview.allGray());
 }
 
 TEST_F(ConvertPage, ThePreviewFollowsTheSelectionTheButtonsAndTheKeys)

@@ -62,6 +62,8 @@ TEST(ConvertList, ChecksKeepTheOtherFlagsAndTheRotation)
     EXPECT_EQ(model.rotation(1), -270);
     EXPECT_EQ(model.flags(1), FileTypeError | DuplicateError);
     EXPECT_EQ(model.value(1), (FileTypeError | DuplicateError) - 270 * 256);
+    EXPECT_EQ(model.index(1).data(Qt::AccessibleDescriptionRole).toString(),
+              u"duplicate name, cannot be read"_s);
     EXPECT_EQ(model.value(7), 0);
 
     EXPECT_EQ(ConvertListModel::drawnStatus(DuplicateError | CollisionError), CollisionError);
@@ -106,8 +108,12 @@ TEST(ConvertList, CollisionsMarkLinesWhoseDestinationExistsUnlessFilesAreReplace
                                     u".jpg"_s, false)
                     .found);
     EXPECT_EQ(model.text(0), bad);
-    for (int role : {Qt::DisplayRole, Qt::ToolTipRole})
-        EXPECT_EQ(model.index(0).data(role).toString(), u"bad\uFFFD.png"_s);
+    // The mark is told in words too, not by colour alone.
+    EXPECT_EQ(model.index(0).data().toString(), u"bad\uFFFD.png"_s);
+    EXPECT_EQ(model.index(0).data(Qt::ToolTipRole).toString(),
+              u"bad\uFFFD.png (exists in destination)"_s);
+    EXPECT_EQ(model.index(0).data(Qt::AccessibleDescriptionRole).toString(),
+              u"exists in destination"_s);
 }
 
 TEST(ConvertList, DeleteSelectsTheNextLineOrTheNewLastOne)

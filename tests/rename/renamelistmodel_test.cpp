@@ -81,11 +81,12 @@ TEST_F(RenameListing, LinksCountByWhatTheyLeadToAndNamesByTheirBytes)
     const QString bad = PathUtil::decodeName("bad\xff.jpg");
     EXPECT_EQ(scan(u"bad*;link*"_s), (QStringList{bad, u"link-to-file.jpg"_s}));
     EXPECT_TRUE(m_list.contains(bad));
-    m_list.setNewName(0, bad, false);
+    m_list.setNewName(0, bad, true); // a listed name: a conflict, told in words too
     for (int column : {0, 1}) {
         const QModelIndex at = m_list.index(0, column);
         EXPECT_EQ(at.data().toString(), u"bad\uFFFD.jpg"_s);
-        EXPECT_EQ(at.data(Qt::ToolTipRole).toString(), u"bad\uFFFD.jpg"_s);
+        EXPECT_EQ(at.data(Qt::ToolTipRole).toString(), u"bad\uFFFD.jpg (name conflict)"_s);
+        EXPECT_EQ(at.data(Qt::AccessibleDescriptionRole).toString(), u"name conflict"_s);
         EXPECT_EQ(at.data(RenameListModel::CurrentNameRole).toString(), bad);
     }
 }
