@@ -1,5 +1,6 @@
 #include "convert/cconvertctrl.h"
 
+#include "widgets/layoutscale.h"
 #include "widgets/messagebox.h"
 #include "widgets/pageservices.h"
 #include "widgets/runprogress.h"
@@ -64,6 +65,15 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
         button->setToolTip(loadString(name));
     }
     m_ui->imageCountLabel->setTitle(m_ui->imageCountTitle->text());
+
+    // Room for what the labels show later: the widest quality and brightness, a large count.
+    LayoutScale::reserve(m_ui->qualityPercentLabel, {u"100%"_s});
+    QStringList words;
+    for (int id = QualityBad; id <= QualityMaximal; ++id)
+        words.append(loadString(id));
+    LayoutScale::reserve(m_ui->qualityWordLabel, words);
+    LayoutScale::reserve(m_ui->rawLabel, {u"RAW : -8"_s});
+    LayoutScale::reserve(m_ui->imageCountLabel, {u"99999"_s});
 }
 
 CConvertCtrl::~CConvertCtrl()
@@ -92,6 +102,7 @@ bool CConvertCtrl::initialise()
     m_ui->outputFormatCombo->setCurrentIndex(0);
 
     m_ui->convertList->attach(m_session->list(), m_preferences);
+    m_ui->previewFrame->resize(m_ui->previewFrame->height(), m_ui->previewFrame->height());
     m_ui->nameFilterEdit->setText(u"*"_s);
     m_ui->qualitySlider->setValue(ConversionOptions::DefaultJpegQualityPosition);
     qualityChanged(m_ui->qualitySlider->value());

@@ -155,9 +155,22 @@ void CRenameLvCtrl::attach(RenameListModel &model, const Preferences &preference
     m_model = &model;
     setModel(&model);
     setItemDelegate(new RenameCellDelegate(preferences, this));
+    splitColumns();
+}
+
+void CRenameLvCtrl::splitColumns()
+{
     const int half = viewport()->width() / 2 - 1;
     setColumnWidth(RenameListModel::CurrentNameColumn, half);
     setColumnWidth(RenameListModel::NewNameColumn, half);
+}
+
+void CRenameLvCtrl::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    // The window grows with a large desktop font after the page was set up.
+    if (m_model && event->size().width() != event->oldSize().width())
+        splitColumns();
 }
 
 int CRenameLvCtrl::selectedRow() const

@@ -49,6 +49,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -57,6 +58,8 @@ protected:
                           const QItemSelection &deselected) override;
 
 private:
+    // Both columns half the width less one pixel, as at set-up.
+    void splitColumns();
     void toggleSort(int section);
     // Moves the selected row one place up (-1) or down (1), numbering again as a drop does.
     void moveSelectedRow(int step);
