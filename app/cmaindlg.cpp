@@ -1,5 +1,6 @@
 #include "app/cmaindlg.h"
 
+#include "widgets/layoutscale.h"
 #include "app/caboutdlg.h"
 #include "widgets/runprogress.h"
 #include "widgets/statusline.h"
@@ -15,7 +16,12 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindowStateChangeEvent>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
 
 CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -25,24 +31,13 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     , m_ui(std::make_unique<Ui::CMainDlg>())
 {
     m_ui->setupUi(this);
-    setFixedSize(size());
     setSizeGripEnabled(false);
 
-    const QRect statusArea = m_ui->statusLineArea->geometry();
     m_statusLine = new StatusLine(m_preferences, this);
-    m_statusLine->setGeometry(statusArea);
-    delete m_ui->statusLineArea;
-    m_ui->statusLineArea = nullptr;
-    // A run's progress takes the right part of the status line while it lasts.
+    m_statusLine->setGeometry(m_ui->statusLineArea->geometry());
+    // Room for two lines.
+    LayoutScale::reserve(m_statusLine, {u"Status\nline"_s});
     m_runProgress = new RunProgress(this);
-    const int progressWidth = statusArea.width() / 3;
-    m_runProgress->setGeometry(statusArea.right() - progressWidth + 1, statusArea.top(),
-                               progressWidth, m_ui->quitButton->height());
-    connect(m_runProgress, &RunProgress::started, this, [this, statusArea, progressWidth] {
-        m_statusLine->resize(statusArea.width() - progressWidth - 8, statusArea.height());
-    });
-    connect(m_runProgress, &RunProgress::finished, this,
-            [this, statusArea] { m_statusLine->resize(statusArea.size()); });
 
     for (int id : {TabConvert, TabRename, TabPreferences})
         m_ui->tabStrip->addTab(loadString(id));
@@ -56,12 +51,32 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
                                                    m_services, this);
     m_renamePage = std::make_unique<CRenumCtrl>(m_preferences, *m_statusLine, m_services, this);
 
+    // The window and its pages grow with the desktop font until every text in them fits.
+    QWidget *const pages[] = {m_convertPage.get(), m_renamePage.get(), m_prefsPage.get()};
+    const double scale = LayoutScale::needed({this, pages[0], pages[1], pages[2]});
+    LayoutScale::scaleChildren(this, scale);
+    for (QWidget *page : pages)
+        LayoutScale::scaleChildren(page, scale);
+    setFixedSize(int(std::lround(width() * scale)), int(std::lround(height() * scale)));
+
+    const QRect statusArea = m_ui->statusLineArea->geometry();
+    m_statusLine->setGeometry(statusArea);
+    delete m_ui->statusLineArea;
+    m_ui->statusLineArea = nullptr;
+    // A run's progress takes the right part of the status line while it lasts.
+    const int progressWidth = statusArea.width() / 3;
+    m_runProgress->setGeometry(statusArea.right() - progressWidth + 1, statusArea.top(),
+                               progressWidth, m_ui->quitButton->height());
+    connect(m_runProgress, &RunProgress::started, this, [this, statusArea, progressWidth] {
+        m_statusLine->resize(statusArea.width() - progressWidth - 8, statusArea.height());
+    });
+    connect(m_runProgress, &RunProgress::finished, this,
+            [this, statusArea] { m_statusLine->resize(statusArea.size()); });
+
     const QPoint pageOrigin = m_ui->pageArea->geometry().topLeft();
     delete m_ui->pageArea;
     m_ui->pageArea = nullptr;
-    for (QWidget *page :
-         {static_cast<QWidget *>(m_convertPage.get()), static_cast<QWidget *>(m_renamePage.get()),
-          static_cast<QWidget *>(m_prefsPage.get())})
+    for (QWidget *page : pages)
         page->move(pageOrigin);
 
     // Tab order: the strip, then the visible page's controls, then the window's buttons.
@@ -84,6 +99,20 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     connect(m_ui->tabStrip, &QTabBar::currentChanged, this, &CMainDlg::switchPage);
     connect(m_ui->quitButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->aboutButton, &QPushButton::clicked, this, &CMainDlg::showAbout);
+
+    // Enter on a push button presses that button; elsewhere it presses Quit, the default.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(true);
+    // The next page and the previous one, as in every window with tabs.
+    QList<std::pair<QKeySequence, int>> pageKeys = {{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                                    {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}};
+    for (const QKeySequence &keys : QKeySequence::keyBindings(QKeySequence::NextChild))
+        pageKeys.append({keys, 1});
+    for (const QKeySequence &keys : QKeySequence::keyBindings(QKeySequence::PreviousChild))
+        pageKeys.append({keys, -1});
+    for (const auto &[keys, step] : pageKeys)
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [this, step] { stepPage(step); });
 
     if (const QScreen *screen = this->screen()) {
         QRect frame = rect();
@@ -174,6 +203,14 @@ void CMainDlg::switchPage(int index)
     default:
         break;
     }
+}
+
+void CMainDlg::stepPage(int step)
+{
+    QTabBar *tabs = m_ui->tabStrip;
+    // Not while pictures are being converted.
+    if (tabs->isEnabled())
+        tabs->setCurrentIndex((tabs->currentIndex() + step + tabs->count()) % tabs->count());
 }
 
 void CMainDlg::showAbout()

@@ -20,7 +20,10 @@ class CMainDlg;
 }
 
 // The one main window: a tab strip over the three pages, the status line, "Quit" and "About...".
-// Quit and Enter end the program with exit code 1; Escape, the close box and Alt+F4 with 2.
+// Quit and Enter end the program with exit code 1 (Enter on another push button presses that
+// one); Escape, the close box and Alt+F4 with 2. Ctrl+Page Down and Ctrl+Tab go to the next
+// page, Ctrl+Page Up and Ctrl+Shift+Tab to the previous one. The design grows with the desktop
+// font so that every text fits.
 // Closing while pictures are converted waits for them (a run is stopped first); during a run
 // Escape only stops it.
 class CMainDlg : public QDialog
@@ -61,6 +64,7 @@ protected:
 
 private:
     void switchPage(int index);
+    void stepPage(int step);
     void convertPageBusy(bool busy);
     void showAbout();
 

@@ -1,5 +1,6 @@
 #include "convert/cconvertctrl.h"
 
+#include "widgets/layoutscale.h"
 #include "widgets/messagebox.h"
 #include "widgets/pageservices.h"
 #include "widgets/runprogress.h"
@@ -40,6 +41,39 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
     m_session->setPlaceholder(QImage(u":/icons/placeholder.png"_s));
     // The check box stands on the frame's edge like a group title.
     m_ui->resizeCheck->setAutoFillBackground(true);
+
+    // Icons in place of the buttons' texts, and names that say what each does.
+    const QIcon folderIcon = QFileIconProvider().icon(QFileIconProvider::Folder);
+    const struct
+    {
+        QPushButton *button;
+        QIcon icon;
+        int name;
+    } iconButtons[] = {
+        {m_ui->sourceFolderButton, folderIcon, ChooseSourceFolder},
+        {m_ui->destinationFolderButton, folderIcon, ChooseDestinationFolder},
+        {m_ui->rotateRightButton,
+         QIcon::fromTheme(u"object-rotate-right"_s, QIcon(u":/icons/rotate-right.png"_s)),
+         TurnClockwise},
+        {m_ui->rotateLeftButton,
+         QIcon::fromTheme(u"object-rotate-left"_s, QIcon(u":/icons/rotate-left.png"_s)),
+         TurnCounterclockwise}};
+    for (const auto &[button, icon, name] : iconButtons) {
+        button->setIcon(icon);
+        button->setText(QString());
+        button->setAccessibleName(loadString(name));
+        button->setToolTip(loadString(name));
+    }
+    m_ui->imageCountLabel->setTitle(m_ui->imageCountTitle->text());
+
+    // Room for what the labels show later: the widest quality and brightness, a large count.
+    LayoutScale::reserve(m_ui->qualityPercentLabel, {u"100%"_s});
+    QStringList words;
+    for (int id = QualityBad; id <= QualityMaximal; ++id)
+        words.append(loadString(id));
+    LayoutScale::reserve(m_ui->qualityWordLabel, words);
+    LayoutScale::reserve(m_ui->rawLabel, {u"RAW : -8"_s});
+    LayoutScale::reserve(m_ui->imageCountLabel, {u"99999"_s});
 }
 
 CConvertCtrl::~CConvertCtrl()
@@ -56,21 +90,6 @@ bool CConvertCtrl::initialise()
         return false;
     }
 
-    const QIcon folderIcon = QFileIconProvider().icon(QFileIconProvider::Folder);
-    for (QPushButton *button : {m_ui->sourceFolderButton, m_ui->destinationFolderButton}) {
-        button->setAccessibleName(button->text());
-        button->setIcon(folderIcon);
-        button->setText(QString());
-    }
-    m_ui->rotateRightButton->setAccessibleName(m_ui->rotateRightButton->text());
-    m_ui->rotateRightButton->setIcon(
-        QIcon::fromTheme(u"object-rotate-right"_s, QIcon(u":/icons/rotate-right.png"_s)));
-    m_ui->rotateRightButton->setText(QString());
-    m_ui->rotateLeftButton->setAccessibleName(m_ui->rotateLeftButton->text());
-    m_ui->rotateLeftButton->setIcon(
-        QIcon::fromTheme(u"object-rotate-left"_s, QIcon(u":/icons/rotate-left.png"_s)));
-    m_ui->rotateLeftButton->setText(QString());
-
     m_ui->inputFormatCombo->addItem(loadString(GroupAllImages) + u" ("_s +
                                     m_preferences.extensionList(AllImagesIndex) + u')');
     for (int i = FirstGroupIndex; i <= LastGroupIndex; ++i)
@@ -83,6 +102,7 @@ bool CConvertCtrl::initialise()
     m_ui->outputFormatCombo->setCurrentIndex(0);
 
     m_ui->convertList->attach(m_session->list(), m_preferences);
+    m_ui->previewFrame->resize(m_ui->previewFrame->height(), m_ui->previewFrame->height());
     m_ui->nameFilterEdit->setText(u"*"_s);
     m_ui->qualitySlider->setValue(ConversionOptions::DefaultJpegQualityPosition);
     qualityChanged(m_ui->qualitySlider->value());
@@ -124,10 +144,11 @@ bool CConvertCtrl::initialise()
             &CConvertCtrl::outputFormatChanged);
     connect(m_ui->nameFilterEdit, &QLineEdit::textChanged, m_session.get(),
             &ConvertSession::setNameFilter);
-    connect(m_ui->resizeCheck, &QCheckBox::clicked, this, &CConvertCtrl::applyResizeRule);
-    connect(m_ui->grayscaleCheck, &QCheckBox::clicked, this,
+    // However a box changes: Space, the mouse, or a screen reader's toggle action.
+    connect(m_ui->resizeCheck, &QCheckBox::toggled, this, &CConvertCtrl::applyResizeRule);
+    connect(m_ui->grayscaleCheck, &QCheckBox::toggled, this,
             [this] { m_session->loadPreview(m_ui->convertList->selectedRow()); });
-    connect(m_ui->replaceFilesCheck, &QCheckBox::clicked, m_session.get(),
+    connect(m_ui->replaceFilesCheck, &QCheckBox::toggled, m_session.get(),
             &ConvertSession::replaceFilesChanged);
     connect(m_ui->convertList, &CConvLvCtrl::rowActivated, this, &CConvertCtrl::requestPreview);
     connect(m_ui->convertList, &CConvLvCtrl::deleteRequested, this, &CConvertCtrl::deleteRow);

@@ -1,6 +1,7 @@
 #include "convert/convertlistmodel.h"
 
 #include "convert/conversionplan.h"
+#include "resources/stringtable.h"
 #include "util/pathutil.h"
 
 #include <algorithm>
@@ -19,8 +20,14 @@ QVariant ConvertListModel::data(const QModelIndex &index, int role) const
     const ConversionItem &item = m_items[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return PathUtil::displayName(item.name);
+    case Qt::ToolTipRole: {
+        const QString meaning = marksText(item.flags());
+        const QString name = PathUtil::displayName(item.name);
+        return meaning.isEmpty() ? name : loadString(MarkedName).arg(name, meaning);
+    }
+    case Qt::AccessibleDescriptionRole:
+        return marksText(item.flags());
     case ValueRole:
         return item.value;
     case DrawnStatusRole:
@@ -165,8 +172,21 @@ LineStatus ConvertListModel::drawnStatus(int flags)
     return Standard;
 }
 
+QString ConvertListModel::marksText(int flags)
+{
+    QStringList meanings;
+    if (flags & CollisionError)
+        meanings.append(loadString(MarkExistsInDestination));
+    if (flags & DuplicateError)
+        meanings.append(loadString(MarkDuplicateName));
+    if (flags & FileTypeError)
+        meanings.append(loadString(MarkCannotBeRead));
+    return meanings.join(u", ");
+}
+
 void ConvertListModel::changed(int row)
 {
     const QModelIndex at = index(row);
-    Q_EMIT dataChanged(at, at, {ValueRole, DrawnStatusRole});
+    Q_EMIT dataChanged(
+        at, at, {ValueRole, DrawnStatusRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }

@@ -10,6 +10,8 @@
 // by extension, so that every pair of lines writing the same destination name stands together
 // (a.jpg, a.png, a.mpo.jpg) and the neighbour test of markDuplicates() sees it. DisplayRole and
 // ToolTipRole show a name through PathUtil::displayName; text() gives it as it is, for paths.
+// A marked line says what its colour means, for screen readers (AccessibleDescriptionRole) and
+// in its tooltip, so that no mark is told by colour alone.
 class ConvertListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -68,6 +70,9 @@ public:
 
     // Collision before duplicate before file type; OtherError is never drawn in this list.
     static LineStatus drawnStatus(int flags);
+    // What the marks among the flags mean, in words ("exists in destination, duplicate name");
+    // empty for an unmarked line.
+    static QString marksText(int flags);
     static bool lessThan(const QString &a, const QString &b);
 
 private:

@@ -1,19 +1,39 @@
 #include "prefs/preferences.h"
 
+#include "prefs/colourcontrast.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 
 namespace {
 
+bool hasPalette()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+}
+
 // Follows the desktop colour scheme; there is none before the GUI application exists.
 ColourRef paletteTextColour()
 {
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+    if (!hasPalette())
         return 0x000000;
     return toColourRef(QGuiApplication::palette().color(QPalette::Active, QPalette::Text));
 }
 
 } // namespace
+
+ColourRef Preferences::readableOnScheme(ColourRef colour)
+{
+    if (!hasPalette())
+        return colour;
+    // Lists draw on the base colour, the status line on the window colour.
+    const QPalette palette = QGuiApplication::palette();
+    const QList<QColor> backgrounds = {palette.color(QPalette::Active, QPalette::Base),
+                                       palette.color(QPalette::Active, QPalette::Window)};
+    if (!ColourContrast::isDark(backgrounds.first()))
+        return colour;
+    return toColourRef(ColourContrast::readable(toQColor(colour), backgrounds));
+}
 
 Preferences::Preferences()
 {
@@ -41,13 +61,13 @@ ColourRef Preferences::defaultColour(LineStatus status)
     case Standard:
         return paletteTextColour();
     case FileTypeError:
-        return 0x0000FF;
+        return readableOnScheme(0x0000FF);
     case DuplicateError:
-        return 0xFF0000;
+        return readableOnScheme(0xFF0000);
     case CollisionError:
-        return 0x800080;
+        return readableOnScheme(0x800080);
     case OtherError:
-        return 0x0000FF;
+        return readableOnScheme(0x0000FF);
     }
     return 0;
 }

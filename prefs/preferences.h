@@ -21,7 +21,8 @@ public:
     static Preferences &instance();
 
     // The eight default lists, AllImages rebuilt, the five default colours. The standard colour
-    // is the palette's text colour at this moment (black when there is no GUI application).
+    // is the palette's text colour at this moment (black when there is no GUI application); on a
+    // dark scheme the error colours are lightened until they read (readableOnScheme).
     void setDefaults();
 
     // Index 0 is AllImages, 1 to 8 the groups.
@@ -37,6 +38,9 @@ public:
     bool operator==(const Preferences &) const = default;
 
     static ColourRef defaultColour(LineStatus status);
+    // The colour as it is on a light scheme or without a GUI application; on a dark one mixed
+    // with white until it reaches a contrast of 4.5:1 on the palette's base and window colours.
+    static ColourRef readableOnScheme(ColourRef colour);
 
 private:
     void rebuildAllImages();

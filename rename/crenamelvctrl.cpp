@@ -3,6 +3,7 @@
 #include "util/pathutil.h"
 #include "prefs/preferences.h"
 #include "rename/renamelistmodel.h"
+#include "resources/stringtable.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -85,8 +86,9 @@ private:
     }
 };
 
-// A conflicting new name in pure red, whatever the colour table says, so it stands out in
-// every scheme; the focused row shows its current name on the highlight.
+// A conflicting new name in pure red (lightened on a dark scheme), whatever the colour table
+// says, so it stands out in every scheme; the focused row shows its current name on the
+// highlight.
 class RenameCellDelegate : public QStyledItemDelegate
 {
 public:
@@ -105,7 +107,8 @@ public:
         const bool newNameColumn = index.column() == RenameListModel::NewNameColumn;
         ColourRef text = m_preferences.colour(Standard);
         if (newNameColumn && conflict)
-            text = focused ? m_preferences.colour(OtherError) : PureRed;
+            text =
+                focused ? m_preferences.colour(OtherError) : Preferences::readableOnScheme(PureRed);
         const QColor background = focused && !newNameColumn
                                       ? option.palette.color(QPalette::Highlight)
                                       : option.palette.color(QPalette::Base);
@@ -138,6 +141,9 @@ CRenameLvCtrl::CRenameLvCtrl(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab leaves the list for the page's other controls.
+    setTabKeyNavigation(false);
+    setToolTip(loadString(RenameListKeys));
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_dragTimer.setInterval(DragStepMilliseconds);
     connect(&m_dragTimer, &QTimer::timeout, this, &CRenameLvCtrl::dragStep);
@@ -149,9 +155,22 @@ void CRenameLvCtrl::attach(RenameListModel &model, const Preferences &preference
     m_model = &model;
     setModel(&model);
     setItemDelegate(new RenameCellDelegate(preferences, this));
+    splitColumns();
+}
+
+void CRenameLvCtrl::splitColumns()
+{
     const int half = viewport()->width() / 2 - 1;
     setColumnWidth(RenameListModel::CurrentNameColumn, half);
     setColumnWidth(RenameListModel::NewNameColumn, half);
+}
+
+void CRenameLvCtrl::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    // The window grows with a large desktop font after the page was set up.
+    if (m_model && event->size().width() != event->oldSize().width())
+        splitColumns();
 }
 
 int CRenameLvCtrl::selectedRow() const
@@ -198,6 +217,22 @@ void CRenameLvCtrl::toggleSort(int section)
 
 void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
 {
+    // The keyboard's way to order the rows: Alt+Up and Alt+Down move, Alt+S sorts.
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier) {
+        switch (event->key()) {
+        case Qt::Key_Up:
+            moveSelectedRow(-1);
+            return;
+        case Qt::Key_Down:
+            moveSelectedRow(1);
+            return;
+        case Qt::Key_S:
+            toggleSort(RenameListModel::CurrentNameColumn);
+            return;
+        default:
+            break;
+        }
+    }
     if (event->key() == Qt::Key_Delete) {
         const int row = selectedRow();
         if (row >= 0 && m_model) {
@@ -207,6 +242,23 @@ void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void CRenameLvCtrl::moveSelectedRow(int step)
+{
+    const int row = selectedRow();
+    const int target = row + step;
+    if (row < 0 || !m_model || isDragging() || target < 0 || target >= m_model->count())
+        return;
+    // Like a drag and drop: the order is the user's own now, and the numbering follows it.
+    m_model->setSortOrder(RenameListModel::SortOrder::None);
+    horizontalHeader()->viewport()->update();
+    m_model->moveRow(row, target);
+    computeNewNames();
+    const QModelIndex moved = m_model->index(target, 0);
+    selectionModel()->setCurrentIndex(moved, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(moved);
 }
 
 void CRenameLvCtrl::mousePressEvent(QMouseEvent *event)

@@ -12,7 +12,9 @@ class RenameListModel;
 
 // The rename list: current and new names in two columns, a conflicting new name in red, a
 // header whose first column sorts the rows, Delete to take a row out, and rows reordered by
-// dragging (the row order is the numbering order). Holds the numbering inputs of the page.
+// dragging (the row order is the numbering order). From the keyboard, Alt+Up and Alt+Down move
+// the selected row and Alt+S sorts as a header click does; Tab leaves the list. Holds the
+// numbering inputs of the page.
 class CRenameLvCtrl : public QTableView
 {
     Q_OBJECT
@@ -47,6 +49,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -55,7 +58,11 @@ protected:
                           const QItemSelection &deselected) override;
 
 private:
+    // Both columns half the width less one pixel, as at set-up.
+    void splitColumns();
     void toggleSort(int section);
+    // Moves the selected row one place up (-1) or down (1), numbering again as a drop does.
+    void moveSelectedRow(int step);
     void beginDrag(int row);
     void dragStep();
     void drop();

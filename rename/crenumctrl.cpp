@@ -1,5 +1,6 @@
 #include "rename/crenumctrl.h"
 
+#include "widgets/layoutscale.h"
 #include "widgets/messagebox.h"
 #include "widgets/pageservices.h"
 #include "widgets/statusline.h"
@@ -40,9 +41,15 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     m_ui->setupUi(this);
     setObjectName(u"renamePage"_s);
 
-    m_ui->folderButton->setAccessibleName(m_ui->folderButton->text());
     m_ui->folderButton->setIcon(QFileIconProvider().icon(QFileIconProvider::Folder));
     m_ui->folderButton->setText(QString());
+    m_ui->folderButton->setAccessibleName(loadString(ChooseRenameFolder));
+    m_ui->folderButton->setToolTip(loadString(ChooseRenameFolder));
+    m_ui->fileCountLabel->setTitle(m_ui->fileCountTitle->text());
+    // Room for a large count and a large file's size.
+    LayoutScale::reserve(m_ui->fileCountLabel, {u"99999"_s});
+    LayoutScale::reserve(m_ui->fileSizeLabel, {QLocale::system().toString(99999.99, 'f', 2) +
+                                               loadString(KilobyteSuffix)});
     for (QWidget *own :
          {static_cast<QWidget *>(m_ui->folderButton), static_cast<QWidget *>(m_ui->filterLabel),
           static_cast<QWidget *>(m_ui->filterEdit)})

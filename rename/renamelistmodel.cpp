@@ -26,9 +26,15 @@ QVariant RenameListModel::data(const QModelIndex &index, int role) const
     const RenameItem &row = m_items[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return PathUtil::displayName(index.column() == CurrentNameColumn ? row.currentName
                                                                          : row.newName);
+    case Qt::ToolTipRole: {
+        const QString name = PathUtil::displayName(
+            index.column() == CurrentNameColumn ? row.currentName : row.newName);
+        return row.conflict ? loadString(MarkedName).arg(name, loadString(MarkNameConflict)) : name;
+    }
+    case Qt::AccessibleDescriptionRole:
+        return row.conflict ? loadString(MarkNameConflict) : QString();
     case CurrentNameRole:
         return row.currentName;
     case NewNameRole:

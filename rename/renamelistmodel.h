@@ -11,7 +11,9 @@
 // renamed, and the names the last scan listed (ExistingNames), against which every new name is
 // tested. Two columns: 0 the current name, 1 the new name. Every role answers on both columns.
 // Names are kept as PathUtil decodes them; DisplayRole and ToolTipRole show them through
-// PathUtil::displayName, the name roles and accessors give them as they are.
+// PathUtil::displayName, the name roles and accessors give them as they are. A row whose new
+// name conflicts says so in words on both columns (ToolTipRole, AccessibleDescriptionRole), not
+// only by the colour it is drawn in.
 class RenameListModel : public QAbstractTableModel
 {
     Q_OBJECT

@@ -79,6 +79,18 @@ QString loadString(int id)
         {VersionPrerelease, u"Version ß %1.%2.%3 (%4)"_s},
         {VersionBuild, u"Version %1.%2.%3"_s},
         {VersionShort, u"Version %1.%2"_s},
+        {StatusLineDescription, u"Status"_s},
+        {ChooseSourceFolder, u"Choose source folder"_s},
+        {ChooseDestinationFolder, u"Choose destination folder"_s},
+        {ChooseRenameFolder, u"Choose folder"_s},
+        {TurnClockwise, u"Turn clockwise"_s},
+        {TurnCounterclockwise, u"Turn counterclockwise"_s},
+        {MarkCannotBeRead, u"cannot be read"_s},
+        {MarkDuplicateName, u"duplicate name"_s},
+        {MarkExistsInDestination, u"exists in destination"_s},
+        {MarkNameConflict, u"name conflict"_s},
+        {MarkedName, u"%1 (%2)"_s},
+        {RenameListKeys, u"Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list."_s},
     };
     return table.value(id);
 }

@@ -78,6 +78,18 @@ enum StringId : int
     VersionPrerelease = 329,
     VersionBuild = 330,
     VersionShort = 331,
+    StatusLineDescription = 332,
+    ChooseSourceFolder = 333,
+    ChooseDestinationFolder = 334,
+    ChooseRenameFolder = 335,
+    TurnClockwise = 336,
+    TurnCounterclockwise = 337,
+    MarkCannotBeRead = 338,
+    MarkDuplicateName = 339,
+    MarkExistsInDestination = 340,
+    MarkNameConflict = 341,
+    MarkedName = 342,
+    RenameListKeys = 343,
 };
 
 // The text of a string id; an id with no text gives the empty text.

@@ -4,14 +4,14 @@
 #include "resources/stringtable.h"
 
 StatusLine::StatusLine(const Preferences &preferences, QWidget *parent)
-    : QLabel(parent)
+    : LiveLabel(parent)
     , m_preferences(preferences)
 {
     setObjectName(QStringLiteral("statusLine"));
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextFormat(Qt::PlainText);
-    setAccessibleName(QStringLiteral("Status"));
+    setAccessibleDescription(loadString(StatusLineDescription));
     write(QString(), Standard, false);
 }
 

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "prefs/linecolourtable.h"
-
-#include <QLabel>
+#include "widgets/livelabel.h"
 
 class Preferences;
 
 // The one line of status text under the pages. Its colour tells the kind of message, taken from
 // the current LineColourTable when the text is written; the text keeps that colour until the
-// next write, so a later repaint never changes it.
-class StatusLine : public QLabel
+// next write, so a later repaint never changes it. Screen readers hear every text written: it
+// is the line's accessible name.
+class StatusLine : public LiveLabel
 {
     Q_OBJECT
 

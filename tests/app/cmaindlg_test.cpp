@@ -3,6 +3,7 @@
 #include "confighome.h"
 #include "convert/cconvertctrl.h"
 #include "convert/convertsession.h"
+#include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
 #include "rename/crenumctrl.h"
@@ -12,7 +13,17 @@
 #include "testpictures.h"
 #include "widgets/statusline.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,6 +102,88 @@ TEST_F(MainWindow, QuitEndsWithOneAndEscapeWithTwo)
         EXPECT_EQ(std::pair(window.exitCode(), window.isVisible()), std::pair(code, false)) << key;
     }
 }
+
+// Whether the control shows its text whole; controls without a text to fit pass.
+bool textFits(const QWidget &control)
+{
+    const QFontMetrics metrics = control.fontMetrics();
+    const auto within = [&](const QRect &area, const QString &text) {
+        const QSize size = metrics.size(Qt::TextShowMnemonic, text);
+        return size.width() <= area.width() && size.height() <= area.height();
+    };
+    if (const auto *label = qobject_cast<const QLabel *>(&control)) {
+        const QRect area = label->contentsRect();
+        if (!label->wordWrap())
+            return within(area, label->text());
+        return metrics.boundingRect(area, Qt::TextWordWrap, label->text()).height() <=
+               area.height();
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(&control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const auto element = qobject_cast<const QCheckBox *>(button) ? QStyle::SE_CheckBoxContents
+                             : qobject_cast<const QRadioButton *>(button)
+                                 ? QStyle::SE_RadioButtonContents
+                                 : QStyle::SE_PushButtonContents;
+        return within(button->style()->subElementRect(element, &option, button), button->text());
+    }
+    if (const auto *tabs = qobject_cast<const QTabBar *>(&control)) {
+        for (int tab = 0; tab < tabs->count(); ++tab)
+            if (!tabs->rect().contains(tabs->tabRect(tab)) ||
+                !within(tabs->tabRect(tab), tabs->tabText(tab)))
+                return false;
+        return true;
+    }
+    if (qobject_cast<const QLineEdit *>(&control) || qobject_cast<const QComboBox *>(&control) ||
+        qobject_cast<const QAbstractSpinBox *>(&control))
+        return control.height() >= control.minimumSizeHint().height();
+    return true;
+}
+
+class MainWindowFont : public MainWindow, public testing::WithParamInterface<int>
+{
+};
+
+// The design is drawn up for 9 points; desktops set 10 or 11, some 12.
+TEST_P(MainWindowFont, GrowsUntilEveryTextFitsKeepingItsArrangement)
+{
+    const QFont original = QApplication::font();
+    QFont font = original;
+    font.setPointSize(GetParam());
+    QApplication::setFont(font);
+    const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
+    PageServices services;
+    services.imageLibraryUsable = [] { return true; };
+    CMainDlg window(m_preferences, services);
+    window.show();
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+
+    auto *quality = window.findChild<QSlider *>(u"qualitySlider"_s);
+    auto *raw = window.findChild<QSlider *>(u"rawSlider"_s);
+    for (int position = quality->minimum(); position <= quality->maximum(); ++position) {
+        quality->setValue(position);
+        raw->setValue(std::clamp(position - 8, raw->minimum(), raw->maximum()));
+        for (const QString &name : {u"qualityPercentLabel"_s, u"qualityWordLabel"_s, u"rawLabel"_s})
+            EXPECT_TRUE(textFits(*window.findChild<QLabel *>(name)))
+                << name.toStdString() << " at " << position;
+    }
+    QWidget *const parents[] = {&window, &window.convertPage(), &window.renamePage(),
+                                &window.preferencesPage()};
+    for (QWidget *parent : parents) {
+        for (QWidget *control : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const std::string name = control->objectName().toStdString();
+            // The line beside the options column runs past the page's foot by design.
+            EXPECT_TRUE(parent->rect().contains(control->geometry()) || name == "separatorLine")
+                << name;
+            EXPECT_TRUE(textFits(*control)) << name;
+        }
+    }
+    // Still square, as the description makes it.
+    const QWidget *frame = window.findChild<QWidget *>(u"previewFrame"_s);
+    EXPECT_EQ(frame->width(), frame->height());
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, MainWindowFont, testing::Values(9, 10, 11, 12));
 
 TEST_F(MainWindow, EndsBeforeItIsShownWithoutAUsableImageLibrary)
 {

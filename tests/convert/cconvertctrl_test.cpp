@@ -14,9 +14,11 @@
 
 #include "qtprinters.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -240,6 +242,23 @@ protected:
     QStringList m_nextFolders; // what the folder dialog answers, in turn
     std::unique_ptr<CConvertCtrl> m_page;
 };
+
+// A screen reader's toggle action changes a box without a click.
+TEST_F(ConvertPage, CheckBoxesActHoweverTheyAreToggled)
+{
+    openPage();
+    const bool replaced = child<QCheckBox>(u"replaceFilesCheck"_s)->isChecked();
+    for (const char16_t *box : {u"resizeCheck", u"replaceFilesCheck", u"grayscaleCheck"}) {
+        if (box == std::u16string_view(u"grayscaleCheck"))
+            select(3);
+        QAccessible::queryAccessibleInterface(child<QCheckBox>(QString::fromUtf16(box)))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+    }
+    EXPECT_TRUE(child<QWidget>(u"heightRadio"_s)->isEnabled());
+    EXPECT_EQ(flags(2), replaced ? CollisionError : 0);
+    EXPECT_TRUE(child<PreviewFrame>(u"previewFrame"_s)->image().allGray());
+}
 
 TEST_F(ConvertPage, HandsTheControlsToItsSessionAndShowsWhatItTells)
 {

@@ -43,6 +43,8 @@ TEST(ConvertList, KeepsLinesWritingTheSameNameTogetherAndMarksThemFoldingOnlyATo
     EXPECT_EQ(std::pair(marks.found, marks.firstRow), std::pair(true, 0));
     EXPECT_EQ(rows(model), u"a.jpg:2 a.png:2 A.tif:3 a.mpo.jpg:0 B.gif:0"_s);
     EXPECT_EQ(model.rotation(2), -270);
+    EXPECT_EQ(model.index(2).data(Qt::AccessibleDescriptionRole).toString(),
+              u"duplicate name, cannot be read"_s);
     EXPECT_EQ(std::tuple(ConvertListModel::drawnStatus(DuplicateError | CollisionError),
                          ConvertListModel::drawnStatus(FileTypeError | DuplicateError),
                          ConvertListModel::drawnStatus(FileTypeError)),
@@ -85,8 +87,12 @@ TEST(ConvertList, CollisionsMarkLinesWhoseDestinationExistsUnlessFilesAreReplace
     model.setNames({bad});
     model.markCollisions(ConversionPlan::destinationKey(bad), destination.path(), u".jpg"_s, false);
     EXPECT_EQ(rows(model), bad + u":4"_s);
-    for (int role : {Qt::DisplayRole, Qt::ToolTipRole})
-        EXPECT_EQ(model.index(0).data(role).toString(), u"bad\uFFFD.png"_s);
+    // Shown with U+FFFD, and the mark told in words too, not by colour alone.
+    const QModelIndex at = model.index(0);
+    EXPECT_EQ(std::tuple(at.data().toString(), at.data(Qt::ToolTipRole).toString(),
+                         at.data(Qt::AccessibleDescriptionRole).toString()),
+              std::tuple(u"bad\uFFFD.png"_s, u"bad\uFFFD.png (exists in destination)"_s,
+                         u"exists in destination"_s));
 }
 
 // Delete selects the next line or the new last one, and marks the duplicates anew: marks of

@@ -1,6 +1,7 @@
 #include "prefs/preferencesfile.h"
 
 #include "prefs/clvcolorwnd.h"
+#include "prefs/colourcontrast.h"
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "widgets/pageservices.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +70,29 @@ TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
     preferences.setDefaults();
     QApplication::setPalette(original);
     EXPECT_EQ(preferences.colour(Standard), 0x563412u);
+
+    // On a dark scheme the classic colours are lightened until they read (4.5:1) on the lists
+    // and the status line; colours the user saved stay as saved.
+    const Preferences saved;
+    QPalette dark = original;
+    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+    dark.setColor(QPalette::Window, QColor(0x31, 0x36, 0x3B));
+    dark.setColor(QPalette::Text, QColor(0xEF, 0xF0, 0xF1));
+    QApplication::setPalette(dark);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
+    preferences.setDefaults();
+    for (int position = 0; position < LineColourTable::Size; ++position)
+        for (const QPalette::ColorRole background : {QPalette::Base, QPalette::Window})
+            EXPECT_GE(ColourContrast::ratio(toQColor(preferences.colours().at(position)),
+                                            dark.color(background)),
+                      4.5)
+                << position;
+    const QColor collision = toQColor(preferences.colour(CollisionError));
+    EXPECT_GT(collision.red(), collision.green()); // still purple
+    ConfigHome home;
+    ASSERT_TRUE(PreferencesFile::saveTo(saved, PreferencesFile::settingsFilePath()).ok);
+    PreferencesFile::load(preferences);
+    EXPECT_EQ(preferences.colours(), saved.colours());
 }
 
 // The standard colour, the offscreen palette's text, is black.

@@ -187,10 +187,13 @@ TEST_F(Renaming, ListsLinksByWhatTheyLeadToAndNamesByTheirBytes)
     const QString bad = PathUtil::decodeName("bad\xff.jpg");
     EXPECT_EQ(listed(u"bad*;link*"_s), (QStringList{bad, u"link-to-file.jpg"_s}));
     EXPECT_TRUE(m_list.contains(bad));
-    m_list.setNewName(0, bad, false);
+    m_list.setNewName(0, bad, true); // a listed name: a conflict, told in words too
     for (int column : {0, 1}) {
         const QModelIndex at = m_list.index(0, column);
         EXPECT_EQ(at.data().toString(), u"bad\uFFFD.jpg"_s);
+        EXPECT_EQ(std::pair(at.data(Qt::ToolTipRole).toString(),
+                            at.data(Qt::AccessibleDescriptionRole).toString()),
+                  std::pair(u"bad\uFFFD.jpg (name conflict)"_s, u"name conflict"_s));
         EXPECT_EQ(at.data(RenameListModel::CurrentNameRole).toString(), bad);
     }
 }

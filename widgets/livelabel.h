@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QLabel>
+
+// A label that screen readers follow: its accessible name is its title, when it has one,
+// followed by its text, and every write raises exactly one name change, also when the text is
+// the same as before, so that a reader announces each message.
+class LiveLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit LiveLabel(QWidget *parent = nullptr);
+
+    // What the text is, for a reader ("Number of images :"); empty by default.
+    void setTitle(const QString &title);
+    QString title() const { return m_title; }
+
+    // Hides QLabel::setText so that writers holding a LiveLabel announce what they write;
+    // writes through a QLabel pointer are not announced.
+    void setText(const QString &text);
+
+private:
+    QString m_title;
+};
