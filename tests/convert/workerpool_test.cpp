@@ -279,14 +279,15 @@ TEST_F(Workers, StopEndsQueuedAndRunningItemsAtOnce)
 }
 
 // What crosses between the window and its workers.
-using Kind = WorkerProtocol::Kind;
+using WP = WorkerProtocol;
+using Kind = WP::Kind;
 
 // What the other side reads from a frame.
-WorkerProtocol::Message decoded(QByteArray frame, QByteArray *payload = nullptr)
+WP::Message decoded(QByteArray frame, QByteArray *payload = nullptr)
 {
     QByteArray taken;
-    EXPECT_EQ(WorkerProtocol::takeFrame(frame, taken), WorkerProtocol::FrameStatus::Complete);
-    return WorkerProtocol::decode(payload ? *payload = taken : taken);
+    EXPECT_EQ(WP::takeFrame(frame, taken), WP::FrameStatus::Complete);
+    return WP::decode(payload ? *payload = taken : taken);
 }
 
 TEST(WorkerProtocol, RequestsAndRepliesCrossWithEveryField)
@@ -298,18 +299,18 @@ TEST(WorkerProtocol, RequestsAndRepliesCrossWithEveryField)
                                ResizeMode::LargeSide, 1234, false, u"*.cr2"_s},
                               -270};
     // Decoded and sent again, each request gives the very bytes it came from.
-    const auto sent = decoded(WorkerProtocol::convertRequest(c));
-    EXPECT_EQ(std::pair(sent.kind, WorkerProtocol::convertRequest(sent.conversionRequest)),
-              std::pair(Kind::Convert, WorkerProtocol::convertRequest(c)));
+    const auto sent = decoded(WP::convertRequest(c));
+    EXPECT_EQ(std::pair(sent.kind, WP::convertRequest(sent.conversionRequest)),
+              std::pair(Kind::Convert, WP::convertRequest(c)));
     const PreviewRequest p{u"/in/a.nef"_s, QSize(217, 163), 180, OutputFormat::Tiff, 7, true, 8,
                            u"*.nef"_s};
-    const auto shown = decoded(WorkerProtocol::previewRequest(p));
-    EXPECT_EQ(std::pair(shown.kind, WorkerProtocol::previewRequest(shown.previewRequest)),
-              std::pair(Kind::Preview, WorkerProtocol::previewRequest(p)));
+    const auto shown = decoded(WP::previewRequest(p));
+    EXPECT_EQ(std::pair(shown.kind, WP::previewRequest(shown.previewRequest)),
+              std::pair(Kind::Preview, WP::previewRequest(p)));
     const ConversionResult result{false, u" *** Save image error: File exists"_s, u"x"_s, true};
-    const auto reply = decoded(WorkerProtocol::conversionReply(result));
-    EXPECT_EQ(std::pair(reply.kind, WorkerProtocol::conversionReply(reply.conversionResult)),
-              std::pair(Kind::ConversionReply, WorkerProtocol::conversionReply(result)));
+    const auto reply = decoded(WP::conversionReply(result));
+    EXPECT_EQ(std::pair(reply.kind, WP::conversionReply(reply.conversionResult)),
+              std::pair(Kind::ConversionReply, WP::conversionReply(result)));
 
     // Three RGB888 pixels fill 9 bytes of a 12-byte line: the padding must not shift the rows.
     QImage padded(3, 2, QImage::Format_RGB888);
@@ -318,7 +319,7 @@ TEST(WorkerProtocol, RequestsAndRepliesCrossWithEveryField)
     padded.setPixel(0, 1, qRgb(7, 8, 9));
     for (const auto &[image, recognised] : {std::pair(padded, true), std::pair(QImage(), false)}) {
         PreviewResult result{true, recognised, true, image, u" PNG format: (x)"_s};
-        const auto reply = decoded(WorkerProtocol::previewReply(result));
+        const auto reply = decoded(WP::previewReply(result));
         const PreviewResult &got = reply.previewResult;
         EXPECT_EQ(std::tuple(reply.kind, got.loaded, got.raw, got.recognised, got.libraryMessage,
                              got.image.format(), got.image),
@@ -333,9 +334,9 @@ Kind previewReplyKind(qint32 format, qint32 width, qint32 height, qint32 bytesPe
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
-    out << WorkerProtocol::Version << quint8(Kind::PreviewReply) << true << true << false
-        << QString() << format << width << height << bytesPerLine << QByteArray(32, '\x7f');
-    return WorkerProtocol::decode(payload).kind;
+    out << WP::Version << quint8(Kind::PreviewReply) << true << true << false << QString() << format
+        << width << height << bytesPerLine << QByteArray(32, '\x7f');
+    return WP::decode(payload).kind;
 }
 
 TEST(WorkerProtocol, DamagedMessagesAreRefusedNotTrusted)
@@ -343,14 +344,13 @@ TEST(WorkerProtocol, DamagedMessagesAreRefusedNotTrusted)
     PreviewResult result{true, true, false, QImage(6, 5, QImage::Format_ARGB32_Premultiplied), {}};
     result.image.fill(Qt::red);
     QByteArray whole, request;
-    ASSERT_EQ(decoded(WorkerProtocol::previewReply(result), &whole).kind, Kind::PreviewReply);
+    ASSERT_EQ(decoded(WP::previewReply(result), &whole).kind, Kind::PreviewReply);
     // A worker that dies mid-write, or writes more than its answer.
     for (qsizetype cut = 0; cut < whole.size(); ++cut)
-        EXPECT_EQ(WorkerProtocol::decode(whole.left(cut)).kind, Kind::Invalid) << cut;
-    EXPECT_EQ(WorkerProtocol::decode(whole + '\0').kind, Kind::Invalid);
-    EXPECT_TRUE(
-        WorkerProtocol::decode(char(WorkerProtocol::Version + 1) + whole.mid(1)).otherVersion);
-    EXPECT_EQ(WorkerProtocol::decode(whole.left(1) + char(77) + whole.mid(2)).kind, Kind::Invalid);
+        EXPECT_EQ(WP::decode(whole.left(cut)).kind, Kind::Invalid) << cut;
+    EXPECT_EQ(WP::decode(whole + '\0').kind, Kind::Invalid);
+    EXPECT_TRUE(WP::decode(char(WP::Version + 1) + whole.mid(1)).otherVersion);
+    EXPECT_EQ(WP::decode(whole.left(1) + char(77) + whole.mid(2)).kind, Kind::Invalid);
 
     // 32 bytes sent: 4 × 2 or 8 × 1 ARGB pixels fit, nothing else does.
     const qint32 argb = QImage::Format_ARGB32;
@@ -364,13 +364,13 @@ TEST(WorkerProtocol, DamagedMessagesAreRefusedNotTrusted)
 
     // A length no reply has is a stream out of step, never something to wait for.
     QByteArray huge(4, '\0');
-    qToBigEndian<quint32>(WorkerProtocol::MaxFrameBytes + 1, huge.data());
-    EXPECT_EQ(WorkerProtocol::takeFrame(huge, whole), WorkerProtocol::FrameStatus::Invalid);
+    qToBigEndian<quint32>(WP::MaxFrameBytes + 1, huge.data());
+    EXPECT_EQ(WP::takeFrame(huge, whole), WP::FrameStatus::Invalid);
 
     // An output format out of range never reaches the pipeline; it follows four empty strings.
-    decoded(WorkerProtocol::convertRequest({}), &request);
+    decoded(WP::convertRequest({}), &request);
     qToBigEndian<qint32>(9, request.data() + 2 + 4 * 4);
-    EXPECT_EQ(WorkerProtocol::decode(request).kind, Kind::Invalid);
+    EXPECT_EQ(WP::decode(request).kind, Kind::Invalid);
 }
 
 } // namespace
