@@ -32,15 +32,14 @@ public:
         , m_options(options)
     {
         using B = BatchConverter;
-        const auto on = [this](auto signal, auto slot) {
-            QObject::connect(&m_batch, signal, &m_context, slot);
-        };
-        const auto add = [this](const QString &event) { events.append(event); };
-        on(&B::statusShown,
-           [add](const QString &t, int kind) { add(u"status %1: "_s.arg(kind) + t); });
-        on(&B::workingImageCleared, [add] { add(u"clear"_s); });
-        on(&B::beep, [add] { add(u"beep"_s); });
-        on(&B::finished, [this](const QString &text) { endTexts.append(text); });
+        QObject::connect(&batch, &B::statusShown, &m_context, [this](const QString &t, int kind) {
+            events.append(u"status %1: "_s.arg(kind) + t);
+        });
+        QObject::connect(&batch, &B::workingImageCleared, &m_context,
+                         [this] { events.append(u"clear"_s); });
+        QObject::connect(&batch, &B::beep, &m_context, [this] { events.append(u"beep"_s); });
+        QObject::connect(&batch, &B::finished, &m_context,
+                         [this](const QString &text) { endTexts.append(text); });
     }
 
     // Each call ends with exactly one finished(); returns its end text.
