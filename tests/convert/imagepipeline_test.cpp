@@ -15,9 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <numeric>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -27,7 +29,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int Width = 40, Height = 30;
+constexpr unsigned Width = 40, Height = 30;
 
 struct Rgb
 {
@@ -35,36 +37,29 @@ struct Rgb
 };
 constexpr Rgb Amber{220, 160, 40};
 constexpr Rgb Blue{40, 40, 200};
-constexpr int DarkGray = 60, LightGray = 200;
+constexpr Rgb Dark{60, 60, 60}, Light{200, 200, 200};
 
-// How a test picture is stored: the left half amber (or dark gray), the right half blue (or light
-// gray, half transparent where there is alpha).
+// How a test picture is stored (the file's extension chooses the writer): the left half amber (or
+// dark gray), the right half blue (or light gray, half transparent where there is alpha).
 struct Source
 {
-    const char *name, *file; // the file's extension chooses the writer
-    FREE_IMAGE_TYPE type;
+    const char *file;
     unsigned bpp;
-    bool gray, alphaChannel;
+    FREE_IMAGE_TYPE type = FIT_BITMAP;
+    bool gray = false, alphaChannel = false;
     int rightAlpha = 255;
 };
 
+// opaque.tif has an alpha channel it does not use.
+// clang-format off
 const Source Sources[] = {
-    {"jpeg", "rgb.jpg", FIT_BITMAP, 24, false, false},
-    {"pngAlpha", "alpha.png", FIT_BITMAP, 32, false, true, 128},
-    {"gifPalette", "palette.gif", FIT_BITMAP, 8, false, false},
-    {"png48", "deep.png", FIT_RGB16, 48, false, false},
-    {"tiff48", "deep.tif", FIT_RGB16, 48, false, false},
-    {"grayJpeg", "gray.jpg", FIT_BITMAP, 8, true, false},
-    {"webp", "rgb.webp", FIT_BITMAP, 24, false, false},
-    {"grayPng", "gray.png", FIT_BITMAP, 8, true, false},
-    {"png4", "palette4.png", FIT_BITMAP, 4, false, false},
-    {"png64", "deepAlpha.png", FIT_RGBA16, 64, false, true, 128},
-    {"tiffGray16", "gray16.tif", FIT_UINT16, 16, true, false},
-    {"tiffFloat", "float.tif", FIT_RGBF, 96, false, false},
-    {"tiffOpaque32", "opaque.tif", FIT_BITMAP, 32, false, false}, // an alpha channel unused
-};
+    {"rgb.jpg", 24}, {"rgb.webp", 24}, {"palette4.png", 4}, {"palette.gif", 8}, {"opaque.tif", 32},
+    {"alpha.png", 32, FIT_BITMAP, false, true, 128}, {"gray.png", 8, FIT_BITMAP, true},
+    {"deep.png", 48, FIT_RGB16}, {"float.tif", 96, FIT_RGBF}, {"gray16.tif", 16, FIT_UINT16, true},
+    {"deepAlpha.png", 64, FIT_RGBA16, false, true, 128}};
+// clang-format on
 
-fipImage makePicture(const Source &source, int width = Width, int height = Height)
+fipImage makePicture(const Source &source, int width = int(Width), int height = int(Height))
 {
     // Drawn at 8 bits a channel (or as palette indices), then widened to the source's type.
     const bool indexed = source.gray || source.bpp <= 8;
@@ -80,12 +75,9 @@ fipImage makePicture(const Source &source, int width = Width, int height = Heigh
         for (int x = 0; x < width; ++x) {
             const bool left = x < width / 2;
             const Rgb c = left ? Amber : Blue;
-            BYTE index = source.gray ? (left ? DarkGray : LightGray) : left ? 1 : 2;
+            BYTE index = source.gray ? (left ? Dark.r : Light.r) : left ? 1 : 2;
             RGBQUAD q{BYTE(c.b), BYTE(c.g), BYTE(c.r), BYTE(left ? 255 : source.rightAlpha)};
-            if (indexed)
-                image.setPixelIndex(x, y, &index);
-            else
-                image.setPixelColor(x, y, &q);
+            indexed ? image.setPixelIndex(x, y, &index) : image.setPixelColor(x, y, &q);
         }
     if (source.type != FIT_BITMAP)
         image.convertToType(source.type, false);
@@ -128,18 +120,23 @@ QString tooLarge(quint64 width, quint64 height)
     return u"the picture is too large to convert (%1 \u00D7 %2 pixels)"_s.arg(width).arg(height);
 }
 
-ConversionOptions to(OutputFormat format, bool grayscale = false, bool replaceFiles = true)
-{
-    ConversionOptions options;
-    std::tie(options.outputFormat, options.grayscale, options.replaceFiles) =
-        std::tuple(format, grayscale, replaceFiles);
-    return options;
-}
-
 class Pipeline : public testing::Test
 {
 protected:
     void SetUp() override { LibraryMessages::install(); }
+    static ConversionOptions to(OutputFormat format, bool gray = false, bool replace = true)
+    {
+        ConversionOptions options;
+        std::tie(options.outputFormat, options.grayscale, options.replaceFiles) =
+            std::tuple(format, gray, replace);
+        return options;
+    }
+    // How a conversion ended, and what the library said.
+    static auto ended(const ConversionResult &r) { return std::tuple(r.ok, r.resultMessage); }
+    static auto said(const ConversionResult &r)
+    {
+        return std::tuple(r.ok, r.resultMessage, r.libraryMessage);
+    }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
     static bool isGray(Rgb c) { return std::abs(c.r - c.g) <= 3 && std::abs(c.g - c.b) <= 3; }
@@ -160,7 +157,7 @@ protected:
 
 // --- Proportions and flags ---------------------------------------------------------------
 
-TEST(MulDiv, RoundsHalvesAwayFromZeroAndNeverOverflows)
+TEST(ImagePipelineProportions, MulDivRoundsHalvesAwayFromZeroAndResizingGivesTheRoundedSize)
 {
     // a, b, c and a × b / c
     // clang-format off
@@ -171,44 +168,29 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroAndNeverOverflows)
     // clang-format on
     for (const auto &[a, b, c, expected] : cases)
         EXPECT_EQ(mulDiv(a, b, c), expected) << a << " * " << b << " / " << c;
-}
-
-TEST(ImagePipelineJpegQuality, FlagFollowsTheFivePercentSteps)
-{
-    const std::pair<int, int> cases[] = {{0, 0x0800},  {1, 0x0800},  {2, 0x0400}, {9, 0x0400},
-                                         {10, 0x0200}, {14, 0x0200}, {15, 0x100}, {16, 0x0100},
-                                         {19, 0x0100}, {20, 0x0080}};
-    for (const auto &[position, flag] : cases)
+    // The JPEG quality flag follows the five percent steps.
+    // clang-format off
+    for (const auto &[position, flag] : {std::pair{1, 0x800}, {2, 0x400}, {9, 0x400}, {10, 0x200},
+                                        {14, 0x200}, {15, 0x100}, {19, 0x100}, {20, 0x080}})
+        // clang-format on
         EXPECT_EQ(ImagePipeline::jpegQualityFlag(position), flag) << "position " << position;
-}
 
-TEST(LibraryMessagesFormat, NamesTheFormatWhenTheLibraryGivesOne)
-{
-    EXPECT_EQ(LibraryMessages::format(FIF_PNG, "caf\xc3\xa9"), u" PNG format: (café)"_s);
-    // Numbers the library has no name for, and no text at all, must not crash.
-    EXPECT_EQ(LibraryMessages::format(9999, "x"), u"(x)"_s);
-    EXPECT_EQ(LibraryMessages::format(FIF_UNKNOWN, nullptr), u"()"_s);
-}
-
-TEST(ImagePipelineResize, GivesTheRoundedProportionalSizeOrRefuses)
-{
-    // mode, size, pixels asked for, success and the new size
-    const std::tuple<ResizeMode, unsigned, unsigned, int, bool, unsigned, unsigned> cases[] = {
-        {ResizeMode::Width, 400, 300, 80, true, 80, 60},
-        {ResizeMode::Height, 300, 400, 50, true, 38, 50}, // a half rounds up
-        {ResizeMode::SmallSide, 300, 400, 80, true, 80, 107},
-        {ResizeMode::SmallSide, 400, 300, 80, true, 107, 80},
-        {ResizeMode::LargeSide, 300, 400, 80, true, 60, 80},
-        {ResizeMode::Width, 40, 30, 80, true, 80, 60},  // enlarges
-        {ResizeMode::Width, 40, 30, -8, true, 40, 30},  // negative keeps the size
-        {ResizeMode::Width, 400, 3, 50, true, 400, 3},  // too thin keeps the size
-        {ResizeMode::Width, 40, 30, 0, false, 40, 30}}; // no pixels
-    for (const auto &[mode, width, height, pixels, ok, newWidth, newHeight] : cases) {
+    // Resizing: mode, size, pixels asked for, success and the new size. A half rounds up, a small
+    // picture is enlarged, a negative count or a picture too thin keeps the size, none refuses.
+    using enum ResizeMode;
+    // clang-format off
+    const std::tuple<ResizeMode, unsigned, unsigned, int, bool, unsigned, unsigned> sizes[] = {
+        {Width, 400, 300, 80, true, 80, 60}, {Height, 300, 400, 50, true, 38, 50},
+        {SmallSide, 300, 400, 80, true, 80, 107}, {SmallSide, 400, 300, 80, true, 107, 80},
+        {LargeSide, 300, 400, 80, true, 60, 80}, {Width, 40, 30, 80, true, 80, 60},
+        {Width, 40, 30, -8, true, 40, 30}, {Width, 400, 3, 50, true, 400, 3},
+        {Width, 40, 30, 0, false, 40, 30}};
+    // clang-format on
+    for (const auto &[mode, width, height, pixels, ok, newWidth, newHeight] : sizes) {
         fipImage image(FIT_BITMAP, width, height, 24);
         const bool resized = ImagePipeline::resizeImage(image, mode, pixels);
         EXPECT_EQ(std::tuple(resized, image.getWidth(), image.getHeight()),
-                  std::tuple(ok, newWidth, newHeight))
-            << int(mode) << ": " << width << 'x' << height << " to " << pixels;
+                  std::tuple(ok, newWidth, newHeight));
     }
     fipImage empty;
     EXPECT_FALSE(ImagePipeline::resizeImage(empty, ResizeMode::Width, 80));
@@ -218,7 +200,7 @@ TEST(ImagePipelineResize, GivesTheRoundedProportionalSizeOrRefuses)
 
 void PrintTo(const Source &source, std::ostream *out)
 {
-    *out << source.name;
+    *out << source.file;
 }
 
 // JPEG takes 8-bit gray and 24 bits, WEBP 24 and 32 bits; PNG and TIFF keep the depth except
@@ -249,29 +231,24 @@ TEST_P(Conversion, WritesAValidPictureOfTheRightDepthAndColours)
 
     // Only the last extension chooses the encoder.
     const QString destination = u"picture.png"_s + outputExtension(format);
-    const ConversionResult result = convert(source, destination, to(format, grayscale));
-    EXPECT_EQ(std::pair(result.ok, result.resultMessage), std::pair(true, u"End of conversion!"_s));
+    EXPECT_EQ(ended(convert(source, destination, to(format, grayscale))),
+              std::tuple(true, u"End of conversion!"_s));
 
     const fipImage output = readPicture(path(destination));
     EXPECT_EQ(std::tuple(fipImage::identifyFIF(QFile::encodeName(path(destination)).constData()),
                          output.getWidth(), output.getHeight(), output.getBitsPerPixel()),
-              std::tuple(std::array{FIF_JPEG, FIF_PNG, FIF_TIFF, FIF_WEBP}[int(format)],
-                         unsigned(Width), unsigned(Height),
-                         expectedBpp(picture, format, grayscale)));
+              std::tuple(std::array{FIF_JPEG, FIF_PNG, FIF_TIFF, FIF_WEBP}[int(format)], Width,
+                         Height, expectedBpp(picture, format, grayscale)));
 
     const Rgb left = pixel(output, Width / 4, Height / 2);
     const Rgb right = pixel(output, Width * 3 / 4, Height / 2);
-    if (grayscale || picture.gray) {
-        EXPECT_TRUE(isGray(left) && isGray(right));
-        EXPECT_GT(std::abs(left.r - right.r), 10) << "the two halves must stay apart";
-    }
-    if (picture.gray) {
-        EXPECT_TRUE(near(left, {DarkGray, DarkGray, DarkGray}));
-        EXPECT_TRUE(near(right, {LightGray, LightGray, LightGray}));
-    } else if (!grayscale && picture.type != FIT_RGBF) {
-        EXPECT_TRUE(near(left, Amber)) << left.r << ',' << left.g << ',' << left.b;
-        EXPECT_TRUE(near(right, Blue)) << right.r << ',' << right.g << ',' << right.b;
-    }
+    // The two halves must stay apart.
+    EXPECT_TRUE((!grayscale && !picture.gray) ||
+                (isGray(left) && isGray(right) && std::abs(left.r - right.r) > 10));
+    EXPECT_TRUE(!picture.gray || (near(left, Dark) && near(right, Light)));
+    EXPECT_TRUE(picture.gray || grayscale || picture.type == FIT_RGBF ||
+                (near(left, Amber) && near(right, Blue)))
+        << left.r << ',' << left.g << ',' << left.b << ' ' << right.r << ',' << right.g;
 }
 
 INSTANTIATE_TEST_SUITE_P(ImagePipeline, Conversion,
@@ -285,7 +262,7 @@ TEST_F(Pipeline, TurnsCounterClockwiseForPositiveAnglesAtEveryDepth)
     // The test picture's top-left corner is white, its bottom-right blue. PNG has no 16-bit
     // (5-5-5) bitmaps.
     const auto source = [](unsigned bpp) {
-        return u"marked%1.%2"_s.arg(bpp).arg(bpp == 16 ? u"bmp" : u"png");
+        return u"at%1.%2"_s.arg(bpp).arg(bpp == 16 ? u"bmp" : u"png");
     };
     fipImage image = readPicture(writeTestPicture(path(source(24)), Width, Height));
     ASSERT_TRUE(image.convertTo16Bits555() && writePicture(image, path(source(16))));
@@ -297,9 +274,8 @@ TEST_F(Pipeline, TurnsCounterClockwiseForPositiveAnglesAtEveryDepth)
     for (const auto &[angle, bpp, markerRight, markerBottom] : cases) {
         ASSERT_TRUE(convert(source(bpp), u"turned.png"_s, to(OutputFormat::Png), angle).ok);
         const fipImage turned = readPicture(path(u"turned.png"_s));
-        const bool quarter = angle % 180 != 0;
         ASSERT_EQ(std::pair(turned.getWidth(), turned.getHeight()),
-                  quarter ? std::pair(30u, 40u) : std::pair(40u, 30u));
+                  angle % 180 ? std::pair(30u, 40u) : std::pair(40u, 30u));
         const unsigned right = turned.getWidth() - 2, bottom = turned.getHeight() - 2;
         const unsigned x = markerRight ? right : 1, y = markerBottom ? bottom : 1;
         const fipImage original = readPicture(path(source(bpp)));
@@ -311,7 +287,7 @@ TEST_F(Pipeline, TurnsCounterClockwiseForPositiveAnglesAtEveryDepth)
 
 // --- Outcomes -------------------------------------------------------------------------------
 
-TEST_F(Pipeline, EachFailureNamesItsStepAndWritesNothing)
+TEST_F(Pipeline, EachFailureNamesItsStepWritesNothingAndHasTheLibrarysMessageOfItsOwn)
 {
     writeJpeg();
     ConversionOptions resize = to(OutputFormat::Png);
@@ -322,27 +298,25 @@ TEST_F(Pipeline, EachFailureNamesItsStepAndWritesNothing)
         {u"a.jpg"_s, u"a.xyz"_s, {}, u" *** Save image error"_s},
         // The system's reason follows when the system failed: here the folder is gone.
         {u"a.jpg"_s, u"no/a.png"_s, {}, u" *** Save image error: No such file or directory"_s}};
-    for (const auto &[source, destination, options, message] : cases) {
-        const ConversionResult result = convert(source, destination, options);
-        EXPECT_EQ(std::pair(result.ok, result.resultMessage), std::pair(false, message));
-    }
+    for (const auto &[source, destination, options, message] : cases)
+        EXPECT_EQ(ended(convert(source, destination, options)), std::tuple(false, message));
     EXPECT_EQ(entries(), QStringList{u"a.jpg"_s});
     // A failed load leaves no earlier picture behind.
     fipImage image(FIT_BITMAP, 8, 8, 24);
     EXPECT_EQ(ImagePipeline::loadPicture(image, path(u"no.dng"_s), 0, u".dng;"_s).outcome,
               ImagePipeline::LoadedPicture::NotLoaded);
     EXPECT_FALSE(image.isValid());
-}
 
-TEST_F(Pipeline, LibraryMessageIsThisConversionsOwn)
-{
+    // The library's message is this conversion's own.
     ASSERT_TRUE(writeFileBytes(path(u"broken.png"_s), QByteArray("\x89PNG\r\n\x1a\n") + "garbage"));
     ConversionResult result = convert(u"broken.png"_s, u"broken.jpg"_s);
     EXPECT_EQ(result.resultMessage, u"Original image error: "_s + path(u"broken.png"_s));
-    EXPECT_TRUE(result.libraryMessage.startsWith(u" PNG format: ("_s))
-        << result.libraryMessage.toStdString();
+    EXPECT_TRUE(result.libraryMessage.startsWith(u" PNG format: ("_s));
+    // Numbers the library has no name for, and no text at all, must not crash.
+    EXPECT_EQ(LibraryMessages::format(FIF_PNG, "caf\xc3\xa9"), u" PNG format: (café)"_s);
+    EXPECT_EQ(LibraryMessages::format(9999, "x"), u"(x)"_s);
+    EXPECT_EQ(LibraryMessages::format(FIF_UNKNOWN, nullptr), u"()"_s);
 
-    writeJpeg();
     FreeImage_OutputMessageProc(FIF_JPEG, "stale");
     ASSERT_EQ(LibraryMessages::last(), u" JPEG format: (stale)"_s);
     result = convert(u"a.jpg"_s, u"a.png"_s);
@@ -365,7 +339,7 @@ template <typename Convert> ConversionResult withFileSizeLimit(rlim_t bytes, Con
     return result;
 }
 
-TEST_F(Pipeline, ReplacesWithAnOrdinaryNewFileOrLeavesTheDestinationWhenNotToReplace)
+TEST_F(Pipeline, ReplacesWithAnOrdinaryNewFileAndNeverWritesAFileItWasNotToReplace)
 {
     writeJpeg();
     ASSERT_TRUE(writeFileBytes(path(u"a.png"_s), "old"));
@@ -380,60 +354,49 @@ TEST_F(Pipeline, ReplacesWithAnOrdinaryNewFileOrLeavesTheDestinationWhenNotToRep
     const mode_t previous = umask(022);
     const ConversionResult result = convert(u"a.jpg"_s, u"a.png"_s, to(OutputFormat::Png));
     umask(previous);
-    ASSERT_TRUE(result.ok);
-    EXPECT_TRUE(readPicture(path(u"a.png"_s)).isValid());
+    EXPECT_TRUE(result.ok && readPicture(path(u"a.png"_s)).isValid());
     EXPECT_EQ(QFile::permissions(path(u"a.png"_s)).toInt(), 0x6644); // rw-r--r--, owner twice
-    EXPECT_EQ(entries(), (QStringList{u"a.jpg"_s, u"a.png"_s, u"new.png"_s}));
-}
 
-TEST_F(Pipeline, CutShortSaveKeepsTheExistingDestinationAndLeavesNoTrace)
-{
+    // A save cut short keeps the existing destination and leaves no trace.
     // Noise, so that the encoded picture is far larger than the limit.
     fipImage image(FIT_BITMAP, 200, 150, 24);
-    quint32 seed = 1;
-    for (unsigned y = 0; y < 150; ++y)
-        for (unsigned x = 0; x < 600; ++x)
-            image.getScanLine(y)[x] = BYTE((seed = seed * 1664525u + 1013904223u) >> 24);
+    std::generate_n(
+        image.accessPixels(), 600 * 150, // rows of 600 bytes have no padding
+        [seed = 1u]() mutable { return BYTE((seed = seed * 1664525u + 1013904223u) >> 24); });
     ASSERT_TRUE(writePicture(image, path(u"noise.tif"_s)));
     ASSERT_TRUE(writeFileBytes(path(u"kept.png"_s), "precious"));
 
     // One byte short fails only in the last flush of the file.
     ASSERT_TRUE(convert(u"noise.tif"_s, u"probe.png"_s, to(OutputFormat::Png)).ok);
     const qint64 size = QFileInfo(path(u"probe.png"_s)).size();
-    ASSERT_TRUE(QFile::remove(path(u"probe.png"_s)));
     const ConversionResult replacing = withFileSizeLimit(
         size - 1, [&] { return convert(u"noise.tif"_s, u"kept.png"_s, to(OutputFormat::Png)); });
     const ConversionResult creating = withFileSizeLimit(
         4096, [&] { return convert(u"noise.tif"_s, u"new.jpg"_s, to(OutputFormat::Jpeg)); });
-    const QString tooLarge = u" *** Save image error: "_s + qt_error_string(EFBIG);
-    EXPECT_EQ(std::pair(replacing.resultMessage, creating.resultMessage),
-              std::pair(tooLarge, tooLarge));
+    EXPECT_EQ(QStringList({replacing.resultMessage, creating.resultMessage}),
+              QStringList(2, u" *** Save image error: "_s + qt_error_string(EFBIG)));
     EXPECT_EQ(readFileBytes(path(u"kept.png"_s)), "precious");
-    EXPECT_EQ(entries(), (QStringList{u"kept.png"_s, u"noise.tif"_s}));
-}
 
-TEST_F(Pipeline, DestinationThatIsTheSourceByAnotherNameIsNeverWritten)
-{
-    ASSERT_TRUE(writePicture(makePicture(Sources[1]), path(u"alpha.png"_s)));
+    // A destination that is the source by another name is never written.
+    ASSERT_TRUE(writePicture(makePicture(Sources[5]), path(u"alpha.png"_s)));
     const QByteArray before = readFileBytes(path(u"alpha.png"_s));
     ASSERT_TRUE(QFile::link(m_dir.path(), path(u"linked"_s)));
     ASSERT_EQ(link(QFile::encodeName(path(u"alpha.png"_s)).constData(),
                    QFile::encodeName(path(u"hard.png"_s)).constData()),
               0);
     // Gray, so that a written picture would differ.
-    for (const QString &destination : {u"linked/alpha.png"_s, u"hard.png"_s}) {
-        const ConversionResult result =
-            convert(u"alpha.png"_s, destination, to(OutputFormat::Png, true));
-        EXPECT_EQ(std::pair(result.ok, result.resultMessage),
-                  std::pair(false, u"the destination is the source file itself"_s));
-    }
+    for (const QString &destination : {u"linked/alpha.png"_s, u"hard.png"_s})
+        EXPECT_EQ(ended(convert(u"alpha.png"_s, destination, to(OutputFormat::Png, true))),
+                  std::tuple(false, u"the destination is the source file itself"_s));
     EXPECT_EQ(readFileBytes(path(u"alpha.png"_s)), before);
-    EXPECT_EQ(entries(), (QStringList{u"alpha.png"_s, u"hard.png"_s}));
+    EXPECT_EQ(entries(),
+              (QStringList{u"a.jpg"_s, u"a.png"_s, u"alpha.png"_s, u"hard.png"_s, u"kept.png"_s,
+                           u"new.png"_s, u"noise.tif"_s, u"probe.png"_s}));
 }
 
 // --- Hostile sources ------------------------------------------------------------------------
 
-TEST_F(Pipeline, SourceThatIsNoRegularFileIsRefusedWithoutWaiting)
+TEST_F(Pipeline, SourceThatIsNoRegularFileOrClaimsTooManyPixelsIsRefusedWithoutWaiting)
 {
     const Watchdog watchdog;
     ASSERT_EQ(mkfifo(QFile::encodeName(path(u"pipe.jpg"_s)).constData(), 0600), 0);
@@ -441,20 +404,16 @@ TEST_F(Pipeline, SourceThatIsNoRegularFileIsRefusedWithoutWaiting)
     ASSERT_TRUE(QFile::link(u"/dev/zero"_s, path(u"zero.gif"_s)));
     const QString reason = u"not a regular file (a pipe, device or socket)"_s;
     for (const QString &name : {u"pipe.jpg"_s, u"link.png"_s, u"zero.gif"_s}) {
-        const ConversionResult result = convert(name, u"out.png"_s);
-        EXPECT_EQ(std::tuple(result.ok, result.resultMessage, result.libraryMessage),
-                  std::tuple(false, reason, reason));
+        EXPECT_EQ(said(convert(name, u"out.png"_s)), std::tuple(false, reason, reason));
         fipImage image;
         EXPECT_EQ(ImagePipeline::loadPicture(image, path(name), 0, QString()).outcome,
                   ImagePipeline::LoadedPicture::NotLoaded);
         EXPECT_EQ(ImagePipeline::checkPixelBudget(path(name), QString(), 1), QString());
     }
     EXPECT_FALSE(QFile::exists(path(u"out.png"_s)));
-}
 
-TEST_F(Pipeline, HeaderClaimingTooManyPixelsIsRefusedUndecoded)
-{
-    const Watchdog watchdog; // a malformed length must not send the header walk round forever
+    // A header that claims too many pixels is refused undecoded; a malformed length must not send
+    // the header walk round forever.
     const QSize huge(60000, 60000);
     const std::tuple<QString, QByteArray, QString> cases[] = {
         {u"screen.gif"_s, makeTestGif(huge, {{1, 1}}), tooLarge(60000, 60000)},
@@ -474,28 +433,25 @@ TEST_F(Pipeline, HeaderClaimingTooManyPixelsIsRefusedUndecoded)
         EXPECT_EQ(ImagePipeline::checkPixelBudget(path(name), QString(), 250'000'000), refusal);
         if (refusal.isEmpty())
             continue;
-        const ConversionResult result = ImagePipeline::convertWithinBudget(
-            {path(name), path(u"out.png"_s), {}, 0}, 250'000'000);
-        EXPECT_EQ(std::tuple(result.ok, result.resultMessage, result.libraryMessage),
+        EXPECT_EQ(said(ImagePipeline::convertWithinBudget({path(name), path(u"out.png"_s), {}, 0},
+                                                          250'000'000)),
                   std::tuple(false, refusal, refusal));
         EXPECT_FALSE(QFile::exists(path(u"out.png"_s)));
     }
-}
 
-TEST_F(Pipeline, SmallGifAndJpeg2000PicturesAreMeasuredAndConvert)
-{
+    // Small GIF and JPEG 2000 pictures are measured exactly, and convert.
     // The JPEG 2000 encoder needs 32 pixels a side for its resolution levels.
-    const int width = 80, height = 60;
+    const int w = 80, h = 60;
     for (const char *file : {"palette.gif", "rgb.j2k", "rgb.jp2"}) {
         const QString name = path(QString::fromLatin1(file));
-        ASSERT_TRUE(writePicture(
-            makePicture(Sources[name.endsWith(u"gif"_s) ? 2 : 0], width, height), name));
-        EXPECT_EQ(std::pair(ImagePipeline::checkPixelBudget(name, QString(), width * height),
-                            ImagePipeline::checkPixelBudget(name, QString(), width * height - 1)),
-                  std::pair(QString(), tooLarge(width, height)))
+        ASSERT_TRUE(
+            writePicture(makePicture(Sources[name.endsWith(u"gif"_s) ? 3 : 0], w, h), name));
+        EXPECT_EQ(std::pair(ImagePipeline::checkPixelBudget(name, QString(), w * h),
+                            ImagePipeline::checkPixelBudget(name, QString(), w * h - 1)),
+                  std::pair(QString(), tooLarge(w, h)))
             << file;
         EXPECT_TRUE(ImagePipeline::convertWithinBudget(
-                        {name, name + u".png"_s, to(OutputFormat::Png), 0}, width * height)
+                        {name, name + u".png"_s, to(OutputFormat::Png), 0}, w * h)
                         .ok);
     }
 }
@@ -515,11 +471,9 @@ TEST_F(Pipeline, RawPicturesAreToneMappedWithTheBrightnessGivenAndReadWhateverTh
             ImagePipeline::convertOne({OwnCameraFile, path(u"camera.png"_s), options, 0}).ok);
         const fipImage output = readPicture(path(u"camera.png"_s));
         ASSERT_EQ(std::pair(output.getWidth(), output.getBitsPerPixel()), std::pair(64u, 24u));
-        double sum = 0;
-        for (unsigned y = 0; y < output.getHeight(); ++y)
-            for (unsigned byte = 0; byte < output.getLine(); ++byte)
-                sum += output.getScanLine(y)[byte];
-        levels[brightness > 0] = sum / (output.getHeight() * output.getLine());
+        const BYTE *bytes = output.accessPixels(); // rows of 192 bytes have no padding
+        const unsigned size = output.getHeight() * output.getLine();
+        levels[brightness > 0] = std::accumulate(bytes, bytes + size, 0.0) / size;
     }
     EXPECT_GT(levels[1], levels[0] + 20);
 
@@ -533,24 +487,10 @@ TEST_F(Pipeline, RawPicturesAreToneMappedWithTheBrightnessGivenAndReadWhateverTh
     // To JPEG a RAW picture stays 24-bit even when grayed.
     ASSERT_TRUE(convert(u"CAMERA.DNG"_s, u"camera.jpg"_s, to(OutputFormat::Jpeg, true)).ok);
     const fipImage gray = readPicture(path(u"camera.jpg"_s));
-    EXPECT_EQ(gray.getBitsPerPixel(), 24u);
-    EXPECT_TRUE(isGray(pixel(gray, 32, 24)));
+    EXPECT_EQ(std::pair(gray.getBitsPerPixel(), isGray(pixel(gray, 32, 24))), std::pair(24u, true));
     options.rawExtensions = u".cr2;"_s;
     EXPECT_EQ(convert(u"CAMERA.DNG"_s, u"camera.jpg"_s, options).resultMessage,
               u"Original image error: "_s + path(u"CAMERA.DNG"_s));
-
-    // Real camera files, when the checkout has them beside it.
-    const QString folder = QStringLiteral(PELORIN_TESTDATA_DIR "/raw");
-    for (const auto &[name, width, height] : {std::tuple(u"tinydng_colorchart.dng"_s, 1734u, 1156u),
-                                              std::tuple(u"RAW_KODAK_DC50_é.KDC"_s, 768u, 512u)}) {
-        if (!QFileInfo::exists(folder + u'/' + name))
-            continue;
-        const ConversionResult result = ImagePipeline::convertOne(
-            {folder + u'/' + name, path(u"camera.jpg"_s), to(OutputFormat::Jpeg), 0});
-        ASSERT_TRUE(result.ok) << result.resultMessage.toStdString();
-        const fipImage output = readPicture(path(u"camera.jpg"_s));
-        EXPECT_EQ(std::pair(output.getWidth(), output.getHeight()), std::pair(width, height));
-    }
 }
 
 } // namespace

@@ -41,62 +41,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-TEST(NaturalOrder, ComparesBothWaysConsistently)
-{
-    // Pairs "a|b" with a before b. Leading zeros count for nothing until everything else is
-    // equal; runs beyond 64 bits must not wrap; case only breaks a tie, the same way every time.
-    const QStringList ascending =
-        u"img2.jpg|img10.jpg img2.jpg|IMG10.jpg a1b2.jpg|a1b10.jpg photo-2.jpg|photo-10.jpg a|a1 "
-        u"abc|ABD été2|ÉTÉ10 x0000000000000000000000001|x2 img1a|img01b img1.jpg|img01.jpg "
-        u"x1y01|x01y1 x99999999999999999999|x100000000000000000000 IMG2|img2"_s.split(u' ');
-    for (const QString &pair : ascending) {
-        const QStringList n = pair.split(u'|');
-        EXPECT_EQ(
-            std::pair(NaturalOrder::compare(n[0], n[1]) < 0, NaturalOrder::compare(n[1], n[0]) > 0),
-            std::pair(true, true))
-            << n.join(u" vs ").toStdString();
-    }
-    EXPECT_EQ(NaturalOrder::compare(u"same 01.jpg", u"same 01.jpg"), 0);
-}
-
-TEST(NumberingRules, NamesDigitCountsAndStartNumber)
-{
-    // A number prints as printf's %0*d and is never cut; only the last extension stays.
-    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 2, 100, u"x.jpg"_s), u"img100.jpg"_s);
-    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 1, 5, u"x.tar.gz"_s), u"img5.gz"_s);
-    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 3, -5, u"a.jpg"_s), u"img-05.jpg"_s);
-    EXPECT_EQ(NewNameGenerator::newName(u" my photo "_s, 2, 7, u"a.JPG"_s), u" my photo 07.JPG"_s);
-
-    const std::pair<qint64, int> minimum[] = {
-        {0, 1}, {9, 1}, {10, 2}, {100000, 6}, {1000000000000, 9}};
-    for (const auto &[rows, digits] : minimum)
-        EXPECT_EQ(NewNameGenerator::minimumDigitsForCount(rows), digits) << rows << " rows";
-    for (const auto &[rows, start, digits] :
-         {std::tuple{9, 1, 2}, {0, -5, 2}, {2, std::numeric_limits<int>::max(), 10}})
-        EXPECT_EQ(NewNameGenerator::digitsForLastNumber(rows, start), digits);
-    for (const auto &[text, number] : {std::pair{u"", 0}, {u"-7", -7}, {u"2147483648", 0}})
-        EXPECT_EQ(NewNameGenerator::startNumberFromText(text), number);
-}
-
 // Every file holds its own first name, so that a test can tell where each one went.
-class Renaming : public testing::Test
+struct Renaming : testing::Test
 {
-protected:
     void TearDown() override { removeFilesAtBytes(m_dir.path()); }
     QByteArray path(const QByteArray &n) const { return QFile::encodeName(m_dir.path()) + '/' + n; }
     void write(const QByteArray &name, const QByteArray &content = {})
     {
         ASSERT_TRUE(writeFileAtBytes(path(name), content.isEmpty() ? name : content));
-    }
-    // Files of several kinds and cases, two folders and a FIFO.
-    void writeMixedFolder()
-    {
-        for (const QByteArray name : {"img10.jpg", "img2.jpg", "IMG1.JPG", "doc3.pdf", "doc20.pdf",
-                                      "notes.txt", ".hidden.jpg", "Éa.jpg"})
-            write(name);
-        QDir(m_dir.path()).mkdir(u"sub.jpg"_s);
-        QDir(m_dir.path()).mkdir(u"img3"_s);
-        ASSERT_EQ(mkfifo(path("img4.jpg").constData(), 0644), 0);
     }
     // The current names of the rows, or their new names.
     static QStringList names(const RenameListModel &list, bool newNames = false)
@@ -120,11 +72,12 @@ protected:
     }
     QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
     QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files, QDir::Name); }
+    RenameResult run() const { return FileRenamer::renameFiles(m_dir.path(), m_list); }
     RenameResult rename(const QString &filter, const QStringList &newNames)
     {
         m_list.scanFolder(m_dir.path(), filter);
         m_list.setNewNames(newNames, QList<bool>(newNames.size(), false));
-        return FileRenamer::renameFiles(m_dir.path(), m_list);
+        return run();
     }
     // How a run ended: its outcome, the rows renamed and the error.
     static std::tuple<int, int, int> ended(const RenameResult &result)
@@ -149,12 +102,30 @@ protected:
     NewNameGenerator::Marks m_marks;
 };
 
-TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderAndKnowsTheirNames)
+TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderByTheirBytesAndSortsThem)
 {
-    writeMixedFolder();
+    // Pairs "a|b" with a before b. Leading zeros count for nothing until everything else is
+    // equal; runs beyond 64 bits must not wrap; case only breaks a tie, the same way every time.
+    const QStringList ascending =
+        u"img2.jpg|img10.jpg img2.jpg|IMG10.jpg a1b2.jpg|a1b10.jpg photo-2.jpg|photo-10.jpg a|a1 "
+        u"abc|ABD été2|ÉTÉ10 x0000000000000000000000001|x2 img1a|img01b img1.jpg|img01.jpg "
+        u"x1y01|x01y1 x99999999999999999999|x100000000000000000000 IMG2|img2"_s.split(u' ');
+    for (const QString &pair : ascending) {
+        const QStringList n = pair.split(u'|');
+        EXPECT_TRUE(NaturalOrder::compare(n[0], n[1]) < 0 && NaturalOrder::compare(n[1], n[0]) > 0)
+            << n.join(u" vs ").toStdString();
+    }
+    EXPECT_EQ(NaturalOrder::compare(u"same 01.jpg", u"same 01.jpg"), 0);
+
+    // Files of several kinds and cases, two folders and a FIFO.
+    for (const QByteArray name : {"img10.jpg", "img2.jpg", "IMG1.JPG", "doc3.pdf", "doc20.pdf",
+                                  "notes.txt", ".hidden.jpg", "Éa.jpg"})
+        write(name);
+    QDir(m_dir.path()).mkdir(u"sub.jpg"_s);
+    QDir(m_dir.path()).mkdir(u"img3"_s);
+    ASSERT_EQ(mkfifo(path("img4.jpg").constData(), 0644), 0);
     EXPECT_EQ(listed(u"img*.jpg;doc*.pdf"_s),
               u"doc3.pdf doc20.pdf IMG1.JPG img2.jpg img10.jpg"_s.split(u' '));
-    EXPECT_EQ(listed(u"  img*.jpg ;\tdoc*.pdf "_s), listed(u"img*.jpg;doc*.pdf"_s));
     // No folder (even with a dot) and no FIFO; hidden files are listed.
     EXPECT_EQ(listed(u"*.*"_s), u".hidden.jpg doc3.pdf doc20.pdf IMG1.JPG img2.jpg img10.jpg "
                                 u"notes.txt Éa.jpg"_s.split(u' '));
@@ -162,6 +133,18 @@ TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderAndKnowsThei
               u".hidden.jpg IMG1.JPG IMG1.JPG img2.jpg img10.jpg Éa.jpg"_s.split(u' '));
     for (const QString &filter : {QString(), u" ; "_s, u"../*"_s})
         EXPECT_TRUE(listed(filter).isEmpty()) << filter.toStdString();
+
+    // Sorting carries new names and the selection with the rows.
+    listed(u"img*"_s);
+    m_list.setNewNames({u"n1"_s, u"n2"_s, u"n3"_s}, {false, true, false});
+    const QPersistentModelIndex selected = m_list.index(0, 1);
+    m_list.sortRows(RenameListModel::SortOrder::Descending);
+    EXPECT_EQ(names(m_list), u"img10.jpg img2.jpg IMG1.JPG"_s.split(u' '));
+    EXPECT_EQ(std::tuple(m_list.sortOrder(), m_list.item(1).newName, m_list.item(1).conflict,
+                         selected.row(), selected.data().toString()),
+              std::tuple(RenameListModel::SortOrder::Descending, u"n2"_s, true, 2, u"n1"_s));
+    m_list.sortRows(RenameListModel::SortOrder::Ascending);
+    EXPECT_EQ(names(m_list), u"IMG1.JPG img2.jpg img10.jpg"_s.split(u' '));
 
     // Existing names fold only A to Z and outlive removed rows.
     listed(u"*"_s);
@@ -173,48 +156,41 @@ TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderAndKnowsThei
     m_list.scanFolder(QString(), u"*"_s);
     EXPECT_EQ(m_list.count(), 7);
     m_list.scanFolder(m_dir.filePath(u"missing"_s), u"*"_s);
-    EXPECT_EQ(m_list.count(), 0);
-    EXPECT_FALSE(m_list.contains(u"img2.jpg"_s));
-}
+    EXPECT_EQ(std::pair(m_list.count(), m_list.contains(u"img2.jpg"_s)), std::pair(0, false));
 
-TEST_F(Renaming, ListsLinksByWhatTheyLeadToAndNamesByTheirBytes)
-{
-    writeMixedFolder();
+    // Links are listed by what they lead to, names by their bytes.
     ASSERT_EQ(symlink("img4.jpg", path("link-to-fifo.jpg").constData()), 0);
     ASSERT_EQ(symlink("gone.jpg", path("link-to-nothing.jpg").constData()), 0);
     ASSERT_EQ(symlink("img2.jpg", path("link-to-file.jpg").constData()), 0);
     write("bad\xff.jpg");
     const QString bad = PathUtil::decodeName("bad\xff.jpg");
     EXPECT_EQ(listed(u"bad*;link*"_s), (QStringList{bad, u"link-to-file.jpg"_s}));
-    EXPECT_TRUE(m_list.contains(bad));
     m_list.setNewName(0, bad, true); // a listed name: a conflict, told in words too
-    for (int column : {0, 1}) {
-        const QModelIndex at = m_list.index(0, column);
-        EXPECT_EQ(at.data().toString(), u"bad\uFFFD.jpg"_s);
-        EXPECT_EQ(std::pair(at.data(Qt::ToolTipRole).toString(),
-                            at.data(Qt::AccessibleDescriptionRole).toString()),
-                  std::pair(u"bad\uFFFD.jpg (name conflict)"_s, u"name conflict"_s));
-        EXPECT_EQ(at.data(RenameListModel::CurrentNameRole).toString(), bad);
-    }
+    for (const QModelIndex &at : {m_list.index(0, 0), m_list.index(0, 1)})
+        EXPECT_EQ(std::tuple(at.data().toString(),
+                             at.data(RenameListModel::CurrentNameRole).toString(),
+                             at.data(Qt::ToolTipRole).toString(),
+                             at.data(Qt::AccessibleDescriptionRole).toString()),
+                  std::tuple(u"bad\uFFFD.jpg"_s, bad, u"bad\uFFFD.jpg (name conflict)"_s,
+                             u"name conflict"_s));
 }
 
-TEST_F(Renaming, SortingCarriesNewNamesAndSelectionWithTheRows)
+TEST_F(Renaming, NumbersRowsInOrderMarksWholeListedNamesWithOnlyAToZFoldedUnlessTheBaseIsEmpty)
 {
-    writeMixedFolder();
-    listed(u"img*"_s);
-    m_list.setNewNames({u"n1"_s, u"n2"_s, u"n3"_s}, {false, true, false});
-    const QPersistentModelIndex selected = m_list.index(0, 1);
-    m_list.sortRows(RenameListModel::SortOrder::Descending);
-    EXPECT_EQ(names(m_list), u"img10.jpg img2.jpg IMG1.JPG"_s.split(u' '));
-    EXPECT_EQ(std::tuple(m_list.sortOrder(), m_list.item(1).newName, m_list.item(1).conflict,
-                         selected.row(), selected.data().toString()),
-              std::tuple(RenameListModel::SortOrder::Descending, u"n2"_s, true, 2, u"n1"_s));
-    m_list.sortRows(RenameListModel::SortOrder::Ascending);
-    EXPECT_EQ(names(m_list), u"IMG1.JPG img2.jpg img10.jpg"_s.split(u' '));
-}
+    // A number prints as printf's %0*d and is never cut; only the last extension stays.
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 2, 100, u"x.jpg"_s), u"img100.jpg"_s);
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 1, 5, u"x.tar.gz"_s), u"img5.gz"_s);
+    EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 3, -5, u"a.jpg"_s), u"img-05.jpg"_s);
 
-TEST_F(Renaming, NumbersRowsInOrderAndMarksWholeListedNamesWithOnlyAToZFolded)
-{
+    for (const auto &[rows, digits] :
+         {std::pair<qint64, int>{0, 1}, {9, 1}, {10, 2}, {100000, 6}, {1000000000000, 9}})
+        EXPECT_EQ(NewNameGenerator::minimumDigitsForCount(rows), digits) << rows << " rows";
+    for (const auto &[rows, start, digits] :
+         {std::tuple{9, 1, 2}, {0, -5, 2}, {2, std::numeric_limits<int>::max(), 10}})
+        EXPECT_EQ(NewNameGenerator::digitsForLastNumber(rows, start), digits);
+    for (const auto &[text, number] : {std::pair{u"", 0}, {u"-7", -7}, {u"2147483648", 0}})
+        EXPECT_EQ(NewNameGenerator::startNumberFromText(text), number);
+
     scan({"a.jpg", "b.png", "c"});
     EXPECT_EQ(numbered(u"img"_s, 3, 1), u"img001.jpg img002.png img003"_s.split(u' '));
     // Counting on past the 32-bit limit rather than wrapping to negative numbers.
@@ -226,65 +202,51 @@ TEST_F(Renaming, NumbersRowsInOrderAndMarksWholeListedNamesWithOnlyAToZFolded)
     scan({"img1.jpg", "IMG2.JPG", "a:b2.jpg", "É1.jpg"});
     EXPECT_EQ(numbered(u"img"_s, 1, 1),
               (QStringList{u"img1.jpg !"_s, u"img2.jpg !"_s, u"img3.JPG"_s, u"img4.jpg"_s}));
-    EXPECT_EQ(m_marks.firstConflictRow, 0);
-    EXPECT_TRUE(m_marks.conflictFound);
-    numbered(u"b"_s, 1, 1);
-    EXPECT_FALSE(m_marks.conflictFound);
-}
+    EXPECT_EQ(std::pair(m_marks.firstConflictRow, m_marks.conflictFound), std::pair(0, true));
 
-TEST_F(Renaming, AnEmptyBaseNameClearsMarksButKeepsTheNamesShown)
-{
-    scan({"img1.jpg", "b.jpg"});
-    EXPECT_EQ(numbered(u"img"_s, 1, 1), (QStringList{u"img1.jpg !"_s, u"img2.jpg"_s}));
+    // An empty base name clears the marks but keeps the names shown, and a later sort or drop
+    // computes nothing with it.
     const auto refresh = NewNameGenerator::refreshNewNames(m_list, m_settings, QString(), 4, 7);
     EXPECT_EQ(std::tuple(refresh.computed, m_list.newName(1), m_list.item(0).conflict,
                          m_settings.digitCount),
               std::tuple(false, u"img2.jpg"_s, false, 1));
-
-    // A later sort or drop computes nothing with the empty base name kept.
     m_list.clearNewNames();
     NewNameGenerator::computeNewNames(m_list, m_settings);
     EXPECT_EQ(m_list.newName(0), QString());
+    numbered(u"b"_s, 1, 1);
+    EXPECT_FALSE(m_marks.conflictFound);
 }
 
-TEST_F(Renaming, RenamesEveryRowInListOrderByTheBytesOfItsName)
+TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplacingNothing)
 {
+    EXPECT_EQ(run().outcome, RenameResult::NothingToDo);
     scan({"a.jpg", "b.jpg", "bad\xff.jpg", "c.png", "pic.j\xe9g"});
+    EXPECT_EQ(run().outcome, RenameResult::NothingToDo);
     numbered(u"x"_s, 1, 1);
-    EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.path(), m_list)),
-              std::tuple(RenameResult::Completed, 5, 0));
+    EXPECT_EQ(ended(run()), std::tuple(RenameResult::Completed, 5, 0));
     // The extension keeps its own bytes.
     EXPECT_EQ(
         QByteArrayList({read("x1.jpg"), read("x2.jpg"), read("x3.jpg"), read("x4.png"),
                         read("x5.j\xe9g"), read("bad\xff.jpg")}),
         QByteArrayList({"a.jpg", "b.jpg", "bad\xff.jpg", "c.png", "pic.j\xe9g", "(missing)"}));
-}
 
-TEST_F(Renaming, StopsAtATargetThatExistsAndReplacesNothing)
-{
-    write("a.jpg");
-    write("c.jpg");
-    write("x2.jpg", "kept"); // not listed by the filter
-    const RenameResult result = rename(u"a*.jpg;c*.jpg"_s, {u"x1.jpg"_s, u"x2.jpg"_s});
-    EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 1, EEXIST));
+    // A target that exists, here not listed by the filter, stops the run.
+    removeFilesAtBytes(m_dir.path());
+    scan({"a.jpg", "c.jpg"});
+    write("x2.jpg", "kept");
+    EXPECT_EQ(ended(rename(u"a*.jpg;c*.jpg"_s, {u"x1.jpg"_s, u"x2.jpg"_s})),
+              std::tuple(RenameResult::Stopped, 1, EEXIST));
     EXPECT_EQ(files(), u"c.jpg x1.jpg x2.jpg"_s.split(u' '));
-    EXPECT_EQ(read("x2.jpg"), "kept");
-
     // Swapped names, which the conflict marks would have blocked.
     EXPECT_EQ(rename(u"x*"_s, {u"x2.jpg"_s, u"x1.jpg"_s}).errorCode, EEXIST);
     EXPECT_EQ(QByteArrayList({read("x1.jpg"), read("x2.jpg")}), QByteArrayList({"a.jpg", "kept"}));
-}
 
-// A vanished file, a name that is not a single name in the folder, no new names or no folder.
-TEST_F(Renaming, StopsTheRunAtARowThatCannotBeRenamedAndTouchesNothingElse)
-{
-    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
+    // A vanished file, a name that is not a single name in the folder, or no folder.
+    removeFilesAtBytes(m_dir.path());
     scan({"a.jpg", "b.jpg", "c.jpg"});
-    EXPECT_EQ(FileRenamer::renameFiles(m_dir.path(), m_list).outcome, RenameResult::NothingToDo);
     ASSERT_TRUE(QFile::remove(m_dir.filePath(u"b.jpg"_s)));
     m_list.setNewNames({u"x1.jpg"_s, u"x2.jpg"_s, u"x3.jpg"_s}, {false, false, false});
-    EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.path(), m_list)),
-              std::tuple(RenameResult::Stopped, 1, ENOENT));
+    EXPECT_EQ(ended(run()), std::tuple(RenameResult::Stopped, 1, ENOENT));
     EXPECT_EQ(files(), u"c.jpg x1.jpg"_s.split(u' '));
 
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub"_s));
@@ -292,8 +254,8 @@ TEST_F(Renaming, StopsTheRunAtARowThatCannotBeRenamedAndTouchesNothingElse)
         EXPECT_EQ(ended(rename(u"*.jpg"_s, {u"ok.jpg"_s, bad})),
                   std::tuple(RenameResult::Stopped, 1, EINVAL))
             << bad.toStdString();
-        EXPECT_EQ(files(), u"ok.jpg x1.jpg"_s.split(u' '));
-        EXPECT_TRUE(QDir(m_dir.filePath(u"sub"_s)).isEmpty());
+        EXPECT_EQ(std::pair(files(), QDir(m_dir.filePath(u"sub"_s)).isEmpty()),
+                  std::pair(u"ok.jpg x1.jpg"_s.split(u' '), true));
         ASSERT_TRUE(QFile::rename(m_dir.filePath(u"ok.jpg"_s), m_dir.filePath(u"c.jpg"_s)));
     }
 
@@ -308,13 +270,10 @@ TEST_F(Renaming, StopsTheRunAtARowThatCannotBeRenamedAndTouchesNothingElse)
     EXPECT_EQ(ended(FileRenamer::renameFiles(m_dir.filePath(u"gone"_s), m_list)),
               std::tuple(RenameResult::Stopped, 0, ENOENT));
     EXPECT_EQ(files(), u"c.jpg x1.jpg"_s.split(u' '));
-}
 
-// The way taken where the file system refuses RENAME_NOREPLACE.
-TEST_F(Renaming, LinkAndUnlinkRenamesWithoutReplacing)
-{
-    write("a.jpg");
-    write("b.jpg");
+    // The way taken where the file system refuses RENAME_NOREPLACE.
+    removeFilesAtBytes(m_dir.path());
+    scan({"a.jpg", "b.jpg"});
     ASSERT_EQ(::symlink("b.jpg", path("link.jpg").constData()), 0);
     const int folderFd = ::open(path({}).constData(), O_PATH | O_DIRECTORY);
     ASSERT_GE(folderFd, 0);
@@ -329,9 +288,8 @@ TEST_F(Renaming, LinkAndUnlinkRenamesWithoutReplacing)
 }
 
 // The rename page on a folder of its own, every file holding its own name.
-class RenamePage : public Renaming
+struct RenamePage : Renaming
 {
-protected:
     void SetUp() override
     {
         for (const QByteArray name : {"b.jpg", "a10.jpg", "a2.jpg", "c.jpg", "d.jpg", "notes.txt"})
@@ -369,29 +327,12 @@ protected:
     std::unique_ptr<CRenumCtrl> m_page;
 };
 
-TEST_F(RenamePage, TakesTheDestinationOrAChosenFolderAndDeleteTakesOutARowWithoutRenumbering)
+TEST_F(RenamePage, NumbersADraggedRowWhereItLandsDeleteKeepsNumbersConflictsAndFilesInTheWayStop)
 {
+    const Watchdog watchdog; // for the pipe below
     open();
-    EXPECT_EQ(m_page->filter(), u"*.jpg"_s);
-    EXPECT_EQ(names(m_page->rows()), u"a2.jpg a10.jpg b.jpg c.jpg d.jpg"_s.split(u' '));
-    type(u"baseNameEdit"_s, u"x"_s);
-    list().setCurrentIndex(m_page->rows().index(1, 0));
-    QTest::keyClick(&list(), Qt::Key_Delete);
-    EXPECT_EQ(names(m_page->rows(), true), u"x1.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '));
-    EXPECT_EQ(child<QLabel>(u"fileCountLabel"_s)->text(), u"4"_s);
-    EXPECT_TRUE(QFile::exists(m_dir.filePath(u"a10.jpg"_s)));
-
-    // Without a destination the user picks the folder; the list stays until then.
-    m_page->takeOverFolder(QString(), 0);
-    EXPECT_EQ(m_page->rows().count(), 4);
-    child<QPushButton>(u"folderButton"_s)->click();
-    EXPECT_EQ(m_page->filter(), u"*.*"_s);
-    EXPECT_EQ(m_page->rows().count(), 6);
-}
-
-TEST_F(RenamePage, DraggingTheFifthRowOntoTheSecondNumbersItSecond)
-{
-    open();
+    EXPECT_EQ(std::pair(m_page->filter(), names(m_page->rows())),
+              std::pair(u"*.jpg"_s, u"a2.jpg a10.jpg b.jpg c.jpg d.jpg"_s.split(u' ')));
     type(u"baseNameEdit"_s, u"x"_s);
     QWidget *viewport = list().viewport();
     QTest::mousePress(viewport, Qt::LeftButton, {}, rowCentre(4));
@@ -402,17 +343,19 @@ TEST_F(RenamePage, DraggingTheFifthRowOntoTheSecondNumbersItSecond)
     // The row follows the pointer at the view's next drag step.
     ASSERT_TRUE(runEventsUntil([this] { return names(m_page->rows()).value(1) == u"d.jpg"_s; }));
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, rowCentre(1));
-    EXPECT_FALSE(list().isDragging());
     EXPECT_EQ(names(m_page->rows()), u"a2.jpg d.jpg a10.jpg b.jpg c.jpg"_s.split(u' '));
     EXPECT_EQ(names(m_page->rows(), true), u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '));
-}
 
-TEST_F(RenamePage, ConflictsBlockRenumberAFileInTheWayStopsItElseItRenamesInListOrder)
-{
+    list().setCurrentIndex(m_page->rows().index(1, 0));
+    QTest::keyClick(&list(), Qt::Key_Delete);
+    EXPECT_EQ(names(m_page->rows(), true), u"x1.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '));
+    EXPECT_TRUE(QFile::exists(m_dir.filePath(u"d.jpg"_s)));
+
+    // Conflicts block Renumber, a file in the way stops it, else it renames in list order.
     open();
     type(u"baseNameEdit"_s, u"a"_s); // a2.jpg is listed
-    EXPECT_FALSE(child<QPushButton>(u"renumberButton"_s)->isEnabled());
-    EXPECT_EQ(m_statusLine.text(), u"Conflicts in file names!"_s);
+    EXPECT_EQ(std::pair(child<QPushButton>(u"renumberButton"_s)->isEnabled(), m_statusLine.text()),
+              std::pair(false, u"Conflicts in file names!"_s));
 
     // A file the filter does not list stands where the third row wants to go.
     write("y3.jpg.keep", "keep");
@@ -429,20 +372,15 @@ TEST_F(RenamePage, ConflictsBlockRenumberAFileInTheWayStopsItElseItRenamesInList
     child<QPushButton>(u"renumberButton"_s)->click();
     EXPECT_EQ(names(m_page->rows()),
               u"trip09.jpg trip10.jpg trip11.jpg trip12.jpg trip13.jpg"_s.split(u' '));
-    EXPECT_EQ(read("trip13.jpg"), "a10.jpg");
-    EXPECT_TRUE(child<QLineEdit>(u"baseNameEdit"_s)->text().isEmpty());
-    EXPECT_EQ(m_statusLine.text(), u"End of fle renaming!"_s);
-    EXPECT_EQ(m_messages.size(), 1);
-}
+    EXPECT_EQ(std::tuple(read("trip13.jpg"), child<QLineEdit>(u"baseNameEdit"_s)->text(),
+                         m_statusLine.text(), m_messages.size()),
+              std::tuple("a10.jpg", QString(), u"End of fle renaming!"_s, 1));
 
-TEST_F(RenamePage, AFileSwappedForAPipeIsNotReadAsAPicture)
-{
-    const Watchdog watchdog;
-    open();
-    const QByteArray name = QFile::encodeName(m_dir.filePath(u"c.jpg"_s));
+    // A file swapped for a pipe is not read as a picture.
+    const QByteArray name = QFile::encodeName(m_dir.filePath(u"trip13.jpg"_s));
     ASSERT_EQ(::unlink(name.constData()), 0);
     ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
-    select(u"c.jpg"_s);
+    select(u"trip13.jpg"_s);
     EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
 }
 

@@ -19,10 +19,7 @@ public:
     ~ConfigHome()
     {
         QStandardPaths::setTestModeEnabled(true);
-        if (m_hadPrevious)
-            qputenv("XDG_CONFIG_HOME", m_previous);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
+        m_hadPrevious ? qputenv("XDG_CONFIG_HOME", m_previous) : qunsetenv("XDG_CONFIG_HOME");
     }
 
     QString preferencesPath() const

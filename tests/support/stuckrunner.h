@@ -28,8 +28,7 @@ public:
             });
     }
 
-    int started = 0;
-    int stops = 0;
+    int started = 0, stops = 0;
 
 private:
     QList<std::pair<int, Finished>> m_held;

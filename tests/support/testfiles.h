@@ -39,16 +39,11 @@ inline bool writeFileAtBytes(const QByteArray &path, const QByteArray &bytes = {
 
 inline QByteArray readFileAtBytes(const QByteArray &path)
 {
+    QFile file;
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return "(missing)";
-    QByteArray bytes;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, n);
-    ::close(fd);
-    return bytes;
+    return file.readAll();
 }
 
 // Removes the files of a folder by their bytes, for names QTemporaryDir cannot remove.
@@ -88,6 +83,4 @@ public:
         ::alarm(unsigned(grace.count()));
     }
     ~Watchdog() { ::alarm(0); }
-    Watchdog(const Watchdog &) = delete;
-    Watchdog &operator=(const Watchdog &) = delete;
 };
