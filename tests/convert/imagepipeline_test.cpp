@@ -493,4 +493,20 @@ TEST_F(Pipeline, RawPicturesAreToneMappedWithTheBrightnessGivenAndReadWhateverTh
               u"Original image error: "_s + path(u"CAMERA.DNG"_s));
 }
 
+// Real camera files, when the checkout has them beside it.
+TEST_F(Pipeline, CameraFilesConvert)
+{
+    const QString folder = QStringLiteral(PELORIN_TESTDATA_DIR "/raw");
+    if (!QDir(folder).exists())
+        GTEST_SKIP() << "no camera files at " << folder.toStdString();
+    for (const auto &[name, width, height] : {std::tuple(u"tinydng_colorchart.dng"_s, 1734u, 1156u),
+                                              std::tuple(u"RAW_KODAK_DC50_é.KDC"_s, 768u, 512u)}) {
+        const ConversionResult result = ImagePipeline::convertOne(
+            {folder + u'/' + name, path(u"camera.jpg"_s), to(OutputFormat::Jpeg), 0});
+        ASSERT_TRUE(result.ok) << result.resultMessage.toStdString();
+        const fipImage output = readPicture(path(u"camera.jpg"_s));
+        EXPECT_EQ(std::pair(output.getWidth(), output.getHeight()), std::pair(width, height));
+    }
+}
+
 } // namespace
