@@ -15,6 +15,7 @@
 #include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -66,20 +67,20 @@ char colourAt(const QImage &picture, int x, int y)
            : b && c.red() < 80  ? 'b'
                                 : '?';
 }
-char colourAt(const fipImage &picture, int x, int y)
+// The picture a file holds, as the image library reads it.
+QImage pictureOf(const QString &path)
 {
-    fipImage copy(picture);
-    copy.convertTo24Bits();
-    RGBQUAD q{};
-    copy.getPixelColor(x, copy.getHeight() - 1 - y, &q);
-    return colourAt(QImage(reinterpret_cast<const uchar *>(&q), 1, 1, QImage::Format_RGB32), 0, 0);
+    return ConvertPreview::toQImage(readPicture(path));
 }
 
-// The corner, the left half below it and the right half, where an upright picture has them.
-template <typename Picture> std::string uprightMarks(const Picture &picture, int w, int h)
+// The size, and the corner, the left half below it and the right half where an upright
+// picture has them.
+std::pair<QSize, std::string> uprightMarks(const QImage &picture)
 {
-    return {colourAt(picture, 2, 2), colourAt(picture, w / 4, h * 3 / 4),
-            colourAt(picture, w * 3 / 4, h / 2)};
+    const int w = picture.width(), h = picture.height();
+    return {picture.size(),
+            {colourAt(picture, 2, 2), colourAt(picture, w / 4, h * 3 / 4),
+             colourAt(picture, w * 3 / 4, h / 2)}};
 }
 
 class Oriented : public testing::TestWithParam<std::tuple<int, bool>>
@@ -104,9 +105,7 @@ TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
     options.resizeMode = ResizeMode::Width;
     options.resizePixels = 32;
     ASSERT_TRUE(ImagePipeline::convertOne({source, path(u"out.jpg"_s), options, 0}).ok);
-    const fipImage out = readPicture(path(u"out.jpg"_s));
-    EXPECT_EQ(std::pair(out.getWidth(), out.getHeight()), std::pair(32u, 24u));
-    EXPECT_EQ(uprightMarks(out, 32, 24), "wrb");
+    EXPECT_EQ(uprightMarks(pictureOf(path(u"out.jpg"_s))), std::pair(QSize(32, 24), "wrb"s));
     EXPECT_EQ(std::pair(orientationTag(path(u"out.jpg"_s)), xmpOrientation(path(u"out.jpg"_s))),
               deleteMetadata ? std::pair(0, QString()) : std::pair(1, u"1"_s));
 
@@ -114,10 +113,10 @@ TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
     options.resize = false;
     options.outputFormat = OutputFormat::Png;
     ASSERT_TRUE(ImagePipeline::convertOne({source, path(u"left.png"_s), options, 90}).ok);
-    const fipImage left = readPicture(path(u"left.png"_s));
-    ASSERT_EQ(std::pair(left.getWidth(), left.getHeight()), std::pair(48u, 64u));
-    EXPECT_EQ(std::string({colourAt(left, 2, 61), colourAt(left, 30, 40), colourAt(left, 24, 16)}),
-              "wrb");
+    const QImage left = pictureOf(path(u"left.png"_s));
+    EXPECT_EQ(std::pair(left.size(), std::string({colourAt(left, 2, 61), colourAt(left, 30, 40),
+                                                  colourAt(left, 24, 16)})),
+              std::pair(QSize(48, 64), "wrb"s));
 }
 
 INSTANTIATE_TEST_SUITE_P(Orientation, Oriented,
@@ -133,16 +132,14 @@ TEST(Orientation, TiffWebpAndThePreviewAreTurnedToo)
         const QString source =
             writeOrientedPicture(dir.filePath(name), Upright, orientation, format);
         ASSERT_TRUE(ImagePipeline::convertOne({source, dir.filePath(output), {}, 0}).ok);
-        const fipImage out = readPicture(dir.filePath(output));
-        EXPECT_EQ(std::pair(out.getWidth(), out.getHeight()), std::pair(64u, 48u));
-        EXPECT_EQ(uprightMarks(out, 64, 48), "wrb") << name.toStdString();
+        EXPECT_EQ(uprightMarks(pictureOf(dir.filePath(output))), std::pair(Upright, "wrb"s))
+            << name.toStdString();
         EXPECT_EQ(orientationTag(dir.filePath(output)), format == FIF_WEBP ? 1 : 0);
     }
     const PreviewResult preview =
         ConvertPreview::render({writeOrientedPicture(dir.filePath(u"photo.jpg"_s), Upright, 6),
                                 QSize(200, 200), 0, OutputFormat::Png, 16, false, 4, QString()});
-    ASSERT_EQ(preview.image.size(), QSize(200, 150));
-    EXPECT_EQ(uprightMarks(preview.image, 200, 150), "wrb");
+    EXPECT_EQ(uprightMarks(preview.image), std::pair(QSize(200, 150), "wrb"s));
 }
 
 // The profile a written picture carries. The image library's PNG reader ignores it: Qt reads it.
