@@ -86,11 +86,10 @@ protected:
     QMap<int, QList<ConversionResult>> m_results;
 };
 
-// A crash costs one item (a conversion or a preview) and removes that worker's partial files
-// only. A worker killed by
-// someone else than this program (the out-of-memory killer, a user) is not the file's fault;
-// its own crash and the processor limit are logged otherwise. One that cannot start fails each
-// item, not the first only.
+// A crash costs one item and removes that worker's partial files only. A worker killed by someone
+// else than this program (the out-of-memory killer, a user) is not the file's fault; its own
+// crash and the processor limit are logged otherwise. Runaway items and pixel bombs meet their
+// limits. One that cannot start fails each item, not the first only.
 TEST_F(Workers, ACrashAHangOrAKillCostsOneItemAndIsLoggedWithWhy)
 {
     WorkerClient client({.itemTimeoutMs = 20'000}); // fails rather than waits, should one not end
