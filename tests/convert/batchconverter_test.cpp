@@ -17,6 +17,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <sys/wait.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,9 +25,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // Records what the run shows, in order, and waits for its end.
-class Recorder
+struct Recorder
 {
-public:
     Recorder(BatchConverter &batch, const ConversionOptions &options)
         : m_batch(batch)
         , m_options(options)
@@ -42,29 +42,18 @@ public:
                          [this](const QString &text) { endTexts.append(text); });
     }
 
-    // Each call ends with exactly one finished(); returns its end text.
-    QString convertAll()
-    {
-        return wait([this] { m_batch.convertAll(m_options); });
-    }
-    QString convertImage(int row)
-    {
-        return wait([&] { m_batch.convertImage(row, m_options); });
-    }
-
-    QStringList events;
-    QStringList endTexts;
-
-private:
-    QString wait(const std::function<void()> &start)
+    // Converts the row given, or all; each call ends with exactly one finished(), whose end text
+    // it returns.
+    QString convert(std::optional<int> row = {})
     {
         const qsizetype before = endTexts.size();
-        start();
+        row ? m_batch.convertImage(*row, m_options) : m_batch.convertAll(m_options);
         EXPECT_TRUE(runEventsUntil([&] { return endTexts.size() > before; }));
         EXPECT_EQ(std::pair(endTexts.size(), m_batch.isBusy()), std::pair(before + 1, false));
         return endTexts.value(before);
     }
 
+    QStringList events, endTexts;
     BatchConverter &m_batch;
     const ConversionOptions &m_options;
     QObject m_context;
@@ -72,9 +61,8 @@ private:
 
 // Converts two pictures at a time and finishes those started meanwhile from the event loop, the
 // later one first. Its pictures finish on their own, well within the grace: stopAll() is empty.
-class AsyncRunner : public InPlaceRunner
+struct AsyncRunner : InPlaceRunner
 {
-public:
     using InPlaceRunner::InPlaceRunner;
     int capacity() const override { return 2; }
     void start(int ticket, const ConversionRequest &request, Finished finished) override
@@ -124,11 +112,52 @@ protected:
     Recorder m_run{m_batch, m_options};
 };
 
-TEST_F(Batch, SkipsDuplicatesLogsWhyAnItemFailedAndGoesOnAndWritesTheLogSafelyInItsFormat)
+// The log keeps the list's order when pictures finish out of order; a stop ends them and logs the
+// rest.
+TEST_F(Batch, KeepsTheListOrderSkipsDuplicatesLogsWhyAnItemFailedAndWritesTheLogSafely)
 {
+    AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
+    BatchConverter batch(m_list, runner);
+    Recorder window(batch, m_options);
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"bad.png"_s, u"d.png"_s, u"e.png"_s});
+    m_list.setFlag(3, CollisionError, true);
+    m_options.replaceFiles = false;
+    window.convert();
+    EXPECT_EQ(std::pair(m_requests.size(), runner.maxInFlight), std::pair(qsizetype(4), 2));
+    EXPECT_TRUE(log().endsWith(
+        u"----------------\r\na.png : conversion OK\r\nb.png : conversion OK\r\nbad.png : "
+        "Original image error: %1/bad.png\r\nd.png : ignored (conflict with destination)\r\n"
+        "e.png : conversion OK\r\n\r\n **** End ****\r\n"_s.arg(m_source.path())));
+
+    // A stop finishes the pictures in flight and logs the rest; the next run starts afresh.
+    QObject::connect(&batch, &BatchConverter::progressChanged, &batch, &BatchConverter::requestStop,
+                     Qt::SingleShotConnection);
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s, u"d.png"_s});
+    EXPECT_EQ(window.convert(), u"End of conversion! : Files have been skipped (see log)."_s);
+    EXPECT_TRUE(m_requests.size() == 6 &&
+                log().contains(u"\r\na.png : conversion OK\r\nb.png : conversion OK\r\n"
+                               "c.png : not converted, the run was stopped\r\n"
+                               "d.png : not converted, the run was stopped\r\n"_s));
+    window.convert();
+    EXPECT_EQ(m_requests.size(), 10);
+
+    // Pictures stuck in flight are ended after the grace, and the run at once.
+    StuckRunner stuck;
+    BatchConverter stopped(m_list, stuck);
+    Recorder stoppedWindow(stopped, m_options);
+    stopped.setStopGrace(10);
+    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
+    m_list.setFlag(1, FileTypeError, true);
+    QTimer::singleShot(0, &stopped, &BatchConverter::requestStop);
+    stoppedWindow.convert();
+    EXPECT_EQ(std::pair(stuck.started, stuck.stops), std::pair(2, 1));
+    EXPECT_TRUE(log().contains(u"\r\na.png : the conversion was stopped\r\n"
+                               "b.png : the conversion was stopped\r\n"
+                               "c.png : not converted, the run was stopped\r\n"_s));
+
     m_list.setNames({u"a.png"_s, u"b.png"_s, u"bad.png"_s, u"c.png"_s});
     m_list.setFlag(1, DuplicateError, true);
-    EXPECT_EQ(m_run.convertAll(), u"End of conversion! : Files have been skipped (see log)."_s);
+    EXPECT_EQ(m_run.convert(), u"End of conversion! : Files have been skipped (see log)."_s);
     EXPECT_EQ(log(), u"Convert to JPG\r\n From: %1\r\n To: %2\r\n On 05/01/2026 at 9:07:03\r\n"
                      "----------------\r\na.png : conversion OK\r\nb.png : ignored (duplicates)\r\n"
                      "bad.png : Original image error: %1/bad.png\r\nc.png : conversion OK\r\n\r\n"
@@ -140,17 +169,15 @@ TEST_F(Batch, SkipsDuplicatesLogsWhyAnItemFailedAndGoesOnAndWritesTheLogSafelyIn
     m_list.setFlag(0, FileTypeError, true);
     m_list.setRotation(1, -90);
     m_options.outputFormat = OutputFormat::Webp;
-    m_run.convertAll();
+    m_run.convert();
     EXPECT_TRUE(log().contains(u"----\r\nbad.png : File error >>>  PNG format: (broken)\r\n"_s));
-    EXPECT_EQ(std::pair(m_requests[4].rotation, m_requests[4].destinationPath),
+    EXPECT_EQ(std::pair(m_requests.last().rotation, m_requests.last().destinationPath),
               std::pair(-90, m_destination.path() + u"/c.webp"_s));
-    m_list.setNames({u"c.png"_s});
-    EXPECT_EQ(m_run.convertAll(), u"End of conversion!."_s);
 
     // The log escapes names; a failed log is never passed over.
     m_list.setNames({u"forged\r\nx.png : conversion OK.png"_s, u"tab\there.png"_s,
                      PathUtil::decodeName("z\xff\xf0\x9f\x92\x80.png")});
-    m_run.convertAll();
+    EXPECT_EQ(m_run.convert(), u"End of conversion!."_s);
     EXPECT_TRUE(
         log().contains(u"----\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
                        "tab\\x09here.png : conversion OK\r\n"
@@ -160,24 +187,23 @@ TEST_F(Batch, SkipsDuplicatesLogsWhyAnItemFailedAndGoesOnAndWritesTheLogSafelyIn
     const QString target = m_source.filePath(u"thesis.txt"_s);
     ASSERT_TRUE(writeFileBytes(target, "my thesis") && QFile::remove(m_logPath) &&
                 QFile::link(target, m_logPath));
-    m_run.convertAll();
+    m_run.convert();
     EXPECT_EQ(std::tuple(readFileBytes(target), QFileInfo(m_logPath).isSymLink(), log().left(15)),
               std::tuple(QByteArray("my thesis"), false, u"Convert to WEBP"_s));
 
     // A log that cannot be written: the end text says so.
     ASSERT_TRUE(QFile::remove(m_logPath) && QDir().mkdir(m_logPath));
-    EXPECT_EQ(m_run.convertAll(), u"End of conversion! : The log "_s + m_logPath +
-                                      u" could not be written: "_s +
-                                      QString::fromLocal8Bit(std::strerror(EISDIR)) + u"."_s);
+    EXPECT_EQ(m_run.convert(), u"End of conversion! : The log %1 could not be written: %2."_s.arg(
+                                   m_logPath, QString::fromLocal8Bit(std::strerror(EISDIR))));
     EXPECT_TRUE(QDir(m_destination.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 // An empty list does nothing; a destination missing or that is the source is refused; collisions
 // are converted only when files are replaced, and by "Convert image" never.
-TEST_F(Batch, RefusesTheSourceAsDestinationAndCollisionsUnlessFilesAreReplaced)
+TEST_F(Batch, RefusesTheSourceAsDestinationAndCollisionsAndRemovesOnlyPartialFilesOfTheGone)
 {
     ASSERT_TRUE(writeFileBytes(m_logPath, "old log"));
-    EXPECT_EQ(m_run.convertAll(), QString());
+    EXPECT_EQ(m_run.convert(), QString());
     EXPECT_EQ(std::pair(m_run.events, log()), std::pair(QStringList(), u"old log"_s));
 
     // Paths that differ as text but lead to the source folder: converting there would replace
@@ -189,19 +215,19 @@ TEST_F(Batch, RefusesTheSourceAsDestinationAndCollisionsUnlessFilesAreReplaced)
     m_list.setNames({u"a.png"_s});
     for (const QString &destination : {QString(), link, m_source.path() + u"/."_s, link + u"/"_s}) {
         m_options.destinationFolder = destination;
-        m_run.convertAll();
-        m_run.convertImage(0);
+        m_run.convert();
+        m_run.convert(0);
     }
     EXPECT_EQ(std::pair(m_requests.size(), readFileBytes(usersLog)),
               std::pair(qsizetype(0), QByteArray("the user's own")));
     m_options.destinationFolder = m_destination.path();
 
-    // A name taken after the marks (late.png) is a conflict whatever "Replace files" says.
+    // Files are replaced (the default); a name taken after the marks (late.png) is a conflict
+    // even so.
     m_list.setNames({u"a.png"_s, u"b.png"_s, u"late.png"_s});
     m_list.setFlag(0, CollisionError, true);
     m_list.setFlag(1, DuplicateError, true);
-    m_options.replaceFiles = true;
-    m_run.convertAll();
+    m_run.convert();
     EXPECT_TRUE(log().contains(u"----\r\na.png : conversion OK\r\nb.png : ignored (duplicates)\r\n"
                                "late.png : ignored (conflict with destination)\r\n\r\n"_s));
 
@@ -209,7 +235,7 @@ TEST_F(Batch, RefusesTheSourceAsDestinationAndCollisionsUnlessFilesAreReplaced)
     ASSERT_TRUE(QFile::remove(m_logPath));
     m_run.events.clear();
     for (int row : {0, 1, 2, -1})
-        m_run.convertImage(row);
+        m_run.convert(row);
     EXPECT_EQ(m_run.events.join(u'|'),
               u"status 4: Conversion not done: Conflict in file names|beep|status 0: Converting  "
               "b.png|status 0: End of conversion!|status 0: Converting  late.png|clear|status 4: "
@@ -217,62 +243,17 @@ TEST_F(Batch, RefusesTheSourceAsDestinationAndCollisionsUnlessFilesAreReplaced)
               "to convert."_s);
     EXPECT_EQ(std::pair(m_requests.size(), QFile::exists(m_logPath)),
               std::pair(qsizetype(4), false));
-}
 
-TEST_F(Batch, KeepsTheListOrderWhenPicturesFinishOutOfOrderAndAStopEndsThemAndLogsTheRest)
-{
-    AsyncRunner runner([this](const ConversionRequest &request) { return convert(request); });
-    BatchConverter batch(m_list, runner);
-    Recorder window(batch, m_options);
-    m_list.setNames({u"a.png"_s, u"b.png"_s, u"bad.png"_s, u"d.png"_s, u"e.png"_s});
-    m_list.setFlag(3, CollisionError, true);
-    m_options.replaceFiles = false;
-    window.convertAll();
-    EXPECT_EQ(std::pair(m_requests.size(), runner.maxInFlight), std::pair(qsizetype(4), 2));
-    EXPECT_TRUE(log().endsWith(
-        u"----------------\r\na.png : conversion OK\r\nb.png : conversion OK\r\nbad.png : "
-        "Original image error: %1/bad.png\r\nd.png : ignored (conflict with destination)\r\n"
-        "e.png : conversion OK\r\n\r\n **** End ****\r\n"_s.arg(m_source.path())));
-
-    // A stop finishes the pictures in flight and logs the rest; the next run starts afresh.
-    QObject::connect(&batch, &BatchConverter::progressChanged, &batch, &BatchConverter::requestStop,
-                     Qt::SingleShotConnection);
-    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s, u"d.png"_s});
-    EXPECT_EQ(window.convertAll(), u"End of conversion! : Files have been skipped (see log)."_s);
-    EXPECT_EQ(m_requests.size(), 6);
-    EXPECT_TRUE(log().contains(u"\r\na.png : conversion OK\r\nb.png : conversion OK\r\n"
-                               "c.png : not converted, the run was stopped\r\n"
-                               "d.png : not converted, the run was stopped\r\n"_s));
-    window.convertAll();
-    EXPECT_EQ(m_requests.size(), 10);
-
-    // Pictures stuck in flight are ended after the grace, and the run at once.
-    StuckRunner stuck;
-    BatchConverter stopped(m_list, stuck);
-    Recorder stoppedWindow(stopped, m_options);
-    stopped.setStopGrace(10);
-    m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
-    m_list.setFlag(1, FileTypeError, true);
-    QTimer::singleShot(0, &stopped, &BatchConverter::requestStop);
-    stoppedWindow.convertAll();
-    EXPECT_EQ(std::pair(stuck.started, stuck.stops), std::pair(2, 1));
-    EXPECT_TRUE(log().contains(u"\r\na.png : the conversion was stopped\r\n"
-                               "b.png : the conversion was stopped\r\n"
-                               "c.png : not converted, the run was stopped\r\n"_s));
-}
-
-TEST_F(Batch, EachRunRemovesThePartialFilesOfProcessesThatAreGoneAndNothingElse)
-{
+    // Each run removes the partial files of processes that are gone, and nothing else.
     const pid_t gone = ::fork();
     if (gone == 0)
         ::_exit(0);
     ASSERT_TRUE(gone > 0 && ::waitpid(gone, nullptr, 0) == gone);
     const QString dead = u".pelorin-"_s + QString::number(gone);
-    const QString partial = dead + u"-k2x9.part"_s;
     const QDir out(m_destination.path());
-    ASSERT_TRUE(writeFileBytes(m_source.filePath(u"target"_s), "the user's"));
-    ASSERT_TRUE(QFile::link(m_source.filePath(u"target"_s), out.filePath(dead + u"-link.part"_s)));
-    ASSERT_TRUE(out.mkdir(dead + u"-dir.part"_s));
+    ASSERT_TRUE(writeFileBytes(m_source.filePath(u"target"_s), "the user's") &&
+                out.mkdir(dead + u"-dir.part"_s) &&
+                QFile::link(m_source.filePath(u"target"_s), out.filePath(dead + u"-link.part"_s)));
     // A live process may still be saving; a link or a folder is no partial file of a worker.
     const QStringList kept =
         u".pelorin-%1-k2x9.part .pelorin-%2-k2x9.part.jpg pelorin-%2-k2x9.part "
@@ -283,10 +264,10 @@ TEST_F(Batch, EachRunRemovesThePartialFilesOfProcessesThatAreGoneAndNothingElse)
         ASSERT_TRUE(writeFileBytes(out.filePath(name), "x"));
 
     m_list.setNames({u"a.png"_s});
-    for (const bool all : {false, true}) {
-        ASSERT_TRUE(writeFileBytes(out.filePath(partial), "partial"));
-        all ? m_run.convertAll() : m_run.convertImage(0);
-        EXPECT_FALSE(QFile::exists(out.filePath(partial)));
+    for (const std::optional<int> row : {std::optional(0), std::optional<int>()}) {
+        ASSERT_TRUE(writeFileBytes(out.filePath(dead + u"-k2x9.part"_s), "partial"));
+        m_run.convert(row);
+        EXPECT_FALSE(QFile::exists(out.filePath(dead + u"-k2x9.part"_s)));
         for (const QString &name :
              kept + QStringList{dead + u"-link.part"_s, dead + u"-dir.part"_s})
             EXPECT_TRUE(QFile::exists(out.filePath(name))) << name.toStdString();

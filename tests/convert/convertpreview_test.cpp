@@ -19,12 +19,11 @@ namespace {
 
 TEST(Preview, RectFitsTheLongerSideAndKeepsTheRatioInWholePercent)
 {
-    const std::pair<QRect, QRect> cases[] = {{{200, 200, 4000, 3000}, {0, 25, 200, 150}},
-                                             {{200, 200, 1920, 1080}, {0, 44, 200, 112}},
-                                             {{200, 200, 7, 7}, {0, 0, 200, 200}},
-                                             {{217, 217, 100, 1000}, {97, 0, 22, 217}}};
-    for (const auto &[in, expected] : cases) // frame width and height, picture width and height
-        EXPECT_EQ(ConvertPreview::previewRect(in.x(), in.y(), in.width(), in.height()), expected);
+    const auto fit = &ConvertPreview::previewRect; // frame width and height, picture's
+    EXPECT_EQ(std::tuple(fit(200, 200, 4000, 3000), fit(200, 200, 1920, 1080), fit(200, 200, 7, 7),
+                         fit(217, 217, 100, 1000)),
+              std::tuple(QRect(0, 25, 200, 150), QRect(0, 44, 200, 112), QRect(0, 0, 200, 200),
+                         QRect(97, 0, 22, 217)));
 }
 
 PreviewRequest request(const QString &path, OutputFormat format = OutputFormat::Png,
@@ -33,33 +32,10 @@ PreviewRequest request(const QString &path, OutputFormat format = OutputFormat::
     return {path, QSize(200, 200), rotation, format, quality, grayscale, 4, QString()};
 }
 
-TEST(Preview, ScalesTurnsGraysKeepsTransparencyAndShowsTheJpegLosses)
+TEST(Preview, ScalesTurnsGraysKeepsTransparencyShowsTheJpegLossesAndTellsPicturesFromOtherFiles)
 {
     QTemporaryDir dir;
     const QString path = writeTestPicture(dir.filePath(u"a.png"_s), 400, 300);
-    // The white top-left corner follows the turn (a left one for positive angles), after the
-    // scaling; gray weighs red and blue as the luma of Rec. 709 does.
-    const QSize wide(200, 150), tall(150, 200);
-    for (const auto &[turn, gray, at, size, colour] :
-         {std::tuple(0, false, QPoint(5, 5), wide, qRgb(255, 255, 255)),
-          std::tuple(0, false, QPoint(150, 100), wide, qRgb(0, 0, 255)),
-          std::tuple(90, false, QPoint(5, 195), tall, qRgb(255, 255, 255)),
-          std::tuple(-90, false, QPoint(145, 5), tall, qRgb(255, 255, 255)),
-          std::tuple(0, true, QPoint(50, 100), wide, qRgb(54, 54, 54)),
-          std::tuple(0, true, QPoint(150, 100), wide, qRgb(18, 18, 18))})
-        for (const QImage &image :
-             {ConvertPreview::render(request(path, OutputFormat::Png, turn, gray)).image})
-            EXPECT_EQ(std::pair(image.size(), image.pixel(at)), std::pair(size, colour)) << turn;
-
-    // A large JPEG is read small, then scaled to the same rectangle.
-    const QString big =
-        writeTestPicture(dir.filePath(u"big.jpg"_s), 2400, 1800, FIF_JPEG, JPEG_QUALITYSUPERB);
-    const QImage jpeg = ConvertPreview::render(request(big, OutputFormat::Jpeg)).image;
-    EXPECT_TRUE(jpeg.size() == wide && qRed(jpeg.pixel(50, 100)) > 200 &&
-                qRed(jpeg.pixel(150, 100)) < 60);
-    EXPECT_NE(ConvertPreview::render(request(path, OutputFormat::Jpeg, 0, false, 0)).image,
-              ConvertPreview::render(request(path)).image);
-
     // Sixteen bits a channel, transparent in the bottom rows: the library leaves 16 bits a
     // channel in colour when asked for gray.
     FIBITMAP *rgba = FreeImage_AllocateT(FIT_RGBA16, 40, 40);
@@ -69,19 +45,35 @@ TEST(Preview, ScalesTurnsGraysKeepsTransparencyAndShowsTheJpegLosses)
     const QString deep = dir.filePath(u"deep.png"_s);
     ASSERT_TRUE(FreeImage_Save(FIF_PNG, rgba, QFile::encodeName(deep).constData(), 0));
     FreeImage_Unload(rgba);
-    const QImage image = ConvertPreview::render(request(deep)).image;
-    EXPECT_EQ(
-        std::tuple(
-            image.size(), image.pixel(100, 5), qAlpha(image.pixel(100, 195)),
-            ConvertPreview::render(request(deep, OutputFormat::Png, 0, true)).image.pixel(100, 5)),
-        std::tuple(QSize(200, 200), qRgba(255, 0, 0, 255), 0, qRgb(54, 54, 54)));
-}
+    // The white top-left corner follows the turn (a left one for positive angles), after the
+    // scaling; gray weighs red and blue as the luma of Rec. 709 does.
+    const QSize wide(200, 150), tall(150, 200), square(200, 200);
+    for (const auto &[from, turn, gray, at, size, colour] :
+         {std::tuple(path, 0, false, QPoint(5, 5), wide, qRgb(255, 255, 255)),
+          std::tuple(path, 90, false, QPoint(5, 195), tall, qRgb(255, 255, 255)),
+          std::tuple(path, -90, false, QPoint(145, 5), tall, qRgb(255, 255, 255)),
+          std::tuple(path, 0, true, QPoint(50, 100), wide, qRgb(54, 54, 54)),
+          std::tuple(path, 0, true, QPoint(150, 100), wide, qRgb(18, 18, 18)),
+          std::tuple(deep, 0, false, QPoint(100, 5), square, qRgba(255, 0, 0, 255)),
+          std::tuple(deep, 0, true, QPoint(100, 5), square, qRgb(54, 54, 54))})
+        for (const QImage &image :
+             {ConvertPreview::render(request(from, OutputFormat::Png, turn, gray)).image})
+            EXPECT_EQ(std::pair(image.size(), image.pixel(at)), std::pair(size, colour))
+                << from.toStdString() << turn;
+    EXPECT_EQ(qAlpha(ConvertPreview::render(request(deep)).image.pixel(100, 195)), 0);
 
-// A file is a picture by its content or its name, even when it fails to load; the rename page
-// shows the load error for those and a file icon for the rest.
-TEST(Preview, TellsAPictureThatFailsFromAFileThatIsNoneAndRefusesPipesAndBombsUnread)
-{
-    QTemporaryDir dir;
+    // A large JPEG is read small, then scaled to the same rectangle.
+    const QString big =
+        writeTestPicture(dir.filePath(u"big.jpg"_s), 2400, 1800, FIF_JPEG, JPEG_QUALITYSUPERB);
+    const QImage jpeg = ConvertPreview::render(request(big, OutputFormat::Jpeg)).image;
+    // The JPEG preview shows the losses of the quality chosen.
+    EXPECT_TRUE(jpeg.size() == wide && qRed(jpeg.pixel(50, 100)) > 200 &&
+                qRed(jpeg.pixel(150, 100)) < 60 &&
+                ConvertPreview::render(request(path, OutputFormat::Jpeg, 0, false, 0)).image !=
+                    ConvertPreview::render(request(path)).image);
+
+    // A file is a picture by its content or its name, even when it fails to load; the rename
+    // page shows the load error for those and a file icon for the rest.
     ASSERT_TRUE(writeFileBytes(dir.filePath(u"fake.jpg"_s), "\xFF\xD8\xFF\xE0 not a JPEG"));
     writeTestPicture(dir.filePath(u"photo.txt"_s), 8, 8);
     for (const auto &[name, loaded, recognised] :
