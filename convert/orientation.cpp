@@ -109,19 +109,27 @@ int parsedOrientation(FIBITMAP *dib)
     return value >= 1 && value <= 8 ? int(value) : 0;
 }
 
+// Stores a copy of tag, with the value given, in place of the bitmap's tag of that key.
+void replaceTag(FIBITMAP *dib, FREE_IMAGE_MDMODEL model, const char *key, FITAG *tag,
+                FREE_IMAGE_MDTYPE type, DWORD count, const QByteArray &value)
+{
+    FITAG *copy = FreeImage_CloneTag(tag);
+    FreeImage_SetTagType(copy, type);
+    FreeImage_SetTagCount(copy, count);
+    FreeImage_SetTagLength(copy, DWORD(value.size()));
+    FreeImage_SetTagValue(copy, value.constData());
+    FreeImage_SetMetadata(model, dib, key, copy);
+    FreeImage_DeleteTag(copy);
+}
+
 void setParsedUpright(FIBITMAP *dib)
 {
     FITAG *tag = nullptr;
     if (!FreeImage_GetMetadata(FIMD_EXIF_MAIN, dib, "Orientation", &tag) || !tag)
         return;
-    FITAG *upright = FreeImage_CloneTag(tag);
     const WORD one = 1;
-    FreeImage_SetTagType(upright, FIDT_SHORT);
-    FreeImage_SetTagCount(upright, 1);
-    FreeImage_SetTagLength(upright, sizeof one);
-    FreeImage_SetTagValue(upright, &one);
-    FreeImage_SetMetadata(FIMD_EXIF_MAIN, dib, "Orientation", upright);
-    FreeImage_DeleteTag(upright);
+    replaceTag(dib, FIMD_EXIF_MAIN, "Orientation", tag, FIDT_SHORT, 1,
+               QByteArray(reinterpret_cast<const char *>(&one), sizeof one));
 }
 
 void setRawUpright(FIBITMAP *dib)
@@ -144,10 +152,8 @@ void setRawUpright(FIBITMAP *dib)
     if (start + first.nextLinkAt + first.linkSize <= block.size())
         std::fill_n(block.data() + start + first.nextLinkAt, first.linkSize, '\0');
 
-    FITAG *patched = FreeImage_CloneTag(tag);
-    FreeImage_SetTagValue(patched, block.constData());
-    FreeImage_SetMetadata(FIMD_EXIF_RAW, dib, "ExifRaw", patched);
-    FreeImage_DeleteTag(patched);
+    replaceTag(dib, FIMD_EXIF_RAW, "ExifRaw", tag, FreeImage_GetTagType(tag),
+               FreeImage_GetTagCount(tag), block);
 }
 
 void setXmpUpright(FIBITMAP *dib)
@@ -170,12 +176,8 @@ void setXmpUpright(FIBITMAP *dib)
     if (!turned)
         return;
     const QByteArray upright = text.toUtf8();
-    FITAG *patched = FreeImage_CloneTag(tag);
-    FreeImage_SetTagLength(patched, DWORD(upright.size()));
-    FreeImage_SetTagCount(patched, DWORD(upright.size()));
-    FreeImage_SetTagValue(patched, upright.constData());
-    FreeImage_SetMetadata(FIMD_XMP, dib, "XMLPacket", patched);
-    FreeImage_DeleteTag(patched);
+    replaceTag(dib, FIMD_XMP, "XMLPacket", tag, FreeImage_GetTagType(tag), DWORD(upright.size()),
+               upright);
 }
 
 } // namespace
