@@ -25,7 +25,6 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QSlider>
 #include <QSpinBox>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -146,15 +145,6 @@ TEST_P(MainWindowFont, GrowsUntilEveryTextFitsKeepingItsArrangement)
     window.show();
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
 
-    auto *quality = window.findChild<QSlider *>(u"qualitySlider"_s);
-    auto *raw = window.findChild<QSlider *>(u"rawSlider"_s);
-    for (int position = quality->minimum(); position <= quality->maximum(); ++position) {
-        quality->setValue(position);
-        raw->setValue(std::clamp(position - 8, raw->minimum(), raw->maximum()));
-        for (const QString &name : {u"qualityPercentLabel"_s, u"qualityWordLabel"_s, u"rawLabel"_s})
-            EXPECT_TRUE(textFits(*window.findChild<QLabel *>(name)))
-                << name.toStdString() << " at " << position;
-    }
     QWidget *const parents[] = {&window, &window.convertPage(), &window.renamePage(),
                                 &window.preferencesPage()};
     for (QWidget *parent : parents) {
@@ -345,9 +335,6 @@ TEST_F(Keyboard, EnterPressesTheFocusedButtonAndEveryControlHasAName)
             }
         }
     }
-    EXPECT_EQ(
-        std::pair(spoken(child(u"rotateRightButton"_s)), child(u"rotateRightButton"_s)->toolTip()),
-        std::pair(u"Turn clockwise"_s, u"Turn clockwise"_s));
 }
 
 } // namespace

@@ -78,8 +78,6 @@ TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
                                             dark.color(background)),
                       4.5)
                 << position;
-    const QColor collision = toQColor(preferences.colour(CollisionError));
-    EXPECT_GT(collision.red(), collision.green()); // still purple
     ConfigHome home;
     ASSERT_TRUE(PreferencesFile::saveTo(saved, PreferencesFile::settingsFilePath()).ok);
     PreferencesFile::load(preferences);
