@@ -96,8 +96,6 @@ TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
 {
     const auto &[orientation, deleteMetadata] = GetParam();
     const QString source = writeOrientedPicture(path(u"photo.jpg"_s), Upright, orientation);
-    ASSERT_EQ(std::pair(orientationTag(source), xmpOrientation(source)),
-              std::pair(orientation, QString::number(orientation)));
 
     ConversionOptions options;
     options.deleteMetadata = deleteMetadata;
@@ -163,7 +161,6 @@ TEST(ColourProfile, SurvivesToEveryFormatWithoutMetadataLeavesGrayPicturesAndPre
     const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
     const QString source =
         writeOrientedPicture(dir.filePath(u"photo.jpg"_s), {64, 48}, 6, FIF_JPEG, p3);
-    ASSERT_EQ(profileOf(source), p3);
     ConversionOptions options;
     options.deleteMetadata = true;
     options.resize = true;
