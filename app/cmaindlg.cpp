@@ -8,6 +8,7 @@
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
+#include "prefs/sessionstate.h"
 #include "rename/crenumctrl.h"
 #include "resources/stringtable.h"
 #include "ui_cmaindlg.h"
@@ -119,6 +120,7 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    m_started = true;
 }
 
 CMainDlg::~CMainDlg() = default;
@@ -137,10 +139,34 @@ void CMainDlg::done(int result)
         return;
     }
     m_exitCode = result == QDialog::Accepted ? 1 : 2;
+    saveState();
     if (m_convertPage)
         m_convertPage->clearPreview();
     QDialog::done(result);
     QCoreApplication::exit(m_exitCode);
+}
+
+void CMainDlg::restoreState()
+{
+    if (!m_started)
+        return;
+    const SessionState state = SessionState::load();
+    m_convertPage->restoreState(state);
+    if (state.page)
+        m_ui->tabStrip->setCurrentIndex(*state.page);
+}
+
+void CMainDlg::saveState() const
+{
+    if (!m_started)
+        return;
+    SessionState state;
+    m_convertPage->recordState(state);
+    state.page = m_ui->tabStrip->currentIndex();
+    // Worth no message on the way out: the next start merely begins afresh.
+    if (const FileResult saved = state.save(); !saved.ok)
+        qWarning("Pelorin: the state file %s could not be written: %s",
+                 qUtf8Printable(SessionState::filePath()), qUtf8Printable(saved.reason));
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent *event)

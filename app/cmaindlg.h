@@ -25,7 +25,8 @@ class CMainDlg;
 // page, Ctrl+Page Up and Ctrl+Shift+Tab to the previous one. The design grows with the desktop
 // font so that every text fits.
 // Closing while pictures are converted waits for them (a run is stopped first); during a run
-// Escape only stops it.
+// Escape only stops it. However the window ends, how it was left is written to the state file
+// (SessionState) for restoreState() at the next start.
 class CMainDlg : public QDialog
 {
     Q_OBJECT
@@ -44,6 +45,10 @@ public:
     explicit CMainDlg(Preferences &preferences, PageServices services = PageServices::desktop(),
                       QWidget *parent = nullptr);
     ~CMainDlg() override;
+
+    // Brings back the folders, options and page of the last run, as if chosen by the user;
+    // before the window is shown, and before anything the command line asks for.
+    void restoreState();
 
     // 0 while running; 1 or 2 once the window was ended.
     int exitCode() const { return m_exitCode; }
@@ -67,6 +72,7 @@ private:
     void stepPage(int step);
     void convertPageBusy(bool busy);
     void showAbout();
+    void saveState() const;
 
     Preferences &m_preferences;
     const PageServices m_services;
@@ -77,5 +83,6 @@ private:
     std::unique_ptr<CConvertCtrl> m_convertPage;
     std::unique_ptr<CRenumCtrl> m_renamePage;
     int m_exitCode = 0;
+    bool m_started = false;             // the pages are set up: there is a state worth saving
     std::optional<int> m_closeAfterRun; // the result of a close asked for during a conversion
 };

@@ -30,6 +30,7 @@ int main(int argc, char *argv[])
     // A page may end the program while the window is being set up, before it is ever shown.
     if (mainWindow.exitCode() != 0)
         return mainWindow.exitCode();
+    mainWindow.restoreState();
     mainWindow.show();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "convert/cconvertctrl.h"
 
+#include "widgets/folderdrop.h"
 #include "widgets/layoutscale.h"
 #include "widgets/messagebox.h"
 #include "widgets/pageservices.h"
@@ -9,6 +10,7 @@
 #include "convert/librarymessages.h"
 #include "util/pathutil.h"
 #include "prefs/preferences.h"
+#include "prefs/sessionstate.h"
 #include "resources/stringtable.h"
 #include "ui_cconvertctrl.h"
 
@@ -57,7 +59,9 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
          TurnClockwise},
         {m_ui->rotateLeftButton,
          QIcon::fromTheme(u"object-rotate-left"_s, QIcon(u":/icons/rotate-left.png"_s)),
-         TurnCounterclockwise}};
+         TurnCounterclockwise},
+        {m_ui->openDestinationButton, QIcon::fromTheme(u"folder-open"_s, folderIcon),
+         OpenDestinationFolder}};
     for (const auto &[button, icon, name] : iconButtons) {
         button->setIcon(icon);
         button->setText(QString());
@@ -138,6 +142,13 @@ bool CConvertCtrl::initialise()
     connect(m_ui->rotateLeftButton, &QPushButton::clicked, this,
             [this] { m_session->rotate(m_ui->convertList->selectedRow(), 90); });
     connect(m_ui->viewLogButton, &QPushButton::clicked, this, &CConvertCtrl::viewLogFile);
+    connect(m_ui->openDestinationButton, &QPushButton::clicked, this,
+            &CConvertCtrl::openDestinationFolder);
+    FolderDrop::install(m_ui->sourceFolderEdit,
+                        [this](const QString &folder) { m_session->chooseSourceFolder(folder); });
+    FolderDrop::install(m_ui->destinationFolderEdit, [this](const QString &folder) {
+        m_session->chooseDestinationFolder(folder);
+    });
     connect(m_ui->inputFormatCombo, &QComboBox::currentIndexChanged, m_session.get(),
             &ConvertSession::chooseInputGroup);
     connect(m_ui->outputFormatCombo, &QComboBox::currentIndexChanged, this,
@@ -230,6 +241,9 @@ void CConvertCtrl::connectSession()
             &QLineEdit::setText);
     connect(session, &ConvertSession::destinationFolderShown, m_ui->destinationFolderEdit,
             &QLineEdit::setText);
+    connect(session, &ConvertSession::destinationFolderShown, this, [this](const QString &folder) {
+        m_ui->openDestinationButton->setEnabled(!folder.isEmpty());
+    });
     connect(session, &ConvertSession::countChanged, this,
             [this](int count) { m_ui->imageCountLabel->setText(QString::number(count)); });
     connect(session, &ConvertSession::rowBroughtIntoView, this,
@@ -322,8 +336,57 @@ void CConvertCtrl::chooseDestinationFolder()
 void CConvertCtrl::viewLogFile()
 {
     const QString path = m_session->existingLogPath();
-    if (!path.isEmpty() && m_services.openUrl)
-        m_services.openUrl(QUrl::fromLocalFile(path));
+    if (!path.isEmpty())
+        openOrSay(path, NoProgramForLog);
+}
+
+void CConvertCtrl::openDestinationFolder()
+{
+    const QString folder = m_session->destinationFolder();
+    if (!folder.isEmpty())
+        openOrSay(folder, NoProgramForFolder);
+}
+
+void CConvertCtrl::openOrSay(const QString &path, int failureText)
+{
+    if (m_services.openUrl && !m_services.openUrl(PathUtil::fileUrl(path)) &&
+        m_services.showMessage)
+        m_services.showMessage(loadString(failureText).arg(PathUtil::displayName(path)));
+}
+
+void CConvertCtrl::restoreState(const SessionState &state)
+{
+    if (state.outputFormat)
+        m_ui->outputFormatCombo->setCurrentIndex(*state.outputFormat);
+    if (state.qualityPercent)
+        m_ui->qualitySlider->setValue((*state.qualityPercent + 2) / 5);
+    // Turning resizing on chooses the width; the side comes after.
+    if (state.resize)
+        m_ui->resizeCheck->setChecked(*state.resize);
+    QRadioButton *const sides[] = {m_ui->widthRadio, m_ui->heightRadio, m_ui->smallSideRadio,
+                                   m_ui->largeSideRadio};
+    if (state.resizeSide)
+        sides[std::clamp(*state.resizeSide, 0, 3)]->setChecked(true);
+    if (state.resizePixels)
+        m_ui->resizePixelsEdit->setText(QString::number(*state.resizePixels));
+    // The source last, so that its scan marks the collisions with the destination's files.
+    if (!state.destinationFolder.isEmpty())
+        m_session->chooseDestinationFolder(state.destinationFolder);
+    if (!state.sourceFolder.isEmpty())
+        m_session->chooseSourceFolder(state.sourceFolder);
+}
+
+void CConvertCtrl::recordState(SessionState &state) const
+{
+    const ConversionOptions current = options();
+    state.sourceFolder = m_session->sourceFolder();
+    state.destinationFolder = m_session->destinationFolder();
+    state.outputFormat = int(current.outputFormat);
+    state.qualityPercent = current.jpegQualityPosition * 5;
+    state.resize = current.resize;
+    state.resizeSide = int(current.resizeMode);
+    if (current.resizePixels > 0)
+        state.resizePixels = current.resizePixels;
 }
 
 void CConvertCtrl::outputFormatChanged(int index)

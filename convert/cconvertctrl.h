@@ -13,6 +13,7 @@ class Preferences;
 class RunProgress;
 class StatusLine;
 struct PageServices;
+struct SessionState;
 
 namespace Ui {
 class CConvertCtrl;
@@ -39,6 +40,11 @@ public:
     // What the rename page takes over when its tab is chosen.
     QString destinationFolder() const;
     int outputFormatIndex() const;
+
+    // The folders and options as the user left them, each through the way a choice of the
+    // user's own takes (a folder is scanned as if picked); a value not set leaves its control.
+    void restoreState(const SessionState &state);
+    void recordState(SessionState &state) const;
 
     // Draws the preview picture again (tab switch, window restored).
     void redrawPreview();
@@ -68,6 +74,10 @@ private:
     void chooseSourceFolder();
     void chooseDestinationFolder();
     void viewLogFile();
+    void openDestinationFolder();
+    // Opens path with the desktop's application for it; when there is none, failureText (with
+    // the path) says so.
+    void openOrSay(const QString &path, int failureText);
     void outputFormatChanged(int index);
     void applyResizeRule();
     void qualityChanged(int position);

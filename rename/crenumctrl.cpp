@@ -1,5 +1,6 @@
 #include "rename/crenumctrl.h"
 
+#include "widgets/folderdrop.h"
 #include "widgets/layoutscale.h"
 #include "widgets/messagebox.h"
 #include "widgets/pageservices.h"
@@ -50,10 +51,7 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     LayoutScale::reserve(m_ui->fileCountLabel, {u"99999"_s});
     LayoutScale::reserve(m_ui->fileSizeLabel, {QLocale::system().toString(99999.99, 'f', 2) +
                                                loadString(KilobyteSuffix)});
-    for (QWidget *own :
-         {static_cast<QWidget *>(m_ui->folderButton), static_cast<QWidget *>(m_ui->filterLabel),
-          static_cast<QWidget *>(m_ui->filterEdit)})
-        own->hide();
+    showOwnFolderControls(false);
 
     m_ui->renameList->attach(m_rows, m_preferences);
     m_ui->filterEdit->setText(u"*.*"_s);
@@ -64,6 +62,8 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     m_ui->renumberButton->setEnabled(false);
 
     connect(m_ui->folderButton, &QPushButton::clicked, this, &CRenumCtrl::chooseFolder);
+    // Anywhere on the page; the list's own drag of rows is no drag of links.
+    FolderDrop::install(this, [this](const QString &folder) { listOwnFolder(folder); });
     connect(m_ui->baseNameEdit, &QLineEdit::textChanged, this,
             [this] { refreshNewNames(m_ui->digitsSpin->value()); });
     connect(m_ui->startEdit, &QLineEdit::textChanged, this, [this] {
@@ -90,10 +90,7 @@ void CRenumCtrl::takeOverFolder(const QString &folder, int outputFormatIndex)
 {
     m_folder = folder;
     const bool fromConvertPage = !folder.isEmpty();
-    for (QWidget *own :
-         {static_cast<QWidget *>(m_ui->folderButton), static_cast<QWidget *>(m_ui->filterLabel),
-          static_cast<QWidget *>(m_ui->filterEdit)})
-        own->setVisible(!fromConvertPage);
+    showOwnFolderControls(!fromConvertPage);
     if (!fromConvertPage) {
         m_filter = u"*.*"_s;
         return;
@@ -113,12 +110,26 @@ void CRenumCtrl::clearListing()
 void CRenumCtrl::chooseFolder()
 {
     QString chosen = m_ui->folderEdit->text();
-    if (!m_services.folderChooser.chooseFolder(this, chosen))
-        return;
-    m_ui->folderEdit->setText(chosen);
-    m_folder = chosen;
+    if (m_services.folderChooser.chooseFolder(this, chosen))
+        listOwnFolder(chosen);
+}
+
+void CRenumCtrl::listOwnFolder(const QString &folder)
+{
+    // The page's own filter applies now, and is shown.
+    showOwnFolderControls(true);
+    m_ui->folderEdit->setText(folder);
+    m_folder = folder;
     m_filter = m_ui->filterEdit->text();
     scan();
+}
+
+void CRenumCtrl::showOwnFolderControls(bool shown)
+{
+    for (QWidget *own :
+         {static_cast<QWidget *>(m_ui->folderButton), static_cast<QWidget *>(m_ui->filterLabel),
+          static_cast<QWidget *>(m_ui->filterEdit)})
+        own->setVisible(shown);
 }
 
 void CRenumCtrl::scan()

@@ -38,6 +38,9 @@ public:
 
 private:
     void chooseFolder();
+    // A folder of the user's own choice, from the folder dialog or dropped on the page.
+    void listOwnFolder(const QString &folder);
+    void showOwnFolderControls(bool shown);
     void scan();
     void refreshNewNames(int digitCount);
     void startNumberChanged();

@@ -91,6 +91,9 @@ QString loadString(int id)
         {MarkNameConflict, u"name conflict"_s},
         {MarkedName, u"%1 (%2)"_s},
         {RenameListKeys, u"Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list."_s},
+        {OpenDestinationFolder, u"Open destination folder"_s},
+        {NoProgramForLog, u"No program could open the log file %1."_s},
+        {NoProgramForFolder, u"No program could open the folder %1."_s},
     };
     return table.value(id);
 }

@@ -90,6 +90,9 @@ enum StringId : int
     MarkNameConflict = 341,
     MarkedName = 342,
     RenameListKeys = 343,
+    OpenDestinationFolder = 344,
+    NoProgramForLog = 345,
+    NoProgramForFolder = 346,
 };
 
 // The text of a string id; an id with no text gives the empty text.

@@ -18,7 +18,7 @@ constexpr int PreviewTimeoutMs = 20'000;
 PageServices PageServices::desktop()
 {
     PageServices services;
-    services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    services.openUrl = &QDesktopServices::openUrl;
     services.imageLibraryUsable = &ImageLibrary::isUsable;
     services.chooseColour = &CHdColorDlg::choose;
     // Pictures are decoded in worker processes: a damaged file can crash the image library.

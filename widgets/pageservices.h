@@ -15,8 +15,9 @@ class ConversionRunner;
 struct PageServices
 {
     FolderChooser folderChooser;
-    // Opens a file with the user's default application.
-    std::function<void(const QUrl &)> openUrl;
+    // Opens a file or folder with the user's default application; false when none could be
+    // started.
+    std::function<bool(const QUrl &)> openUrl;
     // Whether the image library can be used; checked once when the convert page starts.
     std::function<bool()> imageLibraryUsable;
     // The colour chooser: opened on initial with the title given; true when the user confirmed.

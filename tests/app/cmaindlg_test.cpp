@@ -6,21 +6,25 @@
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
+#include "prefs/sessionstate.h"
 #include "qtprinters.h"
 #include "rename/crenumctrl.h"
 #include "resources/stringtable.h"
 #include "stuckrunner.h"
 #include "testfiles.h"
 #include "testpictures.h"
+#include "util/pathutil.h"
 #include "widgets/statusline.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -32,6 +36,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -90,6 +96,68 @@ TEST_F(MainWindow, ReadsThePreferencesFileShowsTheChosenPageAndQuitEndsWithOneAn
         QTest::keyClick(&window.tabStrip(), key);
         EXPECT_EQ(std::pair(window.exitCode(), window.isVisible()), std::pair(code, false)) << key;
     }
+}
+
+// The state left is taken up as if chosen by the user (the source scanned) and written again,
+// whichever way the window ends; a folder gone since is not restored, everything else is.
+TEST_F(MainWindow, TakesUpTheStateItWasLeftInAndWritesItAgainButNoFolderGoneSince)
+{
+    auto source = std::make_unique<QTemporaryDir>();
+    QTemporaryDir destination;
+    ASSERT_TRUE(writeConvertFolders(source->path(), destination.path()));
+    SessionState state{source->path(), destination.path(), 3, 35, true, 2, 640, 1};
+    ASSERT_TRUE(state.save().ok);
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        CMainDlg window(m_preferences, m_services);
+        window.restoreState();
+        window.show();
+        EXPECT_EQ(
+            std::pair(window.convertPage().listModel().rowCount(), window.renamePage().folder()),
+            std::pair(source ? 4 : 0, destination.path()));
+        QTest::keyClick(&window.tabStrip(), key);
+        EXPECT_EQ(SessionState::load(), state) << key;
+        source.reset();
+        state.sourceFolder.clear();
+    }
+}
+
+// Dragged from the file manager: a folder, or a file for its folder, chosen on each target as the
+// folder dialog would, by its bytes; a link to no local file is refused before it is dropped.
+TEST_F(MainWindow, TakesADroppedFolderOrTheFolderOfADroppedFileOnEachTargetButNoOtherLink)
+{
+    QTemporaryDir source, destination;
+    ASSERT_TRUE(writeConvertFolders(source.path(), destination.path()));
+    const QByteArray odd = QFile::encodeName(destination.path()) + "/\xff";
+    ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
+    CMainDlg window(m_preferences, m_services);
+    window.show();
+    // The drop's action when the drag is taken: a copy, never a move, even with Shift held.
+    const auto drop = [&window](const QString &target, const QUrl &url) {
+        QMimeData data;
+        data.setUrls({url});
+        const auto actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+        QDropEvent dropped(QPointF(), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+        if (QApplication::sendEvent(window.findChild<QWidget *>(target), &enter),
+            enter.isAccepted())
+            QApplication::sendEvent(window.findChild<QWidget *>(target), &dropped);
+        QCoreApplication::processEvents();
+        return enter.isAccepted() ? dropped.dropAction() : Qt::IgnoreAction;
+    };
+    const QUrl web(u"https://example.org/pictures/"_s);
+    const QUrl file = QUrl::fromLocalFile(source.filePath(u"photo.png"_s));
+    EXPECT_EQ(std::tuple(drop(u"sourceFolderEdit"_s, web), drop(u"sourceFolderEdit"_s, file),
+                         drop(u"destinationFolderEdit"_s, QUrl::fromLocalFile(destination.path()))),
+              std::tuple(Qt::IgnoreAction, Qt::CopyAction, Qt::CopyAction));
+    CConvertCtrl &page = window.convertPage();
+    EXPECT_EQ(
+        std::tuple(page.sourceFolder(), page.listModel().rowCount(), page.destinationFolder()),
+        std::tuple(source.path(), 4, destination.path()));
+    window.tabStrip().setCurrentIndex(CMainDlg::RenameTab);
+    const QUrl oddUrl = QUrl::fromEncoded("file://" + odd.toPercentEncoding("/"));
+    EXPECT_EQ(std::pair(drop(u"renamePage"_s, web), drop(u"baseNameEdit"_s, oddUrl)),
+              std::pair(Qt::IgnoreAction, Qt::CopyAction));
+    EXPECT_EQ(window.renamePage().folder(), PathUtil::decodeName(odd));
 }
 
 // Whether the control shows its text whole; controls without a text to fit pass.
@@ -210,7 +278,7 @@ protected:
         m_services.chooseColour = [](QWidget *, ColourRef, const QString &, ColourRef &) {
             return false;
         };
-        m_services.openUrl = [](const QUrl &) {};
+        m_services.openUrl = [](const QUrl &) { return true; };
         m_services.showMessage = [](const QString &) {};
         m_window = std::make_unique<CMainDlg>(m_preferences, m_services);
         m_window->show();

@@ -186,7 +186,11 @@ protected:
         m_nextFolders = {m_source.path(), m_destination.path()};
         m_services.folderChooser =
             FolderChooser([this](QWidget *, const QString &) { return m_nextFolders.takeFirst(); });
-        m_services.openUrl = [this](const QUrl &url) { m_opened.append(url.toLocalFile()); };
+        m_services.openUrl = [this](const QUrl &url) {
+            m_opened.append(url.toLocalFile());
+            return m_canOpen;
+        };
+        m_services.showMessage = [this](const QString &text) { m_opened.append(text); };
         m_page =
             std::make_unique<CConvertCtrl>(m_preferences, m_statusLine, m_runProgress, m_services);
         ASSERT_TRUE(m_page->initialise());
@@ -200,7 +204,8 @@ protected:
     StatusLine m_statusLine{m_preferences};
     RunProgress m_runProgress;
     PageServices m_services;
-    QStringList m_opened;
+    QStringList m_opened;      // and the messages shown, in turn
+    bool m_canOpen = true;     // whether the desktop has a program for what is opened
     QStringList m_nextFolders; // what the folder dialog answers, in turn
     std::unique_ptr<CConvertCtrl> m_page;
 };
@@ -251,8 +256,16 @@ TEST_F(ConvertPage, ConvertsAllInWorkerProcessesHandsTheControlsToItsSessionAndS
     const QPoint photo = list->visualRect(m_page->listModel().index(2)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, photo);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, photo);
-    EXPECT_EQ(m_opened, QStringList({ConversionLog::path(m_destination.path()),
-                                     m_source.filePath(u"photo.png"_s)}));
+    // Where the desktop has no program for them, the user is told.
+    m_canOpen = false;
+    click(u"viewLogButton"_s);
+    click(u"openDestinationButton"_s);
+    const QString log = ConversionLog::path(m_destination.path());
+    EXPECT_EQ(
+        m_opened,
+        QStringList({log, m_source.filePath(u"photo.png"_s), log,
+                     u"No program could open the log file "_s + log + u'.', m_destination.path(),
+                     u"No program could open the folder "_s + m_destination.path() + u'.'}));
 
     // photo.png collides in JPEG only (photo.jpg is taken); the quality applies to JPEG only.
     child<QCheckBox>(u"replaceFilesCheck"_s)->click();

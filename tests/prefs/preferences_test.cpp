@@ -4,6 +4,8 @@
 #include "prefs/colourcontrast.h"
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
+#include "prefs/sessionstate.h"
+#include "util/pathutil.h"
 #include "widgets/pageservices.h"
 
 #include "confighome.h"
@@ -23,6 +25,7 @@
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -145,6 +148,31 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveGivesTheReasonAndLeavesTheOldFileIn
     EXPECT_EQ(std::tuple(written.ok, written.reason, readFileBytes(path),
                          QDir(QFileInfo(path).path()).entryList(QDir::Files)),
               std::tuple(false, qt_error_string(EFBIG), "old", QStringList{u"Preferences.xml"_s}));
+}
+
+// Each value of the state file stands on its own: a damaged or cut line loses only its value, a
+// folder gone since is not restored, and a folder named by any bytes comes back whole.
+TEST(SessionStateFile, RoundTripsInItsOwnFolderAndReadsEachValueOnItsOwn)
+{
+    const ConfigHome home;
+    const QTemporaryDir dir;
+    const QByteArray odd = QFile::encodeName(dir.path()) + "/ a=b%\xff\n";
+    ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
+    const SessionState state{PathUtil::decodeName(odd), dir.path(), 3, 85, true, 2, 1200, 1};
+    ASSERT_TRUE(state.save().ok);
+    EXPECT_EQ(std::pair(SessionState::load(), QFileInfo(home.statePath()).isFile()),
+              std::pair(state, true));
+    // clang-format off
+    const std::pair<QByteArray, SessionState> cases[] = {
+        {"source=/no/such/folder\ndestination=tmp\nformat=gif\nquality=101\nresize=yes\n"
+         "side=diagonal\npixels=-5\npage=3", {}},
+        {"quality = 85\r\nformat=png\npage=rename\nside=lar\n" + QByteArray(1, '\0') +
+         "\xff=\n=\nsource\nresize=on\npixels=1e3", {{}, {}, 1, 85, true, {}, {}, 1}}};
+    // clang-format on
+    for (const auto &[bytes, read] : cases)
+        EXPECT_EQ(SessionState::read(bytes), read) << bytes.toStdString();
+    qputenv("XDG_STATE_HOME", "relative");
+    EXPECT_EQ(SessionState::filePath(), QDir::homePath() + u"/.local/state/Pelorin/state"_s);
 }
 
 TEST(PreferencesPage, AColourShowsInTheSampleAndReachesTheListsOnlyOnSaveAndSavesFailAloud)
