@@ -8,6 +8,7 @@
 #include <optional>
 
 class CConvertCtrl;
+struct CommandLine;
 class CPrefsCtrl;
 class CRenumCtrl;
 class Preferences;
@@ -44,6 +45,10 @@ public:
     explicit CMainDlg(Preferences &preferences, PageServices services = PageServices::desktop(),
                       QWidget *parent = nullptr);
     ~CMainDlg() override;
+
+    // The source folder asked for on the command line, chosen on the convert page as if picked
+    // in its folder dialog, or the warning that the path given does not exist.
+    void applyCommandLine(const CommandLine &commandLine);
 
     // 0 while running; 1 or 2 once the window was ended.
     int exitCode() const { return m_exitCode; }

@@ -1,4 +1,5 @@
 #include "app/cmaindlg.h"
+#include "app/commandline.h"
 
 #include "confighome.h"
 #include "convert/cconvertctrl.h"
@@ -90,6 +91,29 @@ TEST_F(MainWindow, ReadsThePreferencesFileShowsTheChosenPageAndQuitEndsWithOneAn
         EXPECT_TRUE(window.renamePage().isVisible());
         QTest::keyClick(&window.tabStrip(), key);
         EXPECT_EQ(std::pair(window.exitCode(), window.isVisible()), std::pair(code, false)) << key;
+    }
+}
+
+// What `pelorin FOLDER` asks for wins over the page on show; a missing path is said in the line.
+TEST_F(MainWindow, CommandLineOpensItsFolderOnTheConvertPageOrSaysItIsMissing)
+{
+    QTemporaryDir source;
+    ASSERT_TRUE(writeFileBytes(source.path() + u"/a.jpg"_s, "x"));
+    m_services.imageLibraryUsable = [] { return true; };
+    CMainDlg window(m_preferences, m_services);
+    window.show();
+    for (const CommandLine &commandLine :
+         {CommandLine{CommandLine::Open, source.path(), {}},
+          CommandLine{CommandLine::Open, {}, u"No such folder or file: gone"_s}}) {
+        window.tabStrip().setCurrentIndex(CMainDlg::RenameTab);
+        window.applyCommandLine(commandLine);
+        EXPECT_EQ(window.tabStrip().currentIndex(), CMainDlg::ConvertTab);
+        if (commandLine.folder.isEmpty())
+            EXPECT_EQ(window.statusLine().text(), commandLine.text);
+        else
+            EXPECT_EQ(std::pair(window.convertPage().sourceFolder(),
+                                window.convertPage().listModel().count()),
+                      std::pair(source.path(), 1));
     }
 }
 
