@@ -2,10 +2,13 @@
 
 #include "widgets/layoutscale.h"
 #include "app/caboutdlg.h"
+#include "app/commandline.h"
 #include "widgets/runprogress.h"
 #include "widgets/statusline.h"
 #include "convert/cconvertctrl.h"
+#include "convert/convertsession.h"
 #include "prefs/cprefsctrl.h"
+#include "prefs/linestatus.h"
 #include "prefs/preferences.h"
 #include "prefs/preferencesfile.h"
 #include "prefs/sessionstate.h"
@@ -229,6 +232,17 @@ void CMainDlg::switchPage(int index)
     default:
         break;
     }
+}
+
+void CMainDlg::applyCommandLine(const CommandLine &commandLine)
+{
+    if (commandLine.folder.isEmpty() && commandLine.text.isEmpty())
+        return;
+    m_ui->tabStrip->setCurrentIndex(ConvertTab);
+    if (!commandLine.folder.isEmpty())
+        m_convertPage->session().chooseSourceFolder(commandLine.folder);
+    else
+        m_statusLine->showText(commandLine.text, OtherError);
 }
 
 void CMainDlg::stepPage(int step)

@@ -8,6 +8,7 @@
 #include <optional>
 
 class CConvertCtrl;
+struct CommandLine;
 class CPrefsCtrl;
 class CRenumCtrl;
 class Preferences;
@@ -49,6 +50,10 @@ public:
     // Brings back the folders, options and page of the last run, as if chosen by the user;
     // before the window is shown, and before anything the command line asks for.
     void restoreState();
+
+    // The source folder asked for on the command line, chosen on the convert page as if picked
+    // in its folder dialog, or the warning that the path given does not exist.
+    void applyCommandLine(const CommandLine &commandLine);
 
     // 0 while running; 1 or 2 once the window was ended.
     int exitCode() const { return m_exitCode; }

@@ -1,21 +1,58 @@
 #include "app/cmaindlg.h"
+#include "app/commandline.h"
 #include "prefs/preferences.h"
 
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The exit code for a command line that asks for text rather than the window, else -1.
+int printText(const CommandLine &commandLine)
+{
+    switch (commandLine.action) {
+    case CommandLine::ShowHelp:
+    case CommandLine::ShowVersion:
+        std::fputs(commandLine.text.toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Refuse:
+        std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
+        return CommandLine::UsageExitCode;
+    case CommandLine::Open:
+        break;
+    }
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     Q_INIT_RESOURCE(pelorin);
+    const QString version = QStringLiteral(PELORIN_VERSION);
+    // Help and version need no display. Anything else waits for QApplication, which takes its own
+    // options (-platform, -style...) out of argv.
+    if (const CommandLine early = CommandLine::parse(CommandLine::arguments(argc, argv), version);
+        early.action == CommandLine::ShowHelp || early.action == CommandLine::ShowVersion)
+        return printText(early);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Pelorin"_s);
-    QApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));
+    QApplication::setApplicationVersion(version);
     QApplication::setDesktopFileName(u"app.pelorin.Pelorin"_s);
     // The exit code is the main window's own (1 for Quit, 2 for cancel), never the 0 of a
     // last-window-closed quit.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    const CommandLine commandLine = CommandLine::parse(CommandLine::arguments(argc, argv), version);
+    if (const int exitCode = printText(commandLine); exitCode >= 0)
+        return exitCode;
+    if (!commandLine.text.isEmpty())
+        std::fprintf(stderr, "pelorin: %s\n", commandLine.text.toLocal8Bit().constData());
 
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
@@ -32,5 +69,7 @@ int main(int argc, char *argv[])
         return mainWindow.exitCode();
     mainWindow.restoreState();
     mainWindow.show();
+    // Last, so that the folder asked for wins over anything the window restored.
+    mainWindow.applyCommandLine(commandLine);
     return QApplication::exec();
 }

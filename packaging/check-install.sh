@@ -1,9 +1,15 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
 # Checks what installing Pelorin puts on a system: exactly the expected files, and that the
 # launcher, the metainfo, the icons and the programs fit together.
 #
 #   check-install.sh stage BUILD_DIR APP_ID WORKER   # `cmake --install` into DESTDIR
 #   check-install.sh deb   BUILD_DIR APP_ID WORKER   # the Debian package, built by cpack
+#
+# The package must also pass lintian without errors, install with dpkg, and start from there:
+# under Xvfb it must show its window, opened on a folder, and end with exit code 2 on Escape.
 #
 # WORKER is yes when the build has the worker program. Each run works in a fresh folder of its
 # own under $TMPDIR, removed when it ends, also on failure or interruption, so that parallel
@@ -24,6 +30,10 @@ fail() {
 expected_files() {
   {
     echo bin/pelorin
+    echo share/man/man1/pelorin.1.gz
+    echo share/doc/pelorin/copyright
+    echo share/doc/pelorin/changelog.Debian.gz
+    echo share/lintian/overrides/pelorin
     [ "$worker" = yes ] && echo libexec/pelorin/pelorin-worker
     echo "share/applications/$id.desktop"
     echo "share/metainfo/$id.metainfo.xml"
@@ -97,6 +107,49 @@ check_tree() {
   done
 }
 
+# Installs the package with dpkg into a root of its own (ROOT), with a package database of its
+# own: a real dpkg install that needs no root and leaves the system's packages alone. Whether
+# Depends can be met on this system, apt tells without installing anything.
+install_package() { # deb root
+  mkdir -p "$2/var/lib/dpkg/info" "$2/var/lib/dpkg/updates" "$2/var/lib/dpkg/triggers"
+  : >"$2/var/lib/dpkg/status"
+  dpkg --root="$2" --force-not-root --force-depends --log=/dev/null -i "$1" >"$work/dpkg.log" 2>&1 \
+    || { fail "dpkg cannot install the package:"; cat "$work/dpkg.log" >&2; return 1; }
+  apt-get install --simulate --no-install-recommends "$1" >"$work/apt.log" 2>&1 \
+    || { fail "apt cannot meet the package's Depends:"; cat "$work/apt.log" >&2; }
+}
+
+# Starts PROGRAM FOLDER on a display of its own, waits for the window, presses Escape and checks
+# the exit code. Preferences and state go to the work folder, never the user's.
+run_under_xvfb() { # program folder
+  cat >"$work/drive.sh" <<'DRIVE'
+"$@" 2>"$WORK/stderr" &
+pid=$!
+while :; do
+  window=$(xdotool search --onlyvisible --name '^Pelorin$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  if ! kill -0 "$pid" 2>/dev/null; then
+    wait "$pid"
+    echo "pelorin ended with $? before showing its window" >&2
+    exit 1
+  fi
+  sleep 0.2
+done
+xdotool windowfocus --sync "$window" key Escape
+wait "$pid"
+DRIVE
+  mkdir -p "$work/home"
+  code=0
+  WORK=$work HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" \
+    XDG_STATE_HOME="$work/home/state" XDG_CACHE_HOME="$work/home/cache" QT_QPA_PLATFORM=xcb \
+    timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' sh "$work/drive.sh" "$1" "$2" \
+    >"$work/xvfb.log" 2>&1 || code=$?
+  if [ "$code" -ne 2 ]; then
+    fail "pelorin under Xvfb ended with $code, not 2 (Escape):"
+    cat "$work/xvfb.log" "$work/stderr" >&2 2>/dev/null
+  fi
+}
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/pelorin-check.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 129' HUP
@@ -136,6 +189,26 @@ deb)
     esac
   done
   echo "Depends: $depends"
+
+  # lintian prints every finding; only errors fail. It warns when run as root, as CI does.
+  lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 \
+    || fail "lintian finds errors in the package"
+  grep -v 'running with root privileges' "$work/lintian.log" || true
+
+  if install_package "$deb" "$work/installed"; then
+    program="$work/installed/usr/bin/pelorin"
+    # Help and version need no display.
+    # The package's version less its revision and pre-release mark.
+    version=$(dpkg-deb -f "$deb" Version)
+    version=${version%-*}
+    version=${version%%~*}
+    [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version)" = "pelorin $version" ] \
+      || fail "pelorin --version does not print 'pelorin $version'"
+    env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help | grep -q FOLDER \
+      || fail "pelorin --help does not show the command line"
+    mkdir -p "$work/pictures"
+    run_under_xvfb "$program" "$work/pictures"
+  fi
   ;;
 *)
   echo "unknown mode $mode" >&2

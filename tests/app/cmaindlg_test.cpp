@@ -1,4 +1,5 @@
 #include "app/cmaindlg.h"
+#include "app/commandline.h"
 
 #include "confighome.h"
 #include "convert/cconvertctrl.h"
@@ -158,6 +159,19 @@ TEST_F(MainWindow, TakesADroppedFolderOrTheFolderOfADroppedFileOnEachTargetButNo
     EXPECT_EQ(std::pair(drop(u"renamePage"_s, web), drop(u"baseNameEdit"_s, oddUrl)),
               std::pair(Qt::IgnoreAction, Qt::CopyAction));
     EXPECT_EQ(window.renamePage().folder(), PathUtil::decodeName(odd));
+}
+
+// What `pelorin FOLDER` asks for wins over the page shown; a missing path is said in the line.
+TEST_F(MainWindow, CommandLineOpensItsFolderOnTheConvertPageOrSaysItIsMissing)
+{
+    QTemporaryDir source;
+    CMainDlg window(m_preferences, m_services);
+    window.tabStrip().setCurrentIndex(CMainDlg::RenameTab);
+    window.applyCommandLine({CommandLine::Open, source.path(), {}});
+    window.applyCommandLine({CommandLine::Open, {}, u"gone"_s});
+    EXPECT_EQ(std::tuple(window.tabStrip().currentIndex(), window.convertPage().sourceFolder(),
+                         window.statusLine().text()),
+              std::tuple(int(CMainDlg::ConvertTab), source.path(), u"gone"_s));
 }
 
 // Whether the control shows its text whole; controls without a text to fit pass.
