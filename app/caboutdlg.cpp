@@ -1,11 +1,14 @@
 #include "app/caboutdlg.h"
 
 #include "resources/stringtable.h"
+#include "widgets/layoutscale.h"
 #include "ui_caboutdlg.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
+
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -35,13 +38,19 @@ CAboutDlg::CAboutDlg(QWidget *parent)
     , m_ui(std::make_unique<Ui::CAboutDlg>())
 {
     m_ui->setupUi(this);
-    setFixedSize(size());
     m_ui->iconLabel->setPixmap(windowIcon().pixmap(32, 32));
-
+    m_ui->versionLabel->setText(versionText());
+    // Grown with the desktop font like the main window, while the links still hold plain text.
     const QString maker = loadString(MakerWebPage);
+    m_ui->makerLink->setText(QUrl(maker).host());
+    m_ui->freeImageLink->setText(u"FreeImage"_s);
+    const double scale = LayoutScale::needed({this});
+    LayoutScale::scaleChildren(this, scale);
+    setFixedSize(int(std::lround(width() * scale)), int(std::lround(height() * scale)));
+    m_ui->edge->setGeometry(rect()); // the border, whatever the rounding
+
     makeLink(m_ui->makerLink, maker, QUrl(maker).host());
     makeLink(m_ui->freeImageLink, FreeImageHomePage, u"FreeImage"_s);
-    m_ui->versionLabel->setText(versionText());
 }
 
 CAboutDlg::~CAboutDlg() = default;

@@ -1,3 +1,4 @@
+#include "app/caboutdlg.h"
 #include "app/cmaindlg.h"
 #include "app/commandline.h"
 
@@ -35,6 +36,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <gtest/gtest.h>
 
@@ -184,6 +186,8 @@ bool textFits(const QWidget &control)
     };
     if (const auto *label = qobject_cast<const QLabel *>(&control)) {
         const QRect area = label->contentsRect();
+        if (label->textFormat() == Qt::RichText) // a link
+            return within(area, QTextDocumentFragment::fromHtml(label->text()).toPlainText());
         if (!label->wordWrap())
             return within(area, label->text());
         return metrics.boundingRect(area, Qt::TextWordWrap, label->text()).height() <=
@@ -227,8 +231,9 @@ TEST_P(MainWindowFont, GrowsUntilEveryTextFitsKeepingItsArrangement)
     window.show();
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
 
+    CAboutDlg about(&window);
     QWidget *const parents[] = {&window, &window.convertPage(), &window.renamePage(),
-                                &window.preferencesPage()};
+                                &window.preferencesPage(), &about};
     for (QWidget *parent : parents) {
         for (QWidget *control : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
             // The line beside the options column runs past the page's foot by design.
