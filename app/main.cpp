@@ -1,5 +1,6 @@
 #include "app/cmaindlg.h"
 #include "prefs/preferences.h"
+#include "util/translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -16,6 +17,8 @@ int main(int argc, char *argv[])
     // The exit code is the main window's own (1 for Quit, 2 for cancel), never the 0 of a
     // last-window-closed quit.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The desktop's language when the program has it, else English.
+    Translations::install(QLocale::system());
 
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
