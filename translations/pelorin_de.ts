@@ -580,7 +580,7 @@ oder Vorschau</translation>
     </message>
     <message>
         <source>Stop the run: the pictures being converted get two seconds to finish</source>
-        <translation>Lauf anhalten: Die Bilder in Arbeit haben noch zwei Sekunden, um fertig zu werden</translation>
+        <translation>Lauf anhalten: Bilder, die gerade konvertiert werden, bekommen noch zwei Sekunden zum Abschließen</translation>
     </message>
     <message>
         <source>Version ß %1.%2.%3 (%4)</source>

@@ -508,7 +508,7 @@ ou aperçu</translation>
     </message>
     <message>
         <source>Raw image tone mapping error</source>
-        <translation>Erreur de mappage des tons de l&apos;image RAW</translation>
+        <translation>Erreur du mappage tonal de l&apos;image RAW</translation>
     </message>
     <message>
         <source>Image resizing error.</source>
@@ -580,7 +580,7 @@ ou aperçu</translation>
     </message>
     <message>
         <source>Stop the run: the pictures being converted get two seconds to finish</source>
-        <translation>Arrêter la série : les images en cours de conversion ont deux secondes pour se terminer</translation>
+        <translation>Arrêter le traitement : les images en cours de conversion ont deux secondes pour se terminer</translation>
     </message>
     <message>
         <source>Version ß %1.%2.%3 (%4)</source>
