@@ -1,6 +1,7 @@
 #include "app/cmaindlg.h"
 #include "app/commandline.h"
 #include "prefs/preferences.h"
+#include "util/translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -37,8 +38,12 @@ int main(int argc, char *argv[])
     // Help and version need no display. Anything else waits for QApplication, which takes its own
     // options (-platform, -style...) out of argv.
     if (const CommandLine early = CommandLine::parse(CommandLine::arguments(argc, argv), version);
-        early.action == CommandLine::ShowHelp || early.action == CommandLine::ShowVersion)
-        return printText(early);
+        early.action == CommandLine::ShowHelp || early.action == CommandLine::ShowVersion) {
+        // Translations need an application object; a core one needs no display.
+        QCoreApplication core(argc, argv);
+        Translations::install(QLocale::system());
+        return printText(CommandLine::parse(CommandLine::arguments(argc, argv), version));
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Pelorin"_s);
@@ -47,6 +52,8 @@ int main(int argc, char *argv[])
     // The exit code is the main window's own (1 for Quit, 2 for cancel), never the 0 of a
     // last-window-closed quit.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The desktop's language when the program has it, else English.
+    Translations::install(QLocale::system());
 
     const CommandLine commandLine = CommandLine::parse(CommandLine::arguments(argc, argv), version);
     if (const int exitCode = printText(commandLine); exitCode >= 0)

@@ -18,6 +18,8 @@
 #include <QFileIconProvider>
 #include <QShowEvent>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -43,6 +45,10 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
     m_session->setPlaceholder(QImage(u":/icons/placeholder.png"_s));
     // The check box stands on the frame's edge like a group title.
     m_ui->resizeCheck->setAutoFillBackground(true);
+    // Its box, which hides the edge, ends where its text does, however long the translation.
+    m_ui->resizeCheck->resize(
+        std::max(m_ui->resizeCheck->width(), m_ui->resizeCheck->sizeHint().width()),
+        m_ui->resizeCheck->height());
 
     // Icons in place of the buttons' texts, and names that say what each does.
     const QIcon folderIcon = QFileIconProvider().icon(QFileIconProvider::Folder);
@@ -76,7 +82,7 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
     for (int id = QualityBad; id <= QualityMaximal; ++id)
         words.append(loadString(id));
     LayoutScale::reserve(m_ui->qualityWordLabel, words);
-    LayoutScale::reserve(m_ui->rawLabel, {u"RAW : -8"_s});
+    LayoutScale::reserve(m_ui->rawLabel, {loadString(RawBrightnessValue).arg(-8)});
     LayoutScale::reserve(m_ui->imageCountLabel, {u"99999"_s});
 }
 
@@ -418,7 +424,7 @@ void CConvertCtrl::qualityChanged(int position)
 
 void CConvertCtrl::rawBrightnessChanged(int position)
 {
-    m_ui->rawLabel->setText(u"RAW : %1"_s.arg(position));
+    m_ui->rawLabel->setText(loadString(RawBrightnessValue).arg(position));
 }
 
 void CConvertCtrl::sliderSettled()

@@ -3,6 +3,7 @@
 #include "util/pathutil.h"
 #include "convert/workerprotocol.h"
 #include "resources/stringtable.h"
+#include "util/translations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -237,9 +238,13 @@ bool WorkerClient::startProcess()
     }
     auto *process = new QProcess(this);
     process->setProgram(program);
-    process->setArguments({u"--address-space"_s, QString::number(m_limits.addressSpace),
-                           u"--cpu-seconds"_s, QString::number(m_limits.cpuSecondsPerItem),
-                           u"--max-pixels"_s, QString::number(m_limits.maxPixels)});
+    QStringList arguments = {u"--address-space"_s, QString::number(m_limits.addressSpace),
+                             u"--cpu-seconds"_s,   QString::number(m_limits.cpuSecondsPerItem),
+                             u"--max-pixels"_s,    QString::number(m_limits.maxPixels)};
+    // The reasons the worker gives are shown in the window's language.
+    if (const QString language = Translations::language(); !language.isEmpty())
+        arguments << u"--language"_s << language;
+    process->setArguments(arguments);
     // What the worker prints goes where this program's own messages go.
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (m_limits.libraryThreads > 0 && !qEnvironmentVariableIsSet("OMP_NUM_THREADS")) {

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Ids of the program's fixed user-visible texts: every text a user reads comes from here (the log's
-// own layout apart), so that a translation has one place to reach.
+// own layout apart), so that a translation has one place to reach. Each is translated in the
+// context "StringTable".
 enum StringId : int
 {
     TabConvert = 130,
@@ -90,9 +91,10 @@ enum StringId : int
     MarkNameConflict = 341,
     MarkedName = 342,
     RenameListKeys = 343,
-    OpenDestinationFolder = 344,
-    NoProgramForLog = 345,
-    NoProgramForFolder = 346,
+    RawBrightnessValue = 344,
+    OpenDestinationFolder = 345,
+    NoProgramForLog = 346,
+    NoProgramForFolder = 347,
 };
 
 // The text of a string id; an id with no text gives the empty text.

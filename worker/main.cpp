@@ -3,7 +3,8 @@
 // library writes outside its buffers on some damaged files; here that ends this process only.
 //
 // Options, all set by the window: --address-space BYTES (3 GiB), --cpu-seconds SECONDS per item
-// (120), --max-pixels PIXELS (250 megapixels).
+// (120), --max-pixels PIXELS (250 megapixels), --language NAME (the texts of the replies; English
+// when not given).
 //
 // For tests, PELORIN_WORKER_TEST=1 in the environment makes the worker misbehave on a conversion
 // or preview whose source file name ends in one of these, before the file is opened:
@@ -17,6 +18,7 @@
 #include "convert/librarymessages.h"
 #include "convert/workerprotocol.h"
 #include "resources/stringtable.h"
+#include "util/translations.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
@@ -44,14 +46,18 @@ struct Limits
     qint64 maxPixels = 250'000'000;
 };
 
-bool parseLimits(const QStringList &arguments, Limits &limits)
+bool parseArguments(const QStringList &arguments, Limits &limits, QString &language)
 {
     for (qsizetype i = 1; i < arguments.size(); i += 2) {
+        const QString &name = arguments.at(i);
+        if (name == u"--language"_s && i + 1 < arguments.size()) {
+            language = arguments.at(i + 1);
+            continue;
+        }
         bool ok = false;
         const qint64 value = arguments.value(i + 1).toLongLong(&ok);
         if (!ok || value <= 0)
             return false;
-        const QString &name = arguments.at(i);
         if (name == u"--address-space"_s)
             limits.addressSpace = value;
         else if (name == u"--cpu-seconds"_s)
@@ -208,8 +214,12 @@ int main(int argc, char *argv[])
 
     QCoreApplication app(argc, argv);
     Limits limits;
-    if (!parseLimits(QCoreApplication::arguments(), limits))
+    QString language;
+    if (!parseArguments(QCoreApplication::arguments(), limits, language))
         return 2;
+    // The window's language, for the texts of the replies.
+    if (!language.isEmpty())
+        Translations::install(QLocale(language));
     setSoftLimit(RLIMIT_AS, rlim_t(limits.addressSpace));
     setSoftLimit(RLIMIT_CORE, 0);
     // Each thread's malloc arena reserves 64 MiB of address space, and the RAW decoder runs one
