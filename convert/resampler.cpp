@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -169,16 +171,21 @@ bool Resampler::catmullRom(fipImage &image, unsigned width, unsigned height)
     FIBITMAP *target = allocateLike(source, width, height);
     if (!target)
         return false;
+    // Like the library's own buffers, one that cannot be had fails the resize, not the process.
     const size_t stride = size_t(FreeImage_GetWidth(source)) * size_t(channels);
-    std::vector<std::uint8_t> down(stride * height);
-    resampleDown(source, Taps(height, FreeImage_GetHeight(source)), down.data(), stride);
+    const std::unique_ptr<std::uint8_t[]> down(new (std::nothrow) std::uint8_t[stride * height]);
+    if (!down) {
+        FreeImage_Unload(target);
+        return false;
+    }
+    resampleDown(source, Taps(height, FreeImage_GetHeight(source)), down.get(), stride);
     const Taps across(width, FreeImage_GetWidth(source));
     if (channels == 1)
-        resampleAcross<1>(down.data(), stride, across, target);
+        resampleAcross<1>(down.get(), stride, across, target);
     else if (channels == 3)
-        resampleAcross<3>(down.data(), stride, across, target);
+        resampleAcross<3>(down.get(), stride, across, target);
     else
-        resampleAcross<4>(down.data(), stride, across, target);
+        resampleAcross<4>(down.get(), stride, across, target);
     image = target;
     return true;
 }

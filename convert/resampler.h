@@ -10,6 +10,7 @@ class Resampler
 {
 public:
     // Resamples 8-bit gray, 24 and 32-bit bitmaps to width × height (both at least 1), keeping
-    // the metadata and resolution. False, with the picture untouched, for any other kind.
+    // the metadata and resolution. False, with the picture untouched, for any other kind or
+    // when memory runs short.
     static bool catmullRom(fipImage &image, unsigned width, unsigned height);
 };
