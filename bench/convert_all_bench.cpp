@@ -1,7 +1,11 @@
 // "Convert all" as the convert page runs it, through the worker processes: pictures per second
-// with one worker and with one per core, with and without a resize.
-// Usage: convert_all_bench [folder] [repeat]
-//   folder: pictures to convert (default: 12 made here, 24 megapixels each)
+// and the largest worker's peak memory, for JPEG with and without a resize to 1920 pixels on the
+// large side, PNG and WEBP at full size.
+// Usage: convert_all_bench [folder] [case] [workers]
+//   folder:  pictures to convert (default: 12 made here, 24 megapixels each)
+//   case:    jpeg-1920, jpeg-full, png or webp: that case alone, as one line
+//            "seconds pictures/s peak-kB"; without it every case runs, each in a process of its own
+//   workers: default one per core
 #include "benchpicture.h"
 #include "convert/convertsession.h"
 #include "convert/imagefolderscan.h"
@@ -9,26 +13,36 @@
 #include "prefs/preferences.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <FreeImage.h>
 
 #include <cstdio>
+#include <sys/resource.h>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-double run(const QString &source, int workers, bool resize)
+const QStringList Cases = {u"jpeg-1920"_s, u"jpeg-full"_s, u"png"_s, u"webp"_s};
+
+double run(const QString &source, int workers, const QString &kind)
 {
     QTemporaryDir destination;
     const Preferences preferences;
     ConvertSession session(preferences, std::make_shared<WorkerPool>(workers), nullptr);
     ConversionOptions options;
-    options.outputFormat = OutputFormat::Jpeg;
-    options.resize = resize;
+    options.outputFormat = kind == u"png"_s    ? OutputFormat::Png
+                           : kind == u"webp"_s ? OutputFormat::Webp
+                                               : OutputFormat::Jpeg;
+    options.jpegQualityPosition = 15; // 75 percent
+    options.resize = kind == u"jpeg-1920"_s;
     options.resizeMode = ResizeMode::LargeSide;
     options.resizePixels = 1920;
     session.setOptions(options);
@@ -41,7 +55,13 @@ double run(const QString &source, int workers, bool resize)
     session.convertAll();
     if (session.isConverting())
         loop.exec();
-    return timer.elapsed() / 1000.0;
+    const double seconds = timer.elapsed() / 1000.0;
+    const qsizetype written = QDir(destination.path()).entryList(QDir::Files).size();
+    const qsizetype sources = QDir(source).entryList(QDir::Files).size();
+    if (written < sources)
+        std::fprintf(stderr, "%s: %d of %d pictures written\n", qPrintable(kind), int(written),
+                     int(sources));
+    return seconds;
 }
 
 } // namespace
@@ -49,28 +69,38 @@ double run(const QString &source, int workers, bool resize)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
     QTemporaryDir made;
-    QString source = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    QString source = args.value(1);
     if (source.isEmpty()) {
         source = made.path();
         std::printf("making 12 pictures of 6000x4000...\n");
         for (int i = 0; i < 12; ++i)
-            writeBenchPicture(
-                QStringLiteral("%1/photo-%2.jpg").arg(source).arg(i, 3, 10, QLatin1Char('0')), 6000,
-                4000, i);
+            writeBenchPicture(u"%1/photo-%2.jpg"_s.arg(source).arg(i, 3, 10, QLatin1Char('0')),
+                              6000, 4000, i);
     }
-    const QStringList names =
-        ImageFolderScan::listNames(source, QString(), Preferences().extensionList(AllImagesIndex));
-    const int cores = QThread::idealThreadCount();
-    std::printf("%d pictures in %s, %d cores\n", int(names.size()), qPrintable(source), cores);
-    std::printf("%-28s %8s %10s %14s\n", "run", "workers", "seconds", "pictures/s");
-    for (const bool resize : {true, false}) {
-        for (const int workers : {1, cores}) {
-            const double seconds = run(source, workers, resize);
-            std::printf("%-28s %8d %10.2f %14.2f\n",
-                        resize ? "JPEG, large side 1920" : "JPEG, full size", workers, seconds,
-                        names.size() / seconds);
-        }
+    const qsizetype count =
+        ImageFolderScan::listNames(source, QString(), Preferences().extensionList(AllImagesIndex))
+            .size();
+    const int workers =
+        args.value(3).toInt() > 0 ? args.value(3).toInt() : QThread::idealThreadCount();
+    if (Cases.contains(args.value(2))) {
+        const double seconds = run(source, workers, args.value(2));
+        // The workers have ended and been waited for: the largest one's peak.
+        rusage usage{};
+        ::getrusage(RUSAGE_CHILDREN, &usage);
+        std::printf("%.3f %.3f %ld\n", seconds, count / seconds, usage.ru_maxrss);
+        return 0;
+    }
+    std::printf("%d pictures in %s, %d workers\n", int(count), qPrintable(source), workers);
+    std::printf("%-12s %10s %12s %16s\n", "case", "seconds", "pictures/s", "worker peak MB");
+    for (const QString &kind : Cases) {
+        QProcess one;
+        one.start(app.applicationFilePath(), {source, kind, QString::number(workers)});
+        one.waitForFinished(-1);
+        const QStringList figures = QString::fromLatin1(one.readAllStandardOutput()).split(u' ');
+        std::printf("%-12s %10.2f %12.2f %16.0f\n", qPrintable(kind), figures.value(0).toDouble(),
+                    figures.value(1).toDouble(), figures.value(2).toDouble() / 1024);
     }
     return 0;
 }

@@ -17,7 +17,7 @@
 namespace {
 
 // Reads the file small when the format allows it: a JPEG decodes at 1/2, 1/4 or 1/8 of its size
-// when that still covers the frame, and a RAW file at half size. The preview is scaled to the
+// as a resized conversion does, and a RAW file at half size. The preview is scaled to the
 // frame anyway, so the result looks the same and comes many times faster.
 bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT &format,
                     bool rawByExtension, const PreviewRequest &request)
@@ -25,7 +25,7 @@ bool loadForPreview(fipImage &image, SourceFile &source, FREE_IMAGE_FORMAT &form
     const int longSide = std::max(request.frame.width(), request.frame.height());
     image.clear();
     if (format == FIF_JPEG)
-        image = source.load(FIF_JPEG, JPEG_DEFAULT | (std::clamp(longSide, 1, 0xFFFF) << 16));
+        image = source.load(FIF_JPEG, ImagePipeline::jpegShrinkFlags(longSide));
     else if (format == FIF_RAW)
         image = source.load(FIF_RAW, RAW_HALFSIZE);
     else if (format != FIF_UNKNOWN)

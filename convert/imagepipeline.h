@@ -3,6 +3,7 @@
 #include "convert/conversionoptions.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 
 class SourceFile;
@@ -57,9 +58,10 @@ public:
     };
     // Loads a user's file: by content first, then, when that fails and the extension is in
     // rawExtensions, with the RAW loader. A RAW picture is tone-mapped at once with the
-    // brightness given. Shared by the conversion and the previews.
+    // brightness given. Shared by the conversion and the previews. jpegFlags are the JPEG
+    // reader's load flags (jpegShrinkFlags), used only when the file is read as a JPEG.
     static LoadedPicture loadPicture(fipImage &image, SourceFile &source, int rawBrightness,
-                                     const QString &rawExtensions);
+                                     const QString &rawExtensions, int jpegFlags = 0);
     // The same for a path; a file that cannot be opened safely is not loaded.
     static LoadedPicture loadPicture(fipImage &image, const QString &path, int rawBrightness,
                                      const QString &rawExtensions);
@@ -75,7 +77,19 @@ public:
     static QString checkPixelBudget(const QString &path, const QString &rawExtensions,
                                     qint64 budget);
 
+    // The size a resize gives a picture of this size; the size itself when the result would
+    // be below one pixel.
+    static QSize resizedSize(QSize size, ResizeMode mode, int pixels);
+    // Resamples with Catmull-Rom; a picture more than twice the new size on both sides is first
+    // box-averaged to twice that size, which costs a fraction of the time and cannot be seen.
     static bool resizeImage(fipImage &image, ResizeMode mode, int pixels);
+    // The JPEG reader's flags to decode at the smallest of 1, 1/2, 1/4 and 1/8 of the size that
+    // still leaves at least twice longSide on the long side, so that the resampling that follows
+    // keeps its quality; full size for longSide <= 0.
+    static int jpegShrinkFlags(int longSide);
+    // Those flags for the file when it is a JPEG to be resized so: its header and orientation are
+    // read (the resize comes after turning it upright and by rotation degrees). 0 otherwise.
+    static int jpegShrinkFlags(SourceFile &source, ResizeMode mode, int pixels, int rotation);
     // Turns left for positive angles; also the depths the library refuses to turn.
     static void rotate(fipImage &image, int angle);
     // Gray for every depth, also 16 bits or floats a channel, which the library leaves as is.

@@ -1,9 +1,12 @@
 #include "testpictures.h"
 
+#include <FreeImagePlus.h>
+
 #include <QFile>
 #include <QPoint>
 #include <QtEndian>
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -51,6 +54,28 @@ QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT fo
     const bool saved = FreeImage_Save(format, dib, QFile::encodeName(path).constData(), saveFlags);
     FreeImage_Unload(dib);
     return saved ? path : QString();
+}
+
+QString writePhotoLikePicture(const QString &path, int w, int h, unsigned bpp)
+{
+    fipImage image(FIT_BITMAP, unsigned(w), unsigned(h), bpp == 8 ? 24 : bpp);
+    quint32 noise = 12345;
+    for (int y = 0; y < h; ++y) {
+        BYTE *line = image.getScanLine(unsigned(y));
+        for (int x = 0; x < w; ++x) {
+            const int grain = int((noise = noise * 1664525u + 1013904223u) >> 28) - 8;
+            const bool shape = (x / 37 + y / 23) % 5 == 0 || std::abs(x - y * 2) < 3;
+            BYTE *p = line + x * (bpp == 32 ? 4 : 3);
+            p[FI_RGBA_RED] = BYTE(std::clamp(x * 255 / w + grain, 0, 255));
+            p[FI_RGBA_GREEN] = BYTE(shape ? 230 : std::clamp(y * 200 / h + grain, 0, 255));
+            p[FI_RGBA_BLUE] = BYTE(shape ? 20 : std::clamp((x + y) % 256 + grain, 0, 255));
+            if (bpp == 32)
+                p[FI_RGBA_ALPHA] = BYTE(y * 255 / h);
+        }
+    }
+    if (bpp == 8)
+        image.convertToGrayscale();
+    return image.save(QFile::encodeName(path).constData()) ? path : QString();
 }
 
 QString writeOrientedPicture(const QString &path, QSize upright, int orientation,

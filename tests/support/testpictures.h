@@ -12,6 +12,11 @@
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format = FIF_PNG,
                          int saveFlags = 0);
 
+// Writes a w × h picture that resamples like a photograph: smooth colour ramps, fine grain and
+// hard-edged shapes, in 24 bits, 8-bit gray or 32 bits with an alpha ramp; the extension chooses
+// the writer, with its default flags. Returns the path.
+QString writePhotoLikePicture(const QString &path, int w, int h, unsigned bpp = 24);
+
 // Writes a picture stored turned or mirrored, as a camera stores it, and tagged with the EXIF
 // orientation 1 to 8 that undoes it: shown upright it is writeTestPicture's picture of the size
 // given. JPEG and WEBP carry the tag in their EXIF block and XMP packet, TIFF in its first
