@@ -247,15 +247,6 @@ TEST_P(MainWindowFont, GrowsUntilEveryTextFitsKeepingItsArrangement)
 
 INSTANTIATE_TEST_SUITE_P(Points, MainWindowFont, testing::Values(9, 10, 11, 12));
 
-TEST_F(MainWindow, EndsBeforeItIsShownWithoutAUsableImageLibrary)
-{
-    int messages = 0;
-    m_services.imageLibraryUsable = [] { return false; };
-    m_services.showMessage = [&messages](const QString &) { ++messages; };
-    const CMainDlg window(m_preferences, m_services);
-    EXPECT_EQ(std::tuple(window.exitCode(), window.isVisible(), messages), std::tuple(1, false, 1));
-}
-
 TEST_F(MainWindow, StatusLineTakesTheColourOfTheFirstErrorOfTheKindFromTheTableOfTheMoment)
 {
     // A kind with several flags shows the first in the order Other, FileType, Collision.

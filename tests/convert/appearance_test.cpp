@@ -24,13 +24,6 @@ namespace {
 // a blue right half.
 const QSize Upright(64, 48);
 
-fipImage readPicture(const QString &path)
-{
-    fipImage image;
-    image.load(QFile::encodeName(path).constData());
-    return image;
-}
-
 // The bytes of a file's metadata tag as the image library reads them, empty when none.
 QByteArray tagOf(const QString &path, FREE_IMAGE_MDMODEL model, const char *key)
 {

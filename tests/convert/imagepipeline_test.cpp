@@ -20,9 +20,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <csignal>
 #include <numeric>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -89,13 +87,6 @@ fipImage makePicture(const Source &source, int width = int(Width), int height = 
 bool writePicture(fipImage image, const QString &path)
 {
     return image.save(QFile::encodeName(path).constData()); // the extension chooses the writer
-}
-
-fipImage readPicture(const QString &path)
-{
-    fipImage image;
-    image.load(QFile::encodeName(path).constData());
-    return image;
 }
 
 // x and y from the top-left corner.
@@ -368,20 +359,6 @@ TEST_F(Pipeline, EachFailureNamesItsStepWritesNothingAndHasTheLibrarysMessageOfI
 }
 
 // --- The destination file -------------------------------------------------------------------
-
-// Runs convert with writes limited to bytes, which then fail with EFBIG.
-template <typename Convert> ConversionResult withFileSizeLimit(rlim_t bytes, Convert convert)
-{
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, previous.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const ConversionResult result = convert();
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, handler);
-    return result;
-}
 
 TEST_F(Pipeline, ReplacesWithAnOrdinaryNewFileAndNeverWritesAFileItWasNotToReplace)
 {

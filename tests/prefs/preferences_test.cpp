@@ -22,9 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -137,14 +135,8 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveGivesTheReasonAndLeavesTheOldFileIn
 {
     ConfigHome home;
     const QString path = PreferencesFile::settingsFilePath();
-    rlimit saved{};
-    ASSERT_TRUE(writeFileBytes(path, "old") && getrlimit(RLIMIT_FSIZE, &saved) == 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit tight{64, saved.rlim_max};
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const FileResult written = PreferencesFile::save(Preferences());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    ASSERT_TRUE(writeFileBytes(path, "old"));
+    const FileResult written = withFileSizeLimit(64, [] { return PreferencesFile::save({}); });
     EXPECT_EQ(std::tuple(written.ok, written.reason, readFileBytes(path),
                          QDir(QFileInfo(path).path()).entryList(QDir::Files)),
               std::tuple(false, qt_error_string(EFBIG), "old", QStringList{u"Preferences.xml"_s}));

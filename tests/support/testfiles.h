@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 // Small helpers the tests share: whole files in and out, and waiting on the event loop.
@@ -84,3 +85,17 @@ public:
     }
     ~Watchdog() { ::alarm(0); }
 };
+
+// What write() gives with writes limited to bytes, as on a full disk: they then fail with EFBIG.
+template <typename Write> auto withFileSizeLimit(rlim_t bytes, Write write)
+{
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, previous.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const auto result = write();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, handler);
+    return result;
+}

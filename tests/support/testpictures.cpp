@@ -43,6 +43,13 @@ bool setTiffOrientation(const QString &path, int orientation)
 
 } // namespace
 
+fipImage readPicture(const QString &path)
+{
+    fipImage image;
+    image.load(QFile::encodeName(path).constData());
+    return image;
+}
+
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format, int saveFlags)
 {
     FIBITMAP *dib = FreeImage_Allocate(w, h, 24);

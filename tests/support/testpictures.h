@@ -5,7 +5,10 @@
 #include <QSize>
 #include <QString>
 
-#include <FreeImage.h>
+#include <FreeImagePlus.h>
+
+// The picture a file holds as the image library reads it; invalid when it cannot.
+fipImage readPicture(const QString &path);
 
 // Writes a w × h test picture: a red left half, a blue right half and a white top-left corner,
 // so that scaling, turning and colour changes can all be told apart. Returns the path.
