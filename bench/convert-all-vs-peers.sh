@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
 # "Convert all" against libvips' vipsthumbnail, GraphicsMagick's and ImageMagick's mogrify on the
 # same folder in the same run, JPEG quality 75: seconds, pictures per second and Pelorin's wall
 # time over each peer's (below 1: Pelorin is faster), the median of several rounds; then

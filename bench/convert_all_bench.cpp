@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // "Convert all" as the convert page runs it, through the worker processes: pictures per second
 // and the largest worker's peak memory, for JPEG with and without a resize to 1920 pixels on the
 // large side, PNG and WEBP at full size.

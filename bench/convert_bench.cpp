@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // Converts a folder of pictures with the conversion pipeline and prints pictures per second and
 // the peak memory of the process. See bench/README.md.
 #include "benchpicture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // The full run over damaged pictures: writes as many as asked, converts them all through the
 // worker processes as "Convert all" does, and tells how each ended. Not part of the test suite:
 // a few thousand pictures take minutes.

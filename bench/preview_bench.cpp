@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // Times the convert page's preview of large pictures: how long from a selected line to the
 // picture the frame shows, with the page's usual options (JPEG output, quality 80 %).
 #include "benchpicture.h"

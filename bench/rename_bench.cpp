@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // Times the rename subsystem on one large folder: scan, new names, renaming, scan again. See
 // bench/README.md.
 #include "rename/filerenamer.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // What the resized conversion costs and loses, step by step, and what the PNG and WEBP writers'
 // choices cost.
 // Usage:

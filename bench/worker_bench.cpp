@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // Measures what converting and previewing through pelorin-worker processes costs per item
 // beside doing the same in process. See bench/README.md.
 #include "benchpicture.h"

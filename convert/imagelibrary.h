@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
 // The image library as the program needs it: it answers, and it reads and writes JPEG, PNG,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
 // The status of a list line. Bit values: a convert-list line may carry several at once.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // pelorin-worker: converts and previews the user's pictures for the window, one request at a time
 // over standard input and output (convert/workerprotocol.h), until its input closes. The image
 // library writes outside its buffers on some damaged files; here that ends this process only.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "app/caboutdlg.h"
 #include "app/cmaindlg.h"
 #include "app/commandline.h"

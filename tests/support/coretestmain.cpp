@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // Entry of the core tests: a plain QCoreApplication, so there is no GUI palette.
 #include <QCoreApplication>
 #include <QStandardPaths>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
 // Entry of the widget tests: a QApplication, offscreen unless a platform was chosen.
 #include <QApplication>
 #include <QStandardPaths>
