@@ -82,8 +82,8 @@ public:
     // The size a resize gives a picture of this size; the size itself when the result would
     // be below one pixel.
     static QSize resizedSize(QSize size, ResizeMode mode, int pixels);
-    // Resamples with Catmull-Rom; a picture more than twice the new size on both sides is first
-    // box-averaged to twice that size, which costs a fraction of the time and cannot be seen.
+    // Resamples with Catmull-Rom: in fixed point for 8-bit gray, 24 and 32-bit bitmaps
+    // (Resampler), by the library for every other kind.
     static bool resizeImage(fipImage &image, ResizeMode mode, int pixels);
     // The JPEG reader's flags to decode at the smallest of 1, 1/2, 1/4 and 1/8 of the size that
     // still leaves at least twice longSide on the long side, so that the resampling that follows
