@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -51,21 +50,16 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &vers
         return result;
 
     const QString path = parser.positionalArguments().constFirst();
-    // By the name's bytes, so that a name which is not UTF-8 is found.
-    struct stat status = {};
-    if (path.isEmpty() || ::stat(PathUtil::encodeName(path).constData(), &status) != 0) {
-        result.text = tr("No such folder or file: %1").arg(path);
-        return result;
-    }
     QString absolute = path;
     if (!absolute.startsWith(u'/')) {
         const std::unique_ptr<char, decltype(&std::free)> current(::getcwd(nullptr, 0), &std::free);
         absolute = PathUtil::decodeName(QByteArray(current ? current.get() : "/")) + u'/' + path;
     }
-    absolute = QDir::cleanPath(absolute);
-    result.folder = S_ISDIR(status.st_mode) ? absolute : absolute.left(absolute.lastIndexOf(u'/'));
+    // By the name's bytes, so that a name which is not UTF-8 is found.
+    if (!path.isEmpty())
+        result.folder = PathUtil::folderOf(PathUtil::encodeName(QDir::cleanPath(absolute)));
     if (result.folder.isEmpty())
-        result.folder = u"/"_s;
+        result.text = tr("No such folder or file: %1").arg(path);
     return result;
 }
 

@@ -52,11 +52,7 @@ std::optional<int> number(QByteArrayView value, int lowest, int highest)
 QString existingFolder(QByteArrayView value)
 {
     const QByteArray path = QByteArray::fromPercentEncoding(value.toByteArray());
-    struct stat status;
-    if (!path.startsWith('/') || path.contains('\0') || ::stat(path.constData(), &status) != 0 ||
-        !S_ISDIR(status.st_mode))
-        return QString();
-    return PathUtil::decodeName(path);
+    return PathUtil::isFolder(path) ? PathUtil::decodeName(path) : QString();
 }
 
 } // namespace
@@ -72,8 +68,8 @@ QString SessionState::filePath()
 SessionState SessionState::load()
 {
     // Never blocking on something else put in the file's place.
-    const int fd = ::open(PathUtil::encodeName(filePath()).constData(),
-                          O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd =
+        ::open(PathUtil::encodeName(filePath()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat status;
     QFile file;
     if (fd >= 0 && (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||

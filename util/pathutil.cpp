@@ -2,6 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "util/pathutil.h"
 
+#include <algorithm>
+
+#include <sys/stat.h>
+
 namespace {
 
 char16_t asciiLowerChar(char16_t c)
@@ -192,4 +196,32 @@ QUrl PathUtil::fileUrl(const QString &path)
     // not hold literally is encoded, so that a valid path gives the same URL as fromLocalFile.
     return QUrl::fromEncoded("file://" + encodeName(path).toPercentEncoding("/!$&'()*+,;=:@"),
                              QUrl::StrictMode);
+}
+
+namespace {
+
+// What the path names, by its bytes; false when it names nothing (a dangling link included).
+bool statOf(const QByteArray &path, struct stat &status)
+{
+    return path.startsWith('/') && !path.contains('\0') && ::stat(path.constData(), &status) == 0;
+}
+
+} // namespace
+
+bool PathUtil::isFolder(const QByteArray &path)
+{
+    struct stat status;
+    return statOf(path, status) && S_ISDIR(status.st_mode);
+}
+
+QString PathUtil::folderOf(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    struct stat status;
+    if (!statOf(path, status))
+        return QString();
+    if (!S_ISDIR(status.st_mode))
+        path = path.left(std::max<qsizetype>(path.lastIndexOf('/'), 1));
+    return isFolder(path) ? decodeName(path) : QString();
 }

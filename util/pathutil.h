@@ -40,4 +40,9 @@ public:
     static QString displayName(const QString &name);
     // The file URL of an absolute path, built from its bytes, for the desktop's applications.
     static QUrl fileUrl(const QString &path);
+    // Whether the absolute path, by its bytes, names a folder (a link to one included).
+    static bool isFolder(const QByteArray &path);
+    // The folder an absolute path names, or the folder that holds the file it names; empty when
+    // it names nothing.
+    static QString folderOf(QByteArray path);
 };

@@ -8,18 +8,6 @@
 #include <QMimeData>
 #include <QWidget>
 
-#include <sys/stat.h>
-
-namespace {
-
-bool isFolder(const QByteArray &path)
-{
-    struct stat status;
-    return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-} // namespace
-
 FolderDrop::FolderDrop(QWidget *area, Chosen chosen)
     : QObject(area)
     , m_chosen(std::move(chosen))
@@ -42,15 +30,8 @@ QString FolderDrop::folderOf(const QMimeData *data)
     if (urls.isEmpty() || !urls.constFirst().isLocalFile())
         return QString();
     // The path's own bytes: a name that is not UTF-8 must lead to the very folder dropped.
-    QByteArray path =
-        QByteArray::fromPercentEncoding(urls.constFirst().path(QUrl::FullyEncoded).toLatin1());
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    if (!path.startsWith('/') || path.contains('\0'))
-        return QString();
-    if (!isFolder(path))
-        path = path.left(std::max<qsizetype>(path.lastIndexOf('/'), 1));
-    return isFolder(path) ? PathUtil::decodeName(path) : QString();
+    return PathUtil::folderOf(
+        QByteArray::fromPercentEncoding(urls.constFirst().path(QUrl::FullyEncoded).toLatin1()));
 }
 
 bool FolderDrop::eventFilter(QObject *watched, QEvent *event)
