@@ -11,6 +11,9 @@ struct ConversionItem
 {
     QString name; // the source file's name with its extension, no folder
     int value = 0;
+    // Its duplicate mark comes from the destination disk alone, which takes names that differ
+    // in case beyond A to Z (É and é) for one.
+    bool sameNameOnDisk = false;
 
     static constexpr int pack(int flags, int rotation) { return (flags & 0xFF) + rotation * 256; }
     static constexpr int flagsOf(int value) { return value & 0xFF; }

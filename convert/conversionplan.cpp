@@ -10,9 +10,9 @@ QString ConversionPlan::destinationPath(const QString &destinationFolder, const 
     return PathUtil::removeExtension(PathUtil::append(destinationFolder, name)) + outputExtension;
 }
 
-QString ConversionPlan::destinationKey(const QString &name)
+QString ConversionPlan::destinationKey(const QString &name, FolderProbe::CaseRule rule)
 {
-    return PathUtil::asciiLower(PathUtil::removeExtension(name)) + u':';
+    return FolderProbe::nameKey(PathUtil::removeExtension(name), rule) + u':';
 }
 
 bool ConversionPlan::sameBaseName(const QString &a, const QString &b)

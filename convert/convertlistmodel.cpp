@@ -6,6 +6,8 @@
 #include "resources/stringtable.h"
 #include "util/pathutil.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 #include <sys/stat.h>
@@ -24,12 +26,12 @@ QVariant ConvertListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return PathUtil::displayName(item.name);
     case Qt::ToolTipRole: {
-        const QString meaning = marksText(item.flags());
+        const QString meaning = marksText(item.flags(), item.sameNameOnDisk);
         const QString name = PathUtil::displayName(item.name);
         return meaning.isEmpty() ? name : loadString(MarkedName).arg(name, meaning);
     }
     case Qt::AccessibleDescriptionRole:
-        return marksText(item.flags());
+        return marksText(item.flags(), item.sameNameOnDisk);
     case ValueRole:
         return item.value;
     case DrawnStatusRole:
@@ -99,20 +101,49 @@ void ConvertListModel::setRotation(int row, int degrees)
     setValue(row, ConversionItem::pack(flags(row), degrees));
 }
 
+bool ConvertListModel::setCaseRule(FolderProbe::CaseRule rule)
+{
+    const auto unicode = [](FolderProbe::CaseRule r) {
+        return r == FolderProbe::CaseRule::UnicodeFolds;
+    };
+    const bool widens = unicode(rule) != unicode(m_caseRule);
+    m_caseRule = rule;
+    return widens;
+}
+
 ConvertListModel::Marks ConvertListModel::markDuplicates()
 {
-    Marks marks;
-    if (count() > 0)
-        setFlag(0, DuplicateError, false);
-    for (int row = 1; row < count(); ++row) {
-        setFlag(row, DuplicateError, false);
-        if (ConversionPlan::sameBaseName(m_items[row - 1].name, m_items[row].name)) {
-            if (!marks.found)
-                marks.firstRow = row - 1;
-            marks.found = true;
-            setFlag(row - 1, DuplicateError, true);
-            setFlag(row, DuplicateError, true);
+    // The first row of each key; a second row with the key marks both.
+    QHash<QString, int> firstOfKey;
+    firstOfKey.reserve(count());
+    QList<bool> marked(count(), false);
+    QList<bool> byDisk(count(), false);
+    for (int row = 0; row < count(); ++row) {
+        const QString base = PathUtil::removeExtension(m_items[row].name);
+        const QString key = FolderProbe::nameKey(base, m_caseRule);
+        const auto at = firstOfKey.constFind(key);
+        if (at == firstOfKey.cend()) {
+            firstOfKey.insert(key, row);
+            continue;
         }
+        const int first = at.value();
+        const bool disk = !ConversionPlan::sameBaseName(m_items[first].name, m_items[row].name);
+        for (const int r : {first, row}) {
+            byDisk[r] = marked[r] ? byDisk[r] && disk : disk;
+            marked[r] = true;
+        }
+    }
+    Marks marks;
+    for (int row = 0; row < count(); ++row) {
+        if (marked[row] && !marks.found)
+            marks.firstRow = row;
+        marks.found = marks.found || marked[row];
+        marks.diskRule = marks.diskRule || byDisk[row];
+        if (m_items[row].sameNameOnDisk != byDisk[row]) {
+            m_items[row].sameNameOnDisk = byDisk[row];
+            changed(row);
+        }
+        setFlag(row, DuplicateError, marked[row]);
     }
     return marks;
 }
@@ -122,26 +153,51 @@ ConvertListModel::Marks ConvertListModel::markCollisions(const QString &destinat
                                                          const QString &outputExtension,
                                                          bool replaceFiles)
 {
-    Marks marks;
-    for (int row = 0; row < count(); ++row) {
-        setFlag(row, CollisionError, false);
-        if (replaceFiles)
-            continue;
-        const QString &name = m_items[row].name;
-        if (!destinationNames.contains(ConversionPlan::destinationKey(name)))
+    return setCollisions(collidingRows(names(), destinationNames, destinationFolder,
+                                       outputExtension, m_caseRule, replaceFiles));
+}
+
+QList<bool> ConvertListModel::collidingRows(const QStringList &names,
+                                            const QString &destinationNames,
+                                            const QString &destinationFolder,
+                                            const QString &outputExtension,
+                                            FolderProbe::CaseRule rule, bool replaceFiles)
+{
+    QList<bool> colliding(names.size(), false);
+    if (replaceFiles)
+        return colliding;
+    for (qsizetype row = 0; row < names.size(); ++row) {
+        if (!destinationNames.contains(ConversionPlan::destinationKey(names[row], rule)))
             continue;
         const QByteArray target = PathUtil::encodeName(
-            ConversionPlan::destinationPath(destinationFolder, name, outputExtension));
+            ConversionPlan::destinationPath(destinationFolder, names[row], outputExtension));
         // Anything by that name is in the way, a dangling link too.
         struct stat status;
-        if (::lstat(target.constData(), &status) == 0) {
-            setFlag(row, CollisionError, true);
-            if (!marks.found)
-                marks.firstRow = row;
-            marks.found = true;
-        }
+        colliding[row] = ::lstat(target.constData(), &status) == 0;
+    }
+    return colliding;
+}
+
+ConvertListModel::Marks ConvertListModel::setCollisions(const QList<bool> &colliding)
+{
+    Marks marks;
+    for (int row = 0; row < count(); ++row) {
+        const bool on = colliding.size() == count() && colliding[row];
+        setFlag(row, CollisionError, on);
+        if (on && !marks.found)
+            marks.firstRow = row;
+        marks.found = marks.found || on;
     }
     return marks;
+}
+
+QStringList ConvertListModel::names() const
+{
+    QStringList names;
+    names.reserve(count());
+    for (const ConversionItem &item : m_items)
+        names.append(item.name);
+    return names;
 }
 
 void ConvertListModel::clearCollisions()
@@ -174,13 +230,13 @@ LineStatus ConvertListModel::drawnStatus(int flags)
     return Standard;
 }
 
-QString ConvertListModel::marksText(int flags)
+QString ConvertListModel::marksText(int flags, bool sameNameOnDisk)
 {
     QStringList meanings;
     if (flags & CollisionError)
         meanings.append(loadString(MarkExistsInDestination));
     if (flags & DuplicateError)
-        meanings.append(loadString(MarkDuplicateName));
+        meanings.append(loadString(sameNameOnDisk ? MarkSameNameOnDisk : MarkDuplicateName));
     if (flags & FileTypeError)
         meanings.append(loadString(MarkCannotBeRead));
     return meanings.join(u", ");

@@ -4,13 +4,14 @@
 
 #include "convert/conversionitem.h"
 #include "prefs/linestatus.h"
+#include "util/folderprobe.h"
 
 #include <QAbstractListModel>
 #include <QList>
 
 // The lines of the convert list, always in sorted order: by base name with A to Z folded, then
 // by extension, so that every pair of lines writing the same destination name stands together
-// (a.jpg, a.png, a.mpo.jpg) and the neighbour test of markDuplicates() sees it. DisplayRole and
+// (a.jpg, a.png, a.mpo.jpg). DisplayRole and
 // ToolTipRole show a name through PathUtil::displayName; text() gives it as it is, for paths.
 // A marked line says what its colour means, for screen readers (AccessibleDescriptionRole) and
 // in its tooltip, so that no mark is told by colour alone.
@@ -30,6 +31,7 @@ public:
     {
         bool found = false;
         int firstRow = -1;
+        bool diskRule = false;
     };
 
     using QAbstractListModel::QAbstractListModel;
@@ -51,13 +53,27 @@ public:
     void setFlag(int row, LineStatus flag, bool on);
     void setRotation(int row, int degrees);
 
-    // Marks both lines of every neighbouring pair with the same base name as DuplicateError;
-    // firstRow is the upper line of the first pair.
+    // How the destination disk compares names (FolderProbe); A to Z are folded whatever it says.
+    // Takes effect at the next marking; true when the duplicates must be marked anew.
+    bool setCaseRule(FolderProbe::CaseRule rule);
+    FolderProbe::CaseRule caseRule() const { return m_caseRule; }
+
+    // Marks as DuplicateError every line whose base name another line has, by the case rule;
+    // firstRow is the first marked line, and diskRule says whether some line is marked only
+    // because the disk folds more than A to Z.
     Marks markDuplicates();
-    // Marks as CollisionError every line whose destination file exists. destinationNames is
-    // the cheap first test; with replaceFiles on nothing is marked.
+    // Marks as CollisionError every line whose destination file exists. destinationNames (keys
+    // by the case rule) is the cheap first test; with replaceFiles on nothing is marked.
     Marks markCollisions(const QString &destinationNames, const QString &destinationFolder,
                          const QString &outputExtension, bool replaceFiles);
+    // The same test without the list, for a thread of its own: which of names collide.
+    static QList<bool> collidingRows(const QStringList &names, const QString &destinationNames,
+                                     const QString &destinationFolder,
+                                     const QString &outputExtension, FolderProbe::CaseRule rule,
+                                     bool replaceFiles);
+    // Marks the rows collidingRows() found; a list of another length marks nothing.
+    Marks setCollisions(const QList<bool> &colliding);
+    QStringList names() const;
     void clearCollisions();
 
     // The Delete key: the line leaves the list (the file stays), duplicates are marked anew
@@ -74,11 +90,12 @@ public:
     static LineStatus drawnStatus(int flags);
     // What the marks among the flags mean, in words ("exists in destination, duplicate name");
     // empty for an unmarked line.
-    static QString marksText(int flags);
+    static QString marksText(int flags, bool sameNameOnDisk = false);
     static bool lessThan(const QString &a, const QString &b);
 
 private:
     void changed(int row);
 
     QList<ConversionItem> m_items;
+    FolderProbe::CaseRule m_caseRule = FolderProbe::CaseRule::AsciiFolds;
 };

@@ -9,7 +9,7 @@
 #include "util/pathutil.h"
 #include "prefs/preferences.h"
 #include "resources/stringtable.h"
-#include "util/fileidentity.h"
+#include "util/folderprobe.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -52,10 +52,7 @@ ConvertSession::ConvertSession(const Preferences &preferences,
             [this] { m_workingImage = QImage(); });
     connect(batch, &BatchConverter::placeholderWanted, this, [this] { drawPlaceholder(true); });
     connect(batch, &BatchConverter::allDeselected, this, &ConvertSession::allDeselected);
-    connect(batch, &BatchConverter::finished, this, [this](const QString &endText) {
-        remarkAfterRun();
-        Q_EMIT conversionFinished(endText);
-    });
+    connect(batch, &BatchConverter::finished, this, &ConvertSession::conversionFinished);
 }
 
 ConvertSession::~ConvertSession()
@@ -130,6 +127,9 @@ void ConvertSession::chooseDestinationFolder(const QString &folder)
         return;
     if (!checkFolders(false))
         return;
+    // A disk that takes É and é for one name makes such lines duplicates.
+    if (m_list.setCaseRule(FolderProbe::caseRule(PathUtil::encodeName(m_destinationFolder))))
+        markDuplicates(false);
     m_placeholderAngle = 0;
     Q_EMIT destinationFolderShown(m_destinationFolder);
     gatherDestinationNames();
@@ -196,14 +196,14 @@ int ConvertSession::deleteRow(int row)
 
 void ConvertSession::convertImage(int selectedRow)
 {
-    m_batch->convertImage(selectedRow, options());
+    m_batch->convertImage(selectedRow, options(), rescanAfterRun());
 }
 
 void ConvertSession::convertAll()
 {
     // The run shows its own rows and ends on the placeholder.
     abandonPreview();
-    m_batch->convertAll(options());
+    m_batch->convertAll(options(), rescanAfterRun());
 }
 
 void ConvertSession::stop()
@@ -211,24 +211,43 @@ void ConvertSession::stop()
     m_batch->requestStop();
 }
 
-void ConvertSession::remarkAfterRun()
+BatchConverter::AfterRun ConvertSession::rescanAfterRun()
 {
     // What the run wrote, and what others wrote meanwhile, now stand in the destination; the
     // marks must say so, or a second run would take them for free names. The status line keeps
-    // the run's outcome.
+    // the run's outcome. The disk is read on the batch's thread, from copies.
     if (m_destinationFolder.isEmpty())
-        return;
-    gatherDestinationNames();
-    markCollisions(false);
+        return {};
+    const QString folder = m_destinationFolder;
+    const QString filter = m_nameFilter;
+    const QString extensions = m_preferences.extensionList(AllImagesIndex);
+    const QStringList names = m_list.names();
+    const QString extension = outputExtension(m_settings.outputFormat);
+    const bool replaceFiles = m_settings.replaceFiles;
+    return [=, this]() -> std::function<void()> {
+        const FolderProbe::CaseRule rule = FolderProbe::caseRule(PathUtil::encodeName(folder));
+        const QString destinationNames =
+            ImageFolderScan::destinationNames(folder, filter, extensions, rule);
+        const QList<bool> colliding = ConvertListModel::collidingRows(
+            names, destinationNames, folder, extension, rule, replaceFiles);
+        // On the window thread, while the batch (hence this session) lives.
+        return [this, destinationNames, colliding, rule] {
+            m_destinationNames = destinationNames;
+            if (m_list.setCaseRule(rule))
+                m_list.markDuplicates();
+            m_list.setCollisions(colliding);
+        };
+    };
 }
 
 bool ConvertSession::checkFolders(bool sourceSide)
 {
     clearStatus();
-    // By identity: a link to the source folder, "src/." or a bind mount is the same folder.
+    // By what the folders do: a link to the source folder, "src/.", a bind or overlay mount or a
+    // share of it is the same folder.
     const bool differ = m_sourceFolder != m_destinationFolder &&
-                        !FileIdentity::same(PathUtil::encodeName(m_sourceFolder),
-                                            PathUtil::encodeName(m_destinationFolder));
+                        !FolderProbe::sameFolder(PathUtil::encodeName(m_sourceFolder),
+                                                 PathUtil::encodeName(m_destinationFolder));
     if (!differ) {
         showMessage(FoldersMustDiffer, OtherError);
         Q_EMIT beep();
@@ -255,8 +274,10 @@ void ConvertSession::refillConvertList()
 
 void ConvertSession::gatherDestinationNames()
 {
-    m_destinationNames = ImageFolderScan::destinationNames(
-        m_destinationFolder, m_nameFilter, m_preferences.extensionList(AllImagesIndex));
+    m_destinationNames =
+        ImageFolderScan::destinationNames(m_destinationFolder, m_nameFilter,
+                                          m_preferences.extensionList(AllImagesIndex),
+                                          m_list.caseRule());
 }
 
 // gcc 12 takes the result of a call made through a hidden return pointer for a pointer that
@@ -271,7 +292,7 @@ void ConvertSession::markDuplicates(bool scroll)
         return;
     if (scroll)
         Q_EMIT rowBroughtIntoView(marks.firstRow);
-    showMessage(SameNamesPresent, DuplicateError);
+    showMessage(marks.diskRule ? SameNamesOnDisk : SameNamesPresent, DuplicateError);
 }
 
 void ConvertSession::markCollisions(bool announce)

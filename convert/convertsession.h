@@ -90,7 +90,8 @@ public:
     void convertAll();
 
 public Q_SLOTS:
-    // Stops a "Convert all" after the grace; nothing else.
+    // Stops a conversion after the grace; a destination that does not answer is left after a
+    // second.
     void stop();
 
 Q_SIGNALS:
@@ -126,7 +127,8 @@ private:
     void markDuplicates(bool scroll);
     // announce: bring the first marked line into view and say so in the status line.
     void markCollisions(bool announce = true);
-    void remarkAfterRun();
+    // The destination read again after a conversion, on the batch's thread.
+    std::function<std::function<void()>()> rescanAfterRun();
     void showStatus(const QString &text, int kind);
     void showMessage(int stringId, int kind);
     void clearStatus();

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "convert/imagefolderscan.h"
 
+#include "convert/conversionplan.h"
+
 #include "util/folderlisting.h"
 #include "util/pathutil.h"
 #include "util/wildcardmatcher.h"
@@ -35,10 +37,11 @@ QStringList ImageFolderScan::listNames(const QString &folder, const QString &nam
 }
 
 QString ImageFolderScan::destinationNames(const QString &folder, const QString &nameFilter,
-                                          const QString &extensionList)
+                                          const QString &extensionList,
+                                          FolderProbe::CaseRule rule)
 {
     QString names;
     for (const QString &name : listNames(folder, nameFilter, extensionList))
-        names += PathUtil::asciiLower(PathUtil::removeExtension(name)) + u':';
+        names += ConversionPlan::destinationKey(name, rule);
     return names;
 }

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
+#include "util/folderprobe.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,9 +23,11 @@ public:
     // unreadable gives none.
     static QStringList listNames(const QString &folder, const QString &nameFilter,
                                  const QString &extensionList);
-    // DestinationNames: each matching name without its last extension, lower-cased (A to Z),
-    // closed by ':' ("beach:tree:"). Only a first, cheap test: a key found here still has its
-    // destination path checked on disk, so a colon inside a name cannot mark a wrong line.
-    static QString destinationNames(const QString &folder, const QString &nameFilter,
-                                    const QString &extensionList);
+    // DestinationNames: each matching name without its last extension, lower-cased (A to Z, or
+    // further by the disk's rule), closed by ':' ("beach:tree:"). Only a first, cheap test: a key
+    // found here still has its destination path checked on disk, so a colon inside a name cannot
+    // mark a wrong line.
+    static QString destinationNames(
+        const QString &folder, const QString &nameFilter, const QString &extensionList,
+        FolderProbe::CaseRule rule = FolderProbe::CaseRule::AsciiFolds);
 };

@@ -11,6 +11,7 @@
 #include "convert/resampler.h"
 #include "util/pathutil.h"
 #include "convert/sourcefile.h"
+#include "util/folderprobe.h"
 #include "util/noreplacerename.h"
 #include "util/atomicfile.h"
 #include "resources/stringtable.h"
@@ -169,13 +170,60 @@ enum class Saved
     Failed, // error holds the system's reason, or 0
     DestinationExists,
     DestinationIsSource,
+    WrittenEarlier, // the destination is a file the run wrote for another picture
 };
+
+bool sameStatus(const struct stat &a, const struct stat &b)
+{
+    return (a.st_dev == b.st_dev && a.st_ino == b.st_ino) ||
+           (a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+            a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_mode == b.st_mode);
+}
+
+// Whether the picture, finished in the temporary file, may go to the destination name: never
+// over the source itself, nor over a file the run wrote for another picture under another
+// spelling of the name. Device and inode alone cannot tell: a second mount of the source folder
+// shows its files under another device (and a share under other inodes), which the temporary
+// file showing up in the source folder reveals; a FUSE disk gives two spellings of one name two
+// inode numbers.
+Saved checkPlace(int folder, const QByteArray &temporary, const QByteArray &name,
+                 const SourceFile &source, const QStringList &writtenNames, QString &sameFileAs)
+{
+    struct stat there{};
+    if (::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0)
+        return Saved::Yes;
+    if (there.st_dev == source.device() && there.st_ino == source.inode())
+        return Saved::DestinationIsSource;
+    const QString sourcePath = source.path();
+    const qsizetype slash = sourcePath.lastIndexOf(u'/');
+    const QByteArray sourceFolder = PathUtil::encodeName(
+        slash < 0 ? u"."_s : sourcePath.left(std::max<qsizetype>(slash, 1)));
+    const int sourceFd = ::open(sourceFolder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const bool foldersAreOne = sourceFd >= 0 && FolderProbe::shows(sourceFd, temporary);
+    if (sourceFd >= 0)
+        ::close(sourceFd);
+    if (foldersAreOne &&
+        (source.looksLike(there) || FolderProbe::looseKey(sourcePath.mid(slash + 1)) ==
+                                        FolderProbe::looseKey(PathUtil::decodeName(name))))
+        return Saved::DestinationIsSource;
+    for (const QString &written : writtenNames) {
+        struct stat earlier{};
+        if (::fstatat(folder, PathUtil::encodeName(written).constData(), &earlier,
+                      AT_SYMLINK_NOFOLLOW) == 0 &&
+            sameStatus(earlier, there)) {
+            sameFileAs = written;
+            return Saved::WrittenEarlier;
+        }
+    }
+    return Saved::Yes;
+}
 
 // Encodes to a temporary file beside the destination and renames it over the destination, so a
 // failed save neither leaves a cut-off picture nor destroys the file that was there. Every step
 // works inside the destination folder opened once, so the folder checked is the folder written.
 Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString &destination,
-               bool replace, const SourceFile &source, int &error)
+               bool replace, const SourceFile &source, const QStringList &writtenNames,
+               QString &sameFileAs, int &error)
 {
     const QByteArray path = PathUtil::encodeName(destination);
     const qsizetype slash = path.lastIndexOf('/');
@@ -207,14 +255,8 @@ Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString 
         error = errno;
         outcome = Saved::Failed;
     }
-    // The destination may name the source through a linked folder, "." or a hard link.
-    struct stat there
-    {
-    };
-    if (outcome == Saved::Yes &&
-        ::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
-        there.st_dev == source.device() && there.st_ino == source.inode())
-        outcome = Saved::DestinationIsSource;
+    if (outcome == Saved::Yes)
+        outcome = checkPlace(folder, temporary, name, source, writtenNames, sameFileAs);
     if (outcome == Saved::Yes) {
         error = replace ? (::renameat(folder, temporary.constData(), folder, name.constData()) == 0
                                ? 0
@@ -284,12 +326,18 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
         image.clearMetadata();
     ColourProfile::attach(image, loaded.colourProfile);
     int error = 0;
+    QString sameFileAs;
     switch (saveInto(image, fif, saveFlags(fif, options), request.destinationPath,
-                     options.replaceFiles, source, error)) {
+                     options.replaceFiles, source, request.writtenNames, sameFileAs, error)) {
     case Saved::Yes:
         return finish(true, loadString(EndOfConversion));
     case Saved::DestinationIsSource:
         return finish(false, loadString(DestinationIsSource));
+    case Saved::WrittenEarlier: {
+        ConversionResult result = finish(false, loadString(ConversionNotDone));
+        result.sameFileAs = sameFileAs;
+        return result;
+    }
     case Saved::DestinationExists: {
         ConversionResult result = finish(false, loadString(SaveImageError) + u": "_s + qt_error_string(error));
         result.destinationExists = true;

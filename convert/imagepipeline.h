@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class SourceFile;
 class fipImage;
@@ -19,6 +20,9 @@ struct ConversionRequest
     QString destinationPath; // DestinationPath of the item; ends with the output extension
     ConversionOptions options;
     int rotation = 0; // degrees, a multiple of 90 from -270 to 270; positive turns left
+    // Names this run wrote in the destination folder that a disk may take for this picture's
+    // (they differ in case or form): if the destination is one of those files, it is kept.
+    QStringList writtenNames{};
 };
 
 struct ConversionResult
@@ -29,6 +33,9 @@ struct ConversionResult
     // With "Replace files" off, the destination existed when the picture was to be moved there;
     // it was left as it was.
     bool destinationExists = false;
+    // The destination was the file written earlier in the run under this name (writtenNames);
+    // it was left as it was.
+    QString sameFileAs{};
 };
 
 // Load, tone-map (RAW), turn upright and by the user's turns, resize, gray, adapt the depth, strip

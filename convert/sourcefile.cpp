@@ -98,6 +98,8 @@ bool SourceFile::open(const QString &path)
     m_device = status.st_dev;
     m_inode = status.st_ino;
     m_size = qint64(status.st_size);
+    m_modified = status.st_mtim;
+    m_mode = status.st_mode;
     return true;
 }
 
@@ -139,4 +141,12 @@ qint64 SourceFile::readAt(qint64 offset, void *data, qint64 size) const
         done += got;
     }
     return done;
+}
+
+bool SourceFile::looksLike(const struct stat &other) const
+{
+    if (other.st_dev == m_device && other.st_ino == m_inode)
+        return true;
+    return qint64(other.st_size) == m_size && other.st_mtim.tv_sec == m_modified.tv_sec &&
+           other.st_mtim.tv_nsec == m_modified.tv_nsec && other.st_mode == m_mode;
 }

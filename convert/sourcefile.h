@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // A user's file opened for reading, never blocking: a name that is (or points at) a pipe, device,
@@ -35,6 +36,10 @@ public:
     dev_t device() const { return m_device; }
     ino_t inode() const { return m_inode; }
     qint64 size() const { return m_size; }
+    // Whether the status of a name, seen through another mount or name, is this file's: the same
+    // device and inode, or (where a mount shows it under other numbers) the same size, time of
+    // change to the nanosecond and mode. The caller knows the name is in the source's folder.
+    bool looksLike(const struct stat &other) const;
 
     // The format the content shows, else the one the file name suggests, as the library's own
     // identification does: some formats carry no signature. FIF_UNKNOWN when neither tells.
@@ -56,4 +61,6 @@ private:
     dev_t m_device = 0;
     ino_t m_inode = 0;
     qint64 m_size = 0;
+    struct timespec m_modified{};
+    mode_t m_mode = 0;
 };

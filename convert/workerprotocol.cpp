@@ -14,9 +14,9 @@ namespace {
 // A field added to one of these structures must also cross to the worker, or the worker would
 // quietly convert with its default value.
 static_assert(sizeof(ConversionOptions) == 104, "send the new option field to the worker");
-static_assert(sizeof(ConversionRequest) == 160, "send the new request field to the worker");
+static_assert(sizeof(ConversionRequest) == 184, "send the new request field to the worker");
 static_assert(sizeof(PreviewRequest) == 80, "send the new preview field to the worker");
-static_assert(sizeof(ConversionResult) == 64, "send the new result field to the window");
+static_assert(sizeof(ConversionResult) == 88, "send the new result field to the window");
 
 using Kind = WorkerProtocol::Kind;
 
@@ -104,7 +104,7 @@ QByteArray WorkerProtocol::convertRequest(const ConversionRequest &request)
     return frame(Kind::Convert, [&request](QDataStream &out) {
         out << request.sourcePath << request.destinationPath;
         writeOptions(out, request.options);
-        out << qint32(request.rotation);
+        out << qint32(request.rotation) << request.writtenNames;
     });
 }
 
@@ -121,7 +121,7 @@ QByteArray WorkerProtocol::conversionReply(const ConversionResult &result)
 {
     return frame(Kind::ConversionReply, [&result](QDataStream &out) {
         out << result.ok << result.resultMessage << result.libraryMessage
-            << result.destinationExists;
+            << result.destinationExists << result.sameFileAs;
     });
 }
 
@@ -174,7 +174,7 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
         qint32 rotation = 0;
         in >> r.sourcePath >> r.destinationPath;
         valid = readOptions(in, r.options);
-        in >> rotation;
+        in >> rotation >> r.writtenNames;
         r.rotation = rotation;
         break;
     }
@@ -191,7 +191,7 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
     }
     case Kind::ConversionReply: {
         ConversionResult &r = message.conversionResult;
-        in >> r.ok >> r.resultMessage >> r.libraryMessage >> r.destinationExists;
+        in >> r.ok >> r.resultMessage >> r.libraryMessage >> r.destinationExists >> r.sameFileAs;
         break;
     }
     case Kind::PreviewReply: {

@@ -97,6 +97,9 @@ enum StringId : int
     OpenDestinationFolder = 345,
     NoProgramForLog = 346,
     NoProgramForFolder = 347,
+    MarkSameNameOnDisk = 370,
+    SameNamesOnDisk = 371,
+    DestinationNotAnswering = 372,
 };
 
 // The text of a string id; an id with no text gives the empty text.

@@ -8,11 +8,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-int AtomicFile::createTemporary(int folderFd, QByteArray &name)
+int AtomicFile::createTemporary(int folderFd, QByteArray &name, const QByteArray &tag)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = ".pelorin-" + QByteArray::number(qint64(::getpid())) + '-' +
-               QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
+               QByteArray::number(QRandomGenerator::global()->generate(), 36) + tag + ".part";
         const int fd =
             ::openat(folderFd, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)

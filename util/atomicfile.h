@@ -17,6 +17,7 @@ public:
 
     // Creates a temporary file in the folder open as folderFd; returns its descriptor (O_RDWR,
     // close-on-exec) and sets name, or -1 with errno set. The process id in the name lets a later
-    // run remove what a process left when it died mid-write.
-    static int createTemporary(int folderFd, QByteArray &name);
+    // run remove what a process left when it died mid-write. tag, if any, goes just before
+    // ".part": the folder probes use it to try names of their own.
+    static int createTemporary(int folderFd, QByteArray &name, const QByteArray &tag = {});
 };

@@ -150,7 +150,10 @@ TEST_F(Batch, KeepsTheListOrderSkipsDuplicatesLogsWhyAnItemFailedAndWritesTheLog
     stopped.setStopGrace(10);
     m_list.setNames({u"a.png"_s, u"b.png"_s, u"c.png"_s});
     m_list.setFlag(1, FileTypeError, true);
-    QTimer::singleShot(0, &stopped, &BatchConverter::requestStop);
+    QObject::connect(&stopped, &BatchConverter::currentRowShown, &stopped, [&](int row) {
+        if (row == 1)
+            QTimer::singleShot(0, &stopped, &BatchConverter::requestStop);
+    });
     stoppedWindow.convert();
     EXPECT_EQ(std::pair(stuck.started, stuck.stops), std::pair(2, 1));
     EXPECT_TRUE(log().contains(u"\r\na.png : the conversion was stopped\r\n"

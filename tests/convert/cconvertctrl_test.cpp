@@ -50,6 +50,15 @@ protected:
         on(&S::pictureShown, [this](const QImage &image) { m_frame = {u"picture"_s, image}; });
         on(&S::placeholderShown, [this](const QImage &i) { m_frame = {u"placeholder"_s, i}; });
         on(&S::frameBlanked, [this] { m_frame = {u"blank"_s, QImage()}; });
+        on(&S::conversionFinished, [this] { ++m_finished; });
+    }
+
+    // A conversion ends from the event loop, its disk work done on threads of its own.
+    void converted(const std::function<void()> &start)
+    {
+        const int before = m_finished;
+        start();
+        EXPECT_TRUE(runEventsUntil([&] { return m_finished > before; }));
     }
 
     // A control of the view changes: the session gets the values, then the action.
@@ -70,6 +79,7 @@ protected:
     ConvertSession m_session{m_preferences, nullptr, m_previews.service()}; // previews wait
     std::pair<QString, int> m_status;
     std::pair<QString, QImage> m_frame;
+    int m_finished = 0;
 };
 
 TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTwiceAndRenewsMarks)
@@ -122,14 +132,15 @@ TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTw
     // the conversion's outcome.
     m_session.chooseSourceFolder(m_source.path());
     setReplaceFiles(false);
-    m_session.convertImage(3); // tree.png, into tree.jpg; a single picture writes no log
+    // tree.png, into tree.jpg; a single picture writes no log
+    converted([this] { m_session.convertImage(3); });
     EXPECT_EQ(std::tuple(m_status, rows(), m_session.existingLogPath()),
               std::tuple(std::pair(u"End of conversion!"_s, 0),
                          u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, QString()));
 
     ASSERT_TRUE(QFile::remove(m_destination.filePath(u"photo.jpg"_s)));
     setReplaceFiles(false);
-    m_session.convertAll();
+    converted([this] { m_session.convertAll(); });
     EXPECT_EQ(std::tuple(m_status.first, rows(), m_frame.first, m_session.existingLogPath()),
               std::tuple(u"End of conversion! : Files have been skipped (see log)."_s,
                          u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, u"placeholder"_s,
