@@ -98,7 +98,7 @@ QString loadString(int id)
         {NoProgramForFolder, QT_TRANSLATE_NOOP("StringTable", "No program could open the folder %1.")},
         {MarkSameNameOnDisk, QT_TRANSLATE_NOOP("StringTable", "one name on the destination disk, which ignores case")},
         {SameNamesOnDisk, QT_TRANSLATE_NOOP("StringTable", "Files whose names differ only in case are present: the destination disk takes them for one name (conflicts in conversion)")},
-        {DestinationNotAnswering, QT_TRANSLATE_NOOP("StringTable", "the destination folder does not answer")},
+        {DestinationNotAnswering, QT_TRANSLATE_NOOP("StringTable", "the destination folder did not answer in time")},
         {RenameListKeys, QT_TRANSLATE_NOOP("StringTable", "Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list.")},
     };
     const char *text = table.value(id);

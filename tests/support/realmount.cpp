@@ -44,10 +44,13 @@ bool run(const QString &program, const QStringList &arguments, QString &why,
     return true;
 }
 
-bool isFuseMount(const QString &path)
+constexpr long OverlayMagic = 0x794c7630;
+
+bool isMount(const QString &path)
 {
     struct statfs info{};
-    return ::statfs(QFile::encodeName(path).constData(), &info) == 0 && info.f_type == FuseMagic;
+    return ::statfs(QFile::encodeName(path).constData(), &info) == 0 &&
+           (info.f_type == FuseMagic || info.f_type == OverlayMagic);
 }
 
 // The FUSE server's process: the newest process whose command line names the mount point.
@@ -67,6 +70,8 @@ const char *RealMount::name(Kind kind)
     switch (kind) {
     case Kind::Bind:
         return "bindfs";
+    case Kind::Overlay:
+        return "overlay";
     case Kind::Fat:
         return "FAT";
     case Kind::ExFat:
@@ -81,7 +86,7 @@ std::unique_ptr<RealMount> RealMount::make(Kind kind, const QString &mountPoint,
                                            const QString &scratch, QString &why,
                                            const QString &source)
 {
-    if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+    if (kind != Kind::Overlay && ::access("/dev/fuse", R_OK | W_OK) != 0) {
         why = u"/dev/fuse cannot be used"_s;
         return nullptr;
     }
@@ -102,6 +107,18 @@ std::unique_ptr<RealMount> RealMount::make(Kind kind, const QString &mountPoint,
         mounted = makeImage(u"mkfs.vfat"_s, {}) &&
                   run(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image, mountPoint}, why);
         break;
+    case Kind::Overlay:
+        if (::geteuid() != 0) {
+            why = u"an overlay needs root"_s;
+            return nullptr;
+        }
+        mounted = QDir().mkpath(scratch + u"/lower"_s) && QDir().mkpath(scratch + u"/work"_s) &&
+                  run(u"mount"_s,
+                      {u"-t"_s, u"overlay"_s, u"overlay"_s, u"-o"_s,
+                       u"lowerdir=%1/lower,upperdir=%2,workdir=%1/work"_s.arg(scratch, source),
+                       mountPoint},
+                      why);
+        break;
     case Kind::ExFat: {
         if (::geteuid() != 0) {
             why = u"a loop device needs root"_s;
@@ -118,19 +135,20 @@ std::unique_ptr<RealMount> RealMount::make(Kind kind, const QString &mountPoint,
         break;
     }
     mount->m_mountPoint = mountPoint;
-    if (!mounted || !isFuseMount(mountPoint)) {
+    if (!mounted || !isMount(mountPoint)) {
         if (why.isEmpty())
             why = u"the mount did not appear"_s;
         return nullptr; // the destructor frees what was set up
     }
-    mount->m_serverPid = serverOf(mountPoint);
+    if (kind != Kind::Overlay)
+        mount->m_serverPid = serverOf(mountPoint);
     return mount;
 }
 
 RealMount::~RealMount()
 {
     QString why;
-    if (isFuseMount(m_mountPoint) && !run(u"fusermount3"_s, {u"-u"_s, u"-z"_s, m_mountPoint}, why))
+    if (isMount(m_mountPoint) && !run(u"fusermount3"_s, {u"-u"_s, u"-z"_s, m_mountPoint}, why))
         run(u"umount"_s, {u"-l"_s, m_mountPoint}, why);
     if (!m_loopDevice.isEmpty())
         run(u"losetup"_s, {u"-d"_s, m_loopDevice}, why);

@@ -7,23 +7,25 @@
 #include <memory>
 
 // A real file system of the kinds photos live on, mounted for one test and taken down with it:
-// a bindfs mirror of a folder (a second mount of the same files, other device number), or a
-// fresh image formatted FAT (fusefat), exFAT (exfat-fuse on a loop device) or NTFS (ntfs-3g).
-// Needs /dev/fuse, the tools, and for exFAT a loop device; without them make() says why, and the
-// test skips with that reason.
+// a bindfs mirror or an overlay of a folder (a second mount of the same files under another
+// device number), or a fresh image formatted FAT (fusefat), exFAT (exfat-fuse on a loop device)
+// or NTFS (ntfs-3g). Needs /dev/fuse and the tools, and root for the overlay and exFAT; without
+// them make() says why, and the test skips with that reason.
 class RealMount
 {
 public:
     enum class Kind
     {
         Bind,
+        Overlay,
         Fat,
         ExFat,
         Ntfs,
     };
 
-    // Mounts at mountPoint (an empty folder). Bind mirrors source; the others format an image in
-    // scratch. Null with why set when it cannot be done here.
+    // Mounts at mountPoint (an empty folder). Bind mirrors source; Overlay shows source as the
+    // folder written through; the others format an image in scratch. Null with why set when it
+    // cannot be done here.
     static std::unique_ptr<RealMount> make(Kind kind, const QString &mountPoint,
                                            const QString &scratch, QString &why,
                                            const QString &source = QString());
