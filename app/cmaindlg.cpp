@@ -141,6 +141,8 @@ void CMainDlg::done(int result)
     if (m_convertPage && m_convertPage->isBusy()) {
         m_closeAfterRun = result;
         m_runProgress->stop();
+        // "Convert image" has no Stop button, but a close stops it too.
+        m_convertPage->session().stop();
         return;
     }
     m_exitCode = result == QDialog::Accepted ? 1 : 2;

@@ -15,6 +15,8 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,8 +58,30 @@ void BatchConverter::requestStop()
         return;
     m_stopRequested = true;
     m_stopGrace.start(std::max(m_stopGraceMs, 0));
-    if (m_diskTask != 0)
+    if (m_diskTask != 0) {
         m_diskDeadline.start(DiskAnswerAfterStopMs);
+        return;
+    }
+    // Pictures in flight on a disk that no longer answers would never finish within the grace:
+    // the disk is asked, and if it stays silent they are ended at once.
+    const QByteArray destination = PathUtil::encodeName(m_options.destinationFolder);
+    awaitDisk([this] {
+        m_stopGrace.stop();
+        m_runner.stopAll();
+    });
+    runInBackground(
+        this,
+        [destination] {
+            // Asks the disk itself: a new name is looked up afresh, where the status of the
+            // folder may come from a cache.
+            const int folder = ::open(destination.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (folder >= 0) {
+                FolderProbe::shows(folder, ".pelorin-" + QByteArray::number(::getpid()) + ".probe");
+                ::close(folder);
+            }
+            return true;
+        },
+        [this, task = m_diskTask](bool) { diskAnswered(task); });
 }
 
 void BatchConverter::awaitDisk(std::function<void()> onTimeout)

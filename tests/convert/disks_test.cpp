@@ -176,7 +176,8 @@ private:
 };
 
 // A destination share that stops answering holds neither the window nor a stop: frozen at the
-// start of a run or while its log is written, the run ends a second after the stop and says why.
+// start of a run, with pictures in flight or while its log is written, the run ends a second
+// after the stop and says why.
 TEST(Disks, ADestinationThatStopsAnsweringHoldsNeitherTheWindowNorAStop)
 {
     QTemporaryDir dir;
@@ -205,6 +206,15 @@ TEST(Disks, ADestinationThatStopsAnsweringHoldsNeitherTheWindowNorAStop)
     EXPECT_TRUE(runEventsUntil([&] { return ends.size() == 1; }));
     server.thaw();
 
+    // Frozen with pictures in flight: they are ended without waiting out the grace.
+    session.setStopGrace(600'000);
+    session.convertAll();
+    ASSERT_TRUE(runEventsUntil([&] { return stuck->started > 0; }));
+    server.freeze();
+    session.stop();
+    EXPECT_TRUE(runEventsUntil([&] { return ends.size() == 2; }));
+    server.thaw();
+
     // Frozen once the picture is done: the log waits for the disk.
     ConvertListModel list;
     list.setNames({u"a.png"_s});
@@ -220,12 +230,14 @@ TEST(Disks, ADestinationThatStopsAnsweringHoldsNeitherTheWindowNorAStop)
 
     const QString log = share->path() + u"/Pelorin.log"_s;
     const QString why = u"the destination folder did not answer in time"_s;
-    EXPECT_EQ(std::tuple(ends, stuck->started, session.isConverting()),
-              std::tuple(QStringList{u"End of conversion! : Files have been skipped, and the log "
-                                     "%1 could not be written: %2."_s.arg(log, why),
+    const QString skipped =
+        u"End of conversion! : Files have been skipped, and the log %1 could not be written: "
+        "%2."_s.arg(log, why);
+    EXPECT_EQ(std::tuple(ends, stuck->stops, session.isConverting()),
+              std::tuple(QStringList{skipped, skipped,
                                      u"End of conversion! : The log %1 could not be written: "
                                      "%2."_s.arg(log, why)},
-                         0, false));
+                         1, false));
 }
 
 } // namespace
