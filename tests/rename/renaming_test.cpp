@@ -21,7 +21,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -46,7 +45,11 @@ namespace {
 // Every file holds its own first name, so that a test can tell where each one went.
 struct Renaming : testing::Test
 {
-    void TearDown() override { removeFilesAtBytes(m_dir.path()); }
+    void TearDown() override
+    {
+        removeFilesAtBytes(m_dir.path());
+        NoReplaceRename::systemCalls() = {}; // the real calls again, whatever a test put there
+    }
     QByteArray path(const QByteArray &n) const { return QFile::encodeName(m_dir.path()) + '/' + n; }
     void write(const QByteArray &name, const QByteArray &content = {})
     {
@@ -76,6 +79,14 @@ struct Renaming : testing::Test
     }
     QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
     QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files, QDir::Name); }
+    // "a.jpg=a.jpg b.jpg=": each file and what it holds.
+    QString contents() const
+    {
+        QStringList files;
+        for (const QString &name : this->files())
+            files.append(name + u'=' + QString::fromLatin1(read(PathUtil::encodeName(name))));
+        return files.join(u' ');
+    }
     RenameResult run() const { return FileRenamer::renameFiles(m_dir.path(), m_list); }
     RenameResult rename(const QString &filter, const QStringList &newNames)
     {
@@ -261,21 +272,49 @@ TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplac
     QDir::setCurrent(previous);
     EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 0, ENOENT));
     EXPECT_EQ(files(), u"c.jpg x1.jpg"_s.split(u' '));
-
-    // The way taken where the file system refuses RENAME_NOREPLACE.
-    scan({"a.jpg", "b.jpg"});
-    ASSERT_EQ(::symlink("b.jpg", path("link.jpg").constData()), 0);
-    const int folderFd = ::open(path({}).constData(), O_PATH | O_DIRECTORY);
-    ASSERT_GE(folderFd, 0);
-    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "a.jpg", "b.jpg"), EEXIST);
-    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "a.jpg", "c.jpg"), 0);
-    // A symbolic link is renamed itself, not the file it points to.
-    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "link.jpg", "d.jpg"), 0);
-    ::close(folderFd);
-    EXPECT_EQ(std::pair(files(), QFileInfo(m_dir.filePath(u"d.jpg"_s)).isSymLink()),
-              std::pair(u"b.jpg c.jpg d.jpg"_s.split(u' '), true));
-    EXPECT_EQ(QByteArrayList({read("b.jpg"), read("c.jpg")}), QByteArrayList({"b.jpg", "a.jpg"}));
 }
+
+template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row>
+{
+};
+
+// Where the disk refuses RENAME_NOREPLACE (FUSE), and hard links too (FAT, exFAT), while another
+// process meddles with the new name: "x" is written into what is there, "" puts a new empty file
+// there. Rows expecting EIO have the rename itself fail so. Then the files and what each holds.
+using Fallback = std::tuple<bool, bool, const char *, const char *, int, const char *>;
+using NoReplaceFallback = Table<Fallback>;
+const Fallback Fallbacks[] = {
+    // links refused, target exists, meddling at the reservation, as the rename fails
+    {false, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
+    {false, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
+    {true, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
+    {true, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
+    {true, false, "x", nullptr, EEXIST, "a.jpg=a.jpg b.jpg=x"}, // the reservation written into
+    {true, false, "", nullptr, EEXIST, "a.jpg=a.jpg b.jpg="},   // another empty file in its place
+    {true, false, nullptr, nullptr, EIO, "a.jpg=a.jpg"},        // the reservation goes again
+    {true, false, nullptr, "x", EIO, "a.jpg=a.jpg b.jpg=x"}};   // unless it is no longer ours
+
+TEST_P(NoReplaceFallback, NeverReplacesAFileNorRemovesOneNotItsOwn)
+{
+    const auto &[noLinks, exists, atReservation, asRenameFails, error, after] = GetParam();
+    scan(exists ? QList<QByteArray>{"a.jpg", "b.jpg"} : QList<QByteArray>{"a.jpg"});
+    const auto meddle = [this](const char *theirs) {
+        if (theirs && (*theirs || ::unlink(path("b.jpg").constData()) == 0))
+            writeFileAtBytes(path("b.jpg"), theirs);
+    };
+    NoReplaceRename::SystemCalls &calls = NoReplaceRename::systemCalls();
+    calls.renameat2 = [](auto...) { return errno = EINVAL, -1; };
+    if (noLinks)
+        calls.linkat = [](auto...) { return errno = EPERM, -1; };
+    // Between the reservation and its check.
+    calls.fstatat = [&](auto... args) { return meddle(atReservation), ::fstatat(args...); };
+    if (error == EIO)
+        calls.renameat = [&](auto...) { return meddle(asRenameFails), errno = EIO, -1; };
+    EXPECT_EQ(rename(u"a*"_s, {u"b.jpg"_s}).errorCode, error);
+    EXPECT_EQ(contents(), QString::fromLatin1(after));
+}
+
+INSTANTIATE_TEST_SUITE_P(Disks, NoReplaceFallback, testing::ValuesIn(Fallbacks));
 
 // The rename page on a folder of its own, every file holding its own name.
 struct RenamePage : Renaming
