@@ -13,6 +13,7 @@
 #include "convert/sourcefile.h"
 #include "util/noreplacerename.h"
 #include "util/atomicfile.h"
+#include "util/diskerror.h"
 #include "resources/stringtable.h"
 
 #include <FreeImagePlus.h>
@@ -291,14 +292,17 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
     case Saved::DestinationIsSource:
         return finish(false, loadString(DestinationIsSource));
     case Saved::DestinationExists: {
-        ConversionResult result = finish(false, loadString(SaveImageError) + u": "_s + qt_error_string(error));
+        ConversionResult result =
+            finish(false, loadString(SaveImageError) + u": "_s + DiskError::reason(error));
         result.destinationExists = true;
         return result;
     }
     case Saved::Failed:
         break;
     }
-    return finish(false, error != 0 ? loadString(SaveImageError) + u": "_s + qt_error_string(error) : loadString(SaveImageError));
+    return finish(false, error != 0
+                             ? loadString(SaveImageError) + u": "_s + DiskError::reason(error)
+                             : loadString(SaveImageError));
 }
 
 } // namespace

@@ -96,6 +96,13 @@ QString loadString(int id)
         {OpenDestinationFolder, QT_TRANSLATE_NOOP("StringTable", "Open destination folder")},
         {NoProgramForLog, QT_TRANSLATE_NOOP("StringTable", "No program could open the log file %1.")},
         {NoProgramForFolder, QT_TRANSLATE_NOOP("StringTable", "No program could open the folder %1.")},
+        {DiskRefusesName, QT_TRANSLATE_NOOP("StringTable", "this disk does not allow this file name")},
+        {DiskRefusesChange, QT_TRANSLATE_NOOP("StringTable", "this disk does not allow this name or this change")},
+        {DiskLacksOperation, QT_TRANSLATE_NOOP("StringTable", "this disk does not allow this kind of change")},
+        {NameTaken, QT_TRANSLATE_NOOP("StringTable", "a file with this name already exists")},
+        {NameTakenCaseBlind, QT_TRANSLATE_NOOP("StringTable", "a file with this name already exists (this disk may not tell capital from small letters)")},
+        {RenameFileFailed, QT_TRANSLATE_NOOP("StringTable", "%1 could not be renamed to %2: %3.")},
+        {RenameFolderFailed, QT_TRANSLATE_NOOP("StringTable", "The folder %1 could not be opened: %2.")},
         {RenameListKeys, QT_TRANSLATE_NOOP("StringTable", "Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list.")},
     };
     const char *text = table.value(id);

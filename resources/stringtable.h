@@ -97,6 +97,13 @@ enum StringId : int
     OpenDestinationFolder = 345,
     NoProgramForLog = 346,
     NoProgramForFolder = 347,
+    DiskRefusesName = 348,
+    DiskRefusesChange = 349,
+    DiskLacksOperation = 350,
+    NameTaken = 351,
+    NameTakenCaseBlind = 352,
+    RenameFileFailed = 353,
+    RenameFolderFailed = 354,
 };
 
 // The text of a string id; an id with no text gives the empty text.
