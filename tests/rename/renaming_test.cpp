@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "rename/filerenamer.h"
 
+#include "convert/imagepipeline.h"
 #include "prefs/preferences.h"
 #include "rename/crenamelvctrl.h"
 #include "rename/crenumctrl.h"
@@ -15,6 +16,7 @@
 #include "widgets/statusline.h"
 
 #include "qtprinters.h"
+#include "realmount.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
@@ -315,6 +317,47 @@ TEST_P(NoReplaceFallback, NeverReplacesAFileNorRemovesOneNotItsOwn)
 }
 
 INSTANTIATE_TEST_SUITE_P(Disks, NoReplaceFallback, testing::ValuesIn(Fallbacks));
+
+// A real disk of each kind photos live on, mounted on the test's folder; a name it cannot hold and
+// why; whether it folds case.
+using Disk = std::tuple<RealMount::Kind, const char *, const char *, bool>;
+using OnDisk = Table<Disk>;
+const Disk Disks[] = {
+    {RealMount::Kind::Fat, "\xc3\xa9.jpg", "this disk does not allow this name or this change",
+     true},
+    {RealMount::Kind::ExFat, "bad\xff.jpg", "this disk does not allow this file name", true},
+    {RealMount::Kind::Ntfs, "bad\xff.jpg", "this disk does not allow this file name", false}};
+
+TEST_P(OnDisk, ConvertsAndRenamesReplacingNothingLosingNothingAndSaysWhyNot)
+{
+    const auto &[kind, refusedBytes, reasonText, foldsCase] = GetParam();
+    QTemporaryDir scratch;
+    PELORIN_MOUNT_OR_SKIP(mount, kind, m_dir.path(), scratch.path());
+    const QString refusedName = PathUtil::decodeName(refusedBytes),
+                  reason = QString::fromUtf8(reasonText);
+    ConversionRequest request{
+        writeTestPicture(scratch.filePath(u"p.png"_s), 16, 12), m_dir.filePath(u"a.jpg"_s), {}, 0};
+    request.options.replaceFiles = false;
+    ASSERT_TRUE(ImagePipeline::convertOne(request).ok);
+    const QByteArray picture = read("a.jpg");
+    const bool existed = ImagePipeline::convertOne(request).destinationExists;
+    request.destinationPath = m_dir.filePath(refusedName);
+    EXPECT_EQ(std::tuple(existed, read("a.jpg"), ImagePipeline::convertOne(request).resultMessage),
+              std::tuple(true, picture, u" *** Save image error: "_s + reason));
+
+    scan({"b.txt"});
+    const QString refused = rename(u"b*"_s, {refusedName}).errorText;
+    const int renamed = rename(u"b*"_s, {u"c.txt"_s}).outcome;
+    // A change of case only: FAT and exFAT take the new name for the old one.
+    const QString caseChanged = rename(u"c*"_s, {u"C.TXT"_s}).errorText;
+    EXPECT_EQ(std::tuple(refused, renamed, caseChanged.contains(u"capital"_s), contents()),
+              std::tuple(u"b.txt could not be renamed to %1: %2."_s.arg(refusedName, reason),
+                         RenameResult::Completed, foldsCase,
+                         foldsCase ? u"c.txt=b.txt"_s : u"C.TXT=b.txt"_s));
+}
+
+INSTANTIATE_TEST_SUITE_P(RealMounts, OnDisk, testing::ValuesIn(Disks),
+                         [](const auto &disk) { return RealMount::name(std::get<0>(disk.param)); });
 
 // The rename page on a folder of its own, every file holding its own name.
 struct RenamePage : Renaming
