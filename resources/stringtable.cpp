@@ -103,6 +103,7 @@ QString loadString(int id)
         {NameTakenCaseBlind, QT_TRANSLATE_NOOP("StringTable", "a file with this name already exists (this disk may not tell capital from small letters)")},
         {RenameFileFailed, QT_TRANSLATE_NOOP("StringTable", "%1 could not be renamed to %2: %3.")},
         {RenameFolderFailed, QT_TRANSLATE_NOOP("StringTable", "The folder %1 could not be opened: %2.")},
+        {DestinationWriteProtected, QT_TRANSLATE_NOOP("StringTable", "the destination file is write-protected")},
         {RenameListKeys, QT_TRANSLATE_NOOP("StringTable", "Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list.")},
     };
     const char *text = table.value(id);

@@ -104,6 +104,7 @@ enum StringId : int
     NameTakenCaseBlind = 352,
     RenameFileFailed = 353,
     RenameFolderFailed = 354,
+    DestinationWriteProtected = 355,
 };
 
 // The text of a string id; an id with no text gives the empty text.
