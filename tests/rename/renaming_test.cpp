@@ -283,22 +283,23 @@ template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row
 // Where the disk refuses RENAME_NOREPLACE (FUSE), and hard links too (FAT, exFAT), while another
 // process meddles with the new name: "x" is written into what is there, "" puts a new empty file
 // there. Rows expecting EIO have the rename itself fail so. Then the files and what each holds.
-using Fallback = std::tuple<bool, bool, const char *, const char *, int, const char *>;
+using Fallback =
+    std::tuple<const char *, bool, bool, const char *, const char *, int, const char *>;
 using NoReplaceFallback = Table<Fallback>;
 const Fallback Fallbacks[] = {
     // links refused, target exists, meddling at the reservation, as the rename fails
-    {false, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
-    {false, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
-    {true, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
-    {true, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
-    {true, false, "x", nullptr, EEXIST, "a.jpg=a.jpg b.jpg=x"}, // the reservation written into
-    {true, false, "", nullptr, EEXIST, "a.jpg=a.jpg b.jpg="},   // another empty file in its place
-    {true, false, nullptr, nullptr, EIO, "a.jpg=a.jpg"},        // the reservation goes again
-    {true, false, nullptr, "x", EIO, "a.jpg=a.jpg b.jpg=x"}};   // unless it is no longer ours
+    {"Links", false, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
+    {"LinksTargetExists", false, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
+    {"Reserved", true, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
+    {"ReservedTargetExists", true, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
+    {"ReservationWrittenInto", true, false, "x", nullptr, EEXIST, "a.jpg=a.jpg b.jpg=x"},
+    {"ReservationReplaced", true, false, "", nullptr, EEXIST, "a.jpg=a.jpg b.jpg="},
+    {"RenameFails", true, false, nullptr, nullptr, EIO, "a.jpg=a.jpg"},
+    {"NameTakenAsRenameFails", true, false, nullptr, "x", EIO, "a.jpg=a.jpg b.jpg=x"}};
 
 TEST_P(NoReplaceFallback, NeverReplacesAFileNorRemovesOneNotItsOwn)
 {
-    const auto &[noLinks, exists, atReservation, asRenameFails, error, after] = GetParam();
+    const auto &[name, noLinks, exists, atReservation, asRenameFails, error, after] = GetParam();
     scan(exists ? QList<QByteArray>{"a.jpg", "b.jpg"} : QList<QByteArray>{"a.jpg"});
     const auto meddle = [this](const char *theirs) {
         if (theirs && (*theirs || ::unlink(path("b.jpg").constData()) == 0))
@@ -316,7 +317,8 @@ TEST_P(NoReplaceFallback, NeverReplacesAFileNorRemovesOneNotItsOwn)
     EXPECT_EQ(contents(), QString::fromLatin1(after));
 }
 
-INSTANTIATE_TEST_SUITE_P(Disks, NoReplaceFallback, testing::ValuesIn(Fallbacks));
+INSTANTIATE_TEST_SUITE_P(Disks, NoReplaceFallback, testing::ValuesIn(Fallbacks),
+                         [](const auto &row) { return std::get<0>(row.param); });
 
 // A real disk of each kind photos live on, mounted on the test's folder; a name it cannot hold and
 // why; whether it folds case.
