@@ -14,6 +14,7 @@
 #include "util/folderprobe.h"
 #include "util/noreplacerename.h"
 #include "util/atomicfile.h"
+#include "util/diskerror.h"
 #include "resources/stringtable.h"
 
 #include <FreeImagePlus.h>
@@ -23,8 +24,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/limits.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -171,6 +174,7 @@ enum class Saved
     DestinationExists,
     DestinationIsSource,
     WrittenEarlier, // the destination is a file the run wrote for another picture
+    DestinationWriteProtected,
 };
 
 bool sameStatus(const struct stat &a, const struct stat &b)
@@ -218,6 +222,67 @@ Saved checkPlace(int folder, const QByteArray &temporary, const QByteArray &name
     return Saved::Yes;
 }
 
+// A disk without extended attributes, Unix permissions or groups (FAT) cannot keep them.
+bool notKeptHere(int error)
+{
+    return error == ENOTSUP || error == ENOSYS || error == EPERM;
+}
+
+// Copies the extended attributes that go with a file's content from the file open as from to
+// the one open as to: the user's own and the access list, which is part of the permissions. The
+// others are the system's (the new file has a security label of its own) or need privileges.
+// Returns 0 or an errno value.
+int copyAttributes(int from, int to)
+{
+    QByteArray names(XATTR_LIST_MAX, '\0'), value(XATTR_SIZE_MAX, '\0');
+    const ssize_t listed = ::flistxattr(from, names.data(), size_t(names.size()));
+    if (listed < 0)
+        return notKeptHere(errno) ? 0 : errno;
+    for (const QByteArray &name : names.left(listed).split('\0')) {
+        if (!name.startsWith("user.") && name != "system.posix_acl_access")
+            continue;
+        const ssize_t size =
+            ::fgetxattr(from, name.constData(), value.data(), size_t(value.size()));
+        if (size >= 0 &&
+            ::fsetxattr(to, name.constData(), value.constData(), size_t(size), 0) != 0 &&
+            !notKeptHere(errno))
+            return errno;
+    }
+    return 0;
+}
+
+// With "Replace files" on: a file the user has write-protected is not replaced (the rename needs
+// only the folder's permission), and the picture that replaces a file takes over its permission
+// bits, group and extended attributes, which the rename would otherwise drop. temporaryFd is the
+// new picture, not yet in place.
+Saved takeOverReplacedFile(int folder, const QByteArray &name, int temporaryFd, int &error)
+{
+    struct stat old
+    {
+    };
+    // Nothing there, or a link, which is replaced itself and has nothing to keep.
+    if (::fstatat(folder, name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(old.st_mode))
+        return Saved::Yes;
+    // The owner's write bit too: the system lets root write anything.
+    if (!(old.st_mode & S_IWUSR) ||
+        (::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES))
+        return Saved::DestinationWriteProtected;
+
+    // The group only where the owner may give it, on a disk that has groups.
+    [[maybe_unused]] const int grouped = ::fchown(temporaryFd, uid_t(-1), old.st_gid);
+    // A file that cannot be read has no attributes that could be read either.
+    if (const int oldFd =
+            ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        oldFd >= 0) {
+        error = copyAttributes(oldFd, temporaryFd);
+        ::close(oldFd);
+    }
+    if (error == 0 && ::fchmod(temporaryFd, old.st_mode & 0777) != 0 && !notKeptHere(errno))
+        error = errno;
+    return error == 0 ? Saved::Yes : Saved::Failed;
+}
+
 // Encodes to a temporary file beside the destination and renames it over the destination, so a
 // failed save neither leaves a cut-off picture nor destroys the file that was there. Every step
 // works inside the destination folder opened once, so the folder checked is the folder written.
@@ -251,12 +316,14 @@ Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString 
     }
 
     Saved outcome = encode(image, fif, flags, file, error) ? Saved::Yes : Saved::Failed;
+    if (outcome == Saved::Yes)
+        outcome = checkPlace(folder, temporary, name, source, writtenNames, sameFileAs);
+    if (outcome == Saved::Yes && replace)
+        outcome = takeOverReplacedFile(folder, name, ::fileno(file), error);
     if (std::fclose(file) != 0 && outcome == Saved::Yes) {
         error = errno;
         outcome = Saved::Failed;
     }
-    if (outcome == Saved::Yes)
-        outcome = checkPlace(folder, temporary, name, source, writtenNames, sameFileAs);
     if (outcome == Saved::Yes) {
         error = replace ? (::renameat(folder, temporary.constData(), folder, name.constData()) == 0
                                ? 0
@@ -338,15 +405,20 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
         result.sameFileAs = sameFileAs;
         return result;
     }
+    case Saved::DestinationWriteProtected:
+        return finish(false, loadString(DestinationWriteProtected));
     case Saved::DestinationExists: {
-        ConversionResult result = finish(false, loadString(SaveImageError) + u": "_s + qt_error_string(error));
+        ConversionResult result =
+            finish(false, loadString(SaveImageError) + u": "_s + DiskError::reason(error));
         result.destinationExists = true;
         return result;
     }
     case Saved::Failed:
         break;
     }
-    return finish(false, error != 0 ? loadString(SaveImageError) + u": "_s + qt_error_string(error) : loadString(SaveImageError));
+    return finish(false, error != 0
+                             ? loadString(SaveImageError) + u": "_s + DiskError::reason(error)
+                             : loadString(SaveImageError));
 }
 
 } // namespace

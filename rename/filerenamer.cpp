@@ -4,25 +4,39 @@
 
 #include "util/noreplacerename.h"
 #include "rename/renamelistmodel.h"
+#include "resources/stringtable.h"
+#include "util/diskerror.h"
 #include "util/pathutil.h"
 
-#include <QFile>
-
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-RenameResult stopped(int row, int error)
+RenameResult stopped(int row, int error, const QString &message)
 {
     RenameResult result;
     result.outcome = RenameResult::Stopped;
     result.renamedCount = row;
     result.errorCode = error;
-    result.errorText = QString::fromLocal8Bit(std::strerror(error));
+    result.errorText = message;
     return result;
+}
+
+RenameResult folderFailed(const QString &folder, int error)
+{
+    return stopped(0, error, loadString(RenameFolderFailed).arg(folder, DiskError::reason(error)));
+}
+
+RenameResult rowFailed(int row, const RenameItem &item, int error)
+{
+    // A disk that folds case holds the new name already when only the case changes.
+    const bool caseOnly =
+        error == EEXIST && item.currentName.compare(item.newName, Qt::CaseInsensitive) == 0;
+    const QString reason = caseOnly ? loadString(NameTakenCaseBlind) : DiskError::reason(error);
+    return stopped(row, error,
+                   loadString(RenameFileFailed).arg(item.currentName, item.newName, reason));
 }
 
 } // namespace
@@ -34,12 +48,12 @@ RenameResult FileRenamer::renameFiles(const QString &folder, const RenameListMod
     if (rows.isEmpty() || rows.first().newName.isEmpty())
         return {};
     if (folder.isEmpty())
-        return stopped(0, ENOENT);
+        return folderFailed(folder, ENOENT);
     // Every name is resolved in this one folder, whatever happens to its path meanwhile.
     const int folderFd =
         ::open(PathUtil::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0)
-        return stopped(0, errno);
+        return folderFailed(folder, errno);
 
     RenameResult result;
     for (int row = 0; row < rows.size(); ++row) {
@@ -47,7 +61,7 @@ RenameResult FileRenamer::renameFiles(const QString &folder, const RenameListMod
             NoReplaceRename::rename(folderFd, PathUtil::encodeName(rows[row].currentName),
                                     PathUtil::encodeName(rows[row].newName));
         if (error != 0) {
-            result = stopped(row, error);
+            result = rowFailed(row, rows[row], error);
             break;
         }
         result.renamedCount = row + 1;

@@ -20,7 +20,8 @@ struct RenameResult
 
     Outcome outcome = NothingToDo;
     int renamedCount = 0;
-    // The errno value of the failure, and the system's text for it, for the message box.
+    // The errno value of the failure, and for the message box the file's old and new names (or
+    // the folder) with the reason in words.
     int errorCode = 0;
     QString errorText;
 

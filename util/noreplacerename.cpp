@@ -3,9 +3,6 @@
 #include "util/noreplacerename.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -24,6 +21,12 @@ bool linksRefused(int error)
 
 } // namespace
 
+NoReplaceRename::SystemCalls &NoReplaceRename::systemCalls()
+{
+    static SystemCalls calls;
+    return calls;
+}
+
 bool NoReplaceRename::isSingleName(const QByteArray &name)
 {
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') &&
@@ -34,26 +37,62 @@ int NoReplaceRename::rename(int folderFd, const QByteArray &from, const QByteArr
 {
     if (!isSingleName(from) || !isSingleName(to))
         return EINVAL;
-    if (::renameat2(folderFd, from.constData(), folderFd, to.constData(), RENAME_NOREPLACE) == 0)
+    if (systemCalls().renameat2(folderFd, from.constData(), folderFd, to.constData(),
+                                RENAME_NOREPLACE) == 0)
         return 0;
     const int refusal = errno;
     if (!flagRefused(refusal))
         return refusal;
     const int error = linkAndUnlink(folderFd, from, to);
-    // Neither way exists here (a file system without hard links): EINVAL may also have been
-    // the file system refusing the new name, which tells the user more than "not permitted".
-    return linksRefused(error) ? refusal : error;
+    return linksRefused(error) ? reserveAndRename(folderFd, from, to) : error;
 }
 
 int NoReplaceRename::linkAndUnlink(int folderFd, const QByteArray &from, const QByteArray &to)
 {
+    SystemCalls &system = systemCalls();
     // Without AT_SYMLINK_FOLLOW a symbolic link is itself renamed, as rename() does.
-    if (::linkat(folderFd, from.constData(), folderFd, to.constData(), 0) != 0)
+    if (system.linkat(folderFd, from.constData(), folderFd, to.constData(), 0) != 0)
         return errno;
-    if (::unlinkat(folderFd, from.constData(), 0) != 0) {
+    if (system.unlinkat(folderFd, from.constData(), 0) != 0) {
         const int error = errno;
-        ::unlinkat(folderFd, to.constData(), 0);
+        system.unlinkat(folderFd, to.constData(), 0);
         return error;
     }
     return 0;
+}
+
+int NoReplaceRename::reserveAndRename(int folderFd, const QByteArray &from, const QByteArray &to)
+{
+    SystemCalls &system = systemCalls();
+    // Creating the name first also proves that the disk takes it before the file is moved:
+    // fusefat loses the file when it refuses the new name of a rename.
+    const int fd =
+        system.openat(folderFd, to.constData(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    struct stat reserved
+    {
+    };
+    const auto stillReserved = [&] {
+        struct stat now
+        {
+        };
+        return system.fstatat(folderFd, to.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+               now.st_dev == reserved.st_dev && now.st_ino == reserved.st_ino &&
+               S_ISREG(now.st_mode) && now.st_size == 0;
+    };
+    // Checked while the reservation is open, so that its inode number cannot have gone to a file
+    // another process put in its place.
+    const bool ours = ::fstat(fd, &reserved) == 0 && stillReserved();
+    // Closed before the rename: FUSE keeps a file replaced while open as a hidden file.
+    ::close(fd);
+    if (!ours)
+        return EEXIST;
+    if (system.renameat(folderFd, from.constData(), folderFd, to.constData()) == 0)
+        return 0;
+    const int error = errno;
+    // Another process may have taken the name meanwhile.
+    if (stillReserved())
+        system.unlinkat(folderFd, to.constData(), 0);
+    return error;
 }

@@ -24,6 +24,7 @@
 #include <cmath>
 #include <numeric>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -368,17 +369,28 @@ TEST_F(Pipeline, ReplacesWithAnOrdinaryNewFileAndNeverWritesAFileItWasNotToRepla
     ASSERT_TRUE(writeFileBytes(path(u"a.png"_s), "old"));
     const ConversionResult refused =
         convert(u"a.jpg"_s, u"a.png"_s, to(OutputFormat::Png, false, false));
-    EXPECT_EQ(std::tuple(refused.ok, refused.destinationExists, refused.resultMessage),
-              std::tuple(false, true, u" *** Save image error: "_s + qt_error_string(EEXIST)));
+    EXPECT_EQ(
+        std::tuple(refused.ok, refused.destinationExists, refused.resultMessage),
+        std::tuple(false, true, u" *** Save image error: a file with this name already exists"_s));
     EXPECT_EQ(readFileBytes(path(u"a.png"_s)), "old");
     const auto fresh = convert(u"a.jpg"_s, u"new.png"_s, to(OutputFormat::Png, false, false));
     EXPECT_TRUE(fresh.ok && !fresh.destinationExists);
 
-    const mode_t previous = umask(022);
     const ConversionResult result = convert(u"a.jpg"_s, u"a.png"_s, to(OutputFormat::Png));
-    umask(previous);
     EXPECT_TRUE(result.ok && readPicture(path(u"a.png"_s)).isValid());
-    EXPECT_EQ(QFile::permissions(path(u"a.png"_s)).toInt(), 0x6644); // rw-r--r--, owner twice
+
+    // A write-protected file is not replaced; a replaced one keeps its mode, group and attributes.
+    const QString png = path(u"a.png"_s);
+    const QByteArray picture = readFileBytes(png), name = QFile::encodeName(png);
+    const gid_t group = ::getuid() == 0 ? 1 : ::getgid(); // another group where the test may
+    const auto gray = [&] { return convert(u"a.jpg"_s, u"a.png"_s, to(OutputFormat::Png, true)); };
+    ASSERT_TRUE(::chmod(name, 0444) == 0 && ::chown(name, uid_t(-1), group) == 0 &&
+                ::setxattr(name, "user.tag", "kept", 4, 0) == 0);
+    const QString refusal = gray().resultMessage;
+    ASSERT_TRUE(readFileBytes(png) == picture && ::chmod(name, 0640) == 0 && gray().ok);
+    EXPECT_EQ(std::tuple(refusal, QFile::permissions(png).toInt(), QFileInfo(png).groupId(),
+                         ::getxattr(name, "user.tag", nullptr, 0)),
+              std::tuple(u"the destination file is write-protected"_s, 0x6640, group, 4));
 
     // A save cut short keeps the existing destination and leaves no trace.
     // Noise, so that the encoded picture is far larger than the limit.

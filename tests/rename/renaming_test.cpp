@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "rename/filerenamer.h"
 
+#include "convert/imagepipeline.h"
 #include "prefs/preferences.h"
 #include "rename/crenamelvctrl.h"
 #include "rename/crenumctrl.h"
@@ -15,13 +16,13 @@
 #include "widgets/statusline.h"
 
 #include "qtprinters.h"
+#include "realmount.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -46,7 +47,11 @@ namespace {
 // Every file holds its own first name, so that a test can tell where each one went.
 struct Renaming : testing::Test
 {
-    void TearDown() override { removeFilesAtBytes(m_dir.path()); }
+    void TearDown() override
+    {
+        removeFilesAtBytes(m_dir.path());
+        NoReplaceRename::systemCalls() = {}; // the real calls again, whatever a test put there
+    }
     QByteArray path(const QByteArray &n) const { return QFile::encodeName(m_dir.path()) + '/' + n; }
     void write(const QByteArray &name, const QByteArray &content = {})
     {
@@ -76,6 +81,14 @@ struct Renaming : testing::Test
     }
     QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
     QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files, QDir::Name); }
+    // "a.jpg=a.jpg b.jpg=": each file and what it holds.
+    QString contents() const
+    {
+        QStringList files;
+        for (const QString &name : this->files())
+            files.append(name + u'=' + QString::fromLatin1(read(PathUtil::encodeName(name))));
+        return files.join(u' ');
+    }
     RenameResult run() const { return FileRenamer::renameFiles(m_dir.path(), m_list); }
     RenameResult rename(const QString &filter, const QStringList &newNames)
     {
@@ -261,21 +274,92 @@ TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplac
     QDir::setCurrent(previous);
     EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 0, ENOENT));
     EXPECT_EQ(files(), u"c.jpg x1.jpg"_s.split(u' '));
-
-    // The way taken where the file system refuses RENAME_NOREPLACE.
-    scan({"a.jpg", "b.jpg"});
-    ASSERT_EQ(::symlink("b.jpg", path("link.jpg").constData()), 0);
-    const int folderFd = ::open(path({}).constData(), O_PATH | O_DIRECTORY);
-    ASSERT_GE(folderFd, 0);
-    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "a.jpg", "b.jpg"), EEXIST);
-    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "a.jpg", "c.jpg"), 0);
-    // A symbolic link is renamed itself, not the file it points to.
-    EXPECT_EQ(NoReplaceRename::linkAndUnlink(folderFd, "link.jpg", "d.jpg"), 0);
-    ::close(folderFd);
-    EXPECT_EQ(std::pair(files(), QFileInfo(m_dir.filePath(u"d.jpg"_s)).isSymLink()),
-              std::pair(u"b.jpg c.jpg d.jpg"_s.split(u' '), true));
-    EXPECT_EQ(QByteArrayList({read("b.jpg"), read("c.jpg")}), QByteArrayList({"b.jpg", "a.jpg"}));
 }
+
+template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row>
+{
+};
+
+// Where the disk refuses RENAME_NOREPLACE (FUSE), and hard links too (FAT, exFAT), while another
+// process meddles with the new name: "x" is written into what is there, "" puts a new empty file
+// there. Rows expecting EIO have the rename itself fail so. Then the files and what each holds.
+using Fallback =
+    std::tuple<const char *, bool, bool, const char *, const char *, int, const char *>;
+using NoReplaceFallback = Table<Fallback>;
+const Fallback Fallbacks[] = {
+    // links refused, target exists, meddling at the reservation, as the rename fails
+    {"Links", false, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
+    {"LinksTargetExists", false, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
+    {"Reserved", true, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
+    {"ReservedTargetExists", true, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
+    {"ReservationWrittenInto", true, false, "x", nullptr, EEXIST, "a.jpg=a.jpg b.jpg=x"},
+    {"ReservationReplaced", true, false, "", nullptr, EEXIST, "a.jpg=a.jpg b.jpg="},
+    {"RenameFails", true, false, nullptr, nullptr, EIO, "a.jpg=a.jpg"},
+    {"NameTakenAsRenameFails", true, false, nullptr, "x", EIO, "a.jpg=a.jpg b.jpg=x"}};
+
+TEST_P(NoReplaceFallback, NeverReplacesAFileNorRemovesOneNotItsOwn)
+{
+    const auto &[name, noLinks, exists, atReservation, asRenameFails, error, after] = GetParam();
+    scan(exists ? QList<QByteArray>{"a.jpg", "b.jpg"} : QList<QByteArray>{"a.jpg"});
+    const auto meddle = [this](const char *theirs) {
+        if (theirs && (*theirs || ::unlink(path("b.jpg").constData()) == 0))
+            writeFileAtBytes(path("b.jpg"), theirs);
+    };
+    NoReplaceRename::SystemCalls &calls = NoReplaceRename::systemCalls();
+    calls.renameat2 = [](auto...) { return errno = EINVAL, -1; };
+    if (noLinks)
+        calls.linkat = [](auto...) { return errno = EPERM, -1; };
+    // Between the reservation and its check.
+    calls.fstatat = [&](auto... args) { return meddle(atReservation), ::fstatat(args...); };
+    if (error == EIO)
+        calls.renameat = [&](auto...) { return meddle(asRenameFails), errno = EIO, -1; };
+    EXPECT_EQ(rename(u"a*"_s, {u"b.jpg"_s}).errorCode, error);
+    EXPECT_EQ(contents(), QString::fromLatin1(after));
+}
+
+INSTANTIATE_TEST_SUITE_P(Disks, NoReplaceFallback, testing::ValuesIn(Fallbacks),
+                         [](const auto &row) { return std::get<0>(row.param); });
+
+// A real disk of each kind photos live on, mounted on the test's folder; a name it cannot hold and
+// why; whether it folds case.
+using Disk = std::tuple<RealMount::Kind, const char *, const char *, bool>;
+using OnDisk = Table<Disk>;
+const Disk Disks[] = {
+    {RealMount::Kind::Fat, "\xc3\xa9.jpg", "this disk does not allow this name or this change",
+     true},
+    {RealMount::Kind::ExFat, "bad\xff.jpg", "this disk does not allow this file name", true},
+    {RealMount::Kind::Ntfs, "bad\xff.jpg", "this disk does not allow this file name", false}};
+
+TEST_P(OnDisk, ConvertsAndRenamesReplacingNothingLosingNothingAndSaysWhyNot)
+{
+    const auto &[kind, refusedBytes, reasonText, foldsCase] = GetParam();
+    QTemporaryDir scratch;
+    PELORIN_MOUNT_OR_SKIP(mount, kind, m_dir.path(), scratch.path());
+    const QString refusedName = PathUtil::decodeName(refusedBytes),
+                  reason = QString::fromUtf8(reasonText);
+    ConversionRequest request{
+        writeTestPicture(scratch.filePath(u"p.png"_s), 16, 12), m_dir.filePath(u"a.jpg"_s), {}, 0};
+    request.options.replaceFiles = false;
+    ASSERT_TRUE(ImagePipeline::convertOne(request).ok);
+    const QByteArray picture = read("a.jpg");
+    const bool existed = ImagePipeline::convertOne(request).destinationExists;
+    request.destinationPath = m_dir.filePath(refusedName);
+    EXPECT_EQ(std::tuple(existed, read("a.jpg"), ImagePipeline::convertOne(request).resultMessage),
+              std::tuple(true, picture, u" *** Save image error: "_s + reason));
+
+    scan({"b.txt"});
+    const QString refused = rename(u"b*"_s, {refusedName}).errorText;
+    const int renamed = rename(u"b*"_s, {u"c.txt"_s}).outcome;
+    // A change of case only: FAT and exFAT take the new name for the old one.
+    const QString caseChanged = rename(u"c*"_s, {u"C.TXT"_s}).errorText;
+    EXPECT_EQ(std::tuple(refused, renamed, caseChanged.contains(u"capital"_s), contents()),
+              std::tuple(u"b.txt could not be renamed to %1: %2."_s.arg(refusedName, reason),
+                         RenameResult::Completed, foldsCase,
+                         foldsCase ? u"c.txt=b.txt"_s : u"C.TXT=b.txt"_s));
+}
+
+INSTANTIATE_TEST_SUITE_P(RealMounts, OnDisk, testing::ValuesIn(Disks),
+                         [](const auto &disk) { return RealMount::name(std::get<0>(disk.param)); });
 
 // The rename page on a folder of its own, every file holding its own name.
 struct RenamePage : Renaming
@@ -352,8 +436,10 @@ TEST_F(RenamePage, NumbersADraggedRowWhereItLandsDeleteKeepsNumbersConflictsAndF
     type(u"baseNameEdit"_s, u"y"_s);
     QFile::rename(m_dir.filePath(u"y3.jpg.keep"_s), m_dir.filePath(u"y3.jpg"_s));
     child<QPushButton>(u"renumberButton"_s)->click();
-    EXPECT_EQ(std::tuple(m_messages.size(), read("y3.jpg"), read("y1.jpg")),
-              std::tuple(1, "keep", "a2.jpg"));
+    EXPECT_EQ(std::tuple(m_messages, read("y3.jpg"), read("y1.jpg")),
+              std::tuple(QStringList{u"b.jpg could not be renamed to y3.jpg: a file with this name "
+                                     "already exists."_s},
+                         "keep", "a2.jpg"));
     ASSERT_TRUE(QFile::remove(m_dir.filePath(u"y3.jpg"_s)));
 
     m_page->takeOverFolder(m_dir.path(), 0);
