@@ -97,6 +97,8 @@ enum StringId : int
     OpenDestinationFolder = 345,
     NoProgramForLog = 346,
     NoProgramForFolder = 347,
+    PictureSizeUnknown = 348,
+    PictureCutShort = 349,
 };
 
 // The text of a string id; an id with no text gives the empty text.
