@@ -487,7 +487,7 @@ std::vector<HeaderCase> headerCases()
         {u"dds.png"_s, dds("50c3000060ea0000"), tooLarge(60000, 50000)},
         {u"iff.jpg"_s,
          "FORM" + hex("00000024") + "ILBMBMHD" + hex("00000014 ea60c350") + QByteArray(16, '\0') +
-             "BODY" + hex("00000000"),
+             "BMHD" + hex("00000014 00010001") + QByteArray(16, '\0') + "BODY" + hex("00000000"),
          tooLarge(60000, 50000)},
         // The frame size (MHDR) allocates nothing; the first image's IHDR does.
         {u"mng.jpg"_s,
