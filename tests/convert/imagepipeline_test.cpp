@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -469,9 +470,19 @@ std::vector<HeaderCase> headerCases()
     const QSize huge(60000, 60000);
     const QString unknown =
         u"the size of the picture cannot be read without decoding it (damaged or unsupported header)"_s;
-    const auto dds = [&](const char *heightWidth) { // and the pixel format's size
+    const auto dds = [&](const char *heightWidth) { // 24-bit RGB
         return "DDS " + hex("7c00000007100000") + hex(heightWidth) + QByteArray(56, '\0') +
-               hex("20000000") + QByteArray(48, '\0');
+               hex("20000000 40000000 00000000 18000000") + QByteArray(36, '\0');
+    };
+    const auto chunk = [](const char *type, const QByteArray &data) { // length, type, data, CRC
+        const QByteArray body = type + data;
+        QByteArray length(4, '\0'), crc(4, '\0');
+        qToBigEndian(quint32(data.size()), length.data());
+        qToBigEndian(FreeImage_ZLibCRC32(0, (BYTE *)body.data(), DWORD(body.size())), crc.data());
+        return length + body + crc;
+    };
+    const auto bmhd = [&](const char *size) { // IFF chunks: type, length, data
+        return "BMHD" + hex("00000014") + hex(size) + QByteArray(16, '\0');
     };
     const QByteArray pict =
         QByteArray(512, '\0') + hex("0000 0000000000010001 001102ff0c00") + QByteArray(24, '\0');
@@ -485,28 +496,27 @@ std::vector<HeaderCase> headerCases()
         {u"sgi.jpg"_s, hex("01da00010003ea60c3500003") + QByteArray(500, '\0'),
          tooLarge(60000, 50000)},
         {u"dds.png"_s, dds("50c3000060ea0000"), tooLarge(60000, 50000)},
+        // Every bitmap header allocates; the last one before the body is decoded.
         {u"iff.jpg"_s,
-         "FORM" + hex("00000024") + "ILBMBMHD" + hex("00000014 ea60c350") + QByteArray(16, '\0') +
-             "BMHD" + hex("00000014 00010001") + QByteArray(16, '\0') + "BODY" + hex("00000000"),
+         "FORM" + hex("00000024") + "ILBM" + bmhd("00010001") + bmhd("ea60c350") +
+             bmhd("00010001") + "BODY" + hex("00000000"),
          tooLarge(60000, 50000)},
         // The frame size (MHDR) allocates nothing; the first image's IHDR does.
         {u"mng.jpg"_s,
-         hex("8a4d4e470d0a1a0a 0000001c") + "MHDR" + QByteArray(32, '\0') + hex("0000000d") +
-             "IHDR" + hex("0000ea600000c350 0800000000 00000000"),
+         hex("8a4d4e470d0a1a0a") + chunk("MHDR", QByteArray(28, '\0')) +
+             chunk("IHDR", hex("0000ea600000c350 0800000000")),
          tooLarge(60000, 50000)},
         {u"xbm.png"_s, "#define b_width 60000\n#define b_height 50000\nstatic char b_bits[] = {\n",
          tooLarge(60000, 50000)},
         {u"wap.wbmp"_s, hex("0000 83d460 838650"), tooLarge(60000, 50000)},
         {u"pict.jpg"_s, pict + hex("009a 00000000 0000 000000004e207530"), tooLarge(30000, 20000)},
-        // A JNG decodes whatever its JPEG chunks hold; the readers of these never finish.
+        // The library's header read of a JNG decodes whatever its JPEG chunks hold, blind; the
+        // readers of the next two never finish.
         {u"jng.png"_s,
-         hex("8b4a4e470d0a1a0a 00000010") + "JHDR" +
-             hex("0000000100000001 0a08080000000000 00000000 00000080") + "JDAT" +
-             dds("0200000003000000") + hex("00000000 00000000") + "IEND",
+         hex("8b4a4e470d0a1a0a") + chunk("JHDR", hex("0000000100000001 0a08080000000000")) +
+             chunk("JDAT", dds("0200000003000000")) + chunk("IEND", {}),
          unknown},
-        {u"nobody.png"_s,
-         "FORM" + hex("00100000") + "ILBMBMHD" + hex("00000014 00100010") + QByteArray(16, '\0'),
-         unknown},
+        {u"nobody.png"_s, "FORM" + hex("00100000") + "ILBM" + bmhd("00100010"), unknown},
         {u"quicktime.jpg"_s, pict + hex("8200 7fffffff") + QByteArray(16, '\1'), unknown},
         {u"cut.png"_s, xbm + "0x00,\n",
          u"the file is cut short: it ends before the picture its header describes"_s},
