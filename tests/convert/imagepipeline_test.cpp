@@ -517,6 +517,7 @@ std::vector<HeaderCase> headerCases()
              chunk("JDAT", dds("0200000003000000")) + chunk("IEND", {}),
          unknown},
         {u"nobody.png"_s, "FORM" + hex("00100000") + "ILBM" + bmhd("00100010"), unknown},
+        {u"back.jpg"_s, pict + hex("00d0 fffffff4"), unknown}, // a length that walks back
         {u"quicktime.jpg"_s, pict + hex("8200 7fffffff") + QByteArray(16, '\1'), unknown},
         {u"cut.png"_s, xbm + "0x00,\n",
          u"the file is cut short: it ends before the picture its header describes"_s},
