@@ -542,14 +542,19 @@ QString ImagePipeline::checkPixelBudget(SourceFile &source, const QString &rawEx
                                         qint64 budget)
 {
     const FREE_IMAGE_FORMAT fif = source.identify();
-    ClaimedSize claim = ClaimedSize::read(source, fif);
+    const ClaimedSize first = ClaimedSize::read(source, fif);
+    ClaimedSize claim = first;
     // Where the first reader fails, loadPicture tries the RAW reader: its claim counts as well.
     if (fif != FIF_RAW && ImageFolderScan::extensionMatches(source.path(), rawExtensions))
         claim = ClaimedSize::larger(claim, ClaimedSize::read(source, FIF_RAW));
-    if (!claim.known || claim.pixels() <= quint64(std::max<qint64>(budget, 0)))
-        return QString();
-    return loadString(PictureTooLarge).arg(claim.width)
-        .arg(claim.height);
+    if (claim.known && claim.pixels() > quint64(std::max<qint64>(budget, 0)))
+        return loadString(PictureTooLarge).arg(claim.width).arg(claim.height);
+    if (first.cutShort)
+        return loadString(PictureCutShort);
+    // The first reader runs whatever the RAW reader would say.
+    if (!first.known && ClaimedSize::decodesBlind(fif))
+        return loadString(PictureSizeUnknown);
+    return QString();
 }
 
 QString ImagePipeline::checkPixelBudget(const QString &path, const QString &rawExtensions,

@@ -78,8 +78,10 @@ public:
     // Refuses a picture whose header claims more than budget pixels, before a pixel is decoded:
     // a file of a few kilobytes can claim a size that takes minutes and gigabytes to decode.
     // Reads only the header (ClaimedSize), of the reader loadPicture tries first and of the RAW
-    // reader it may try next. Empty when the picture may be decoded, also when its size cannot
-    // be told (the loader then reports what is wrong); otherwise the reason, in words for the
+    // reader it may try next. Also refused: a picture whose first reader decodes blind when its
+    // size cannot be read, and one whose reader would never finish on a file cut short. Empty
+    // when the picture may be decoded, also when a reader that reads headers alone cannot tell
+    // its size (it then reports what is wrong itself); otherwise the reason, in words for the
     // user.
     static QString checkPixelBudget(SourceFile &source, const QString &rawExtensions,
                                     qint64 budget);

@@ -103,14 +103,14 @@ bool SourceFile::open(const QString &path)
     return true;
 }
 
-bool SourceFile::rewind()
+bool SourceFile::seek(qint64 offset)
 {
-    return m_file && std::fseek(m_file, 0, SEEK_SET) == 0;
+    return m_file && offset >= 0 && ::fseeko(m_file, off_t(offset), SEEK_SET) == 0;
 }
 
 FREE_IMAGE_FORMAT SourceFile::identify()
 {
-    if (!rewind())
+    if (!seek(0))
         return FIF_UNKNOWN;
     const FREE_IMAGE_FORMAT fif = FreeImage_GetFileTypeFromHandle(&m_io, m_file, 0);
     if (fif != FIF_UNKNOWN)
@@ -118,9 +118,9 @@ FREE_IMAGE_FORMAT SourceFile::identify()
     return FreeImage_GetFIFFromFilename(PathUtil::encodeName(m_path).constData());
 }
 
-FIBITMAP *SourceFile::load(FREE_IMAGE_FORMAT fif, int flags)
+FIBITMAP *SourceFile::load(FREE_IMAGE_FORMAT fif, int flags, qint64 offset)
 {
-    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif) || !rewind())
+    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif) || !seek(offset))
         return nullptr;
     return FreeImage_LoadFromHandle(fif, &m_io, m_file, flags);
 }

@@ -44,14 +44,15 @@ public:
     // The format the content shows, else the one the file name suggests, as the library's own
     // identification does: some formats carry no signature. FIF_UNKNOWN when neither tells.
     FREE_IMAGE_FORMAT identify();
-    // Loads the picture with the format's reader from the start of the file; null on failure.
-    FIBITMAP *load(FREE_IMAGE_FORMAT fif, int flags);
+    // Loads the picture with the format's reader from offset (the start of the file, or a
+    // picture embedded in another); null on failure.
+    FIBITMAP *load(FREE_IMAGE_FORMAT fif, int flags, qint64 offset = 0);
     // Reads up to size bytes at offset without moving the library's position; the number read.
     qint64 readAt(qint64 offset, void *data, qint64 size) const;
 
 private:
     bool fail(const QString &reason, bool refused);
-    bool rewind();
+    bool seek(qint64 offset);
 
     FILE *m_file = nullptr;
     FreeImageIO m_io{};

@@ -64,6 +64,8 @@ QString loadString(int id)
         {GrayscaleError, QT_TRANSLATE_NOOP("StringTable", "Grayscale error.")},
         {DestinationIsSource, QT_TRANSLATE_NOOP("StringTable", "the destination is the source file itself")},
         {PictureTooLarge, QT_TRANSLATE_NOOP("StringTable", "the picture is too large to convert (%1 × %2 pixels)")},
+        {PictureSizeUnknown, QT_TRANSLATE_NOOP("StringTable", "the size of the picture cannot be read without decoding it (damaged or unsupported header)")},
+        {PictureCutShort, QT_TRANSLATE_NOOP("StringTable", "the file is cut short: it ends before the picture its header describes")},
         {NotAFileButFolder, QT_TRANSLATE_NOOP("StringTable", "a folder, not a file")},
         {NotARegularFile, QT_TRANSLATE_NOOP("StringTable", "not a regular file (a pipe, device or socket)")},
         {HelperBusy, QT_TRANSLATE_NOOP("StringTable", "the conversion helper is still busy with another picture")},

@@ -108,6 +108,8 @@ enum StringId : int
     MarkSameNameOnDisk = 370,
     SameNamesOnDisk = 371,
     DestinationNotAnswering = 372,
+    PictureSizeUnknown = 356,
+    PictureCutShort = 357,
 };
 
 // The text of a string id; an id with no text gives the empty text.
