@@ -421,6 +421,18 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
                              : loadString(SaveImageError));
 }
 
+// A camera file that the content check takes for a format read blind (PICT, say), and whose size
+// that format cannot tell, is read by the RAW reader alone when its name is a RAW file's and
+// that reader can size it: the other would decode it unsized.
+bool sizedOnlyAsRaw(SourceFile &source, FREE_IMAGE_FORMAT fif, const QString &rawExtensions)
+{
+    if (fif == FIF_RAW || !ClaimedSize::decodesBlind(fif) ||
+        !ImageFolderScan::extensionMatches(source.path(), rawExtensions))
+        return false;
+    const ClaimedSize claim = ClaimedSize::read(source, fif);
+    return (!claim.known || claim.cutShort) && ClaimedSize::read(source, FIF_RAW).known;
+}
+
 } // namespace
 
 void ImagePipeline::toStandardBitmap(fipImage &image)
@@ -496,6 +508,8 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, SourceF
     // A picture left from an earlier file must never pass for this one.
     image.clear();
     FREE_IMAGE_FORMAT fif = source.identify();
+    if (sizedOnlyAsRaw(source, fif, rawExtensions))
+        fif = FIF_RAW;
     image = source.load(fif, fif == FIF_JPEG ? jpegFlags : 0);
     // A reduced read notes the full size among the comments, which the PNG writer would copy.
     // The writers crash on a model left empty, so an empty one goes as a whole.
@@ -549,6 +563,8 @@ QString ImagePipeline::checkPixelBudget(SourceFile &source, const QString &rawEx
         claim = ClaimedSize::larger(claim, ClaimedSize::read(source, FIF_RAW));
     if (claim.known && claim.pixels() > quint64(std::max<qint64>(budget, 0)))
         return loadString(PictureTooLarge).arg(claim.width).arg(claim.height);
+    if (sizedOnlyAsRaw(source, fif, rawExtensions))
+        return QString();
     if (first.cutShort)
         return loadString(PictureCutShort);
     // The first reader runs whatever the RAW reader would say.
