@@ -4,15 +4,13 @@
 
 #include "util/atomicfile.h"
 #include "util/pathutil.h"
+#include "util/smallfile.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <array>
-#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -67,15 +65,7 @@ QString SessionState::filePath()
 
 SessionState SessionState::load()
 {
-    // Never blocking on something else put in the file's place.
-    const int fd =
-        ::open(PathUtil::encodeName(filePath()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat status;
-    QFile file;
-    if (fd >= 0 && (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-                    !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)))
-        ::close(fd);
-    return read(file.isOpen() ? file.read(MaximumSize) : QByteArray());
+    return read(SmallFile::read(PathUtil::encodeName(filePath()), MaximumSize));
 }
 
 FileResult SessionState::save() const

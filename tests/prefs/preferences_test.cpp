@@ -132,8 +132,10 @@ TEST(PreferencesFileReader, WalksTheColourTableByPosition)
     }
 }
 
-// The write is cut short by a file-size limit, as a full disk would.
-TEST(PreferencesFileOnDisk, AnInterruptedSaveGivesTheReasonAndLeavesTheOldFileIntact)
+// The write is cut short by a file-size limit, as a full disk would. Anything but a regular file
+// in the file's place keeps the defaults, as a damaged file does: a FIFO (with a writer) must not
+// block the start, a device must not be read until memory runs out; past a MiB nothing is read.
+TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileAndOnlyARegularFileIsRead)
 {
     ConfigHome home;
     const QString path = PreferencesFile::settingsFilePath();
@@ -142,6 +144,19 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveGivesTheReasonAndLeavesTheOldFileIn
     EXPECT_EQ(std::tuple(written.ok, written.reason, readFileBytes(path),
                          QDir(QFileInfo(path).path()).entryList(QDir::Files)),
               std::tuple(false, qt_error_string(EFBIG), "old", QStringList{u"Preferences.xml"_s}));
+
+    const Watchdog watchdog;
+    const QByteArray value = "<PngImages>.x;</PngImages>", fifo = QFile::encodeName(path) + "-fifo";
+    const int writer = ::mkfifo(fifo.constData(), 0600) ? -1 : ::open(fifo.constData(), O_RDWR);
+    ASSERT_TRUE(::write(writer, value.constData(), value.size()) == value.size() &&
+                writeFileBytes(path, QByteArray(1 << 20, ' ') + value) &&
+                QFile::link(u"/dev/zero"_s, path + u"-zero"_s));
+    for (const QString &file : {path, path + u"-fifo"_s, path + u"-zero"_s}) {
+        Preferences preferences;
+        PreferencesFile::loadFrom(preferences, file);
+        EXPECT_EQ(preferences.extensionList(ImageFormatGroup::PngImages), u".png;"_s);
+    }
+    ::close(writer);
 }
 
 // Each value of the state file stands on its own: a damaged or cut line loses only its value, a
