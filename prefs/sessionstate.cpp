@@ -102,6 +102,8 @@ SessionState SessionState::read(const QByteArray &bytes)
             state.resizePixels = number(value, 1, std::numeric_limits<int>::max());
         else if (key == "page")
             state.page = wordIndex(PageWords, value);
+        else if (key == "replace")
+            state.replaceFiles = switchValue(value);
     }
     return state;
 }
@@ -129,5 +131,7 @@ QByteArray SessionState::write() const
     if (resizePixels)
         add("pixels", QByteArray::number(*resizePixels));
     addWord("page", PageWords, page);
+    if (replaceFiles)
+        add("replace", SwitchWords[*replaceFiles ? 1 : 0]);
     return bytes;
 }
