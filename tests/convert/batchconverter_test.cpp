@@ -176,14 +176,22 @@ TEST_F(Batch, KeepsTheListOrderSkipsDuplicatesLogsWhyAnItemFailedAndWritesTheLog
     EXPECT_EQ(std::pair(m_requests.last().rotation, m_requests.last().destinationPath),
               std::pair(-90, m_destination.path() + u"/c.webp"_s));
 
-    // The log escapes names; a failed log is never passed over.
+    // The log escapes names, and reasons that quote them, so that each line reads as it is: the
+    // backslash, controls, bytes that are not UTF-8 and format characters (bidirectional
+    // controls, zero-width characters, soft hyphen; beyond U+FFFF too), but no other character.
+    // A failed log is never passed over.
     m_list.setNames({u"forged\r\nx.png : conversion OK.png"_s, u"tab\there.png"_s,
-                     PathUtil::decodeName("z\xff\xf0\x9f\x92\x80.png")});
-    EXPECT_EQ(m_run.convert(), u"End of conversion!."_s);
-    EXPECT_TRUE(
-        log().contains(u"----\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
-                       "tab\\x09here.png : conversion OK\r\n"
-                       "z\\xFF\U0001F480.png : conversion OK\r\n\r\n"_s));
+                     PathUtil::decodeName("z\xff\xed\xb2\x80\xf0\x9f\x92\x80.png"),
+                     u"\u202Ebad.png"_s,
+                     u"\\x0A\u200B\uFEFF\u2066\u061C\u00AD\u2028\U000E0001é.png"_s});
+    m_run.convert();
+    EXPECT_TRUE(log().contains(
+        u"----\r\n\\\\x0A\\u200B\\uFEFF\\u2066\\u061C\\u00AD\\u2028\\U000E0001é.png : "
+        "conversion OK\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
+        "tab\\x09here.png : conversion OK\r\nz\\xFF\\xED\\xB2\\x80\U0001F480.png : "
+        "conversion OK\r\n\\u202Ebad.png : Original image error: %1/\\u202Ebad.png\r\n\r\n"_s.arg(
+            m_source.path())));
+    m_list.setNames({u"a.png"_s});
 
     // A link in the log's place is replaced, never written through.
     const QString target = m_source.filePath(u"thesis.txt"_s);
