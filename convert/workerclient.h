@@ -52,7 +52,8 @@ public:
     // ../libexec/pelorin beside it (the installed layout). Empty when there is none.
     static QString executablePath();
     // Removes the temporary files (AtomicFile::temporaryPrefix(pid) + "<random>.part") that worker
-    // pid left in folder when it died while saving. Returns how many.
+    // pid left in folder when it died while saving: only regular files, never through a symbolic
+    // link. Returns how many.
     static int removePartialFiles(const QString &folder, qint64 pid);
     // Removes the temporary files in folder that are left over: what the workers of a window
     // that died mid-run left. Those named with this system's token go when their process no
