@@ -291,12 +291,14 @@ void BatchConverter::record(int row, const ConversionResult &result)
         m_lines[row] = name + ConflictLine;
         return;
     }
-    const QString line = name + u" : "_s + result.resultMessage;
+    // A reason may quote the path, with whatever the name holds.
+    const QString line = name + u" : "_s + ConversionLog::escape(result.resultMessage);
     Q_EMIT statusShown(line, OtherError);
     Q_EMIT workingImageCleared();
     // A stopped picture says so, whatever the preview found.
     if ((m_list.flags(row) & FileTypeError) && result.resultMessage != WorkerClient::stoppedText())
-        m_lines[row] = name + u" : File error >>> "_s + result.libraryMessage + u"\r\n"_s;
+        m_lines[row] = name + u" : File error >>> "_s +
+                       ConversionLog::escape(result.libraryMessage) + u"\r\n"_s;
     else
         m_lines[row] = line + u"\r\n"_s;
 }

@@ -377,6 +377,9 @@ void CConvertCtrl::restoreState(const SessionState &state)
         sides[std::clamp(*state.resizeSide, 0, 3)]->setChecked(true);
     if (state.resizePixels)
         m_ui->resizePixelsEdit->setText(QString::number(*state.resizePixels));
+    // Off must stay off: files the user protected in the last run stay protected in the next.
+    if (state.replaceFiles)
+        m_ui->replaceFilesCheck->setChecked(*state.replaceFiles);
     // The source last, so that its scan marks the collisions with the destination's files.
     if (!state.destinationFolder.isEmpty())
         m_session->chooseDestinationFolder(state.destinationFolder);
@@ -395,6 +398,7 @@ void CConvertCtrl::recordState(SessionState &state) const
     state.resizeSide = int(current.resizeMode);
     if (current.resizePixels > 0)
         state.resizePixels = current.resizePixels;
+    state.replaceFiles = current.replaceFiles;
 }
 
 void CConvertCtrl::outputFormatChanged(int index)

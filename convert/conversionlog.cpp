@@ -44,14 +44,22 @@ QString ConversionLog::escape(const QString &text)
     escaped.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
+        const bool pair =
+            QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(u, text[i + 1].unicode()) : u;
         if (const int byte = PathUtil::escapedByte(text, i); byte >= 0)
             escaped += u"\\x"_s + hex(uint(byte), 2);
         else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
             escaped += u"\\x"_s + hex(u, 2);
-        else if (u == 0x2028 || u == 0x2029)
-            escaped += u"\\u"_s + hex(u, 4);
+        else if (u == u'\\')
+            escaped += u"\\\\"_s;
+        // Format characters are invisible or reorder what follows: a right-to-left override
+        // could make a failed line read as "conversion OK".
+        else if (u == 0x2028 || u == 0x2029 || QChar::category(code) == QChar::Other_Format)
+            escaped += code > 0xFFFF ? u"\\U"_s + hex(code, 8) : u"\\u"_s + hex(code, 4);
         else
-            escaped += text[i];
+            escaped += QStringView(text).sliced(i, pair ? 2 : 1);
+        i += pair ? 1 : 0;
     }
     return escaped;
 }

@@ -19,8 +19,10 @@ public:
     static QByteArray content(OutputFormat format, const QString &sourceFolder,
                               const QString &destinationFolder, const QString &runLog,
                               const QDateTime &now);
-    // A name or folder as the log shows it: control characters (a line break in a name could
-    // forge a line) and bytes that are not UTF-8 as \xHH, line separators as \uHHHH.
+    // A name, folder or reason as the log shows it, each line of the log a line on any screen:
+    // control characters (a line break could forge a line) and bytes that are not UTF-8 as \xHH;
+    // line separators and format characters (bidirectional controls, zero-width characters,
+    // soft hyphen) as \uHHHH, or \UHHHHHHHH beyond U+FFFF; the backslash itself as \\.
     static QString escape(const QString &text);
     // Writes nothing for an empty run log or destination (and fails, with no reason). The old log
     // is replaced only by a complete new one, and a link in its place is replaced, not followed.

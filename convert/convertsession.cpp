@@ -6,16 +6,16 @@
 #include "convert/conversionlog.h"
 #include "convert/imagefolderscan.h"
 #include "convert/inplacerunner.h"
-#include "util/pathutil.h"
 #include "prefs/preferences.h"
 #include "resources/stringtable.h"
 #include "util/folderprobe.h"
+#include "util/pathutil.h"
 
-#include <QFileInfo>
 #include <QPointer>
 #include <QTransform>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -85,7 +85,8 @@ QString ConvertSession::existingLogPath() const
     if (m_destinationFolder.isEmpty())
         return QString();
     const QString path = ConversionLog::path(m_destinationFolder);
-    return QFileInfo::exists(path) ? path : QString();
+    struct stat status;
+    return ::stat(PathUtil::encodeName(path).constData(), &status) == 0 ? path : QString();
 }
 
 void ConvertSession::setStopGrace(int milliseconds)

@@ -2,22 +2,20 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "convert/workerclient.h"
 
-#include "util/pathutil.h"
 #include "convert/workerprotocol.h"
 #include "resources/stringtable.h"
+#include "util/atomicfile.h"
+#include "util/pathutil.h"
 #include "util/translations.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcessEnvironment>
 
 #include <cerrno>
-#include <climits>
 #include <csignal>
-#include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
@@ -72,29 +70,39 @@ void abandon(QProcess *process, const QString &folder, qint64 pid)
     });
 }
 
-// The process id in a name .pelorin-<pid>-*.part, the pattern of the pipeline's temporary
-// files; 0 for any other name.
-pid_t partialFileOwner(const char *name)
+// A file whose writer cannot be asked whether it lives (another machine on a shared folder, a
+// container, an earlier boot, an older version) is taken for a leftover only when nothing has
+// written to it for a day: a picture is saved within minutes (a worker's item ends after three),
+// and a day covers any difference between the clocks of the machines that share a folder.
+constexpr qint64 ForeignLeftoverSeconds = 24 * 60 * 60;
+
+// Removes the partial files in folder, by its bytes, for which wanted(owner, status) holds: only
+// regular files, never through a symbolic link. Returns how many.
+int removePartialFilesIf(
+    const QString &folder,
+    const std::function<bool(const AtomicFile::Owner &, const struct stat &)> &wanted)
 {
-    static constexpr char Prefix[] = ".pelorin-";
-    static constexpr char Suffix[] = ".part";
-    const size_t length = std::strlen(name);
-    const size_t prefix = sizeof(Prefix) - 1;
-    const size_t suffix = sizeof(Suffix) - 1;
-    if (length < prefix + 2 + suffix || std::strncmp(name, Prefix, prefix) != 0 ||
-        std::strcmp(name + length - suffix, Suffix) != 0)
+    if (folder.isEmpty())
         return 0;
-    // Written as the pipeline writes it: decimal, no sign, no leading zero.
-    qint64 pid = 0;
-    size_t at = prefix;
-    for (; at < length - suffix && name[at] >= '0' && name[at] <= '9'; ++at) {
-        pid = pid * 10 + (name[at] - '0');
-        if (pid > INT_MAX)
-            return 0;
+    const int dir =
+        ::open(PathUtil::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return 0;
+    DIR *listing = ::fdopendir(dir);
+    if (!listing) {
+        ::close(dir);
+        return 0;
     }
-    if (at == prefix || name[prefix] == '0' || name[at] != '-')
-        return 0;
-    return pid_t(pid);
+    int removed = 0;
+    while (const dirent *entry = ::readdir(listing)) {
+        const std::optional<AtomicFile::Owner> owner = AtomicFile::temporaryOwner(entry->d_name);
+        struct stat file = {};
+        if (owner && ::fstatat(dir, entry->d_name, &file, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(file.st_mode) && wanted(*owner, file))
+            removed += ::unlinkat(dir, entry->d_name, 0) == 0 ? 1 : 0;
+    }
+    ::closedir(listing);
+    return removed;
 }
 
 } // namespace
@@ -175,44 +183,23 @@ QString WorkerClient::executablePath()
 
 int WorkerClient::removePartialFiles(const QString &folder, qint64 pid)
 {
-    if (folder.isEmpty() || pid <= 0)
+    if (pid <= 0)
         return 0;
-    // The dash after the id keeps worker 12 from matching the files of worker 123.
-    const QDir dir(folder, u".pelorin-%1-*.part"_s.arg(pid), QDir::NoSort,
-                   QDir::Files | QDir::Hidden | QDir::CaseSensitive);
-    int removed = 0;
-    for (const QString &name : dir.entryList())
-        removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
-    return removed;
+    const AtomicFile::Owner worker{AtomicFile::systemToken(), pid};
+    return removePartialFilesIf(folder, [&worker](const AtomicFile::Owner &owner,
+                                                  const struct stat &) { return owner == worker; });
 }
 
 int WorkerClient::removeOrphanedPartialFiles(const QString &folder)
 {
-    if (folder.isEmpty())
-        return 0;
-    const int dir =
-        ::open(PathUtil::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0)
-        return 0;
-    DIR *listing = ::fdopendir(dir);
-    if (!listing) {
-        ::close(dir);
-        return 0;
-    }
-    int removed = 0;
-    while (const dirent *entry = ::readdir(listing)) {
-        const pid_t pid = partialFileOwner(entry->d_name);
-        struct stat file = {};
-        if (pid <= 0 || ::fstatat(dir, entry->d_name, &file, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(file.st_mode))
-            continue;
+    const qint64 now = ::time(nullptr);
+    const auto leftOver = [now](const AtomicFile::Owner &owner, const struct stat &file) {
+        if (owner.system != AtomicFile::systemToken())
+            return now - file.st_mtime > ForeignLeftoverSeconds;
         // A process of another user answers EPERM: it exists.
-        if (::kill(pid, 0) == 0 || errno != ESRCH)
-            continue;
-        removed += ::unlinkat(dir, entry->d_name, 0) == 0 ? 1 : 0;
-    }
-    ::closedir(listing);
-    return removed;
+        return ::kill(pid_t(owner.pid), 0) != 0 && errno == ESRCH;
+    };
+    return removePartialFilesIf(folder, leftOver);
 }
 
 bool WorkerClient::isRunning() const
@@ -310,7 +297,9 @@ void WorkerClient::convert(const ConversionRequest &request, Finished finished)
     m_job = Job::Convert;
     m_ending = Ending::None;
     m_finished = std::move(finished);
-    m_destinationFolder = QFileInfo(request.destinationPath).path();
+    // Cut as text, never through QFileInfo: the folder goes to the system by its bytes.
+    const qsizetype slash = request.destinationPath.lastIndexOf(u'/');
+    m_destinationFolder = request.destinationPath.left(std::max<qsizetype>(slash, 1));
     m_process->write(WorkerProtocol::convertRequest(request));
     m_deadline.start(std::max(m_limits.itemTimeoutMs, 1));
 }

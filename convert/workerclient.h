@@ -51,13 +51,15 @@ public:
     // PELORIN_WORKER when set; else pelorin-worker beside this program, else in
     // ../libexec/pelorin beside it (the installed layout). Empty when there is none.
     static QString executablePath();
-    // Removes the temporary files .pelorin-<pid>-*.part that worker pid left in folder when it
-    // died while saving. Returns how many.
+    // Removes the temporary files (AtomicFile::temporaryPrefix(pid) + "<random>.part") that worker
+    // pid left in folder when it died while saving: only regular files, never through a symbolic
+    // link. Returns how many.
     static int removePartialFiles(const QString &folder, qint64 pid);
-    // Removes the temporary files .pelorin-<pid>-*.part in folder whose process no longer
-    // exists: what the workers of a window that died mid-run left. Only regular files, never
-    // through a symbolic link; those of a live process stay, it may still be saving. Returns
-    // how many.
+    // Removes the temporary files in folder that are left over: what the workers of a window
+    // that died mid-run left. Those named with this system's token go when their process no
+    // longer exists (a live one may still be saving); those of any other writer, which cannot
+    // be asked, only when they have not been written to for a day. Only regular files, never
+    // through a symbolic link. Returns how many.
     static int removeOrphanedPartialFiles(const QString &folder);
 
     bool isBusy() const { return m_job != Job::None; }

@@ -3,9 +3,10 @@
 #include "prefs/preferencesfile.h"
 
 #include "prefs/preferences.h"
+#include "util/pathutil.h"
+#include "util/smallfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -22,6 +23,8 @@ const QString RootElement = u"Pelorin"_s;
 const QString ColourTableKey = u"colorTable"_s;
 const QString FileName = u"Preferences.xml"_s;
 const QString FolderName = u"Pelorin"_s;
+// Far beyond any lists a user types; what lies past it is not read.
+constexpr qint64 MaximumSize = 1024 * 1024;
 
 // The text between the first "<key>" and the first "</key>" after it, else fallback. The
 // result is un-escaped either way. Root and declaration are not looked at, so the elements
@@ -91,11 +94,7 @@ FileResult PreferencesFile::save(const Preferences &preferences)
 
 void PreferencesFile::loadFrom(Preferences &preferences, const QString &path)
 {
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    read(preferences, bytes);
+    read(preferences, SmallFile::read(PathUtil::encodeName(path), MaximumSize));
 }
 
 FileResult PreferencesFile::saveTo(const Preferences &preferences, const QString &path)

@@ -19,7 +19,9 @@ public:
     // it is missing; computed afresh on every call so a changed environment is honoured.
     static QString settingsFilePath();
 
-    // Reads settingsFilePath() into preferences; a missing or unreadable file keeps what is there.
+    // Reads settingsFilePath() into preferences; a missing or unreadable file keeps what is there,
+    // and so does anything but a regular file (a FIFO, a device) and whatever lies past its first
+    // MiB.
     static void load(Preferences &preferences);
     // Writes settingsFilePath() atomically: on any failure the previous file stays as it was.
     // Returns whether the new file is in place, and if not why.

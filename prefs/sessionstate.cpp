@@ -4,15 +4,13 @@
 
 #include "util/atomicfile.h"
 #include "util/pathutil.h"
+#include "util/smallfile.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <array>
-#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -67,15 +65,7 @@ QString SessionState::filePath()
 
 SessionState SessionState::load()
 {
-    // Never blocking on something else put in the file's place.
-    const int fd =
-        ::open(PathUtil::encodeName(filePath()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat status;
-    QFile file;
-    if (fd >= 0 && (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-                    !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)))
-        ::close(fd);
-    return read(file.isOpen() ? file.read(MaximumSize) : QByteArray());
+    return read(SmallFile::read(PathUtil::encodeName(filePath()), MaximumSize));
 }
 
 FileResult SessionState::save() const
@@ -112,6 +102,8 @@ SessionState SessionState::read(const QByteArray &bytes)
             state.resizePixels = number(value, 1, std::numeric_limits<int>::max());
         else if (key == "page")
             state.page = wordIndex(PageWords, value);
+        else if (key == "replace")
+            state.replaceFiles = switchValue(value);
     }
     return state;
 }
@@ -139,5 +131,7 @@ QByteArray SessionState::write() const
     if (resizePixels)
         add("pixels", QByteArray::number(*resizePixels));
     addWord("page", PageWords, page);
+    if (replaceFiles)
+        add("replace", SwitchWords[*replaceFiles ? 1 : 0]);
     return bytes;
 }

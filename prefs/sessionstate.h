@@ -10,7 +10,7 @@
 #include <optional>
 
 // How the window was left, brought back at the next start: the convert page's folders, output
-// format, JPEG quality and resize choice, and the page shown. A file of its own, never the
+// format, JPEG quality, resize choice and "Replace files", and the page shown. A file of its own, never the
 // preferences: $XDG_STATE_HOME/Pelorin/state (~/.local/state when that is unset or relative),
 // one "key=value" a line, the folders' bytes percent-encoded:
 //
@@ -18,6 +18,7 @@
 //     format=jpeg|png|tiff|webp         quality=0..100 (percent)
 //     resize=on|off                     side=width|height|small|large
 //     pixels=1..                        page=convert|rename|preferences
+//     replace=on|off
 //
 // Reading never fails: each value missing or malformed stays unset on its own, and a folder that
 // is not an existing folder any more is left empty.
@@ -31,6 +32,7 @@ struct SessionState
     std::optional<int> resizeSide;   // 0 width, 1 height, 2 small side, 3 large side
     std::optional<int> resizePixels; // positive
     std::optional<int> page;         // 0 convert, 1 rename, 2 preferences
+    std::optional<bool> replaceFiles;
 
     bool operator==(const SessionState &) const = default;
 

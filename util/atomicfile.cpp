@@ -2,17 +2,106 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "util/atomicfile.h"
 
-#include <QRandomGenerator>
+#include "util/smallfile.h"
 
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <unistd.h>
+
+namespace {
+
+constexpr QByteArrayView Prefix = ".pelorin-";
+constexpr QByteArrayView Suffix = ".part";
+constexpr qsizetype TokenLength = 6;
+// The folder probes' tags (FolderProbe), after the random part.
+constexpr QByteArrayView ProbeTags[] = {"~x\xC3\xA9", "~x"};
+
+bool isBase36(QByteArrayView text, qsizetype shortest, qsizetype longest)
+{
+    return text.size() >= shortest && text.size() <= longest &&
+           std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
+}
+
+// As a process id is written: decimal, no sign, no leading zero; 0 for anything else.
+qint64 processId(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 10 || text[0] == '0' ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return 0;
+    const qint64 pid = text.toLongLong();
+    return pid <= INT_MAX ? pid : 0;
+}
+
+} // namespace
+
+QByteArray AtomicFile::systemToken()
+{
+    static const QByteArray token = [] {
+        // What makes a process id name one process: the boot (its id is random at each), the
+        // PID namespace (its inode) and, for a system without /proc, the host.
+        QByteArray seed = SmallFile::read("/proc/sys/kernel/random/boot_id", 64) + '\0';
+        char text[256] = {};
+        if (const ssize_t length = ::readlink("/proc/self/ns/pid", text, sizeof text - 1);
+            length > 0)
+            seed.append(text, length);
+        seed += '\0';
+        if (::gethostname(text, sizeof text - 1) == 0)
+            seed.append(text, qstrnlen(text, sizeof text));
+        quint64 value = qFromBigEndian<quint64>(
+            QCryptographicHash::hash(seed, QCryptographicHash::Sha256).constData());
+        // A letter first: older versions read a process id there, and so never take these names
+        // for theirs.
+        QByteArray token(1, char('a' + value % 26));
+        for (value /= 26; token.size() < TokenLength; value /= 36)
+            token += "0123456789abcdefghijklmnopqrstuvwxyz"[value % 36];
+        return token;
+    }();
+    return token;
+}
+
+QByteArray AtomicFile::temporaryPrefix(qint64 pid)
+{
+    return Prefix.toByteArray() + systemToken() + '-' + QByteArray::number(pid) + '-';
+}
+
+std::optional<AtomicFile::Owner> AtomicFile::temporaryOwner(QByteArrayView name)
+{
+    if (!name.startsWith(Prefix) || !name.endsWith(Suffix))
+        return std::nullopt;
+    // "<system>-<pid>-<random>", or "<pid>-<random>" from an older version.
+    QByteArrayView rest = name.sliced(Prefix.size(), name.size() - Prefix.size() - Suffix.size());
+    for (const QByteArrayView tag : ProbeTags) {
+        if (rest.endsWith(tag)) {
+            rest.chop(tag.size());
+            break;
+        }
+    }
+    const qsizetype last = rest.lastIndexOf('-');
+    if (last < 0 || !isBase36(rest.sliced(last + 1), 1, 7))
+        return std::nullopt;
+    rest.truncate(last);
+    const qsizetype first = rest.indexOf('-');
+    const QByteArrayView system = first < 0 ? QByteArrayView() : rest.first(first);
+    const qint64 pid = processId(rest.sliced(first + 1));
+    if (pid == 0 ||
+        (first >= 0 && (!isBase36(system, TokenLength, TokenLength) || system[0] < 'a')))
+        return std::nullopt;
+    return Owner{system.toByteArray(), pid};
+}
 
 int AtomicFile::createTemporary(int folderFd, QByteArray &name, const QByteArray &tag)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = ".pelorin-" + QByteArray::number(qint64(::getpid())) + '-' +
-               QByteArray::number(QRandomGenerator::global()->generate(), 36) + tag + ".part";
+        name = temporaryPrefix(::getpid()) +
+               QByteArray::number(QRandomGenerator::global()->generate(), 36) + tag +
+               Suffix.toByteArray();
         const int fd =
             ::openat(folderFd, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)

@@ -99,24 +99,24 @@ FolderProbe::CaseRule FolderProbe::caseRule(const QByteArray &folder)
 
 FolderProbe::CaseRule FolderProbe::caseRule(int folderFd)
 {
-    // "-xé" in the name: whether "-Xé" and "-xÉ" reach it too. A disk that takes no such name
+    // "~xé" in the name: whether "~Xé" and "~xÉ" reach it too. A disk that takes no such name
     // (FAT through fusefat) is asked about A to Z only.
-    const QByteArray lower = QByteArrayLiteral("-x\xC3\xA9");
+    const QByteArray lower = QByteArrayLiteral("~x\xC3\xA9");
     const ProbeFile probe(folderFd, lower);
     if (probe.made()) {
         QByteArray unicode = probe.name();
-        unicode.replace(lower, QByteArrayLiteral("-x\xC3\x89"));
+        unicode.replace(lower, QByteArrayLiteral("~x\xC3\x89"));
         if (shows(folderFd, unicode))
             return CaseRule::UnicodeFolds;
         QByteArray ascii = probe.name();
-        ascii.replace(lower, QByteArrayLiteral("-X\xC3\xA9"));
+        ascii.replace(lower, QByteArrayLiteral("~X\xC3\xA9"));
         return shows(folderFd, ascii) ? CaseRule::AsciiFolds : CaseRule::Exact;
     }
-    const ProbeFile plain(folderFd, QByteArrayLiteral("-x"));
+    const ProbeFile plain(folderFd, QByteArrayLiteral("~x"));
     if (!plain.made())
         return CaseRule::Exact;
     QByteArray ascii = plain.name();
-    ascii.replace(QByteArrayLiteral("-x"), QByteArrayLiteral("-X"));
+    ascii.replace(QByteArrayLiteral("~x"), QByteArrayLiteral("~X"));
     return shows(folderFd, ascii) ? CaseRule::AsciiFolds : CaseRule::Exact;
 }
 

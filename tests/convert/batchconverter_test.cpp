@@ -5,6 +5,7 @@
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
 #include "convert/inplacerunner.h"
+#include "util/atomicfile.h"
 #include "util/pathutil.h"
 
 #include "qtprinters.h"
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <optional>
 #include <sys/wait.h>
+#include <utime.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -179,14 +181,22 @@ TEST_F(Batch, KeepsTheListOrderSkipsDuplicatesLogsWhyAnItemFailedAndWritesTheLog
     EXPECT_EQ(std::pair(m_requests.last().rotation, m_requests.last().destinationPath),
               std::pair(-90, m_destination.path() + u"/c.webp"_s));
 
-    // The log escapes names; a failed log is never passed over.
+    // The log escapes names, and reasons that quote them, so that each line reads as it is: the
+    // backslash, controls, bytes that are not UTF-8 and format characters (bidirectional
+    // controls, zero-width characters, soft hyphen; beyond U+FFFF too), but no other character.
+    // A failed log is never passed over.
     m_list.setNames({u"forged\r\nx.png : conversion OK.png"_s, u"tab\there.png"_s,
-                     PathUtil::decodeName("z\xff\xf0\x9f\x92\x80.png")});
-    EXPECT_EQ(m_run.convert(), u"End of conversion!."_s);
-    EXPECT_TRUE(
-        log().contains(u"----\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
-                       "tab\\x09here.png : conversion OK\r\n"
-                       "z\\xFF\U0001F480.png : conversion OK\r\n\r\n"_s));
+                     PathUtil::decodeName("z\xff\xed\xb2\x80\xf0\x9f\x92\x80.png"),
+                     u"\u202Ebad.png"_s,
+                     u"\\x0A\u200B\uFEFF\u2066\u061C\u00AD\u2028\U000E0001é.png"_s});
+    m_run.convert();
+    EXPECT_TRUE(log().contains(
+        u"----\r\n\\\\x0A\\u200B\\uFEFF\\u2066\\u061C\\u00AD\\u2028\\U000E0001é.png : "
+        "conversion OK\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
+        "tab\\x09here.png : conversion OK\r\nz\\xFF\\xED\\xB2\\x80\U0001F480.png : "
+        "conversion OK\r\n\\u202Ebad.png : Original image error: %1/\\u202Ebad.png\r\n\r\n"_s.arg(
+            m_source.path())));
+    m_list.setNames({u"a.png"_s});
 
     // A link in the log's place is replaced, never written through.
     const QString target = m_source.filePath(u"thesis.txt"_s);
@@ -254,27 +264,38 @@ TEST_F(Batch, RefusesTheSourceAsDestinationAndCollisionsAndRemovesOnlyPartialFil
     if (gone == 0)
         ::_exit(0);
     ASSERT_TRUE(gone > 0 && ::waitpid(gone, nullptr, 0) == gone);
-    const QString dead = u".pelorin-"_s + QString::number(gone);
+    const QString dead = QString::fromLatin1(AtomicFile::temporaryPrefix(gone));
     const QDir out(m_destination.path());
     ASSERT_TRUE(writeFileBytes(m_source.filePath(u"target"_s), "the user's") &&
-                out.mkdir(dead + u"-dir.part"_s) &&
-                QFile::link(m_source.filePath(u"target"_s), out.filePath(dead + u"-link.part"_s)));
-    // A live process may still be saving; a link or a folder is no partial file of a worker.
-    const QStringList kept =
-        u".pelorin-%1-k2x9.part .pelorin-%2-k2x9.part.jpg pelorin-%2-k2x9.part "
-        ".pelorin-%2x-k2x9.part .pelorin-0%2-k2x9.part .pelorin--k2x9.part"_s.arg(::getpid())
-            .arg(gone)
-            .split(u' ');
-    for (const QString &name : kept)
-        ASSERT_TRUE(writeFileBytes(out.filePath(name), "x"));
+                out.mkdir(dead + u"dir.part"_s) &&
+                QFile::link(m_source.filePath(u"target"_s), out.filePath(dead + u"link.part"_s)));
+    // A live process may still be saving; a link or a folder is no partial file of a worker; a
+    // writer elsewhere (%2: another machine, container or boot) or of an older version (no token)
+    // cannot be asked, its file goes once unchanged for a day; a name merely like one stays.
+    const QString ours = QString::fromLatin1(AtomicFile::systemToken());
+    const QStringList groups = // kept | kept | kept while under a day old | removed
+        u".pelorin-%1-%3-dir.part .pelorin-%1-%3-link.part|.pelorin-%1-%4-k2.part "
+        ".pelorin-%1-%3-k2.part.jpg .pelorin-%1-%3-K2.part .pelorin-%1-%3-k2k2k2k2.part "
+        ".pelorin-%1-%3--k2.part .pelorin-%1-0%3-k2.part .pelorin-%3x-k2.part .pelorin--k2.part "
+        "pelorin-%1-%3-k2.part .pelorin-%1x-%3-k2.part .pelorin-%5-%3-k2.part|"
+        ".pelorin-%2-%3-k2.part .pelorin-%3-k2.part|.pelorin-%2-%4-k2.part .pelorin-%4-k2.part"_s
+            .arg(ours, (ours[0] == u'a' ? u"b"_s : u"a"_s) + ours.mid(1), QString::number(gone),
+                 QString::number(::getpid()), u'9' + ours.mid(1))
+            .split(u'|');
+    for (int group = 1; group < 4; ++group) {
+        const utimbuf modified{0, ::time(nullptr) - (group == 2 ? 23 : 25) * 3600};
+        for (const QString &name : groups[group].split(u' '))
+            ASSERT_TRUE(writeFileBytes(out.filePath(name), "x") &&
+                        ::utime(QFile::encodeName(out.filePath(name)).constData(), &modified) == 0);
+    }
 
     m_list.setNames({u"a.png"_s});
     for (const std::optional<int> row : {std::optional(0), std::optional<int>()}) {
-        ASSERT_TRUE(writeFileBytes(out.filePath(dead + u"-k2x9.part"_s), "partial"));
+        ASSERT_TRUE(writeFileBytes(out.filePath(dead + u"k2x9.part"_s), "partial"));
         m_run.convert(row);
-        EXPECT_FALSE(QFile::exists(out.filePath(dead + u"-k2x9.part"_s)));
-        for (const QString &name :
-             kept + QStringList{dead + u"-link.part"_s, dead + u"-dir.part"_s})
+        for (const QString &name : groups[3].split(u' ') + QStringList{dead + u"k2x9.part"_s})
+            EXPECT_FALSE(QFile::exists(out.filePath(name))) << name.toStdString();
+        for (const QString &name : (groups[0] + u' ' + groups[1] + u' ' + groups[2]).split(u' '))
             EXPECT_TRUE(QFile::exists(out.filePath(name))) << name.toStdString();
         EXPECT_EQ(readFileBytes(m_source.filePath(u"target"_s)), "the user's");
     }

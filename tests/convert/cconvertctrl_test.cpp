@@ -10,6 +10,8 @@
 #include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
+#include "util/atomicfile.h"
+#include "util/pathutil.h"
 #include "widgets/pageservices.h"
 #include "widgets/previewframe.h"
 #include "widgets/runprogress.h"
@@ -145,6 +147,15 @@ TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTw
               std::tuple(u"End of conversion! : Files have been skipped (see log)."_s,
                          u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, u"placeholder"_s,
                          ConversionLog::path(m_destination.path())));
+
+    // A destination whose name is not UTF-8 has its log, and loses a crashed worker's partial file.
+    const QByteArray odd = QFile::encodeName(m_destination.path()) + "/\xff";
+    ASSERT_TRUE(::mkdir(odd.constData(), 0700) == 0 && writeFileAtBytes(odd + "/Pelorin.log") &&
+                writeFileAtBytes(odd + '/' + AtomicFile::temporaryPrefix(9) + "k2x9.part"));
+    m_session.chooseDestinationFolder(PathUtil::decodeName(odd));
+    EXPECT_EQ(m_session.existingLogPath(), ConversionLog::path(m_session.destinationFolder()));
+    EXPECT_EQ(WorkerClient::removePartialFiles(m_session.destinationFolder(), 9), 1);
+    EXPECT_TRUE(::unlink((odd + "/Pelorin.log").constData()) == 0 && ::rmdir(odd.constData()) == 0);
 }
 
 TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)

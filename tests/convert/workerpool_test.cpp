@@ -4,6 +4,7 @@
 
 #include "convert/librarymessages.h"
 #include "convert/workerprotocol.h"
+#include "util/atomicfile.h"
 #include "util/pathutil.h"
 
 #include "testpictures.h"
@@ -100,7 +101,7 @@ TEST_F(Workers, ACrashAHangOrAKillCostsOneItemAndIsLoggedWithWhy)
 
     // What the worker left when it died mid-save, beside files that are not its own: another
     // worker's (still saving), one whose id starts with the same digits, and a picture.
-    const QString out = path(u"out/.pelorin-"_s);
+    const QString out = path(u"out/.pelorin-"_s + QLatin1String(AtomicFile::systemToken()) + u'-');
     const QStringList own = u"%1-k2x9.part %1-00.part"_s.arg(crashed).split(u' ');
     const QStringList others = {u"%1-k2x9.part"_s.arg(crashed + 1),
                                 u"%1-k2x9.part"_s.arg(crashed * 10 + 1),
@@ -236,7 +237,8 @@ TEST_F(Workers, FinishesEveryTicketOnceAsThePipelineInProcessAndStopsAtOnce)
             if (worker->isBusy() && worker->processId() > 0)
                 stuck.append(worker->processId());
         for (qint64 pid : stuck)
-            ASSERT_TRUE(writeFileBytes(path(u"out/.pelorin-%1-k2x9.part"_s.arg(pid)), "-"));
+            ASSERT_TRUE(writeFileAtBytes(QFile::encodeName(path(u"out/"_s)) +
+                                         AtomicFile::temporaryPrefix(pid) + "k2x9.part"));
         pool.stopAll();
     });
     run(pool, {request(u"a.png.hang"_s, u"0.png"_s), request(u"a.png.hang"_s, u"1.png"_s),

@@ -132,8 +132,10 @@ TEST(PreferencesFileReader, WalksTheColourTableByPosition)
     }
 }
 
-// The write is cut short by a file-size limit, as a full disk would.
-TEST(PreferencesFileOnDisk, AnInterruptedSaveGivesTheReasonAndLeavesTheOldFileIntact)
+// The write is cut short by a file-size limit, as a full disk would. Anything but a regular file
+// in the file's place keeps the defaults, as a damaged file does: a FIFO (with a writer) must not
+// block the start, a device must not be read until memory runs out; past a MiB nothing is read.
+TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileAndOnlyARegularFileIsRead)
 {
     ConfigHome home;
     const QString path = PreferencesFile::settingsFilePath();
@@ -142,6 +144,19 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveGivesTheReasonAndLeavesTheOldFileIn
     EXPECT_EQ(std::tuple(written.ok, written.reason, readFileBytes(path),
                          QDir(QFileInfo(path).path()).entryList(QDir::Files)),
               std::tuple(false, qt_error_string(EFBIG), "old", QStringList{u"Preferences.xml"_s}));
+
+    const Watchdog watchdog;
+    const QByteArray value = "<PngImages>.x;</PngImages>", fifo = QFile::encodeName(path) + "-fifo";
+    const int writer = ::mkfifo(fifo.constData(), 0600) ? -1 : ::open(fifo.constData(), O_RDWR);
+    ASSERT_TRUE(::write(writer, value.constData(), value.size()) == value.size() &&
+                writeFileBytes(path, QByteArray(1 << 20, ' ') + value) &&
+                QFile::link(u"/dev/zero"_s, path + u"-zero"_s));
+    for (const QString &file : {path, path + u"-fifo"_s, path + u"-zero"_s}) {
+        Preferences preferences;
+        PreferencesFile::loadFrom(preferences, file);
+        EXPECT_EQ(preferences.extensionList(ImageFormatGroup::PngImages), u".png;"_s);
+    }
+    ::close(writer);
 }
 
 // Each value of the state file stands on its own: a damaged or cut line loses only its value, a
@@ -152,16 +167,17 @@ TEST(SessionStateFile, RoundTripsInItsOwnFolderAndReadsEachValueOnItsOwn)
     const QTemporaryDir dir;
     const QByteArray odd = QFile::encodeName(dir.path()) + "/ a=b%\xff\n";
     ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
-    const SessionState state{PathUtil::decodeName(odd), dir.path(), 3, 85, true, 2, 1200, 1};
+    const SessionState state{PathUtil::decodeName(odd), dir.path(), 3, 85, true, 2, 1200, 1, false};
     ASSERT_TRUE(state.save().ok);
     EXPECT_EQ(std::pair(SessionState::load(), QFileInfo(home.statePath()).isFile()),
               std::pair(state, true));
     // clang-format off
     const std::pair<QByteArray, SessionState> cases[] = {
         {"source=/no/such/folder\ndestination=tmp\nformat=gif\nquality=101\nresize=yes\n"
-         "side=diagonal\npixels=-5\npage=3", {}},
+         "side=diagonal\npixels=-5\npage=3\nreplace=no", {}},
         {"quality = 85\r\nformat=png\npage=rename\nside=lar\n" + QByteArray(1, '\0') +
-         "\xff=\n=\nsource\nresize=on\npixels=1e3", {{}, {}, 1, 85, true, {}, {}, 1}}};
+         "\xff=\n=\nsource\nresize=on\npixels=1e3\nreplace=off",
+         {{}, {}, 1, 85, true, {}, {}, 1, false}}};
     // clang-format on
     for (const auto &[bytes, read] : cases)
         EXPECT_EQ(SessionState::read(bytes), read) << bytes.toStdString();
