@@ -291,9 +291,12 @@ TEST_F(Batch, RefusesTheSourceAsDestinationAndCollisionsAndRemovesOnlyPartialFil
 
     m_list.setNames({u"a.png"_s});
     for (const std::optional<int> row : {std::optional(0), std::optional<int>()}) {
-        ASSERT_TRUE(writeFileBytes(out.filePath(dead + u"k2x9.part"_s), "partial"));
+        // A folder probe's file too.
+        const QStringList left{dead + u"k2x9.part"_s, dead + u"k2~xé.part"_s};
+        ASSERT_TRUE(writeFileBytes(out.filePath(left[0]), "partial") &&
+                    writeFileBytes(out.filePath(left[1]), ""));
         m_run.convert(row);
-        for (const QString &name : groups[3].split(u' ') + QStringList{dead + u"k2x9.part"_s})
+        for (const QString &name : groups[3].split(u' ') + left)
             EXPECT_FALSE(QFile::exists(out.filePath(name))) << name.toStdString();
         for (const QString &name : (groups[0] + u' ' + groups[1] + u' ' + groups[2]).split(u' '))
             EXPECT_TRUE(QFile::exists(out.filePath(name))) << name.toStdString();
