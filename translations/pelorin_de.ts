@@ -689,5 +689,57 @@ oder Vorschau</translation>
         <source>No program could open the folder %1.</source>
         <translation>Kein Programm konnte den Ordner %1 öffnen.</translation>
     </message>
+    <message>
+        <source>the size of the picture cannot be read without decoding it (damaged or unsupported header)</source>
+        <translation>die Größe des Bildes lässt sich nicht lesen, ohne es zu dekodieren (beschädigter oder nicht unterstützter Dateikopf)</translation>
+    </message>
+    <message>
+        <source>the file is cut short: it ends before the picture its header describes</source>
+        <translation>die Datei ist abgeschnitten: sie endet vor dem Bild, das ihr Dateikopf beschreibt</translation>
+    </message>
+    <message>
+        <source>this disk does not allow this file name</source>
+        <translation>dieser Datenträger erlaubt diesen Dateinamen nicht</translation>
+    </message>
+    <message>
+        <source>this disk does not allow this name or this change</source>
+        <translation>dieser Datenträger erlaubt diesen Namen oder diese Änderung nicht</translation>
+    </message>
+    <message>
+        <source>this disk does not allow this kind of change</source>
+        <translation>dieser Datenträger erlaubt diese Art von Änderung nicht</translation>
+    </message>
+    <message>
+        <source>a file with this name already exists</source>
+        <translation>eine Datei mit diesem Namen existiert bereits</translation>
+    </message>
+    <message>
+        <source>a file with this name already exists (this disk may not tell capital from small letters)</source>
+        <translation>eine Datei mit diesem Namen existiert bereits (dieser Datenträger unterscheidet Groß- und Kleinbuchstaben womöglich nicht)</translation>
+    </message>
+    <message>
+        <source>%1 could not be renamed to %2: %3.</source>
+        <translation>%1 konnte nicht in %2 umbenannt werden: %3.</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened: %2.</source>
+        <translation>Der Ordner %1 konnte nicht geöffnet werden: %2.</translation>
+    </message>
+    <message>
+        <source>the destination file is write-protected</source>
+        <translation>die Zieldatei ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>one name on the destination disk, which ignores case</source>
+        <translation>ein einziger Name auf dem Zieldatenträger, der Groß- und Kleinschreibung nicht unterscheidet</translation>
+    </message>
+    <message>
+        <source>Files whose names differ only in case are present: the destination disk takes them for one name (conflicts in conversion)</source>
+        <translation>Es gibt Dateien, deren Namen sich nur in Groß- und Kleinschreibung unterscheiden: der Zieldatenträger hält sie für einen Namen (Konflikte bei der Konvertierung)</translation>
+    </message>
+    <message>
+        <source>the destination folder did not answer in time</source>
+        <translation>der Zielordner hat nicht rechtzeitig geantwortet</translation>
+    </message>
 </context>
 </TS>

@@ -689,5 +689,57 @@ ou aperçu</translation>
         <source>No program could open the folder %1.</source>
         <translation>Aucun programme n&apos;a pu ouvrir le dossier %1.</translation>
     </message>
+    <message>
+        <source>the size of the picture cannot be read without decoding it (damaged or unsupported header)</source>
+        <translation>la taille de l’image ne peut pas être lue sans la décoder (en-tête endommagé ou non pris en charge)</translation>
+    </message>
+    <message>
+        <source>the file is cut short: it ends before the picture its header describes</source>
+        <translation>le fichier est tronqué : il se termine avant l’image que décrit son en-tête</translation>
+    </message>
+    <message>
+        <source>this disk does not allow this file name</source>
+        <translation>ce disque n’accepte pas ce nom de fichier</translation>
+    </message>
+    <message>
+        <source>this disk does not allow this name or this change</source>
+        <translation>ce disque n’accepte pas ce nom ou cette modification</translation>
+    </message>
+    <message>
+        <source>this disk does not allow this kind of change</source>
+        <translation>ce disque n’accepte pas ce type de modification</translation>
+    </message>
+    <message>
+        <source>a file with this name already exists</source>
+        <translation>un fichier de ce nom existe déjà</translation>
+    </message>
+    <message>
+        <source>a file with this name already exists (this disk may not tell capital from small letters)</source>
+        <translation>un fichier de ce nom existe déjà (ce disque ne distingue peut-être pas majuscules et minuscules)</translation>
+    </message>
+    <message>
+        <source>%1 could not be renamed to %2: %3.</source>
+        <translation>%1 n’a pas pu être renommé en %2 : %3.</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened: %2.</source>
+        <translation>Le dossier %1 n’a pas pu être ouvert : %2.</translation>
+    </message>
+    <message>
+        <source>the destination file is write-protected</source>
+        <translation>le fichier de destination est protégé en écriture</translation>
+    </message>
+    <message>
+        <source>one name on the destination disk, which ignores case</source>
+        <translation>un seul nom sur le disque de destination, qui ignore la casse</translation>
+    </message>
+    <message>
+        <source>Files whose names differ only in case are present: the destination disk takes them for one name (conflicts in conversion)</source>
+        <translation>Des fichiers dont les noms ne diffèrent que par la casse sont présents : le disque de destination les prend pour un seul nom (conflits de conversion)</translation>
+    </message>
+    <message>
+        <source>the destination folder did not answer in time</source>
+        <translation>le dossier de destination n’a pas répondu à temps</translation>
+    </message>
 </context>
 </TS>
