@@ -120,10 +120,8 @@ void BatchConverter::checkDestination()
         [source, destination] {
             StartCheck check;
             check.foldersAreOne = FolderProbe::sameFolder(source, destination);
-            if (!check.foldersAreOne) {
-                check.caseRule = FolderProbe::caseRule(destination);
+            if (!check.foldersAreOne)
                 WorkerClient::removeOrphanedPartialFiles(PathUtil::decodeName(destination));
-            }
             return check;
         },
         [this, task = m_diskTask](const StartCheck &check) {
@@ -135,8 +133,6 @@ void BatchConverter::checkDestination()
 void BatchConverter::started(const StartCheck &check)
 {
     m_foldersAreOne = check.foldersAreOne;
-    if (m_list.setCaseRule(check.caseRule))
-        m_list.markDuplicates();
     if (m_kind == Kind::All) {
         dispatch();
         return;

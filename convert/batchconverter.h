@@ -7,7 +7,6 @@
 #include "convert/imagepipeline.h"
 #include "convert/waitcursor.h"
 #include "util/fileresult.h"
-#include "util/folderprobe.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -26,8 +25,8 @@ class ConvertListModel;
 // ConversionRunner, as many at once as it takes; the log keeps the list order whatever order
 // they finish in. Both calls return at once and end with finished(), exactly once; a call made
 // while a conversion goes on is ignored. The list must not change meanwhile.
-// What touches the destination's disk from this side (whether the folders are one, its case
-// rule, the clean-up, the log) runs on threads of its own: a share that stops answering never
+// What touches the destination's disk from this side (whether the folders are one, the
+// clean-up, the log) runs on threads of its own: a share that stops answering never
 // holds the window, and a stop ends the conversion within a second even then.
 class BatchConverter : public QObject
 {
@@ -95,7 +94,6 @@ private:
     struct StartCheck
     {
         bool foldersAreOne = false;
-        FolderProbe::CaseRule caseRule = FolderProbe::CaseRule::AsciiFolds;
     };
     struct EndWork
     {
