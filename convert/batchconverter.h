@@ -38,7 +38,7 @@ public:
     // must own what it uses) and returns what the window thread then applies, before finished().
     using AfterRun = std::function<std::function<void()>()>;
     // How long the disk may take to answer after a stop, in milliseconds.
-    static constexpr int DiskAnswerAfterStopMs = 1000;
+    static constexpr int DiskAnswerAfterStopMs = 750;
 
     // The list and the runner must outlive the converter.
     BatchConverter(ConvertListModel &list, ConversionRunner &runner,

@@ -158,7 +158,7 @@ TEST_F(Disks, ExFatNeverTakesOneFileForTwoPictures)
 
 // A destination share that stops answering (its server stopped) holds neither the window nor a
 // stop: frozen at the start of a run, with pictures in flight or while its log is written, the
-// run ends a second after the stop and says why.
+// run ends within a second of the stop and says why.
 TEST_F(Disks, ADestinationThatStopsAnsweringHoldsNeitherTheWindowNorAStop)
 {
     const QString destination = m_dir.filePath(u"dest"_s);
