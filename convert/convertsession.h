@@ -90,8 +90,8 @@ public:
     void convertAll();
 
 public Q_SLOTS:
-    // Stops a conversion after the grace; a destination that does not answer is left after a
-    // second.
+    // Stops a conversion after the grace; a destination that does not answer is left within
+    // a second.
     void stop();
 
 Q_SIGNALS:
