@@ -267,7 +267,12 @@ void BatchConverter::record(int row, const ConversionResult &result)
 {
     const QString name = ConversionLog::escape(m_list.text(row));
     if (result.ok) {
-        m_lines[row] = name + u" : conversion OK\r\n"_s;
+        m_lines[row] = name + u" : conversion OK"_s +
+                       (result.metadataNote.isEmpty()
+                            ? QString()
+                            : u" (the metadata could not be kept: "_s +
+                                  ConversionLog::escape(result.metadataNote) + u')') +
+                       u"\r\n"_s;
         return;
     }
     m_skipped = true;

@@ -76,6 +76,7 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
         button->setAccessibleName(loadString(name));
         button->setToolTip(loadString(name));
     }
+    m_ui->keepFileDatesCheck->setText(loadString(KeepFileDates));
     m_ui->imageCountLabel->setTitle(m_ui->imageCountTitle->text());
 
     // Room for what the labels show later: the widest quality and brightness, a large count.
@@ -133,7 +134,7 @@ bool CConvertCtrl::initialise()
     const std::initializer_list<QAbstractButton *> optionButtons = {
         m_ui->grayscaleCheck, m_ui->deleteMetadataCheck, m_ui->resizeCheck,
         m_ui->widthRadio,     m_ui->heightRadio,         m_ui->smallSideRadio,
-        m_ui->largeSideRadio, m_ui->replaceFilesCheck};
+        m_ui->largeSideRadio, m_ui->replaceFilesCheck,     m_ui->keepFileDatesCheck};
     for (QAbstractButton *button : optionButtons)
         connect(button, &QAbstractButton::toggled, this, &CConvertCtrl::syncOptions);
     for (QSlider *slider : {m_ui->qualitySlider, m_ui->rawSlider})
@@ -237,6 +238,7 @@ void CConvertCtrl::syncOptions()
         m_ui->smallSideRadio->isChecked(), m_ui->largeSideRadio->isChecked());
     options.resizePixels = m_ui->resizePixelsEdit->text().trimmed().toInt();
     options.replaceFiles = m_ui->replaceFilesCheck->isChecked();
+    options.keepFileDates = m_ui->keepFileDatesCheck->isChecked();
     m_session->setOptions(options);
 }
 
@@ -380,6 +382,8 @@ void CConvertCtrl::restoreState(const SessionState &state)
     // Off must stay off: files the user protected in the last run stay protected in the next.
     if (state.replaceFiles)
         m_ui->replaceFilesCheck->setChecked(*state.replaceFiles);
+    if (state.keepFileDates)
+        m_ui->keepFileDatesCheck->setChecked(*state.keepFileDates);
     // The source last, so that its scan marks the collisions with the destination's files.
     if (!state.destinationFolder.isEmpty())
         m_session->chooseDestinationFolder(state.destinationFolder);
@@ -399,6 +403,7 @@ void CConvertCtrl::recordState(SessionState &state) const
     if (current.resizePixels > 0)
         state.resizePixels = current.resizePixels;
     state.replaceFiles = current.replaceFiles;
+    state.keepFileDates = current.keepFileDates;
 }
 
 void CConvertCtrl::outputFormatChanged(int index)

@@ -8,6 +8,7 @@
 #include "convert/librarymessages.h"
 #include "convert/muldiv.h"
 #include "convert/orientation.h"
+#include "convert/picturemetadata.h"
 #include "convert/resampler.h"
 #include "util/pathutil.h"
 #include "convert/sourcefile.h"
@@ -286,9 +287,17 @@ Saved takeOverReplacedFile(int folder, const QByteArray &name, int temporaryFd, 
 // Encodes to a temporary file beside the destination and renames it over the destination, so a
 // failed save neither leaves a cut-off picture nor destroys the file that was there. Every step
 // works inside the destination folder opened once, so the folder checked is the folder written.
+// What is done to the finished file before it goes into place.
+struct Finishing
+{
+    const PictureMetadata *metadata = nullptr; // to write into it, when kept
+    std::optional<struct timespec> modified;    // the time to give it, with "Keep file dates"
+    QString metadataNote{};                     // out: why the metadata was left out
+};
+
 Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString &destination,
                bool replace, const SourceFile &source, const QStringList &writtenNames,
-               QString &sameFileAs, int &error)
+               QString &sameFileAs, Finishing &finishing, int &error)
 {
     const QByteArray path = PathUtil::encodeName(destination);
     const qsizetype slash = path.lastIndexOf('/');
@@ -316,10 +325,25 @@ Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString 
     }
 
     Saved outcome = encode(image, fif, flags, file, error) ? Saved::Yes : Saved::Failed;
+    // Here a crash costs the temporary file only.
+    if (outcome == Saved::Yes && finishing.metadata) {
+        const PictureMetadata::Written written = finishing.metadata->writeInto(
+            ::fileno(file), fif, QSize(int(image.getWidth()), int(image.getHeight())));
+        error = written.error;
+        outcome = error == 0 ? Saved::Yes : Saved::Failed;
+        if (finishing.metadataNote.isEmpty())
+            finishing.metadataNote = written.failure;
+    }
     if (outcome == Saved::Yes)
         outcome = checkPlace(folder, temporary, name, source, writtenNames, sameFileAs);
     if (outcome == Saved::Yes && replace)
         outcome = takeOverReplacedFile(folder, name, ::fileno(file), error);
+    // Last, after every write. A disk that cannot keep the time keeps its own: the picture
+    // matters more than its date.
+    if (outcome == Saved::Yes && finishing.modified) {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, *finishing.modified};
+        ::futimens(::fileno(file), times);
+    }
     if (std::fclose(file) != 0 && outcome == Saved::Yes) {
         error = errno;
         outcome = Saved::Failed;
@@ -389,15 +413,36 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
         FreeImage_GetFIFFromFilename(PathUtil::encodeName(request.destinationPath).constData());
     if (!adaptDepth(image, fif, loaded.raw))
         return finish(false, loadString(SaveImageError));
-    if (options.deleteMetadata)
+    Finishing finishing;
+    PictureMetadata metadata;
+    if (options.deleteMetadata) {
         image.clearMetadata();
+    } else {
+        metadata = PictureMetadata::read(source);
+        // Exiv2 writes these blocks alone, made true for the new picture; where it cannot read
+        // the source, the library's copy stands.
+        if (metadata.known()) {
+            for (FREE_IMAGE_MDMODEL model :
+                 {FIMD_EXIF_MAIN, FIMD_EXIF_EXIF, FIMD_EXIF_GPS, FIMD_EXIF_MAKERNOTE,
+                  FIMD_EXIF_INTEROP, FIMD_EXIF_RAW, FIMD_IPTC, FIMD_XMP})
+                FreeImage_SetMetadata(model, image, nullptr, nullptr);
+            finishing.metadata = &metadata;
+            finishing.metadataNote = metadata.failure();
+        }
+    }
+    if (options.keepFileDates)
+        finishing.modified = source.modified();
     ColourProfile::attach(image, loaded.colourProfile);
     int error = 0;
     QString sameFileAs;
     switch (saveInto(image, fif, saveFlags(fif, options), request.destinationPath,
-                     options.replaceFiles, source, request.writtenNames, sameFileAs, error)) {
-    case Saved::Yes:
-        return finish(true, loadString(EndOfConversion));
+                     options.replaceFiles, source, request.writtenNames, sameFileAs, finishing,
+                     error)) {
+    case Saved::Yes: {
+        ConversionResult result = finish(true, loadString(EndOfConversion));
+        result.metadataNote = finishing.metadataNote;
+        return result;
+    }
     case Saved::DestinationIsSource:
         return finish(false, loadString(DestinationIsSource));
     case Saved::WrittenEarlier: {

@@ -36,6 +36,8 @@ struct ConversionResult
     // The destination was the file written earlier in the run under this name (writtenNames);
     // it was left as it was.
     QString sameFileAs{};
+    // The picture was written, but without the source's metadata: why, in words.
+    QString metadataNote{};
 };
 
 // Load, tone-map (RAW), turn upright and by the user's turns, resize, gray, adapt the depth, strip

@@ -37,6 +37,10 @@ public:
     dev_t device() const { return m_device; }
     ino_t inode() const { return m_inode; }
     qint64 size() const { return m_size; }
+    // The opened file's last modification, as its status gave it at the open.
+    struct timespec modified() const { return m_modified; }
+    // The opened descriptor, -1 when closed; owned by this object.
+    int descriptor() const { return m_file ? ::fileno(m_file) : -1; }
     // Whether the status of a name, seen through another mount or name, is this file's: the same
     // device and inode, or (where a mount shows it under other numbers) the same size, time of
     // change to the nanosecond and mode. The caller knows the name is in the source's folder.

@@ -16,7 +16,7 @@ namespace {
 static_assert(sizeof(ConversionOptions) == 104, "send the new option field to the worker");
 static_assert(sizeof(ConversionRequest) == 184, "send the new request field to the worker");
 static_assert(sizeof(PreviewRequest) == 80, "send the new preview field to the worker");
-static_assert(sizeof(ConversionResult) == 88, "send the new result field to the window");
+static_assert(sizeof(ConversionResult) == 112, "send the new result field to the window");
 
 using Kind = WorkerProtocol::Kind;
 
@@ -38,7 +38,8 @@ void writeOptions(QDataStream &out, const ConversionOptions &o)
 {
     out << o.sourceFolder << o.destinationFolder << qint32(o.outputFormat) << o.grayscale
         << o.deleteMetadata << qint32(o.jpegQualityPosition) << qint32(o.rawBrightness) << o.resize
-        << qint32(o.resizeMode) << qint32(o.resizePixels) << o.replaceFiles << o.rawExtensions;
+        << qint32(o.resizeMode) << qint32(o.resizePixels) << o.replaceFiles << o.keepFileDates
+        << o.rawExtensions;
 }
 
 bool readOutputFormat(QDataStream &in, OutputFormat &format)
@@ -55,7 +56,7 @@ bool readOptions(QDataStream &in, ConversionOptions &o)
     in >> o.sourceFolder >> o.destinationFolder;
     const bool formatKnown = readOutputFormat(in, o.outputFormat);
     in >> o.grayscale >> o.deleteMetadata >> quality >> brightness >> o.resize >> mode >> pixels >>
-        o.replaceFiles >> o.rawExtensions;
+        o.replaceFiles >> o.keepFileDates >> o.rawExtensions;
     o.jpegQualityPosition = quality;
     o.rawBrightness = brightness;
     o.resizeMode = ResizeMode(mode);
@@ -121,7 +122,7 @@ QByteArray WorkerProtocol::conversionReply(const ConversionResult &result)
 {
     return frame(Kind::ConversionReply, [&result](QDataStream &out) {
         out << result.ok << result.resultMessage << result.libraryMessage
-            << result.destinationExists << result.sameFileAs;
+            << result.destinationExists << result.sameFileAs << result.metadataNote;
     });
 }
 
@@ -191,7 +192,8 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
     }
     case Kind::ConversionReply: {
         ConversionResult &r = message.conversionResult;
-        in >> r.ok >> r.resultMessage >> r.libraryMessage >> r.destinationExists >> r.sameFileAs;
+        in >> r.ok >> r.resultMessage >> r.libraryMessage >> r.destinationExists >> r.sameFileAs >>
+            r.metadataNote;
         break;
     }
     case Kind::PreviewReply: {

@@ -16,7 +16,7 @@
 class WorkerProtocol
 {
 public:
-    static constexpr quint8 Version = 4;
+    static constexpr quint8 Version = 5;
     // Far above any real message (a preview image is a few hundred kilobytes); a larger length
     // is a damaged stream, never something to buffer.
     static constexpr quint32 MaxFrameBytes = 256u * 1024 * 1024;

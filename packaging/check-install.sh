@@ -182,7 +182,7 @@ deb)
 
   # What the programs link must be in Depends, versioned from the libraries' symbols files.
   depends=$(dpkg-deb -f "$deb" Depends)
-  for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libfreeimageplus3; do
+  for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libfreeimageplus3 libexiv2-27; do
     case ", $depends" in
     *", $library (>= "*) ;;
     *) fail "Depends lacks a versioned $library: $depends" ;;

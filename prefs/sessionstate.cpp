@@ -104,6 +104,8 @@ SessionState SessionState::read(const QByteArray &bytes)
             state.page = wordIndex(PageWords, value);
         else if (key == "replace")
             state.replaceFiles = switchValue(value);
+        else if (key == "dates")
+            state.keepFileDates = switchValue(value);
     }
     return state;
 }
@@ -133,5 +135,7 @@ QByteArray SessionState::write() const
     addWord("page", PageWords, page);
     if (replaceFiles)
         add("replace", SwitchWords[*replaceFiles ? 1 : 0]);
+    if (keepFileDates)
+        add("dates", SwitchWords[*keepFileDates ? 1 : 0]);
     return bytes;
 }

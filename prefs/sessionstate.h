@@ -10,15 +10,15 @@
 #include <optional>
 
 // How the window was left, brought back at the next start: the convert page's folders, output
-// format, JPEG quality, resize choice and "Replace files", and the page shown. A file of its own, never the
-// preferences: $XDG_STATE_HOME/Pelorin/state (~/.local/state when that is unset or relative),
-// one "key=value" a line, the folders' bytes percent-encoded:
+// format, JPEG quality, resize choice, "Replace files" and "Keep file dates", and the page shown.
+// A file of its own, never the preferences: $XDG_STATE_HOME/Pelorin/state (~/.local/state when
+// that is unset or relative), one "key=value" a line, the folders' bytes percent-encoded:
 //
 //     source=/home/me/Trip%202024       destination=/home/me/Converted
 //     format=jpeg|png|tiff|webp         quality=0..100 (percent)
 //     resize=on|off                     side=width|height|small|large
 //     pixels=1..                        page=convert|rename|preferences
-//     replace=on|off
+//     replace=on|off                    dates=on|off
 //
 // Reading never fails: each value missing or malformed stays unset on its own, and a folder that
 // is not an existing folder any more is left empty.
@@ -33,6 +33,7 @@ struct SessionState
     std::optional<int> resizePixels; // positive
     std::optional<int> page;         // 0 convert, 1 rename, 2 preferences
     std::optional<bool> replaceFiles;
+    std::optional<bool> keepFileDates;
 
     bool operator==(const SessionState &) const = default;
 

@@ -109,6 +109,10 @@ QString loadString(int id)
         {MarkSameNameOnDisk, QT_TRANSLATE_NOOP("StringTable", "one name on the destination disk, which ignores case")},
         {SameNamesOnDisk, QT_TRANSLATE_NOOP("StringTable", "Files whose names differ only in case are present: the destination disk takes them for one name (conflicts in conversion)")},
         {DestinationNotAnswering, QT_TRANSLATE_NOOP("StringTable", "the destination folder did not answer in time")},
+        {MetadataDamaged, QT_TRANSLATE_NOOP("StringTable", "the source's metadata is damaged")},
+        {MetadataTooLarge, QT_TRANSLATE_NOOP("StringTable", "its EXIF block is larger than the output format can hold")},
+        {MetadataNotWritten, QT_TRANSLATE_NOOP("StringTable", "the output format cannot hold it")},
+        {KeepFileDates, QT_TRANSLATE_NOOP("StringTable", "Keep file dates")},
         {RenameListKeys, QT_TRANSLATE_NOOP("StringTable", "Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list.")},
     };
     const char *text = table.value(id);

@@ -110,6 +110,10 @@ enum StringId : int
     DestinationNotAnswering = 372,
     PictureSizeUnknown = 356,
     PictureCutShort = 357,
+    MetadataDamaged = 380,
+    MetadataTooLarge = 381,
+    MetadataNotWritten = 382,
+    KeepFileDates = 383,
 };
 
 // The text of a string id; an id with no text gives the empty text.
