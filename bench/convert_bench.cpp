@@ -49,8 +49,12 @@ int main(int argc, char *argv[])
         {u"n"_s, u"count"_s}, u"Pictures to make when no folder is given"_s, u"count"_s, u"40"_s);
     const QCommandLineOption sizeOption({u"s"_s, u"size"_s}, u"Size of the pictures made"_s,
                                         u"WxH"_s, u"1600x1200"_s);
+    const QCommandLineOption widthOption({u"w"_s, u"width"_s},
+                                         u"Width of the resized JPEG outputs"_s, u"pixels"_s,
+                                         u"800"_s);
     parser.addOption(countOption);
     parser.addOption(sizeOption);
+    parser.addOption(widthOption);
     parser.process(app);
 
     LibraryMessages::install();
@@ -91,12 +95,17 @@ int main(int argc, char *argv[])
     std::printf("%lld pictures in %s\n", qlonglong(names.size()),
                 QFile::encodeName(sourceFolder).constData());
 
-    Scenario jpegResized{"JPEG quality 16, width 800", {}};
+    const int resizeWidth = parser.value(widthOption).toInt();
+    if (resizeWidth <= 0) {
+        std::fprintf(stderr, "bad --width\n");
+        return 1;
+    }
+    Scenario jpegResized{"JPEG quality 16, resized", {}};
     jpegResized.options.outputFormat = OutputFormat::Jpeg;
     jpegResized.options.jpegQualityPosition = 16;
     jpegResized.options.resize = true;
     jpegResized.options.resizeMode = ResizeMode::Width;
-    jpegResized.options.resizePixels = 800;
+    jpegResized.options.resizePixels = resizeWidth;
     Scenario png{"PNG, full size", {}};
     png.options.outputFormat = OutputFormat::Png;
 
