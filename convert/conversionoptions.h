@@ -34,11 +34,11 @@ struct ConversionOptions
     ResizeMode resizeMode = ResizeMode::Width;
     int resizePixels = 0;
     bool replaceFiles = true;
-    // Each output gets its source's modification time.
-    bool keepFileDates = false;
     // The RAW group's extension list: a file with one of these extensions that the content
     // check takes for another format is tried with the RAW loader.
     QString rawExtensions = defaultExtensionList(ImageFormatGroup::RawImages);
+    // Each output gets its source's modification time.
+    bool keepFileDates = false;
 
     // The page's radio buttons can leave two on at once; the larger choice wins.
     static ResizeMode resizeModeFrom(bool width, bool height, bool smallSide, bool largeSide)

@@ -13,8 +13,8 @@ namespace {
 
 // A field added to one of these structures must also cross to the worker, or the worker would
 // quietly convert with its default value.
-static_assert(sizeof(ConversionOptions) == 104, "send the new option field to the worker");
-static_assert(sizeof(ConversionRequest) == 184, "send the new request field to the worker");
+static_assert(sizeof(ConversionOptions) == 112, "send the new option field to the worker");
+static_assert(sizeof(ConversionRequest) == 192, "send the new request field to the worker");
 static_assert(sizeof(PreviewRequest) == 80, "send the new preview field to the worker");
 static_assert(sizeof(ConversionResult) == 112, "send the new result field to the window");
 
@@ -38,8 +38,8 @@ void writeOptions(QDataStream &out, const ConversionOptions &o)
 {
     out << o.sourceFolder << o.destinationFolder << qint32(o.outputFormat) << o.grayscale
         << o.deleteMetadata << qint32(o.jpegQualityPosition) << qint32(o.rawBrightness) << o.resize
-        << qint32(o.resizeMode) << qint32(o.resizePixels) << o.replaceFiles << o.keepFileDates
-        << o.rawExtensions;
+        << qint32(o.resizeMode) << qint32(o.resizePixels) << o.replaceFiles << o.rawExtensions
+        << o.keepFileDates;
 }
 
 bool readOutputFormat(QDataStream &in, OutputFormat &format)
@@ -56,7 +56,7 @@ bool readOptions(QDataStream &in, ConversionOptions &o)
     in >> o.sourceFolder >> o.destinationFolder;
     const bool formatKnown = readOutputFormat(in, o.outputFormat);
     in >> o.grayscale >> o.deleteMetadata >> quality >> brightness >> o.resize >> mode >> pixels >>
-        o.replaceFiles >> o.keepFileDates >> o.rawExtensions;
+        o.replaceFiles >> o.rawExtensions >> o.keepFileDates;
     o.jpegQualityPosition = quality;
     o.rawBrightness = brightness;
     o.resizeMode = ResizeMode(mode);

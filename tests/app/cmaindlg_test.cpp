@@ -119,7 +119,7 @@ TEST_F(MainWindow, TakesUpTheStateItWasLeftInAndWritesItAgainButNoFolderGoneSinc
     auto source = std::make_unique<QTemporaryDir>();
     QTemporaryDir destination;
     ASSERT_TRUE(writeConvertFolders(source->path(), destination.path()));
-    SessionState state{source->path(), destination.path(), 3, 35, true, 2, 640, 1, false};
+    SessionState state{source->path(), destination.path(), 3, 35, true, 2, 640, 1, false, true};
     ASSERT_TRUE(state.save().ok);
     for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
         CMainDlg window(m_preferences, m_services);

@@ -167,7 +167,7 @@ TEST(SessionStateFile, RoundTripsInItsOwnFolderAndReadsEachValueOnItsOwn)
     const QTemporaryDir dir;
     const QByteArray odd = QFile::encodeName(dir.path()) + "/ a=b%\xff\n";
     ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
-    const SessionState state{PathUtil::decodeName(odd), dir.path(), 3, 85, true, 2, 1200, 1, false};
+    const SessionState state{PathUtil::decodeName(odd), dir.path(), 3, 85, true, 2, 1200, 1, false, true};
     ASSERT_TRUE(state.save().ok);
     EXPECT_EQ(std::pair(SessionState::load(), QFileInfo(home.statePath()).isFile()),
               std::pair(state, true));
@@ -177,7 +177,7 @@ TEST(SessionStateFile, RoundTripsInItsOwnFolderAndReadsEachValueOnItsOwn)
          "side=diagonal\npixels=-5\npage=3\nreplace=no", {}},
         {"quality = 85\r\nformat=png\npage=rename\nside=lar\n" + QByteArray(1, '\0') +
          "\xff=\n=\nsource\nresize=on\npixels=1e3\nreplace=off",
-         {{}, {}, 1, 85, true, {}, {}, 1, false}}};
+         {{}, {}, 1, 85, true, {}, {}, 1, false, {}}}};
     // clang-format on
     for (const auto &[bytes, read] : cases)
         EXPECT_EQ(SessionState::read(bytes), read) << bytes.toStdString();
