@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Orientation, Oriented,
 TEST(Orientation, TiffWebpAndThePreviewAreTurnedToo)
 {
     QTemporaryDir dir;
-    // The TIFF reader does not report the tag; a WEBP written again keeps its EXIF block.
+    // The TIFF reader does not report the tag.
     const std::tuple<QString, FREE_IMAGE_FORMAT, int, QString> cases[] = {
         {u"photo.tif"_s, FIF_TIFF, 8, u"out.png"_s}, {u"photo.webp"_s, FIF_WEBP, 5, u"out.webp"_s}};
     for (const auto &[name, format, orientation, output] : cases) {
@@ -127,7 +127,9 @@ TEST(Orientation, TiffWebpAndThePreviewAreTurnedToo)
         ASSERT_TRUE(ImagePipeline::convertOne({source, dir.filePath(output), {}, 0}).ok);
         EXPECT_EQ(uprightMarks(pictureOf(dir.filePath(output))), std::pair(Upright, "wrb"s))
             << name.toStdString();
-        EXPECT_EQ(orientationTag(dir.filePath(output)), format == FIF_WEBP ? 1 : 0);
+        // The WEBP's EXIF chunk is now the standard one, which the library's reader skips:
+        // metadata_test reads its orientation with Exiv2.
+        EXPECT_EQ(orientationTag(dir.filePath(output)), 0);
     }
     const PreviewResult preview =
         ConvertPreview::render({writeOrientedPicture(dir.filePath(u"photo.jpg"_s), Upright, 6),
