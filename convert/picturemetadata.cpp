@@ -14,6 +14,7 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <initializer_list>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,16 +139,20 @@ int readWhole(int fd, QByteArray &bytes)
     return 0;
 }
 
-int writeWhole(int fd, const QByteArray &bytes)
+// Writes the parts one after the other from the start of the file, and cuts it there.
+int writeWhole(int fd, std::initializer_list<QByteArrayView> parts)
 {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t put =
-            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), done);
-        if (put < 0)
-            return errno;
-        done += put;
+    off_t at = 0;
+    for (const QByteArrayView part : parts) {
+        for (qsizetype done = 0; done < part.size();) {
+            const ssize_t put = ::pwrite(fd, part.data() + done, size_t(part.size() - done), at);
+            if (put < 0)
+                return errno;
+            done += put;
+            at += put;
+        }
     }
-    return ::ftruncate(fd, bytes.size()) == 0 ? 0 : errno;
+    return ::ftruncate(fd, at) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -213,6 +218,7 @@ PictureMetadata::Written PictureMetadata::writeInto(int fd, FREE_IMAGE_FORMAT fi
         setUpOnce();
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
             reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(bytes.size()));
+        // Exiv2 reads from bytes in place until it writes: they stay until the end.
         // The picture's own blocks, its colour profile among them, are what the writer keeps.
         image->readMetadata();
         Exiv2::ExifData exif = m_blocks->exif;
@@ -251,21 +257,22 @@ PictureMetadata::Written PictureMetadata::writeInto(int fd, FREE_IMAGE_FORMAT fi
         image->setIptcData(m_blocks->iptc);
         image->writeMetadata();
 
+        // The new content is read where Exiv2 holds it, not copied again.
         Exiv2::BasicIo &io = image->io();
-        if (io.open() != 0)
-            throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, io.path());
-        const Exiv2::DataBuf result = io.read(io.size());
-        io.close();
-        bytes = QByteArray(reinterpret_cast<const char *>(result.pData_), result.size_);
+        const auto *content = reinterpret_cast<const char *>(io.mmap());
+        const qsizetype size = qsizetype(io.size());
         // eXIf goes before the pixels: right after the header chunk.
         constexpr qsizetype AfterHeader = 8 + 25;
-        if (fif == FIF_PNG && !exifBlock.empty() && bytes.size() > AfterHeader)
-            bytes.insert(AfterHeader, pngChunk("eXIf", exifBlock));
+        const QByteArray chunk = fif == FIF_PNG && !exifBlock.empty() && size > AfterHeader
+                                     ? pngChunk("eXIf", exifBlock)
+                                     : QByteArray();
+        const qsizetype split = chunk.isEmpty() ? size : AfterHeader;
+        written.error = writeWhole(fd, {QByteArrayView(content, split), chunk,
+                                        QByteArrayView(content + split, size - split)});
+        io.munmap();
     } catch (...) {
         written.failure = loadString(MetadataNotWritten);
-        return written;
     }
-    written.error = writeWhole(fd, bytes);
     return written;
 }
 
