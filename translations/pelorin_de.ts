@@ -741,5 +741,21 @@ oder Vorschau</translation>
         <source>the destination folder did not answer in time</source>
         <translation>der Zielordner hat nicht rechtzeitig geantwortet</translation>
     </message>
+    <message>
+        <source>the source&apos;s metadata is damaged</source>
+        <translation>die Metadaten der Quelle sind beschädigt</translation>
+    </message>
+    <message>
+        <source>its EXIF block is larger than the output format can hold</source>
+        <translation>ihr EXIF-Block ist größer, als das Ausgabeformat aufnehmen kann</translation>
+    </message>
+    <message>
+        <source>the output format cannot hold it</source>
+        <translation>das Ausgabeformat kann sie nicht aufnehmen</translation>
+    </message>
+    <message>
+        <source>Keep file dates</source>
+        <translation>Dateidatum beibehalten</translation>
+    </message>
 </context>
 </TS>

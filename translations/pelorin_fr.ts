@@ -741,5 +741,21 @@ ou aperçu</translation>
         <source>the destination folder did not answer in time</source>
         <translation>le dossier de destination n’a pas répondu à temps</translation>
     </message>
+    <message>
+        <source>the source&apos;s metadata is damaged</source>
+        <translation>les métadonnées de la source sont endommagées</translation>
+    </message>
+    <message>
+        <source>its EXIF block is larger than the output format can hold</source>
+        <translation>son bloc EXIF est plus grand que ce que le format de sortie peut contenir</translation>
+    </message>
+    <message>
+        <source>the output format cannot hold it</source>
+        <translation>le format de sortie ne peut pas les contenir</translation>
+    </message>
+    <message>
+        <source>Keep file dates</source>
+        <translation>Garder les dates</translation>
+    </message>
 </context>
 </TS>
