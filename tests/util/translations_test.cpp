@@ -26,9 +26,7 @@ QStringList shownTexts()
 {
     ConfigHome home;
     Preferences preferences;
-    PageServices services;
-    services.imageLibraryUsable = [] { return true; };
-    CMainDlg window(preferences, services);
+    CMainDlg window(preferences, PageServices());
     CAboutDlg about(&window);
     QStringList texts;
     for (QWidget *widget : window.findChildren<QWidget *>() + QList<QWidget *>{&window})
