@@ -78,25 +78,20 @@ std::pair<QSize, std::string> uprightMarks(const QImage &picture)
              colourAt(picture, w * 3 / 4, h / 2)}};
 }
 
-class Oriented : public testing::TestWithParam<std::tuple<int, bool>>
-{
-protected:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-    QTemporaryDir m_dir;
-};
+using Oriented = testing::TestWithParam<std::tuple<int, bool>>;
 
 // Each orientation a camera writes, with and without "Delete metadata": the output is upright,
 // sized as the upright picture, the user's turns come on top, and no tag would turn it again.
 TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
 {
     const auto &[orientation, deleteMetadata] = GetParam();
+    const QTemporaryDir dir;
+    const auto path = [&dir](const QString &name) { return dir.filePath(name); };
     const QString source = writeOrientedPicture(path(u"photo.jpg"_s), Upright, orientation);
 
     ConversionOptions options;
-    options.deleteMetadata = deleteMetadata;
-    options.resize = true;
-    options.resizeMode = ResizeMode::Width;
-    options.resizePixels = 32;
+    std::tie(options.deleteMetadata, options.resize, options.resizePixels) =
+        std::tuple(deleteMetadata, true, 32);
     ASSERT_TRUE(ImagePipeline::convertOne({source, path(u"out.jpg"_s), options, 0}).ok);
     EXPECT_EQ(uprightMarks(pictureOf(path(u"out.jpg"_s))), std::pair(QSize(32, 24), "wrb"s));
     EXPECT_EQ(std::pair(orientationTag(path(u"out.jpg"_s)), xmpOrientation(path(u"out.jpg"_s))),
@@ -115,7 +110,22 @@ TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
 INSTANTIATE_TEST_SUITE_P(Orientation, Oriented,
                          testing::Combine(testing::Range(1, 9), testing::Bool()));
 
-TEST(Orientation, TiffWebpAndThePreviewAreTurnedToo)
+// The profile a written picture carries. The image library's PNG reader ignores it: Qt reads it.
+QByteArray profileOf(const QString &path)
+{
+    if (path.endsWith(u".png"_s))
+        return QImage(path).colorSpace().iccProfile();
+    fipImage image = readPicture(path);
+    const FIICCPROFILE *profile = image.isValid() ? FreeImage_GetICCProfile(image) : nullptr;
+    return profile && profile->size > 0
+               ? QByteArray(static_cast<const char *>(profile->data), profile->size)
+               : QByteArray();
+}
+
+// TIFF, WEBP and the preview are turned too. A phone's photo, turned and scaled on the way (steps
+// that drop the profile in the image library), written without its metadata: its colours keep
+// their meaning in every format; a preview shows them in sRGB.
+TEST(Appearance, TiffWebpAndPreviewsAreTurnedAndTheProfileSurvivesToEveryFormatAndPreviewsInSrgb)
 {
     QTemporaryDir dir;
     // The TIFF reader does not report the tag; a WEBP written again keeps its EXIF block.
@@ -133,33 +143,13 @@ TEST(Orientation, TiffWebpAndThePreviewAreTurnedToo)
         ConvertPreview::render({writeOrientedPicture(dir.filePath(u"photo.jpg"_s), Upright, 6),
                                 QSize(200, 200), 0, OutputFormat::Png, 16, false, 4, QString()});
     EXPECT_EQ(uprightMarks(preview.image), std::pair(QSize(200, 150), "wrb"s));
-}
 
-// The profile a written picture carries. The image library's PNG reader ignores it: Qt reads it.
-QByteArray profileOf(const QString &path)
-{
-    if (path.endsWith(u".png"_s))
-        return QImage(path).colorSpace().iccProfile();
-    fipImage image = readPicture(path);
-    const FIICCPROFILE *profile = image.isValid() ? FreeImage_GetICCProfile(image) : nullptr;
-    return profile && profile->size > 0
-               ? QByteArray(static_cast<const char *>(profile->data), profile->size)
-               : QByteArray();
-}
-
-// A phone's photo, turned and scaled on the way (steps that drop the profile in the image
-// library), written without its metadata: its colours keep their meaning in every format; a
-// preview shows them in sRGB.
-TEST(ColourProfile, SurvivesToEveryFormatWithoutMetadataLeavesGrayPicturesAndPreviewsInSrgb)
-{
-    QTemporaryDir dir;
     const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
     const QString source =
-        writeOrientedPicture(dir.filePath(u"photo.jpg"_s), {64, 48}, 6, FIF_JPEG, p3);
+        writeOrientedPicture(dir.filePath(u"phone.jpg"_s), {64, 48}, 6, FIF_JPEG, p3);
     ConversionOptions options;
-    options.deleteMetadata = true;
-    options.resize = true;
-    options.resizePixels = 32;
+    std::tie(options.deleteMetadata, options.resize, options.resizePixels) =
+        std::tuple(true, true, 32);
     for (const OutputFormat format :
          {OutputFormat::Jpeg, OutputFormat::Png, OutputFormat::Tiff, OutputFormat::Webp}) {
         const QString output = dir.filePath(u"out"_s + outputExtension(format));
