@@ -83,7 +83,7 @@ TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
 }
 
 // The standard colour, the offscreen palette's text, is black.
-TEST(PreferencesFileFormat, IsWrittenInTheFixedLayoutAndReadsBackAsItWasWritten)
+TEST(PreferencesFileFormat, IsWrittenInTheFixedLayoutReadsBackAndKeepsTheDefaultOfWhatIsAmiss)
 {
     EXPECT_EQ(PreferencesFile::write(Preferences()), DefaultFile);
     Preferences changed; // and read back: special characters, line breaks, other colours
@@ -92,12 +92,9 @@ TEST(PreferencesFileFormat, IsWrittenInTheFixedLayoutAndReadsBackAsItWasWritten)
     changed.colours().setColour(Standard, 0x0A0B0C);
     changed.colours().setColour(OtherError, 0xFFFFFF);
     EXPECT_EQ(readText(PreferencesFile::write(changed)), changed);
-}
 
-// The first opening tag counts, and the first closing tag after it; anything else keeps the
-// default. The text ends at the first zero byte, so a sixteen-bit file keeps every default.
-TEST(PreferencesFileReader, FindsEachElementOrKeepsItsDefault)
-{
+    // The first opening tag counts, and the first closing tag after it; anything else keeps the
+    // default. The text ends at the first zero byte, so a sixteen-bit file keeps every default.
     // clang-format off
     const std::pair<QByteArray, QString> cases[] = {
         {"<x><PngImages>.apng;</PngImages></x>", u".apng;"_s}, {"<PngImages></PngImages>", u".png;"_s},
@@ -110,22 +107,20 @@ TEST(PreferencesFileReader, FindsEachElementOrKeepsItsDefault)
     // clang-format on
     for (const auto &[text, pngList] : cases)
         EXPECT_EQ(readText(text).extensionList(ImageFormatGroup::PngImages), pngList);
-}
 
-TEST(PreferencesFileReader, WalksTheColourTableByPosition)
-{
+    // The colour table is walked by position.
     constexpr ColourRef K = 0x000000, R = 0x0000FF, B = 0xFF0000, P = 0x800080;
     // Short entries keep their place, no hex digits read as black, a non-digit ends the number,
     // empty entries are no entries, extra entries are ignored, negatives stay within 24 bits.
     // clang-format off
-    const std::pair<QByteArray, std::array<ColourRef, 5>> cases[] = {
+    const std::pair<QByteArray, std::array<ColourRef, 5>> tables[] = {
         {"#0000ff;#12345;#00ff00;", {R, R, 0x00FF00, P, R}}, {"#12g456;", {0x12, R, B, P, R}},
         {"#00ff00;#zzzzzz;", {0x00FF00, K, B, P, R}}, {"#-00001;", {0xFFFFFF, R, B, P, R}},
         {"0000ff0;#111111;", {K, 0x111111, B, P, R}},
         {";;#111111;;;#222222", {0x111111, 0x222222, B, P, R}},
         {"#000001;#000002;#000003;#000004;#000005;#000006;", {1, 2, 3, 4, 5}}};
     // clang-format on
-    for (const auto &[table, colours] : cases) {
+    for (const auto &[table, colours] : tables) {
         const LineColourTable read = readText("<colorTable>" + table + "</colorTable>").colours();
         EXPECT_EQ((std::array{read.at(0), read.at(1), read.at(2), read.at(3), read.at(4)}), colours)
             << table.toStdString();
@@ -135,9 +130,11 @@ TEST(PreferencesFileReader, WalksTheColourTableByPosition)
 // The write is cut short by a file-size limit, as a full disk would. Anything but a regular file
 // in the file's place keeps the defaults, as a damaged file does: a FIFO (with a writer) must not
 // block the start, a device must not be read until memory runs out; past a MiB nothing is read.
-TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileAndOnlyARegularFileIsRead)
+// Each value of the state file stands on its own: a damaged or cut line loses only its value, a
+// folder gone since is not restored, and a folder named by any bytes comes back whole.
+TEST(FilesOnDisk, AnInterruptedSaveLeavesTheOldFileOnlyARegularFileIsReadAndStateValuesStandAlone)
 {
-    ConfigHome home;
+    const ConfigHome home;
     const QString path = PreferencesFile::settingsFilePath();
     ASSERT_TRUE(writeFileBytes(path, "old"));
     const FileResult written = withFileSizeLimit(64, [] { return PreferencesFile::save({}); });
@@ -157,13 +154,7 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileAndOnlyARegularFile
         EXPECT_EQ(preferences.extensionList(ImageFormatGroup::PngImages), u".png;"_s);
     }
     ::close(writer);
-}
 
-// Each value of the state file stands on its own: a damaged or cut line loses only its value, a
-// folder gone since is not restored, and a folder named by any bytes comes back whole.
-TEST(SessionStateFile, RoundTripsInItsOwnFolderAndReadsEachValueOnItsOwn)
-{
-    const ConfigHome home;
     const QTemporaryDir dir;
     const QByteArray odd = QFile::encodeName(dir.path()) + "/ a=b%\xff\n";
     ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
