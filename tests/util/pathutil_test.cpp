@@ -14,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-TEST(PathUtil, TheExtensionFromTheLastDotIsReplacedInTheDestinationAndOnlyAToZFold)
+TEST(PathUtil, TheExtensionFromTheLastDotIsReplacedOnlyAToZFoldAndNameBytesComeBackAsTheyWere)
 {
     // "name|extension|destination in /my.out/ as JPEG": a dot in a folder's name is no extension.
     const char16_t *const cases[] = {
@@ -32,15 +32,13 @@ TEST(PathUtil, TheExtensionFromTheLastDotIsReplacedInTheDestinationAndOnlyAToZFo
     EXPECT_EQ(PathUtil::compareAsciiCaseInsensitive(u"Photo", u"pHOTO"), 0);
     EXPECT_EQ(PathUtil::compareAsciiCaseInsensitive(u"É", u"é"), -1);
     EXPECT_EQ(PathUtil::compareAsciiCaseInsensitive(u"a", u"a.mpo"), -1);
-}
 
-// Valid names (also one that really holds U+FFFD, and a pair ending in U+DC80), Latin-1, overlong
-// forms, an encoded surrogate, a code above U+10FFFF, cut sequences and stray continuation bytes:
-// each decodes and encodes back to the same bytes, and shows with U+FFFD ('#' below) for a byte.
-TEST(PathUtil, FileNameBytesComeBackAsTheyWere)
-{
+    // Valid names (also one that really holds U+FFFD, and a pair ending in U+DC80), Latin-1,
+    // overlong forms, an encoded surrogate, a code above U+10FFFF, cut sequences and stray
+    // continuation bytes: each decodes and encodes back to the same bytes, and shows with U+FFFD
+    // ('#' below) for a byte.
     // clang-format off
-    const std::tuple<const char *, const char16_t *, bool> cases[] = {
+    const std::tuple<const char *, const char16_t *, bool> names[] = {
         {"IMG 1.jpg", u"IMG 1.jpg", true}, {"\xc3\xa9t\xc3\xa9.jpg", u"été.jpg", true},
         {"\xef\xbf\xbd.jpg", u"#.jpg", true}, {"bad\xff.jpg", u"bad#.jpg", false},
         {"\xf0\x9f\x92\x80\xf4\x8f\xbf\xbf", u"\U0001F480\U0010FFFF", true},
@@ -49,7 +47,7 @@ TEST(PathUtil, FileNameBytesComeBackAsTheyWere)
         {"\xf5\x80\x80\x80", u"####", false}, {"a\xe2\x82-\xc3", u"a##-#", false},
         {"\x80\xc3\xa9\xbf", u"#\u00e9#", false}};
     // clang-format on
-    for (const auto &[bytes, text, valid] : cases) {
+    for (const auto &[bytes, text, valid] : names) {
         const QString name = PathUtil::decodeName(bytes);
         const QString shown = QString::fromUtf16(text).replace(u'#', QChar::ReplacementCharacter);
         EXPECT_EQ(
