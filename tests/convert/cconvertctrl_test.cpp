@@ -55,14 +55,6 @@ protected:
         on(&S::conversionFinished, [this] { ++m_finished; });
     }
 
-    // A conversion ends from the event loop, its disk work done on threads of its own.
-    void converted(const std::function<void()> &start)
-    {
-        const int before = m_finished;
-        start();
-        EXPECT_TRUE(runEventsUntil([&] { return m_finished > before; }));
-    }
-
     // A control of the view changes: the session gets the values, then the action.
     void setReplaceFiles(bool on)
     {
@@ -134,15 +126,18 @@ TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTw
     // the conversion's outcome.
     m_session.chooseSourceFolder(m_source.path());
     setReplaceFiles(false);
-    // tree.png, into tree.jpg; a single picture writes no log
-    converted([this] { m_session.convertImage(3); });
+    // tree.png, into tree.jpg; a single picture writes no log. A conversion ends from the event
+    // loop, its disk work done on threads of its own.
+    m_session.convertImage(3);
+    EXPECT_TRUE(runEventsUntil([this] { return m_finished == 1; }));
     EXPECT_EQ(std::tuple(m_status, rows(), m_session.existingLogPath()),
               std::tuple(std::pair(u"End of conversion!"_s, 0),
                          u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, QString()));
 
     ASSERT_TRUE(QFile::remove(m_destination.filePath(u"photo.jpg"_s)));
     setReplaceFiles(false);
-    converted([this] { m_session.convertAll(); });
+    m_session.convertAll();
+    EXPECT_TRUE(runEventsUntil([this] { return m_finished == 2; }));
     EXPECT_EQ(std::tuple(m_status.first, rows(), m_frame.first, m_session.existingLogPath()),
               std::tuple(u"End of conversion! : Files have been skipped (see log)."_s,
                          u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, u"placeholder"_s,
@@ -235,9 +230,10 @@ protected:
 };
 
 // A screen reader's toggle action changes a box without a click; the count is the list's, also
-// when a refused folder empties it.
-TEST_F(ConvertPage, CheckBoxesActHoweverTheyAreToggledAndTheCountFollowsTheList)
+// when a refused folder empties it. Then a page of its own converts in a worker process.
+TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAllInWorkerProcesses)
 {
+    m_services.conversionRunner = std::make_shared<WorkerPool>(1);
     openPage();
     for (const char16_t *box : {u"resizeCheck", u"replaceFilesCheck", u"grayscaleCheck"}) {
         if (box == std::u16string_view(u"grayscaleCheck")) {
@@ -257,11 +253,7 @@ TEST_F(ConvertPage, CheckBoxesActHoweverTheyAreToggledAndTheCountFollowsTheList)
     EXPECT_EQ(
         std::pair(m_page->listModel().rowCount(), child<QLabel>(u"imageCountLabel"_s)->text()),
         std::pair(0, u"0"_s));
-}
 
-TEST_F(ConvertPage, ConvertsAllInWorkerProcessesHandsTheControlsToItsSessionAndShowsWhatItTells)
-{
-    m_services.conversionRunner = std::make_shared<WorkerPool>(1);
     openPage();
     click(u"convertAllButton"_s); // returns at once
     EXPECT_EQ(std::pair(m_page->isEnabled(), m_runProgress.isRunning()), std::pair(false, true));

@@ -166,10 +166,9 @@ TEST_F(Workers, ACrashAHangOrAKillCostsOneItemAndIsLoggedWithWhy)
     // the reason also for a row marked as no picture; the preview shows the reason, not a file
     // icon. From offset 10, where the pixels start: the size of the info header, the size, and
     // one plane of 24 bits.
-    QByteArray bmp = "BM" + QByteArray(52, '\0');
-    const qint32 fields[] = {54, 40, 65536, 65536, 1 | 24 << 16};
-    qToLittleEndian<qint32>(fields, 5, bmp.data() + 10);
-    ASSERT_TRUE(writeFileBytes(path(u"huge.bmp"_s), bmp));
+    const QByteArray fields = QByteArray::fromHex("36000000 28000000 00000100 00000100 01001800");
+    ASSERT_TRUE(writeFileBytes(path(u"huge.bmp"_s),
+                               "BM" + QByteArray(8, '\0') + fields + QByteArray(24, '\0')));
     const QString refusal = u"the picture is too large to convert (65536 \u00D7 65536 pixels)"_s;
     const ConversionResult refused = convert(burner, u"huge.bmp"_s, u"huge.png"_s);
     const PreviewResult shown = preview(burner, u"huge.bmp"_s);
