@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <vector>
+#include <tuple>
 
 namespace {
 
@@ -169,31 +169,25 @@ QByteArray makeTestDng(quint32 width, quint32 height)
     for (quint32 y = 0; y < height; ++y)
         for (quint32 x = 0; x < width; ++x)
             pixels += bytesOf<quint16>({quint16(4000 + 400 * x)});
-    struct Entry
-    {
-        quint16 tag, type;
-        quint32 count;
-        QByteArray value;
-    };
-    const std::vector<Entry> entries = {
-        {256, 4, 1, bytesOf<quint32>({width})},
-        {257, 4, 1, bytesOf<quint32>({height})},
-        {258, 3, 1, bytesOf<quint16>({16})},
-        {259, 3, 1, bytesOf<quint16>({1})},
+    // Tag, type, count and value of each entry.
+    // clang-format off
+    const std::tuple<quint16, quint16, quint32, QByteArray> entries[] = {
+        {256, 4, 1, bytesOf<quint32>({width})}, {257, 4, 1, bytesOf<quint32>({height})},
+        {258, 3, 1, bytesOf<quint16>({16})}, {259, 3, 1, bytesOf<quint16>({1})},
         {262, 3, 1, bytesOf<quint16>({32803})}, // colour filter array
         {273, 4, 1, bytesOf<quint32>({8})},     // the pixels follow the header
-        {277, 3, 1, bytesOf<quint16>({1})},
-        {278, 4, 1, bytesOf<quint32>({height})},
+        {277, 3, 1, bytesOf<quint16>({1})}, {278, 4, 1, bytesOf<quint32>({height})},
         {279, 4, 1, bytesOf<quint32>({quint32(pixels.size())})},
         {33421, 3, 2, bytesOf<quint16>({2, 2})},
         {33422, 1, 4, QByteArray("\0\1\1\2", 4)}, // RGGB
         {50706, 1, 4, QByteArray("\1\4\0\0", 4)}, // DNG 1.4
     };
+    // clang-format on
     QByteArray file = QByteArray("II*\0", 4) + bytesOf<quint32>({8 + quint32(pixels.size())});
-    file += pixels + bytesOf<quint16>({quint16(entries.size())});
-    for (const Entry &e : entries)
-        file += bytesOf<quint16>({e.tag, e.type}) + bytesOf<quint32>({e.count}) +
-                e.value.leftJustified(4, '\0');
+    file += pixels + bytesOf<quint16>({quint16(std::size(entries))});
+    for (const auto &[tag, type, count, value] : entries)
+        file += bytesOf<quint16>({tag, type}) + bytesOf<quint32>({count}) +
+                value.leftJustified(4, '\0');
     return file + bytesOf<quint32>({0});
 }
 
