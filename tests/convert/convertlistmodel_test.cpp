@@ -25,8 +25,10 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // Lines writing the same name stay together and are marked, folding only A to Z (é and É
-// differ); Delete selects the next line or the new last one and marks the duplicates anew.
-TEST(ConvertList, MarksDuplicatesAnewOnDeleteAndCollisionsUnlessFilesAreReplaced)
+// differ); Delete selects the next line or the new last one and marks the duplicates anew. The
+// scan that fills the list takes the files of the group whose whole name matches, but no folder or
+// pipe.
+TEST(ConvertList, MarksDuplicatesAnewOnDeleteAndCollisionsUnlessReplacedAndIsFilledByTheScan)
 {
     ConvertListModel model;
     model.setNames(
@@ -54,8 +56,11 @@ TEST(ConvertList, MarksDuplicatesAnewOnDeleteAndCollisionsUnlessFilesAreReplaced
                   std::tuple(select, duplicates, after));
     }
 
-    QTemporaryDir destination;
-    const auto cleanUp = qScopeGuard([&] { removeFilesAtBytes(destination.path()); });
+    QTemporaryDir destination, dir;        // dir: the scan's, below
+    const auto cleanUp = qScopeGuard([&] { // the names QTemporaryDir cannot remove
+        removeFilesAtBytes(destination.path());
+        removeFilesAtBytes(dir.path());
+    });
     for (const char *name : {"/photo.jpg", "/ab.jpg", "/bad\xff.jpg"})
         ASSERT_TRUE(writeFileAtBytes(PathUtil::encodeName(destination.path()) + name));
     QDir(destination.path()).mkdir(u"folder.png"_s);
@@ -88,13 +93,7 @@ TEST(ConvertList, MarksDuplicatesAnewOnDeleteAndCollisionsUnlessFilesAreReplaced
                          at.data(Qt::AccessibleDescriptionRole).toString()),
               std::tuple(u"bad\uFFFD.png"_s, u"bad\uFFFD.png (exists in destination)"_s,
                          u"exists in destination"_s));
-}
 
-// The scan that fills the list.
-TEST(FolderScan, TakesTheFilesOfTheGroupWhoseWholeNameMatchesButNoFolderOrPipe)
-{
-    QTemporaryDir dir;
-    const auto cleanUp = qScopeGuard([&] { removeFilesAtBytes(dir.path()); }); // bad\xff.jpg
     const QByteArray folder = PathUtil::encodeName(dir.path()) + '/';
     for (const char *name :
          {"IMG_0001.jpg", "img_0002.PNG", "DSC_0003.jpg", "holiday.jpg", "Holiday.png",
