@@ -84,7 +84,6 @@ TEST(Preview, FitsScalesTurnsGraysKeepsTransparencyShowsTheJpegLossesAndTellsPic
                 << name.toStdString();
 
     // A pipe is refused unread. (A picture over the budget: the worker test's huge.bmp.)
-    const Watchdog watchdog;
     const QString pipe = dir.filePath(u"pipe.png"_s);
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const PreviewResult piped = ConvertPreview::render(request(pipe));

@@ -422,7 +422,6 @@ TEST_F(Pipeline, FailuresNameTheirStepAndWriteNothingAndOnlyAFileToReplaceIsRepl
 
 TEST_F(Pipeline, SourceThatIsNoRegularFileOrClaimsTooManyPixelsIsRefusedWithoutWaiting)
 {
-    const Watchdog watchdog;
     ASSERT_EQ(mkfifo(QFile::encodeName(path(u"pipe.jpg"_s)).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(path(u"pipe.jpg"_s), path(u"link.png"_s)));
     ASSERT_TRUE(QFile::link(u"/dev/zero"_s, path(u"zero.gif"_s)));
@@ -537,7 +536,6 @@ using ClaimedSizes = Table<HeaderCase>;
 
 TEST_P(ClaimedSizes, AreReadBeforeDecodingAndRefuseWhatIsTooLargeOrCannotBeSized)
 {
-    const Watchdog watchdog;
     const HeaderCase &c = GetParam();
     ASSERT_TRUE(writeFileBytes(path(c.name), c.bytes));
     EXPECT_EQ(ImagePipeline::checkPixelBudget(path(c.name), QString(), 250'000'000), c.refusal);
