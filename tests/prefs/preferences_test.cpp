@@ -47,7 +47,8 @@ Preferences readText(const QByteArray &bytes)
     return preferences;
 }
 
-TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
+// The standard colour, the offscreen palette's text, is black.
+TEST(Preferences, AllImagesFollowsTheGroupsTheDefaultsComeBackWholeAndTheFileKeepsItsLayout)
 {
     const QString allImages =
         u".gif;.jpg;.jpeg;.jpe;.jif;.jfif;.jxr;.jp2;.j2k;.jpf;.jpm;.jpg2;.j2c;jpc;.jpx;.mj2;"
@@ -64,27 +65,7 @@ TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
     preferences.setDefaults();
     EXPECT_EQ(preferences, Preferences());
 
-    // On a dark scheme the classic colours are lightened until they read (4.5:1) on the lists
-    // and the status line.
-    const QPalette original = QApplication::palette();
-    QPalette dark = original;
-    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
-    dark.setColor(QPalette::Window, QColor(0x31, 0x36, 0x3B));
-    dark.setColor(QPalette::Text, QColor(0xEF, 0xF0, 0xF1));
-    QApplication::setPalette(dark);
-    const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
-    preferences.setDefaults();
-    for (int position = 0; position < LineColourTable::Size; ++position)
-        for (const QPalette::ColorRole background : {QPalette::Base, QPalette::Window})
-            EXPECT_GE(ColourContrast::ratio(toQColor(preferences.colours().at(position)),
-                                            dark.color(background)),
-                      4.5)
-                << position;
-}
-
-// The standard colour, the offscreen palette's text, is black.
-TEST(PreferencesFileFormat, IsWrittenInTheFixedLayoutReadsBackAndKeepsTheDefaultOfWhatIsAmiss)
-{
+    // The file is written in its fixed layout and read back; what is amiss keeps its default.
     EXPECT_EQ(PreferencesFile::write(Preferences()), DefaultFile);
     Preferences changed; // and read back: special characters, line breaks, other colours
     changed.setExtensionList(ImageFormatGroup::TifImages, u".tif;<&>\"'.x;&amp;lt;"_s);
@@ -125,6 +106,23 @@ TEST(PreferencesFileFormat, IsWrittenInTheFixedLayoutReadsBackAndKeepsTheDefault
         EXPECT_EQ((std::array{read.at(0), read.at(1), read.at(2), read.at(3), read.at(4)}), colours)
             << table.toStdString();
     }
+
+    // On a dark scheme the classic colours are lightened until they read (4.5:1) on the lists
+    // and the status line.
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+    dark.setColor(QPalette::Window, QColor(0x31, 0x36, 0x3B));
+    dark.setColor(QPalette::Text, QColor(0xEF, 0xF0, 0xF1));
+    QApplication::setPalette(dark);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
+    preferences.setDefaults();
+    for (int position = 0; position < LineColourTable::Size; ++position)
+        for (const QPalette::ColorRole background : {QPalette::Base, QPalette::Window})
+            EXPECT_GE(ColourContrast::ratio(toQColor(preferences.colours().at(position)),
+                                            dark.color(background)),
+                      4.5)
+                << position;
 }
 
 // The write is cut short by a file-size limit, as a full disk would. Anything but a regular file
@@ -142,7 +140,6 @@ TEST(FilesOnDisk, AnInterruptedSaveLeavesTheOldFileOnlyARegularFileIsReadAndStat
                          QDir(QFileInfo(path).path()).entryList(QDir::Files)),
               std::tuple(false, qt_error_string(EFBIG), "old", QStringList{u"Preferences.xml"_s}));
 
-    const Watchdog watchdog;
     const QByteArray value = "<PngImages>.x;</PngImages>", fifo = QFile::encodeName(path) + "-fifo";
     const int writer = ::mkfifo(fifo.constData(), 0600) ? -1 : ::open(fifo.constData(), O_RDWR);
     ASSERT_TRUE(::write(writer, value.constData(), value.size()) == value.size() &&
