@@ -113,7 +113,7 @@ struct Renaming : testing::Test
     NewNameGenerator::Marks m_marks;
 };
 
-TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderByTheirBytesAndSortsThem)
+TEST_F(Renaming, ListsFilesOnceForEveryPatternInNaturalOrderByTheirBytesSortsThemAndNumbersThem)
 {
     // Pairs "a|b" with a before b. Leading zeros count for nothing until everything else is
     // equal; runs beyond 64 bits must not wrap; case only breaks a tie, the same way every time.
@@ -181,12 +181,10 @@ TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderByTheirBytes
                              at.data(Qt::AccessibleDescriptionRole).toString()),
                   std::tuple(u"bad\uFFFD.jpg"_s, bad, u"bad\uFFFD.jpg (name conflict)"_s,
                              u"name conflict"_s));
-}
 
-TEST_F(Renaming, NumbersRowsInOrderMarksWholeListedNamesWithOnlyAToZFoldedUnlessTheBaseIsEmpty)
-{
-    // A number prints as printf's %0*d (never cut: see the 32-bit limit below); only the last
-    // extension stays.
+    // Numbering: rows in order, marks on whole listed names with only A to Z folded, unless the
+    // base is empty. A number prints as printf's %0*d (never cut: see the 32-bit limit below); only
+    // the last extension stays.
     EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 1, 5, u"x.tar.gz"_s), u"img5.gz"_s);
     EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 3, -5, u"a.jpg"_s), u"img-05.jpg"_s);
 
@@ -401,7 +399,6 @@ struct RenamePage : Renaming
 
 TEST_F(RenamePage, NumbersADraggedRowWhereItLandsDeleteKeepsNumbersConflictsAndFilesInTheWayStop)
 {
-    const Watchdog watchdog; // for the pipe below
     open();
     EXPECT_EQ(std::pair(m_page->filter(), names(m_page->rows())),
               std::pair(u"*.jpg"_s, u"a2.jpg a10.jpg b.jpg c.jpg d.jpg"_s.split(u' ')));
