@@ -76,7 +76,7 @@ protected:
     int m_finished = 0;
 };
 
-TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTwiceAndRenewsMarks)
+TEST_F(Session, ListsMarksRefusesTheSameFolderTwiceRenewsMarksPreviewsTurnsAndDropsStalePreviews)
 {
     m_session.chooseSourceFolder(m_source.path());
     EXPECT_EQ(std::pair(rows(), m_status.second),
@@ -151,10 +151,9 @@ TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTw
     EXPECT_EQ(m_session.existingLogPath(), ConversionLog::path(m_session.destinationFolder()));
     EXPECT_EQ(WorkerClient::removePartialFiles(m_session.destinationFolder(), 9), 1);
     EXPECT_TRUE(::unlink((odd + "/Pelorin.log").constData()) == 0 && ::rmdir(odd.constData()) == 0);
-}
 
-TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
-{
+    // Previews, turns, a file that cannot be read, and previews gone stale; the destination is
+    // gone, so nothing collides.
     ASSERT_TRUE(writeFileBytes(m_source.filePath(u"broken.png"_s), "not a picture"));
     m_session.setFrameSize({200, 200});
     m_session.chooseSourceFolder(m_source.path());
