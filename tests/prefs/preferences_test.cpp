@@ -24,7 +24,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <optional>
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -178,12 +177,10 @@ TEST(PreferencesPage, AColourShowsInTheSampleAndReachesTheListsOnlyOnSaveAndSave
     const ConfigHome home;
     const QString file = home.preferencesPath();
     Preferences preferences;
-    std::optional<ColourRef> nextColour;
     QStringList messages;
     PageServices services;
-    services.chooseColour = [&](QWidget *, ColourRef, const QString &, ColourRef &chosen) {
-        chosen = nextColour.value_or(chosen);
-        return nextColour.has_value();
+    services.chooseColour = [](QWidget *, ColourRef, const QString &, ColourRef &chosen) {
+        return chosen = 0x00C000, true; // green
     };
     services.showMessage = [&](const QString &text) { messages.append(text); };
     CPrefsCtrl page(preferences, services); // which keeps a reference to the services
@@ -194,7 +191,6 @@ TEST(PreferencesPage, AColourShowsInTheSampleAndReachesTheListsOnlyOnSaveAndSave
     const CLvColorWnd *sample = page.findChild<CLvColorWnd *>(u"notSelectedSample"_s);
     click(u"collisionRadio"_s);
     EXPECT_EQ(sample->textColour(), 0x800080u);
-    nextColour = 0x00C000; // green
     click(u"colourButton"_s);
     // The lists draw with the saved colour.
     EXPECT_EQ(std::pair(sample->textColour(), preferences.colour(CollisionError)),
