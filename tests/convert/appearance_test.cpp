@@ -98,8 +98,7 @@ TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
               deleteMetadata ? std::pair(0, QString()) : std::pair(1, u"1"_s));
 
     // A left turn by the user: the corner goes to the bottom left, the red half to the bottom.
-    options.resize = false;
-    options.outputFormat = OutputFormat::Png;
+    std::tie(options.resize, options.outputFormat) = std::tuple(false, OutputFormat::Png);
     ASSERT_TRUE(ImagePipeline::convertOne({source, path(u"left.png"_s), options, 90}).ok);
     const QImage left = pictureOf(path(u"left.png"_s));
     EXPECT_EQ(std::pair(left.size(), std::string({colourAt(left, 2, 61), colourAt(left, 30, 40),
@@ -158,8 +157,7 @@ TEST(Appearance, TiffWebpAndPreviewsAreTurnedAndTheProfileSurvivesToEveryFormatA
         EXPECT_EQ(profileOf(output), p3) << output.toStdString();
     }
     // An RGB profile does not describe gray: the PNG writer would refuse the picture.
-    options.grayscale = true;
-    options.outputFormat = OutputFormat::Png;
+    std::tie(options.grayscale, options.outputFormat) = std::tuple(true, OutputFormat::Png);
     const QString gray = dir.filePath(u"gray.png"_s);
     EXPECT_EQ(ImagePipeline::convertOne({source, gray, options, 0}).resultMessage,
               u"End of conversion!"_s);

@@ -136,8 +136,6 @@ protected:
     {
         return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
-    // The amber and blue JPEG a.jpg.
-    void writeJpeg() { ASSERT_TRUE(writePicture(makePicture(Sources[0]), path(u"a.jpg"_s))); }
     ConversionResult convert(const QString &source, const QString &destination,
                              const ConversionOptions &options = {}, int rotation = 0)
     {
@@ -328,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(ImagePipeline, Conversion,
 // is replaced by an ordinary new one, and no file is written that was not to be replaced.
 TEST_F(Pipeline, FailuresNameTheirStepAndWriteNothingAndOnlyAFileToReplaceIsReplaced)
 {
-    writeJpeg();
+    ASSERT_TRUE(writePicture(makePicture(Sources[0]), path(u"a.jpg"_s))); // amber and blue
     ConversionOptions resize = to(OutputFormat::Png);
     resize.resize = true; // and no pixel count
     const std::tuple<QString, QString, ConversionOptions, QString> cases[] = {
