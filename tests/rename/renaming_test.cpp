@@ -397,8 +397,41 @@ struct RenamePage : Renaming
     std::unique_ptr<CRenumCtrl> m_page;
 };
 
-TEST_F(RenamePage, NumbersADraggedRowWhereItLandsDeleteKeepsNumbersConflictsAndFilesInTheWayStop)
+// The size of the selected file and its preview when it comes, unless stale. A dragged row is
+// numbered where it lands, Delete keeps the numbers, conflicts and files in the way stop.
+TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsAndStopsInTime)
 {
+    StuckPreviews previews;
+    m_services.renderPreview = previews.service();
+    writeTestPicture(m_dir.filePath(u"photo.png"_s), 320, 200);
+    // Named by bytes that are not UTF-8.
+    write("big\xff.txt", QByteArray(1536, 'x'));
+    open(true);
+    auto *area = child<PreviewFrame>(u"previewArea"_s);
+    select(PathUtil::decodeName("big\xff.txt"));
+    EXPECT_EQ(child<QLabel>(u"fileSizeLabel"_s)->text(),
+              QLocale::system().toString(1.5, 'f', 2) + u" Kb"_s);
+    // b.jpg is named like a picture, but it is none: the load error shows.
+    for (const auto &[name, content] : {std::pair{u"notes.txt"_s, PreviewFrame::Content::Icon},
+                                        {u"photo.png"_s, PreviewFrame::Content::Picture},
+                                        {u"b.jpg"_s, PreviewFrame::Content::Blank}}) {
+        select(name);
+        previews.answer(int(previews.count()) - 1);
+        EXPECT_EQ(area->content(), content) << name.toStdString();
+        // A picture is drawn in its own proportions across the wide frame, centred.
+        const QRect drawn = area->pictureRect(), frame = area->contentsRect();
+        if (content == PreviewFrame::Content::Picture) {
+            EXPECT_EQ(std::tuple(drawn.width(), qRound(10.0 * drawn.width() / drawn.height()),
+                                 std::abs(drawn.center().y() - frame.center().y()) <= 1),
+                      std::tuple(frame.width(), 16, true));
+        }
+    }
+    EXPECT_TRUE(m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s));
+    // A late answer for an earlier selection shows nothing.
+    previews.answer(0);
+    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
+
+    m_services.renderPreview = {}; // previews in this process from here on
     open();
     EXPECT_EQ(std::pair(m_page->filter(), names(m_page->rows())),
               std::pair(u"*.jpg"_s, u"a2.jpg a10.jpg b.jpg c.jpg d.jpg"_s.split(u' ')));
@@ -451,39 +484,6 @@ TEST_F(RenamePage, NumbersADraggedRowWhereItLandsDeleteKeepsNumbersConflictsAndF
     ASSERT_TRUE(::unlink(path("trip13.jpg")) == 0 && ::mkfifo(path("trip13.jpg"), 0600) == 0);
     select(u"trip13.jpg"_s);
     EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
-}
-
-TEST_F(RenamePage, ShowsTheSizeOfTheSelectedFileAndItsPreviewWhenItComesUnlessStale)
-{
-    StuckPreviews previews;
-    m_services.renderPreview = previews.service();
-    writeTestPicture(m_dir.filePath(u"photo.png"_s), 320, 200);
-    // Named by bytes that are not UTF-8.
-    write("big\xff.txt", QByteArray(1536, 'x'));
-    open(true);
-    auto *area = child<PreviewFrame>(u"previewArea"_s);
-    select(PathUtil::decodeName("big\xff.txt"));
-    EXPECT_EQ(child<QLabel>(u"fileSizeLabel"_s)->text(),
-              QLocale::system().toString(1.5, 'f', 2) + u" Kb"_s);
-    // b.jpg is named like a picture, but it is none: the load error shows.
-    for (const auto &[name, content] : {std::pair{u"notes.txt"_s, PreviewFrame::Content::Icon},
-                                        {u"photo.png"_s, PreviewFrame::Content::Picture},
-                                        {u"b.jpg"_s, PreviewFrame::Content::Blank}}) {
-        select(name);
-        previews.answer(int(previews.count()) - 1);
-        EXPECT_EQ(area->content(), content) << name.toStdString();
-        // A picture is drawn in its own proportions across the wide frame, centred.
-        const QRect drawn = area->pictureRect(), frame = area->contentsRect();
-        if (content == PreviewFrame::Content::Picture) {
-            EXPECT_EQ(std::tuple(drawn.width(), qRound(10.0 * drawn.width() / drawn.height()),
-                                 std::abs(drawn.center().y() - frame.center().y()) <= 1),
-                      std::tuple(frame.width(), 16, true));
-        }
-    }
-    EXPECT_TRUE(m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s));
-    // A late answer for an earlier selection shows nothing.
-    previews.answer(0);
-    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
 }
 
 } // namespace
