@@ -234,15 +234,12 @@ TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAll
 {
     m_services.conversionRunner = std::make_shared<WorkerPool>(1);
     openPage();
-    for (const char16_t *box : {u"resizeCheck", u"replaceFilesCheck", u"grayscaleCheck"}) {
-        if (box == std::u16string_view(u"grayscaleCheck")) {
-            child<QListView>(u"convertList"_s)->setCurrentIndex(m_page->listModel().index(3));
-            QCoreApplication::processEvents(); // the preview follows, deferred
-        }
-        QAccessible::queryAccessibleInterface(child<QCheckBox>(QString::fromUtf16(box)))
+    child<QListView>(u"convertList"_s)->setCurrentIndex(m_page->listModel().index(3));
+    QCoreApplication::processEvents(); // the preview follows, deferred
+    for (const QString &box : {u"resizeCheck"_s, u"replaceFilesCheck"_s, u"grayscaleCheck"_s})
+        QAccessible::queryAccessibleInterface(child<QCheckBox>(box))
             ->actionInterface()
             ->doAction(QAccessibleActionInterface::toggleAction());
-    }
     EXPECT_TRUE(child<QWidget>(u"heightRadio"_s)->isEnabled());
     EXPECT_EQ(m_page->listModel().flags(2), CollisionError);
     EXPECT_TRUE(child<PreviewFrame>(u"previewFrame"_s)->image().allGray());
