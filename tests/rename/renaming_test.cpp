@@ -95,10 +95,7 @@ struct Renaming : testing::Test
         return run();
     }
     // How a run ended: its outcome, the rows renamed and the error.
-    static std::tuple<int, int, int> ended(const RenameResult &result)
-    {
-        return {result.outcome, result.renamedCount, result.errorCode};
-    }
+    auto ended(const RenameResult &r) { return std::tuple(r.outcome, r.renamedCount, r.errorCode); }
     QStringList numbered(const QString &base, int digits, int start)
     {
         m_settings = {base, digits, start, false};
