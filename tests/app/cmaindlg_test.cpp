@@ -51,13 +51,11 @@ namespace {
 // The convert page's folders of every test.
 struct MainWindow : testing::Test
 {
-    void SetUp() override
-    {
-        ASSERT_TRUE(writeConvertFolders(m_source.path(), m_destination.path()));
-    }
+    void SetUp() override { ASSERT_TRUE(m_written); }
 
     ConfigHome m_home;
     QTemporaryDir m_source, m_destination;
+    const bool m_written = writeConvertFolders(m_source.path(), m_destination.path());
     Preferences m_preferences;
     PageServices m_services;
 };
