@@ -86,11 +86,6 @@ fipImage makePicture(const Source &source, int width = int(Width), int height = 
     return image;
 }
 
-bool writePicture(fipImage image, const QString &path)
-{
-    return image.save(QFile::encodeName(path).constData()); // the extension chooses the writer
-}
-
 // x and y from the top-left corner.
 Rgb pixel(const fipImage &image, unsigned x, unsigned y)
 {
@@ -245,8 +240,8 @@ TEST_F(Pipeline, ResizedPicturesLookLikeTheFullReadResampledByTheLibraryAndTurnA
     };
     fipImage image = readPicture(writeTestPicture(path(at(24)), 40, 30));
 
-    ASSERT_TRUE(image.convertTo16Bits555() && writePicture(image, path(at(16))));
-    ASSERT_TRUE(image.convertTo4Bits() && writePicture(image, path(at(4))));
+    ASSERT_TRUE(image.convertTo16Bits555() && image.save(QFile::encodeName(path(at(16)))));
+    ASSERT_TRUE(image.convertTo4Bits() && image.save(QFile::encodeName(path(at(4)))));
     // angle, depth, and where the top-left corner ends up: at the right, at the bottom
     const std::tuple<int, unsigned, bool, bool> angles[] = {
         {90, 24, false, true},  {-90, 24, true, false}, {180, 24, true, true},
@@ -292,7 +287,7 @@ TEST_P(Conversion, WritesAValidPictureOfTheRightDepthAndColours)
 {
     const auto &[picture, format, grayscale] = GetParam();
     const QString source = QString::fromLatin1(picture.file);
-    ASSERT_TRUE(writePicture(makePicture(picture), path(source)));
+    ASSERT_TRUE(makePicture(picture).save(QFile::encodeName(path(source))));
 
     // Only the last extension chooses the encoder.
     const QString destination = u"picture.png"_s + outputExtension(format);
@@ -326,7 +321,8 @@ INSTANTIATE_TEST_SUITE_P(ImagePipeline, Conversion,
 // is replaced by an ordinary new one, and no file is written that was not to be replaced.
 TEST_F(Pipeline, FailuresNameTheirStepAndWriteNothingAndOnlyAFileToReplaceIsReplaced)
 {
-    ASSERT_TRUE(writePicture(makePicture(Sources[0]), path(u"a.jpg"_s))); // amber and blue
+    // The amber and blue JPEG.
+    ASSERT_TRUE(makePicture(Sources[0]).save(QFile::encodeName(path(u"a.jpg"_s))));
     ConversionOptions resize = to(OutputFormat::Png);
     resize.resize = true; // and no pixel count
     const std::tuple<QString, QString, ConversionOptions, QString> cases[] = {
@@ -400,7 +396,7 @@ TEST_F(Pipeline, FailuresNameTheirStepAndWriteNothingAndOnlyAFileToReplaceIsRepl
     EXPECT_EQ(readFileBytes(path(u"kept.png"_s)), "precious");
 
     // A destination that is the source by another name is never written.
-    ASSERT_TRUE(writePicture(makePicture(Sources[5]), path(u"alpha.png"_s)));
+    ASSERT_TRUE(makePicture(Sources[5]).save(QFile::encodeName(path(u"alpha.png"_s))));
     const QByteArray before = readFileBytes(path(u"alpha.png"_s));
     ASSERT_TRUE(QFile::link(m_dir.path(), path(u"linked"_s)) &&
                 ::link(QFile::encodeName(path(u"alpha.png"_s)),
@@ -435,8 +431,8 @@ TEST_F(Pipeline, SourceThatIsNoRegularFileOrClaimsTooManyPixelsIsRefusedWithoutW
     // The JPEG 2000 encoder needs 32 pixels a side for its resolution levels.
     const int w = 80, h = 60;
     for (const QString &name : {path(u"palette.gif"_s), path(u"rgb.j2k"_s), path(u"rgb.jp2"_s)}) {
-        ASSERT_TRUE(
-            writePicture(makePicture(Sources[name.endsWith(u"gif"_s) ? 3 : 0], w, h), name));
+        ASSERT_TRUE(makePicture(Sources[name.endsWith(u"gif"_s) ? 3 : 0], w, h)
+                        .save(QFile::encodeName(name)));
         EXPECT_EQ(std::pair(ImagePipeline::checkPixelBudget(name, QString(), w * h),
                             ImagePipeline::checkPixelBudget(name, QString(), w * h - 1)),
                   std::pair(QString(), tooLarge(w, h)))
