@@ -44,13 +44,6 @@ int orientationTag(const QString &path)
     return value.size() == 2 ? *reinterpret_cast<const WORD *>(value.constData()) : 0;
 }
 
-// The orientation in a file's XMP packet, empty when none.
-QString xmpOrientation(const QString &path)
-{
-    static const QRegularExpression orientation(uR"x(tiff:Orientation="(\d)")x"_s);
-    return orientation.match(QString::fromUtf8(tagOf(path, FIMD_XMP, "XMLPacket"))).captured(1);
-}
-
 // What the picture shows at x, y from its top-left corner: 'w'hite, 'r'ed, 'b'lue, or '?'.
 char colourAt(const QImage &picture, int x, int y)
 {
@@ -84,6 +77,11 @@ using Oriented = testing::TestWithParam<std::tuple<int, bool>>;
 // sized as the upright picture, the user's turns come on top, and no tag would turn it again.
 TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
 {
+    // The orientation in a file's XMP packet, empty when none.
+    const auto xmpOrientation = [](const QString &path) {
+        static const QRegularExpression orientation(uR"x(tiff:Orientation="(\d)")x"_s);
+        return orientation.match(QString::fromUtf8(tagOf(path, FIMD_XMP, "XMLPacket"))).captured(1);
+    };
     const auto &[orientation, deleteMetadata] = GetParam();
     const QTemporaryDir dir;
     const auto path = [&dir](const QString &name) { return dir.filePath(name); };
@@ -109,23 +107,21 @@ TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
 INSTANTIATE_TEST_SUITE_P(Orientation, Oriented,
                          testing::Combine(testing::Range(1, 9), testing::Bool()));
 
-// The profile a written picture carries. The image library's PNG reader ignores it: Qt reads it.
-QByteArray profileOf(const QString &path)
-{
-    if (path.endsWith(u".png"_s))
-        return QImage(path).colorSpace().iccProfile();
-    fipImage image = readPicture(path);
-    const FIICCPROFILE *profile = image.isValid() ? FreeImage_GetICCProfile(image) : nullptr;
-    return profile && profile->size > 0
-               ? QByteArray(static_cast<const char *>(profile->data), profile->size)
-               : QByteArray();
-}
-
 // TIFF, WEBP and the preview are turned too. A phone's photo, turned and scaled on the way (steps
 // that drop the profile in the image library), written without its metadata: its colours keep
 // their meaning in every format; a preview shows them in sRGB.
 TEST(Appearance, TiffWebpAndPreviewsAreTurnedAndTheProfileSurvivesToEveryFormatAndPreviewsInSrgb)
 {
+    // The profile a written picture carries; Qt reads it in a PNG, which the library ignores.
+    const auto profileOf = [](const QString &path) {
+        if (path.endsWith(u".png"_s))
+            return QImage(path).colorSpace().iccProfile();
+        fipImage image = readPicture(path);
+        const FIICCPROFILE *profile = image.isValid() ? FreeImage_GetICCProfile(image) : nullptr;
+        return profile && profile->size > 0
+                   ? QByteArray(static_cast<const char *>(profile->data), profile->size)
+                   : QByteArray();
+    };
     QTemporaryDir dir;
     // The TIFF reader does not report the tag; a WEBP written again keeps its EXIF block.
     const std::tuple<QString, FREE_IMAGE_FORMAT, int, QString> cases[] = {

@@ -184,19 +184,6 @@ TEST(ImagePipelineProportions, MulDivRoundsHalvesAwayFromZeroAndResizingGivesThe
     }
 }
 
-// Differences of two pictures of one kind in decibels: 40 and above cannot be seen; 0 when
-// their sizes or depths differ.
-double psnr(const fipImage &a, const fipImage &b)
-{
-    if (a.getLine() != b.getLine() || a.getHeight() != b.getHeight())
-        return 0;
-    double sum = 0;
-    for (unsigned y = 0; y < a.getHeight(); ++y)
-        for (unsigned i = 0; i < a.getLine(); ++i)
-            sum += std::pow(a.getScanLine(y)[i] - b.getScanLine(y)[i], 2);
-    return 10 * std::log10(65025.0 * a.getLine() * a.getHeight() / std::max(sum, 1.0));
-}
-
 // A resized JPEG is read at a reduced scale, and every picture resampled in fixed point: against
 // the full read with the library's Catmull-Rom, the same size with no visible difference, for
 // every kind of bitmap, smaller and larger, turned by the user, and without the reduced read's
@@ -204,6 +191,17 @@ double psnr(const fipImage &a, const fipImage &b)
 // Positive angles turn counter-clockwise, at every depth.
 TEST_F(Pipeline, ResizedPicturesLookLikeTheFullReadResampledByTheLibraryAndTurnAtEveryDepth)
 {
+    // Differences of two pictures of one kind in decibels: 40 and above cannot be seen; 0 when
+    // their sizes or depths differ.
+    const auto psnr = [](const fipImage &a, const fipImage &b) {
+        if (a.getLine() != b.getLine() || a.getHeight() != b.getHeight())
+            return 0.0;
+        double sum = 0;
+        for (unsigned y = 0; y < a.getHeight(); ++y)
+            for (unsigned i = 0; i < a.getLine(); ++i)
+                sum += std::pow(a.getScanLine(y)[i] - b.getScanLine(y)[i], 2);
+        return 10 * std::log10(65025.0 * a.getLine() * a.getHeight() / std::max(sum, 1.0));
+    };
     using enum ResizeMode;
     // clang-format off
     const std::tuple<QString, unsigned, ResizeMode, int, int> cases[] = {

@@ -258,27 +258,23 @@ TEST_F(Workers, FinishesEveryTicketOnceAsThePipelineInProcessAndStopsAtOnce)
 using WP = WorkerProtocol;
 using Kind = WP::Kind;
 
-// What the other side reads from a frame.
-WP::Message decoded(QByteArray frame, QByteArray *payload = nullptr)
-{
-    QByteArray taken;
-    EXPECT_EQ(WP::takeFrame(frame, taken), WP::FrameStatus::Complete);
-    return WP::decode(payload ? *payload = taken : taken);
-}
-
-// A preview reply written by hand, with picture fields a sound worker never sends.
-Kind replyKind(qint32 format, qint32 width, qint32 height, qint32 bytesPerLine)
-{
-    QByteArray payload;
-    QDataStream out(&payload, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_0);
-    out << WP::Version << quint8(Kind::PreviewReply) << true << true << false << QString() << format
-        << width << height << bytesPerLine << QByteArray(32, '\x7f');
-    return WP::decode(payload).kind;
-}
-
 TEST(WorkerProtocol, RequestsAndRepliesCrossWithEveryFieldAndDamagedOnesAreRefused)
 {
+    // What the other side reads from a frame.
+    const auto decoded = [](QByteArray frame, QByteArray *payload = nullptr) {
+        QByteArray taken;
+        EXPECT_EQ(WP::takeFrame(frame, taken), WP::FrameStatus::Complete);
+        return WP::decode(payload ? *payload = taken : taken);
+    };
+    // A preview reply written by hand, with picture fields a sound worker never sends.
+    const auto replyKind = [](qint32 format, qint32 width, qint32 height, qint32 bytesPerLine) {
+        QByteArray payload;
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_0);
+        out << WP::Version << quint8(Kind::PreviewReply) << true << true << false << QString()
+            << format << width << height << bytesPerLine << QByteArray(32, '\x7f');
+        return WP::decode(payload).kind;
+    };
     // A name that is not UTF-8 crosses with its escaped bytes.
     const ConversionRequest c{PathUtil::decodeName("/in/\xc3\x89t\xc3\xa9/IMG\xff 1.CR2"),
                               PathUtil::decodeName("/out/IMG\xff 1.webp"),

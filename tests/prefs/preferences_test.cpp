@@ -39,16 +39,14 @@ const QByteArray DefaultFile =
     "<WebImages>.webp;</WebImages>\r\n"
     "<colorTable>#000000;#0000ff;#ff0000;#800080;#0000ff;</colorTable>\r\n</Pelorin>\r\n";
 
-Preferences readText(const QByteArray &bytes)
-{
-    Preferences preferences;
-    PreferencesFile::read(preferences, bytes);
-    return preferences;
-}
-
 // The standard colour, the offscreen palette's text, is black.
 TEST(Preferences, AllImagesFollowsTheGroupsTheDefaultsComeBackWholeAndTheFileKeepsItsLayout)
 {
+    const auto readText = [](const QByteArray &bytes) {
+        Preferences preferences;
+        PreferencesFile::read(preferences, bytes);
+        return preferences;
+    };
     const QString allImages =
         u".gif;.jpg;.jpeg;.jpe;.jif;.jfif;.jxr;.jp2;.j2k;.jpf;.jpm;.jpg2;.j2c;jpc;.jpx;.mj2;"
         ".png;.psd;.tif;.tiff;.raw;.dng;.cr2;.webp;"_s;
