@@ -21,11 +21,12 @@ TEST(CommandLine, OpensAFolderOrAFilesFolderWarnsOfAMissingPathAndRefusesTwoFold
     ASSERT_TRUE(writeFileAtBytes(PathUtil::encodeName(dir) + "/\xff.jpg"));
     const QString file = QDir::current().relativeFilePath(dir) + u"/./\xdcff.jpg"_s;
     // The arguments, then the action, the folder and a part of the text (none: no text).
+    // clang-format off
     const std::tuple<QStringList, CommandLine::Action, QString, QString> cases[] = {
-        {{dir}, CommandLine::Open, dir, {}},
-        {{file}, CommandLine::Open, dir, {}},
+        {{dir}, CommandLine::Open, dir, {}}, {{file}, CommandLine::Open, dir, {}},
         {{dir + u"/gone"_s}, CommandLine::Open, {}, dir + u"/gone"_s},
         {{dir, dir}, CommandLine::Refuse, {}, u"--help"_s}};
+    // clang-format on
     for (const auto &[arguments, action, folder, text] : cases) {
         const CommandLine result =
             CommandLine::parse(QStringList{u"pelorin"_s} + arguments, u"1.2"_s);

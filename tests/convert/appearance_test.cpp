@@ -44,13 +44,6 @@ int orientationTag(const QString &path)
     return value.size() == 2 ? *reinterpret_cast<const WORD *>(value.constData()) : 0;
 }
 
-// The orientation in a file's XMP packet, empty when none.
-QString xmpOrientation(const QString &path)
-{
-    static const QRegularExpression orientation(uR"x(tiff:Orientation="(\d)")x"_s);
-    return orientation.match(QString::fromUtf8(tagOf(path, FIMD_XMP, "XMLPacket"))).captured(1);
-}
-
 // What the picture shows at x, y from its top-left corner: 'w'hite, 'r'ed, 'b'lue, or '?'.
 char colourAt(const QImage &picture, int x, int y)
 {
@@ -78,33 +71,32 @@ std::pair<QSize, std::string> uprightMarks(const QImage &picture)
              colourAt(picture, w * 3 / 4, h / 2)}};
 }
 
-class Oriented : public testing::TestWithParam<std::tuple<int, bool>>
-{
-protected:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-    QTemporaryDir m_dir;
-};
+using Oriented = testing::TestWithParam<std::tuple<int, bool>>;
 
 // Each orientation a camera writes, with and without "Delete metadata": the output is upright,
 // sized as the upright picture, the user's turns come on top, and no tag would turn it again.
 TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
 {
+    // The orientation in a file's XMP packet, empty when none.
+    const auto xmpOrientation = [](const QString &path) {
+        static const QRegularExpression orientation(uR"x(tiff:Orientation="(\d)")x"_s);
+        return orientation.match(QString::fromUtf8(tagOf(path, FIMD_XMP, "XMLPacket"))).captured(1);
+    };
     const auto &[orientation, deleteMetadata] = GetParam();
+    const QTemporaryDir dir;
+    const auto path = [&dir](const QString &name) { return dir.filePath(name); };
     const QString source = writeOrientedPicture(path(u"photo.jpg"_s), Upright, orientation);
 
     ConversionOptions options;
-    options.deleteMetadata = deleteMetadata;
-    options.resize = true;
-    options.resizeMode = ResizeMode::Width;
-    options.resizePixels = 32;
+    std::tie(options.deleteMetadata, options.resize, options.resizePixels) =
+        std::tuple(deleteMetadata, true, 32);
     ASSERT_TRUE(ImagePipeline::convertOne({source, path(u"out.jpg"_s), options, 0}).ok);
     EXPECT_EQ(uprightMarks(pictureOf(path(u"out.jpg"_s))), std::pair(QSize(32, 24), "wrb"s));
     EXPECT_EQ(std::pair(orientationTag(path(u"out.jpg"_s)), xmpOrientation(path(u"out.jpg"_s))),
               deleteMetadata ? std::pair(0, QString()) : std::pair(1, u"1"_s));
 
     // A left turn by the user: the corner goes to the bottom left, the red half to the bottom.
-    options.resize = false;
-    options.outputFormat = OutputFormat::Png;
+    std::tie(options.resize, options.outputFormat) = std::tuple(false, OutputFormat::Png);
     ASSERT_TRUE(ImagePipeline::convertOne({source, path(u"left.png"_s), options, 90}).ok);
     const QImage left = pictureOf(path(u"left.png"_s));
     EXPECT_EQ(std::pair(left.size(), std::string({colourAt(left, 2, 61), colourAt(left, 30, 40),
@@ -115,8 +107,21 @@ TEST_P(Oriented, JpegIsTurnedUprightAndMarkedSo)
 INSTANTIATE_TEST_SUITE_P(Orientation, Oriented,
                          testing::Combine(testing::Range(1, 9), testing::Bool()));
 
-TEST(Orientation, TiffWebpAndThePreviewAreTurnedToo)
+// TIFF, WEBP and the preview are turned too. A phone's photo, turned and scaled on the way (steps
+// that drop the profile in the image library), written without its metadata: its colours keep
+// their meaning in every format; a preview shows them in sRGB.
+TEST(Appearance, TiffWebpAndPreviewsAreTurnedAndTheProfileSurvivesToEveryFormatAndPreviewsInSrgb)
 {
+    // The profile a written picture carries; Qt reads it in a PNG, which the library ignores.
+    const auto profileOf = [](const QString &path) {
+        if (path.endsWith(u".png"_s))
+            return QImage(path).colorSpace().iccProfile();
+        fipImage image = readPicture(path);
+        const FIICCPROFILE *profile = image.isValid() ? FreeImage_GetICCProfile(image) : nullptr;
+        return profile && profile->size > 0
+                   ? QByteArray(static_cast<const char *>(profile->data), profile->size)
+                   : QByteArray();
+    };
     QTemporaryDir dir;
     // The TIFF reader does not report the tag.
     const std::tuple<QString, FREE_IMAGE_FORMAT, int, QString> cases[] = {
@@ -135,33 +140,13 @@ TEST(Orientation, TiffWebpAndThePreviewAreTurnedToo)
         ConvertPreview::render({writeOrientedPicture(dir.filePath(u"photo.jpg"_s), Upright, 6),
                                 QSize(200, 200), 0, OutputFormat::Png, 16, false, 4, QString()});
     EXPECT_EQ(uprightMarks(preview.image), std::pair(QSize(200, 150), "wrb"s));
-}
 
-// The profile a written picture carries. The image library's PNG reader ignores it: Qt reads it.
-QByteArray profileOf(const QString &path)
-{
-    if (path.endsWith(u".png"_s))
-        return QImage(path).colorSpace().iccProfile();
-    fipImage image = readPicture(path);
-    const FIICCPROFILE *profile = image.isValid() ? FreeImage_GetICCProfile(image) : nullptr;
-    return profile && profile->size > 0
-               ? QByteArray(static_cast<const char *>(profile->data), profile->size)
-               : QByteArray();
-}
-
-// A phone's photo, turned and scaled on the way (steps that drop the profile in the image
-// library), written without its metadata: its colours keep their meaning in every format; a
-// preview shows them in sRGB.
-TEST(ColourProfile, SurvivesToEveryFormatWithoutMetadataLeavesGrayPicturesAndPreviewsInSrgb)
-{
-    QTemporaryDir dir;
     const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
     const QString source =
-        writeOrientedPicture(dir.filePath(u"photo.jpg"_s), {64, 48}, 6, FIF_JPEG, p3);
+        writeOrientedPicture(dir.filePath(u"phone.jpg"_s), {64, 48}, 6, FIF_JPEG, p3);
     ConversionOptions options;
-    options.deleteMetadata = true;
-    options.resize = true;
-    options.resizePixels = 32;
+    std::tie(options.deleteMetadata, options.resize, options.resizePixels) =
+        std::tuple(true, true, 32);
     for (const OutputFormat format :
          {OutputFormat::Jpeg, OutputFormat::Png, OutputFormat::Tiff, OutputFormat::Webp}) {
         const QString output = dir.filePath(u"out"_s + outputExtension(format));
@@ -170,8 +155,7 @@ TEST(ColourProfile, SurvivesToEveryFormatWithoutMetadataLeavesGrayPicturesAndPre
         EXPECT_EQ(profileOf(output), p3) << output.toStdString();
     }
     // An RGB profile does not describe gray: the PNG writer would refuse the picture.
-    options.grayscale = true;
-    options.outputFormat = OutputFormat::Png;
+    std::tie(options.grayscale, options.outputFormat) = std::tuple(true, OutputFormat::Png);
     const QString gray = dir.filePath(u"gray.png"_s);
     EXPECT_EQ(ImagePipeline::convertOne({source, gray, options, 0}).resultMessage,
               u"End of conversion!"_s);

@@ -55,14 +55,6 @@ protected:
         on(&S::conversionFinished, [this] { ++m_finished; });
     }
 
-    // A conversion ends from the event loop, its disk work done on threads of its own.
-    void converted(const std::function<void()> &start)
-    {
-        const int before = m_finished;
-        start();
-        EXPECT_TRUE(runEventsUntil([&] { return m_finished > before; }));
-    }
-
     // A control of the view changes: the session gets the values, then the action.
     void setReplaceFiles(bool on)
     {
@@ -84,7 +76,7 @@ protected:
     int m_finished = 0;
 };
 
-TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTwiceAndRenewsMarks)
+TEST_F(Session, ListsMarksRefusesTheSameFolderTwiceRenewsMarksPreviewsTurnsAndDropsStalePreviews)
 {
     m_session.chooseSourceFolder(m_source.path());
     EXPECT_EQ(std::pair(rows(), m_status.second),
@@ -134,15 +126,18 @@ TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTw
     // the conversion's outcome.
     m_session.chooseSourceFolder(m_source.path());
     setReplaceFiles(false);
-    // tree.png, into tree.jpg; a single picture writes no log
-    converted([this] { m_session.convertImage(3); });
+    // tree.png, into tree.jpg; a single picture writes no log. A conversion ends from the event
+    // loop, its disk work done on threads of its own.
+    m_session.convertImage(3);
+    EXPECT_TRUE(runEventsUntil([this] { return m_finished == 1; }));
     EXPECT_EQ(std::tuple(m_status, rows(), m_session.existingLogPath()),
               std::tuple(std::pair(u"End of conversion!"_s, 0),
                          u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, QString()));
 
     ASSERT_TRUE(QFile::remove(m_destination.filePath(u"photo.jpg"_s)));
     setReplaceFiles(false);
-    converted([this] { m_session.convertAll(); });
+    m_session.convertAll();
+    EXPECT_TRUE(runEventsUntil([this] { return m_finished == 2; }));
     EXPECT_EQ(std::tuple(m_status.first, rows(), m_frame.first, m_session.existingLogPath()),
               std::tuple(u"End of conversion! : Files have been skipped (see log)."_s,
                          u"A.jpg:2 a.png:2 photo.png:4 tree.png:4"_s, u"placeholder"_s,
@@ -156,10 +151,9 @@ TEST_F(Session, ListsTheSourceMarksDuplicatesAndCollisionsRefusesTheSameFolderTw
     EXPECT_EQ(m_session.existingLogPath(), ConversionLog::path(m_session.destinationFolder()));
     EXPECT_EQ(WorkerClient::removePartialFiles(m_session.destinationFolder(), 9), 1);
     EXPECT_TRUE(::unlink((odd + "/Pelorin.log").constData()) == 0 && ::rmdir(odd.constData()) == 0);
-}
 
-TEST_F(Session, PreviewsTurnsMarksAFileThatCannotBeReadAndDropsStalePreviews)
-{
+    // Previews, turns, a file that cannot be read, and previews gone stale; the destination is
+    // gone, so nothing collides.
     ASSERT_TRUE(writeFileBytes(m_source.filePath(u"broken.png"_s), "not a picture"));
     m_session.setFrameSize({200, 200});
     m_session.chooseSourceFolder(m_source.path());
@@ -235,19 +229,17 @@ protected:
 };
 
 // A screen reader's toggle action changes a box without a click; the count is the list's, also
-// when a refused folder empties it.
-TEST_F(ConvertPage, CheckBoxesActHoweverTheyAreToggledAndTheCountFollowsTheList)
+// when a refused folder empties it. Then a page of its own converts in a worker process.
+TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAllInWorkerProcesses)
 {
+    m_services.conversionRunner = std::make_shared<WorkerPool>(1);
     openPage();
-    for (const char16_t *box : {u"resizeCheck", u"replaceFilesCheck", u"grayscaleCheck"}) {
-        if (box == std::u16string_view(u"grayscaleCheck")) {
-            child<QListView>(u"convertList"_s)->setCurrentIndex(m_page->listModel().index(3));
-            QCoreApplication::processEvents(); // the preview follows, deferred
-        }
-        QAccessible::queryAccessibleInterface(child<QCheckBox>(QString::fromUtf16(box)))
+    child<QListView>(u"convertList"_s)->setCurrentIndex(m_page->listModel().index(3));
+    QCoreApplication::processEvents(); // the preview follows, deferred
+    for (const QString &box : {u"resizeCheck"_s, u"replaceFilesCheck"_s, u"grayscaleCheck"_s})
+        QAccessible::queryAccessibleInterface(child<QCheckBox>(box))
             ->actionInterface()
             ->doAction(QAccessibleActionInterface::toggleAction());
-    }
     EXPECT_TRUE(child<QWidget>(u"heightRadio"_s)->isEnabled());
     EXPECT_EQ(m_page->listModel().flags(2), CollisionError);
     EXPECT_TRUE(child<PreviewFrame>(u"previewFrame"_s)->image().allGray());
@@ -257,11 +249,7 @@ TEST_F(ConvertPage, CheckBoxesActHoweverTheyAreToggledAndTheCountFollowsTheList)
     EXPECT_EQ(
         std::pair(m_page->listModel().rowCount(), child<QLabel>(u"imageCountLabel"_s)->text()),
         std::pair(0, u"0"_s));
-}
 
-TEST_F(ConvertPage, ConvertsAllInWorkerProcessesHandsTheControlsToItsSessionAndShowsWhatItTells)
-{
-    m_services.conversionRunner = std::make_shared<WorkerPool>(1);
     openPage();
     click(u"convertAllButton"_s); // returns at once
     EXPECT_EQ(std::pair(m_page->isEnabled(), m_runProgress.isRunning()), std::pair(false, true));

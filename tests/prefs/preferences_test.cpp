@@ -24,7 +24,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <optional>
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -40,15 +39,14 @@ const QByteArray DefaultFile =
     "<WebImages>.webp;</WebImages>\r\n"
     "<colorTable>#000000;#0000ff;#ff0000;#800080;#0000ff;</colorTable>\r\n</Pelorin>\r\n";
 
-Preferences readText(const QByteArray &bytes)
+// The standard colour, the offscreen palette's text, is black.
+TEST(Preferences, AllImagesFollowsTheGroupsTheDefaultsComeBackWholeAndTheFileKeepsItsLayout)
 {
-    Preferences preferences;
-    PreferencesFile::read(preferences, bytes);
-    return preferences;
-}
-
-TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
-{
+    const auto readText = [](const QByteArray &bytes) {
+        Preferences preferences;
+        PreferencesFile::read(preferences, bytes);
+        return preferences;
+    };
     const QString allImages =
         u".gif;.jpg;.jpeg;.jpe;.jif;.jfif;.jxr;.jp2;.j2k;.jpf;.jpm;.jpg2;.j2c;jpc;.jpx;.mj2;"
         ".png;.psd;.tif;.tiff;.raw;.dng;.cr2;.webp;"_s;
@@ -63,6 +61,48 @@ TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
               QString(allImages).remove(u".gif;"_s).replace(u".webp;"_s, u".webp;.wp;"_s));
     preferences.setDefaults();
     EXPECT_EQ(preferences, Preferences());
+
+    // The file is written in its fixed layout and read back; what is amiss keeps its default.
+    EXPECT_EQ(PreferencesFile::write(Preferences()), DefaultFile);
+    Preferences changed; // and read back: special characters, line breaks, other colours
+    changed.setExtensionList(ImageFormatGroup::TifImages, u".tif;<&>\"'.x;&amp;lt;"_s);
+    changed.setExtensionList(ImageFormatGroup::WebImages, u".webp;\r\n.é;"_s);
+    changed.colours().setColour(Standard, 0x0A0B0C);
+    changed.colours().setColour(OtherError, 0xFFFFFF);
+    EXPECT_EQ(readText(PreferencesFile::write(changed)), changed);
+
+    // The first opening tag counts, and the first closing tag after it; anything else keeps the
+    // default. The text ends at the first zero byte, so a sixteen-bit file keeps every default.
+    // clang-format off
+    const std::pair<QByteArray, QString> cases[] = {
+        {"<x><PngImages>.apng;</PngImages></x>", u".apng;"_s}, {"<PngImages></PngImages>", u".png;"_s},
+        {"</PngImages><PngImages>.apng;", u".png;"_s}, {"<pngimages>.apng;</pngimages>", u".png;"_s},
+        {"<PngImages>.a;</PngImages><PngImages>.b;</PngImages>", u".a;"_s},
+        {"<PngImages> .a; \r\n.b</PngImages>", u" .a; \r\n.b"_s},
+        {"<PngImages>&lt;&amp;amp;&#39;</PngImages>", u"<&amp;'"_s},
+        {"\xFF\xFE<PngImages>.apng;</PngImages>\xC0", u".apng;"_s},
+        {QByteArray("<GifImages>.g;</GifImages>\0<PngImages>.a;</PngImages>", 53), u".png;"_s}};
+    // clang-format on
+    for (const auto &[text, pngList] : cases)
+        EXPECT_EQ(readText(text).extensionList(ImageFormatGroup::PngImages), pngList);
+
+    // The colour table is walked by position.
+    constexpr ColourRef K = 0x000000, R = 0x0000FF, B = 0xFF0000, P = 0x800080;
+    // Short entries keep their place, no hex digits read as black, a non-digit ends the number,
+    // empty entries are no entries, extra entries are ignored, negatives stay within 24 bits.
+    // clang-format off
+    const std::pair<QByteArray, std::array<ColourRef, 5>> tables[] = {
+        {"#0000ff;#12345;#00ff00;", {R, R, 0x00FF00, P, R}}, {"#12g456;", {0x12, R, B, P, R}},
+        {"#00ff00;#zzzzzz;", {0x00FF00, K, B, P, R}}, {"#-00001;", {0xFFFFFF, R, B, P, R}},
+        {"0000ff0;#111111;", {K, 0x111111, B, P, R}},
+        {";;#111111;;;#222222", {0x111111, 0x222222, B, P, R}},
+        {"#000001;#000002;#000003;#000004;#000005;#000006;", {1, 2, 3, 4, 5}}};
+    // clang-format on
+    for (const auto &[table, colours] : tables) {
+        const LineColourTable read = readText("<colorTable>" + table + "</colorTable>").colours();
+        EXPECT_EQ((std::array{read.at(0), read.at(1), read.at(2), read.at(3), read.at(4)}), colours)
+            << table.toStdString();
+    }
 
     // On a dark scheme the classic colours are lightened until they read (4.5:1) on the lists
     // and the status line.
@@ -82,62 +122,14 @@ TEST(Preferences, AllImagesFollowsTheGroupsAndTheDefaultsComeBackWhole)
                 << position;
 }
 
-// The standard colour, the offscreen palette's text, is black.
-TEST(PreferencesFileFormat, IsWrittenInTheFixedLayoutAndReadsBackAsItWasWritten)
-{
-    EXPECT_EQ(PreferencesFile::write(Preferences()), DefaultFile);
-    Preferences changed; // and read back: special characters, line breaks, other colours
-    changed.setExtensionList(ImageFormatGroup::TifImages, u".tif;<&>\"'.x;&amp;lt;"_s);
-    changed.setExtensionList(ImageFormatGroup::WebImages, u".webp;\r\n.é;"_s);
-    changed.colours().setColour(Standard, 0x0A0B0C);
-    changed.colours().setColour(OtherError, 0xFFFFFF);
-    EXPECT_EQ(readText(PreferencesFile::write(changed)), changed);
-}
-
-// The first opening tag counts, and the first closing tag after it; anything else keeps the
-// default. The text ends at the first zero byte, so a sixteen-bit file keeps every default.
-TEST(PreferencesFileReader, FindsEachElementOrKeepsItsDefault)
-{
-    // clang-format off
-    const std::pair<QByteArray, QString> cases[] = {
-        {"<x><PngImages>.apng;</PngImages></x>", u".apng;"_s}, {"<PngImages></PngImages>", u".png;"_s},
-        {"</PngImages><PngImages>.apng;", u".png;"_s}, {"<pngimages>.apng;</pngimages>", u".png;"_s},
-        {"<PngImages>.a;</PngImages><PngImages>.b;</PngImages>", u".a;"_s},
-        {"<PngImages> .a; \r\n.b</PngImages>", u" .a; \r\n.b"_s},
-        {"<PngImages>&lt;&amp;amp;&#39;</PngImages>", u"<&amp;'"_s},
-        {"\xFF\xFE<PngImages>.apng;</PngImages>\xC0", u".apng;"_s},
-        {QByteArray("<GifImages>.g;</GifImages>\0<PngImages>.a;</PngImages>", 53), u".png;"_s}};
-    // clang-format on
-    for (const auto &[text, pngList] : cases)
-        EXPECT_EQ(readText(text).extensionList(ImageFormatGroup::PngImages), pngList);
-}
-
-TEST(PreferencesFileReader, WalksTheColourTableByPosition)
-{
-    constexpr ColourRef K = 0x000000, R = 0x0000FF, B = 0xFF0000, P = 0x800080;
-    // Short entries keep their place, no hex digits read as black, a non-digit ends the number,
-    // empty entries are no entries, extra entries are ignored, negatives stay within 24 bits.
-    // clang-format off
-    const std::pair<QByteArray, std::array<ColourRef, 5>> cases[] = {
-        {"#0000ff;#12345;#00ff00;", {R, R, 0x00FF00, P, R}}, {"#12g456;", {0x12, R, B, P, R}},
-        {"#00ff00;#zzzzzz;", {0x00FF00, K, B, P, R}}, {"#-00001;", {0xFFFFFF, R, B, P, R}},
-        {"0000ff0;#111111;", {K, 0x111111, B, P, R}},
-        {";;#111111;;;#222222", {0x111111, 0x222222, B, P, R}},
-        {"#000001;#000002;#000003;#000004;#000005;#000006;", {1, 2, 3, 4, 5}}};
-    // clang-format on
-    for (const auto &[table, colours] : cases) {
-        const LineColourTable read = readText("<colorTable>" + table + "</colorTable>").colours();
-        EXPECT_EQ((std::array{read.at(0), read.at(1), read.at(2), read.at(3), read.at(4)}), colours)
-            << table.toStdString();
-    }
-}
-
 // The write is cut short by a file-size limit, as a full disk would. Anything but a regular file
 // in the file's place keeps the defaults, as a damaged file does: a FIFO (with a writer) must not
 // block the start, a device must not be read until memory runs out; past a MiB nothing is read.
-TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileAndOnlyARegularFileIsRead)
+// Each value of the state file stands on its own: a damaged or cut line loses only its value, a
+// folder gone since is not restored, and a folder named by any bytes comes back whole.
+TEST(FilesOnDisk, AnInterruptedSaveLeavesTheOldFileOnlyARegularFileIsReadAndStateValuesStandAlone)
 {
-    ConfigHome home;
+    const ConfigHome home;
     const QString path = PreferencesFile::settingsFilePath();
     ASSERT_TRUE(writeFileBytes(path, "old"));
     const FileResult written = withFileSizeLimit(64, [] { return PreferencesFile::save({}); });
@@ -145,7 +137,6 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileAndOnlyARegularFile
                          QDir(QFileInfo(path).path()).entryList(QDir::Files)),
               std::tuple(false, qt_error_string(EFBIG), "old", QStringList{u"Preferences.xml"_s}));
 
-    const Watchdog watchdog;
     const QByteArray value = "<PngImages>.x;</PngImages>", fifo = QFile::encodeName(path) + "-fifo";
     const int writer = ::mkfifo(fifo.constData(), 0600) ? -1 : ::open(fifo.constData(), O_RDWR);
     ASSERT_TRUE(::write(writer, value.constData(), value.size()) == value.size() &&
@@ -157,13 +148,7 @@ TEST(PreferencesFileOnDisk, AnInterruptedSaveLeavesTheOldFileAndOnlyARegularFile
         EXPECT_EQ(preferences.extensionList(ImageFormatGroup::PngImages), u".png;"_s);
     }
     ::close(writer);
-}
 
-// Each value of the state file stands on its own: a damaged or cut line loses only its value, a
-// folder gone since is not restored, and a folder named by any bytes comes back whole.
-TEST(SessionStateFile, RoundTripsInItsOwnFolderAndReadsEachValueOnItsOwn)
-{
-    const ConfigHome home;
     const QTemporaryDir dir;
     const QByteArray odd = QFile::encodeName(dir.path()) + "/ a=b%\xff\n";
     ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
@@ -190,12 +175,10 @@ TEST(PreferencesPage, AColourShowsInTheSampleAndReachesTheListsOnlyOnSaveAndSave
     const ConfigHome home;
     const QString file = home.preferencesPath();
     Preferences preferences;
-    std::optional<ColourRef> nextColour;
     QStringList messages;
     PageServices services;
-    services.chooseColour = [&](QWidget *, ColourRef, const QString &, ColourRef &chosen) {
-        chosen = nextColour.value_or(chosen);
-        return nextColour.has_value();
+    services.chooseColour = [](QWidget *, ColourRef, const QString &, ColourRef &chosen) {
+        return chosen = 0x00C000, true; // green
     };
     services.showMessage = [&](const QString &text) { messages.append(text); };
     CPrefsCtrl page(preferences, services); // which keeps a reference to the services
@@ -206,7 +189,6 @@ TEST(PreferencesPage, AColourShowsInTheSampleAndReachesTheListsOnlyOnSaveAndSave
     const CLvColorWnd *sample = page.findChild<CLvColorWnd *>(u"notSelectedSample"_s);
     click(u"collisionRadio"_s);
     EXPECT_EQ(sample->textColour(), 0x800080u);
-    nextColour = 0x00C000; // green
     click(u"colourButton"_s);
     // The lists draw with the saved colour.
     EXPECT_EQ(std::pair(sample->textColour(), preferences.colour(CollisionError)),

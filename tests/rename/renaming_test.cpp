@@ -34,7 +34,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <tuple>
@@ -80,12 +79,11 @@ struct Renaming : testing::Test
         m_list.scanFolder(m_dir.path(), u"*"_s);
     }
     QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
-    QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files, QDir::Name); }
     // "a.jpg=a.jpg b.jpg=": each file and what it holds.
     QString contents() const
     {
         QStringList files;
-        for (const QString &name : this->files())
+        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files, QDir::Name))
             files.append(name + u'=' + QString::fromLatin1(read(PathUtil::encodeName(name))));
         return files.join(u' ');
     }
@@ -97,10 +95,7 @@ struct Renaming : testing::Test
         return run();
     }
     // How a run ended: its outcome, the rows renamed and the error.
-    static std::tuple<int, int, int> ended(const RenameResult &result)
-    {
-        return {result.outcome, result.renamedCount, result.errorCode};
-    }
+    auto ended(const RenameResult &r) { return std::tuple(r.outcome, r.renamedCount, r.errorCode); }
     QStringList numbered(const QString &base, int digits, int start)
     {
         m_settings = {base, digits, start, false};
@@ -115,7 +110,7 @@ struct Renaming : testing::Test
     NewNameGenerator::Marks m_marks;
 };
 
-TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderByTheirBytesAndSortsThem)
+TEST_F(Renaming, ListsFilesOnceForEveryPatternInNaturalOrderByTheirBytesSortsThemAndNumbersThem)
 {
     // Pairs "a|b" with a before b. Leading zeros count for nothing until everything else is
     // equal; runs beyond 64 bits must not wrap; case only breaks a tie, the same way every time.
@@ -183,12 +178,10 @@ TEST_F(Renaming, ListsFilesOnceForEveryMatchingPatternInNaturalOrderByTheirBytes
                              at.data(Qt::AccessibleDescriptionRole).toString()),
                   std::tuple(u"bad\uFFFD.jpg"_s, bad, u"bad\uFFFD.jpg (name conflict)"_s,
                              u"name conflict"_s));
-}
 
-TEST_F(Renaming, NumbersRowsInOrderMarksWholeListedNamesWithOnlyAToZFoldedUnlessTheBaseIsEmpty)
-{
-    // A number prints as printf's %0*d (never cut: see the 32-bit limit below); only the last
-    // extension stays.
+    // Numbering: rows in order, marks on whole listed names with only A to Z folded, unless the
+    // base is empty. A number prints as printf's %0*d (never cut: see the 32-bit limit below); only
+    // the last extension stays.
     EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 1, 5, u"x.tar.gz"_s), u"img5.gz"_s);
     EXPECT_EQ(NewNameGenerator::newName(u"img"_s, 3, -5, u"a.jpg"_s), u"img-05.jpg"_s);
 
@@ -243,25 +236,25 @@ TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplac
     write("x2.jpg", "kept");
     EXPECT_EQ(ended(rename(u"a*.jpg;c*.jpg"_s, {u"x1.jpg"_s, u"x2.jpg"_s})),
               std::tuple(RenameResult::Stopped, 1, EEXIST));
-    EXPECT_EQ(files(), u"c.jpg x1.jpg x2.jpg"_s.split(u' '));
+    EXPECT_EQ(contents(), u"c.jpg=c.jpg x1.jpg=a.jpg x2.jpg=kept"_s);
     // Swapped names, which the conflict marks would have blocked.
-    EXPECT_EQ(rename(u"x*"_s, {u"x2.jpg"_s, u"x1.jpg"_s}).errorCode, EEXIST);
-    EXPECT_EQ(QByteArrayList({read("x1.jpg"), read("x2.jpg")}), QByteArrayList({"a.jpg", "kept"}));
+    EXPECT_EQ(std::pair(rename(u"x*"_s, {u"x2.jpg"_s, u"x1.jpg"_s}).errorCode, contents()),
+              std::pair(EEXIST, u"c.jpg=c.jpg x1.jpg=a.jpg x2.jpg=kept"_s));
 
     // A vanished file, a name that is not a single name in the folder, or no folder.
     scan({"a.jpg", "b.jpg", "c.jpg"});
     ASSERT_TRUE(QFile::remove(m_dir.filePath(u"b.jpg"_s)));
     m_list.setNewNames({u"x1.jpg"_s, u"x2.jpg"_s, u"x3.jpg"_s}, {false, false, false});
     EXPECT_EQ(ended(run()), std::tuple(RenameResult::Stopped, 1, ENOENT));
-    EXPECT_EQ(files(), u"c.jpg x1.jpg"_s.split(u' '));
+    EXPECT_EQ(contents(), u"c.jpg=c.jpg x1.jpg=a.jpg"_s);
 
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub"_s));
     for (const QString &bad : {u"sub/x.jpg"_s, u"../x.jpg"_s, u".."_s, QString()}) {
         EXPECT_EQ(ended(rename(u"*.jpg"_s, {u"ok.jpg"_s, bad})),
                   std::tuple(RenameResult::Stopped, 1, EINVAL))
             << bad.toStdString();
-        EXPECT_EQ(std::pair(files(), QDir(m_dir.filePath(u"sub"_s)).isEmpty()),
-                  std::pair(u"ok.jpg x1.jpg"_s.split(u' '), true));
+        EXPECT_EQ(std::pair(contents(), QDir(m_dir.filePath(u"sub"_s)).isEmpty()),
+                  std::pair(u"ok.jpg=c.jpg x1.jpg=a.jpg"_s, true));
         ASSERT_TRUE(QFile::rename(m_dir.filePath(u"ok.jpg"_s), m_dir.filePath(u"c.jpg"_s)));
     }
 
@@ -273,7 +266,7 @@ TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplac
     const RenameResult result = FileRenamer::renameFiles(QString(), m_list);
     QDir::setCurrent(previous);
     EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 0, ENOENT));
-    EXPECT_EQ(files(), u"c.jpg x1.jpg"_s.split(u' '));
+    EXPECT_EQ(contents(), u"c.jpg=c.jpg x1.jpg=a.jpg"_s);
 }
 
 template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row>
@@ -401,66 +394,9 @@ struct RenamePage : Renaming
     std::unique_ptr<CRenumCtrl> m_page;
 };
 
-TEST_F(RenamePage, NumbersADraggedRowWhereItLandsDeleteKeepsNumbersConflictsAndFilesInTheWayStop)
-{
-    const Watchdog watchdog; // for the pipe below
-    open();
-    EXPECT_EQ(std::pair(m_page->filter(), names(m_page->rows())),
-              std::pair(u"*.jpg"_s, u"a2.jpg a10.jpg b.jpg c.jpg d.jpg"_s.split(u' ')));
-    type(u"baseNameEdit"_s, u"x"_s);
-    QWidget *viewport = list().viewport();
-    QTest::mousePress(viewport, Qt::LeftButton, {}, rowCentre(4));
-    QTest::mouseMove(viewport, rowCentre(4) - QPoint(0, 2 * QApplication::startDragDistance()));
-    ASSERT_TRUE(list().isDragging());
-    EXPECT_EQ(names(m_page->rows(), true), QStringList(5, QString())); // no numbers while dragging
-    QTest::mouseMove(viewport, rowCentre(1));
-    // The row follows the pointer at the view's next drag step.
-    ASSERT_TRUE(runEventsUntil([this] { return names(m_page->rows()).value(1) == u"d.jpg"_s; }));
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, rowCentre(1));
-    EXPECT_EQ(names(m_page->rows()), u"a2.jpg d.jpg a10.jpg b.jpg c.jpg"_s.split(u' '));
-    EXPECT_EQ(names(m_page->rows(), true), u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '));
-
-    list().setCurrentIndex(m_page->rows().index(1, 0));
-    QTest::keyClick(&list(), Qt::Key_Delete);
-    EXPECT_EQ(names(m_page->rows(), true), u"x1.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '));
-    EXPECT_TRUE(QFile::exists(m_dir.filePath(u"d.jpg"_s)));
-
-    // Conflicts block Renumber, a file in the way stops it, else it renames in list order.
-    open();
-    type(u"baseNameEdit"_s, u"a"_s); // a2.jpg is listed
-    EXPECT_EQ(std::pair(child<QPushButton>(u"renumberButton"_s)->isEnabled(), m_statusLine.text()),
-              std::pair(false, u"Conflicts in file names!"_s));
-
-    // A file the filter does not list stands where the third row wants to go.
-    write("y3.jpg.keep", "keep");
-    type(u"baseNameEdit"_s, u"y"_s);
-    QFile::rename(m_dir.filePath(u"y3.jpg.keep"_s), m_dir.filePath(u"y3.jpg"_s));
-    child<QPushButton>(u"renumberButton"_s)->click();
-    EXPECT_EQ(std::tuple(m_messages, read("y3.jpg"), read("y1.jpg")),
-              std::tuple(QStringList{u"b.jpg could not be renamed to y3.jpg: a file with this name "
-                                     "already exists."_s},
-                         "keep", "a2.jpg"));
-    ASSERT_TRUE(QFile::remove(m_dir.filePath(u"y3.jpg"_s)));
-
-    m_page->takeOverFolder(m_dir.path(), 0);
-    type(u"baseNameEdit"_s, u"trip"_s);
-    type(u"startEdit"_s, u"9"_s); // 5 + 9 = 14: two digits
-    child<QPushButton>(u"renumberButton"_s)->click();
-    EXPECT_EQ(names(m_page->rows()),
-              u"trip09.jpg trip10.jpg trip11.jpg trip12.jpg trip13.jpg"_s.split(u' '));
-    EXPECT_EQ(std::tuple(read("trip13.jpg"), child<QLineEdit>(u"baseNameEdit"_s)->text(),
-                         m_statusLine.text(), m_messages.size()),
-              std::tuple("a10.jpg", QString(), u"End of fle renaming!"_s, 1));
-
-    // A file swapped for a pipe is not read as a picture.
-    const QByteArray name = QFile::encodeName(m_dir.filePath(u"trip13.jpg"_s));
-    ASSERT_EQ(::unlink(name.constData()), 0);
-    ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
-    select(u"trip13.jpg"_s);
-    EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
-}
-
-TEST_F(RenamePage, ShowsTheSizeOfTheSelectedFileAndItsPreviewWhenItComesUnlessStale)
+// The size of the selected file and its preview when it comes, unless stale. A dragged row is
+// numbered where it lands, Delete keeps the numbers, conflicts and files in the way stop.
+TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsAndStopsInTime)
 {
     StuckPreviews previews;
     m_services.renderPreview = previews.service();
@@ -491,6 +427,60 @@ TEST_F(RenamePage, ShowsTheSizeOfTheSelectedFileAndItsPreviewWhenItComesUnlessSt
     // A late answer for an earlier selection shows nothing.
     previews.answer(0);
     EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
+
+    m_services.renderPreview = {}; // previews in this process from here on
+    open();
+    EXPECT_EQ(std::pair(m_page->filter(), names(m_page->rows())),
+              std::pair(u"*.jpg"_s, u"a2.jpg a10.jpg b.jpg c.jpg d.jpg"_s.split(u' ')));
+    type(u"baseNameEdit"_s, u"x"_s);
+    QWidget *viewport = list().viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, rowCentre(4));
+    QTest::mouseMove(viewport, rowCentre(4) - QPoint(0, 2 * QApplication::startDragDistance()));
+    ASSERT_TRUE(list().isDragging());
+    EXPECT_EQ(names(m_page->rows(), true), QStringList(5, QString())); // no numbers while dragging
+    QTest::mouseMove(viewport, rowCentre(1));
+    // The row follows the pointer at the view's next drag step.
+    ASSERT_TRUE(runEventsUntil([this] { return names(m_page->rows()).value(1) == u"d.jpg"_s; }));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, rowCentre(1));
+    EXPECT_EQ(names(m_page->rows()), u"a2.jpg d.jpg a10.jpg b.jpg c.jpg"_s.split(u' '));
+    EXPECT_EQ(names(m_page->rows(), true), u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '));
+
+    list().setCurrentIndex(m_page->rows().index(1, 0));
+    QTest::keyClick(&list(), Qt::Key_Delete);
+    EXPECT_EQ(std::pair(names(m_page->rows(), true), QFile::exists(m_dir.filePath(u"d.jpg"_s))),
+              std::pair(u"x1.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '), true));
+
+    // Conflicts block Renumber, a file in the way stops it, else it renames in list order.
+    open();
+    type(u"baseNameEdit"_s, u"a"_s); // a2.jpg is listed
+    EXPECT_EQ(std::pair(child<QPushButton>(u"renumberButton"_s)->isEnabled(), m_statusLine.text()),
+              std::pair(false, u"Conflicts in file names!"_s));
+
+    // A file the filter does not list stands where the third row wants to go.
+    write("y3.jpg.keep", "keep");
+    type(u"baseNameEdit"_s, u"y"_s);
+    QFile::rename(m_dir.filePath(u"y3.jpg.keep"_s), m_dir.filePath(u"y3.jpg"_s));
+    child<QPushButton>(u"renumberButton"_s)->click();
+    EXPECT_EQ(std::tuple(m_messages, read("y3.jpg"), read("y1.jpg")),
+              std::tuple(QStringList{u"b.jpg could not be renamed to y3.jpg: a file with this name "
+                                     "already exists."_s},
+                         "keep", "a2.jpg"));
+    ASSERT_TRUE(QFile::remove(m_dir.filePath(u"y3.jpg"_s)));
+
+    m_page->takeOverFolder(m_dir.path(), 0);
+    type(u"baseNameEdit"_s, u"trip"_s);
+    type(u"startEdit"_s, u"9"_s); // 5 + 9 = 14: two digits
+    child<QPushButton>(u"renumberButton"_s)->click();
+    EXPECT_EQ(names(m_page->rows()),
+              u"trip09.jpg trip10.jpg trip11.jpg trip12.jpg trip13.jpg"_s.split(u' '));
+    EXPECT_EQ(std::tuple(read("trip13.jpg"), child<QLineEdit>(u"baseNameEdit"_s)->text(),
+                         m_statusLine.text(), m_messages.size()),
+              std::tuple("a10.jpg", QString(), u"End of fle renaming!"_s, 1));
+
+    // A file swapped for a pipe is not read as a picture.
+    ASSERT_TRUE(::unlink(path("trip13.jpg")) == 0 && ::mkfifo(path("trip13.jpg"), 0600) == 0);
+    select(u"trip13.jpg"_s);
+    EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
 }
 
 } // namespace

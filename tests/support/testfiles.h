@@ -7,9 +7,7 @@
 #include <QFile>
 #include <QTimer>
 
-#include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <functional>
 
 #include <dirent.h>
@@ -70,23 +68,6 @@ inline bool runEventsUntil(const std::function<bool()> &done, int ms = 20'000)
     }
     return done();
 }
-
-// Ends the test process when the scope it guards is not left within the grace: a test of code
-// that could block forever (on a pipe, say) fails instead of holding up the run.
-class Watchdog
-{
-public:
-    explicit Watchdog(std::chrono::seconds grace = std::chrono::seconds(30))
-    {
-        std::signal(SIGALRM, [](int) {
-            static const char text[] = "Watchdog: the test was still blocked\n";
-            [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, sizeof text - 1);
-            std::_Exit(124);
-        });
-        ::alarm(unsigned(grace.count()));
-    }
-    ~Watchdog() { ::alarm(0); }
-};
 
 // What write() gives with writes limited to bytes, as on a full disk: they then fail with EFBIG.
 template <typename Write> auto withFileSizeLimit(rlim_t bytes, Write write)

@@ -10,17 +10,34 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <vector>
+#include <tuple>
 
 namespace {
 
-// The test picture's pixel at x, y from the top-left corner of a w × h picture.
-void setTestColour(BYTE *pixel, int x, int y, int w, int h)
+// The test picture of the size given, stored turned or mirrored so that the EXIF orientation
+// 1 to 8 undoes it.
+FIBITMAP *testBitmap(int w, int h, int orientation)
 {
-    const bool corner = x < w / 4 && y < h / 4;
-    pixel[FI_RGBA_RED] = corner || x < w / 2 ? 255 : 0;
-    pixel[FI_RGBA_GREEN] = corner ? 255 : 0;
-    pixel[FI_RGBA_BLUE] = corner || x >= w / 2 ? 255 : 0;
+    const bool sideways = orientation >= 5;
+    const int sw = sideways ? h : w, sh = sideways ? w : h; // as stored
+    FIBITMAP *dib = FreeImage_Allocate(sw, sh, 24);
+    for (int y = 0; y < sh; ++y) {
+        BYTE *line = FreeImage_GetScanLine(dib, sh - 1 - y); // rows are stored bottom-up
+        for (int x = 0; x < sw; ++x) {
+            // Where the stored pixel x, y is shown, by the tag's definition.
+            const QPoint shown[] = {
+                {x, y},          {x, y}, {sw - 1 - x, y}, {sw - 1 - x, sh - 1 - y},
+                {x, sh - 1 - y}, {y, x}, {sh - 1 - y, x}, {sh - 1 - y, sw - 1 - x},
+                {y, sw - 1 - x}};
+            const QPoint at = shown[orientation];
+            const bool corner = at.x() < w / 4 && at.y() < h / 4;
+            BYTE *pixel = line + x * 3;
+            pixel[FI_RGBA_RED] = corner || at.x() < w / 2 ? 255 : 0;
+            pixel[FI_RGBA_GREEN] = corner ? 255 : 0;
+            pixel[FI_RGBA_BLUE] = corner || at.x() >= w / 2 ? 255 : 0;
+        }
+    }
+    return dib;
 }
 
 // Sets the Orientation entry of a little-endian TIFF file's first directory.
@@ -54,12 +71,7 @@ fipImage readPicture(const QString &path)
 
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format, int saveFlags)
 {
-    FIBITMAP *dib = FreeImage_Allocate(w, h, 24);
-    for (int y = 0; y < h; ++y) {
-        BYTE *line = FreeImage_GetScanLine(dib, h - 1 - y); // rows are stored bottom-up
-        for (int x = 0; x < w; ++x)
-            setTestColour(line + x * 3, x, y, w, h);
-    }
+    FIBITMAP *dib = testBitmap(w, h, 1);
     const bool saved = FreeImage_Save(format, dib, QFile::encodeName(path).constData(), saveFlags);
     FreeImage_Unload(dib);
     return saved ? path : QString();
@@ -90,22 +102,7 @@ QString writePhotoLikePicture(const QString &path, int w, int h, unsigned bpp)
 QString writeOrientedPicture(const QString &path, QSize upright, int orientation,
                              FREE_IMAGE_FORMAT format, const QByteArray &iccProfile)
 {
-    const int w = upright.width(), h = upright.height();
-    const bool sideways = orientation >= 5;
-    const int sw = sideways ? h : w, sh = sideways ? w : h; // as stored
-    FIBITMAP *dib = FreeImage_Allocate(sw, sh, 24);
-    for (int y = 0; y < sh; ++y) {
-        BYTE *line = FreeImage_GetScanLine(dib, sh - 1 - y);
-        for (int x = 0; x < sw; ++x) {
-            // Where the stored pixel x, y is shown, by the tag's definition.
-            const QPoint shown[] = {
-                {x, y},          {x, y}, {sw - 1 - x, y}, {sw - 1 - x, sh - 1 - y},
-                {x, sh - 1 - y}, {y, x}, {sh - 1 - y, x}, {sh - 1 - y, sw - 1 - x},
-                {y, sw - 1 - x}};
-            const QPoint at = shown[orientation];
-            setTestColour(line + x * 3, at.x(), at.y(), w, h);
-        }
-    }
+    FIBITMAP *dib = testBitmap(upright.width(), upright.height(), orientation);
     // The EXIF block as a JPEG's APP1 holds it: one directory with the one entry.
     const QByteArray exif =
         QByteArray("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24) +
@@ -138,10 +135,9 @@ QString writeOrientedPicture(const QString &path, QSize upright, int orientation
 
 bool writeConvertFolders(const QString &source, const QString &destination)
 {
-    for (const char *name : {"a.png", "A.jpg", "photo.png", "tree.png"}) {
+    for (const char *name : {"a.png", "A.jpg", "photo.png", "tree.png"})
         if (writeTestPicture(source + u'/' + QLatin1StringView(name), 64, 48).isEmpty())
             return false;
-    }
     QFile taken(destination + QLatin1StringView("/photo.jpg"));
     return taken.open(QIODevice::WriteOnly) && taken.write("taken") == 5;
 }
@@ -173,31 +169,25 @@ QByteArray makeTestDng(quint32 width, quint32 height)
     for (quint32 y = 0; y < height; ++y)
         for (quint32 x = 0; x < width; ++x)
             pixels += bytesOf<quint16>({quint16(4000 + 400 * x)});
-    struct Entry
-    {
-        quint16 tag, type;
-        quint32 count;
-        QByteArray value;
-    };
-    const std::vector<Entry> entries = {
-        {256, 4, 1, bytesOf<quint32>({width})},
-        {257, 4, 1, bytesOf<quint32>({height})},
-        {258, 3, 1, bytesOf<quint16>({16})},
-        {259, 3, 1, bytesOf<quint16>({1})},
+    // Tag, type, count and value of each entry.
+    // clang-format off
+    const std::tuple<quint16, quint16, quint32, QByteArray> entries[] = {
+        {256, 4, 1, bytesOf<quint32>({width})}, {257, 4, 1, bytesOf<quint32>({height})},
+        {258, 3, 1, bytesOf<quint16>({16})}, {259, 3, 1, bytesOf<quint16>({1})},
         {262, 3, 1, bytesOf<quint16>({32803})}, // colour filter array
         {273, 4, 1, bytesOf<quint32>({8})},     // the pixels follow the header
-        {277, 3, 1, bytesOf<quint16>({1})},
-        {278, 4, 1, bytesOf<quint32>({height})},
+        {277, 3, 1, bytesOf<quint16>({1})}, {278, 4, 1, bytesOf<quint32>({height})},
         {279, 4, 1, bytesOf<quint32>({quint32(pixels.size())})},
         {33421, 3, 2, bytesOf<quint16>({2, 2})},
         {33422, 1, 4, QByteArray("\0\1\1\2", 4)}, // RGGB
         {50706, 1, 4, QByteArray("\1\4\0\0", 4)}, // DNG 1.4
     };
+    // clang-format on
     QByteArray file = QByteArray("II*\0", 4) + bytesOf<quint32>({8 + quint32(pixels.size())});
-    file += pixels + bytesOf<quint16>({quint16(entries.size())});
-    for (const Entry &e : entries)
-        file += bytesOf<quint16>({e.tag, e.type}) + bytesOf<quint32>({e.count}) +
-                e.value.leftJustified(4, '\0');
+    file += pixels + bytesOf<quint16>({quint16(std::size(entries))});
+    for (const auto &[tag, type, count, value] : entries)
+        file += bytesOf<quint16>({tag, type}) + bytesOf<quint32>({count}) +
+                value.leftJustified(4, '\0');
     return file + bytesOf<quint32>({0});
 }
 
@@ -206,9 +196,7 @@ QByteArray makeTestGif(QSize screen, const QList<QSize> &frames)
     // A global colour table of two entries follows the logical screen descriptor.
     QByteArray file = "GIF89a" +
                       bytesOf<quint16>({quint16(screen.width()), quint16(screen.height())}) +
-                      QByteArray("\x80\0\0"
-                                 "\0\0\0\xff\xff\xff",
-                                 9);
+                      QByteArray::fromHex("800000 000000ffffff");
     for (const QSize &frame : frames) {
         file += QByteArray("\x21\xf9\x04\0\0\0\0\0", 8);
         file += '\x2c' + bytesOf<quint16>({0, 0, quint16(frame.width()), quint16(frame.height())});
@@ -219,8 +207,7 @@ QByteArray makeTestGif(QSize screen, const QList<QSize> &frames)
 
 QByteArray makeTestJ2k(QSize size)
 {
-    const quint32 w = quint32(size.width());
-    const quint32 h = quint32(size.height());
+    const quint32 w = quint32(size.width()), h = quint32(size.height());
     // SOC, SIZ of one 8-bit component in one tile, EOC.
     return QByteArray("\xff\x4f\xff\x51", 4) + bytesOf<quint16, true>({41, 0}) +
            bytesOf<quint32, true>({w, h, 0, 0, w, h, 0, 0}) + bytesOf<quint16, true>({1}) +

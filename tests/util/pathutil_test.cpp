@@ -14,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-TEST(PathUtil, TheExtensionFromTheLastDotIsReplacedInTheDestinationAndOnlyAToZFold)
+TEST(Names, TheExtensionIsReplacedOnlyAToZFoldBytesComeBackAsTheyWereAndWildcardsMatchWholeNames)
 {
     // "name|extension|destination in /my.out/ as JPEG": a dot in a folder's name is no extension.
     const char16_t *const cases[] = {
@@ -32,15 +32,13 @@ TEST(PathUtil, TheExtensionFromTheLastDotIsReplacedInTheDestinationAndOnlyAToZFo
     EXPECT_EQ(PathUtil::compareAsciiCaseInsensitive(u"Photo", u"pHOTO"), 0);
     EXPECT_EQ(PathUtil::compareAsciiCaseInsensitive(u"É", u"é"), -1);
     EXPECT_EQ(PathUtil::compareAsciiCaseInsensitive(u"a", u"a.mpo"), -1);
-}
 
-// Valid names (also one that really holds U+FFFD, and a pair ending in U+DC80), Latin-1, overlong
-// forms, an encoded surrogate, a code above U+10FFFF, cut sequences and stray continuation bytes:
-// each decodes and encodes back to the same bytes, and shows with U+FFFD ('#' below) for a byte.
-TEST(PathUtil, FileNameBytesComeBackAsTheyWere)
-{
+    // Valid names (also one that really holds U+FFFD, and a pair ending in U+DC80), Latin-1,
+    // overlong forms, an encoded surrogate, a code above U+10FFFF, cut sequences and stray
+    // continuation bytes: each decodes and encodes back to the same bytes, and shows with U+FFFD
+    // ('#' below) for a byte.
     // clang-format off
-    const std::tuple<const char *, const char16_t *, bool> cases[] = {
+    const std::tuple<const char *, const char16_t *, bool> encodings[] = {
         {"IMG 1.jpg", u"IMG 1.jpg", true}, {"\xc3\xa9t\xc3\xa9.jpg", u"été.jpg", true},
         {"\xef\xbf\xbd.jpg", u"#.jpg", true}, {"bad\xff.jpg", u"bad#.jpg", false},
         {"\xf0\x9f\x92\x80\xf4\x8f\xbf\xbf", u"\U0001F480\U0010FFFF", true},
@@ -49,7 +47,7 @@ TEST(PathUtil, FileNameBytesComeBackAsTheyWere)
         {"\xf5\x80\x80\x80", u"####", false}, {"a\xe2\x82-\xc3", u"a##-#", false},
         {"\x80\xc3\xa9\xbf", u"#\u00e9#", false}};
     // clang-format on
-    for (const auto &[bytes, text, valid] : cases) {
+    for (const auto &[bytes, text, valid] : encodings) {
         const QString name = PathUtil::decodeName(bytes);
         const QString shown = QString::fromUtf16(text).replace(u'#', QChar::ReplacementCharacter);
         EXPECT_EQ(
@@ -63,19 +61,17 @@ TEST(PathUtil, FileNameBytesComeBackAsTheyWere)
     // A lone surrogate that no byte stands for has no bytes of its own.
     EXPECT_EQ(PathUtil::encodeName(QString(QChar(0xDC7F)) + QChar(0xD800)),
               "\xef\xbf\xbd\xef\xbf\xbd");
-}
 
-TEST(Wildcards, MatchWholeNamesWithoutRegardToCase)
-{
-    // A pattern and the names split at '|', those it does not match marked with '!'.
+    // Wildcards match whole names without regard to case. A pattern and the names split at '|',
+    // those it does not match marked with '!'.
     // clang-format off
-    const char16_t *const cases[][2] = {
+    const char16_t *const patterns[][2] = {
         {u"*.*", u"a.jpg|README|.hidden"}, {u"*.jpg.*", u"a.jpg.png|!a.jpg"},
         {u"IMG_0*.*", u"IMG_0001.jpg|img_0002.PNG|!DSC_0003.jpg"}, {u"été*.*", u"ÉTÉ 2026.jpg"},
         {u"*a*b*.*", u"xxaxxbxx.png|!xxbxxaxx.png"}, {u"?.*", u"a.jpg|!ab.jpg"},
         {u"holiday.*", u"Holiday.png|holiday|!holiday2.jpg|!my holiday.jpg"}};
     // clang-format on
-    for (const auto &[pattern, names] : cases)
+    for (const auto &[pattern, names] : patterns)
         for (const QString &name : QString::fromUtf16(names).split(u'|'))
             EXPECT_EQ(WildcardMatcher::matches(pattern, QStringView(name).sliced(name[0] == u'!')),
                       name[0] != u'!')

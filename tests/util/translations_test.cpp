@@ -20,31 +20,27 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// What the window, its pages and the about box show or name, then the string table (whence the
-// tabs, lists and messages come); the window's size last.
-QStringList shownTexts()
-{
-    ConfigHome home;
-    Preferences preferences;
-    PageServices services;
-    services.imageLibraryUsable = [] { return true; };
-    CMainDlg window(preferences, services);
-    CAboutDlg about(&window);
-    QStringList texts;
-    for (QWidget *widget : window.findChildren<QWidget *>() + QList<QWidget *>{&window})
-        for (const char *name :
-             {"windowTitle", "toolTip", "accessibleName", "accessibleDescription", "text", "title"})
-            texts.append(
-                widget->property(name).toString().remove(QRegularExpression(u"<[^>]*>"_s)));
-    for (int id = 0; id < 1000; ++id)
-        texts.append(loadString(id));
-    return texts << QString::number(window.width());
-}
-
 using Translated = testing::TestWithParam<const char *>;
 
 TEST_P(Translated, LeavesNoShownTextInEnglishInAWindowOfTheSameSizeAndTheWorkerFollows)
 {
+    // What the window, its pages and the about box show or name, then the string table (whence the
+    // tabs, lists and messages come); the window's size last.
+    const auto shownTexts = [] {
+        ConfigHome home;
+        Preferences preferences;
+        CMainDlg window(preferences, PageServices());
+        CAboutDlg about(&window);
+        QStringList texts;
+        for (QWidget *widget : window.findChildren<QWidget *>() + QList<QWidget *>{&window})
+            for (const char *name : {"windowTitle", "toolTip", "accessibleName",
+                                     "accessibleDescription", "text", "title"})
+                texts.append(
+                    widget->property(name).toString().remove(QRegularExpression(u"<[^>]*>"_s)));
+        for (int id = 0; id < 1000; ++id)
+            texts.append(loadString(id));
+        return texts << QString::number(window.width());
+    };
     const auto restore = qScopeGuard([] { Translations::install(QLocale(QLocale::English)); });
     const QString language = QString::fromLatin1(GetParam()).left(2);
     const QStringList english = shownTexts();
