@@ -24,10 +24,6 @@ namespace {
 
 const QString ConflictLine = u" : ignored (conflict with destination)\r\n"_s;
 
-QString fileName(const QString &path)
-{
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
 
 } // namespace
 
@@ -308,7 +304,7 @@ void BatchConverter::pictureDone(int row, const ConversionResult &result)
 {
     --m_inFlight;
     ++m_done;
-    const QString destination = fileName(destinationOf(row));
+    const QString destination = PathUtil::split(destinationOf(row)).second;
     const QString key = FolderProbe::looseKey(destination);
     m_inFlightNames.remove(key);
     if (result.ok)
@@ -325,7 +321,7 @@ void BatchConverter::dispatch()
     m_dispatching = true;
     while (!m_stopRequested && m_next < m_total && m_inFlight < std::max(1, m_runner.capacity())) {
         const int row = m_next;
-        const QString destination = fileName(destinationOf(row));
+        const QString destination = PathUtil::split(destinationOf(row)).second;
         const QString key = FolderProbe::looseKey(destination);
         // A picture in flight may write the same file under another spelling: this one waits.
         if (m_inFlightNames.contains(key))

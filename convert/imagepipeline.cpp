@@ -199,17 +199,15 @@ Saved checkPlace(int folder, const QByteArray &temporary, const QByteArray &name
         return Saved::Yes;
     if (there.st_dev == source.device() && there.st_ino == source.inode())
         return Saved::DestinationIsSource;
-    const QString sourcePath = source.path();
-    const qsizetype slash = sourcePath.lastIndexOf(u'/');
-    const QByteArray sourceFolder = PathUtil::encodeName(
-        slash < 0 ? u"."_s : sourcePath.left(std::max<qsizetype>(slash, 1)));
-    const int sourceFd = ::open(sourceFolder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const auto [sourceFolder, sourceName] = PathUtil::split(source.path());
+    const int sourceFd = ::open(PathUtil::encodeName(sourceFolder).constData(),
+                                O_PATH | O_DIRECTORY | O_CLOEXEC);
     const bool foldersAreOne = sourceFd >= 0 && FolderProbe::shows(sourceFd, temporary);
     if (sourceFd >= 0)
         ::close(sourceFd);
     if (foldersAreOne &&
-        (source.looksLike(there) || FolderProbe::looseKey(sourcePath.mid(slash + 1)) ==
-                                        FolderProbe::looseKey(PathUtil::decodeName(name))))
+        (source.looksLike(there) ||
+         FolderProbe::looseKey(sourceName) == FolderProbe::looseKey(PathUtil::decodeName(name))))
         return Saved::DestinationIsSource;
     for (const QString &written : writtenNames) {
         struct stat earlier{};
@@ -299,11 +297,7 @@ Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString 
                bool replace, const SourceFile &source, const QStringList &writtenNames,
                QString &sameFileAs, Finishing &finishing, int &error)
 {
-    const QByteArray path = PathUtil::encodeName(destination);
-    const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folderPath =
-        slash < 0 ? QByteArray(".") : path.left(std::max<qsizetype>(slash, 1));
-    const QByteArray name = path.mid(slash + 1);
+    const auto [folderPath, name] = PathUtil::split(PathUtil::encodeName(destination));
 
     error = 0;
     const int folder = ::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

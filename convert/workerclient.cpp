@@ -298,8 +298,7 @@ void WorkerClient::convert(const ConversionRequest &request, Finished finished)
     m_ending = Ending::None;
     m_finished = std::move(finished);
     // Cut as text, never through QFileInfo: the folder goes to the system by its bytes.
-    const qsizetype slash = request.destinationPath.lastIndexOf(u'/');
-    m_destinationFolder = request.destinationPath.left(std::max<qsizetype>(slash, 1));
+    m_destinationFolder = PathUtil::split(request.destinationPath).first;
     m_process->write(WorkerProtocol::convertRequest(request));
     m_deadline.start(std::max(m_limits.itemTimeoutMs, 1));
 }

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "util/atomicfile.h"
 
+#include "util/pathutil.h"
 #include "util/smallfile.h"
 
 #include <QCryptographicHash>
@@ -113,10 +114,7 @@ int AtomicFile::createTemporary(int folderFd, QByteArray &name, const QByteArray
 
 FileResult AtomicFile::write(const QByteArray &path, const QByteArray &bytes)
 {
-    const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/")
-                                                                        : path.left(slash);
-    const QByteArray name = path.mid(slash + 1);
+    const auto [folder, name] = PathUtil::split(path);
     const int folderFd = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0)
         return FileResult::failure(errno);

@@ -225,3 +225,26 @@ QString PathUtil::folderOf(QByteArray path)
         path = path.left(std::max<qsizetype>(path.lastIndexOf('/'), 1));
     return isFolder(path) ? decodeName(path) : QString();
 }
+
+namespace {
+
+template <typename Text, typename Char>
+std::pair<Text, Text> splitPath(const Text &path, Char slashChar, const Text &here)
+{
+    const qsizetype slash = path.lastIndexOf(slashChar);
+    if (slash < 0)
+        return {here, path};
+    return {path.left(std::max<qsizetype>(slash, 1)), path.mid(slash + 1)};
+}
+
+} // namespace
+
+std::pair<QByteArray, QByteArray> PathUtil::split(const QByteArray &path)
+{
+    return splitPath(path, '/', QByteArray("."));
+}
+
+std::pair<QString, QString> PathUtil::split(const QString &path)
+{
+    return splitPath(path, u'/', QStringLiteral("."));
+}

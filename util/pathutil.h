@@ -7,6 +7,8 @@
 #include <QStringView>
 #include <QUrl>
 
+#include <utility>
+
 // Path and name helpers on '/'-separated paths, with the extension rules users know from
 // the program's history: the extension is the part of the last path component from its last
 // dot on, and there is none when a blank follows that dot.
@@ -45,4 +47,8 @@ public:
     // The folder an absolute path names, or the folder that holds the file it names; empty when
     // it names nothing.
     static QString folderOf(QByteArray path);
+    // A path cut as text into the folder that holds its last name and that name: "/a/b.jpg"
+    // gives "/a" and "b.jpg", "/b.jpg" gives "/", "b.jpg" gives ".". Nothing is looked up.
+    static std::pair<QByteArray, QByteArray> split(const QByteArray &path);
+    static std::pair<QString, QString> split(const QString &path);
 };
