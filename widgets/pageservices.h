@@ -5,6 +5,7 @@
 #include "widgets/folderchooser.h"
 #include "convert/convertpreview.h"
 #include "prefs/linecolourtable.h"
+#include "rename/takendate.h"
 
 #include <QUrl>
 
@@ -33,6 +34,13 @@ struct PageServices
     // this process). A newer request abandons the one in flight: its done may never be called.
     using PreviewDone = std::function<void(const PreviewResult &)>;
     std::function<void(const PreviewRequest &, PreviewDone done)> renderPreview;
+    // Reads when the pictures names of folder were taken and hands the dates to done in batches,
+    // from the event loop: dates[i] is that of names[first + i]. Every name comes back once, a
+    // file that could not be read (or on which a reader failed) with an unset date. A newer call
+    // abandons the batches of an earlier one not yet handed over. Read in this process when not
+    // set.
+    using DatesDone = std::function<void(int first, const QList<TakenDate> &dates)>;
+    std::function<void(const QString &folder, const QStringList &names, DatesDone done)> readDates;
     // Shows a message that needs the user's attention.
     std::function<void(const QString &)> showMessage;
 
