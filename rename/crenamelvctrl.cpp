@@ -3,6 +3,7 @@
 #include "rename/crenamelvctrl.h"
 
 #include "util/pathutil.h"
+#include "prefs/colourcontrast.h"
 #include "prefs/preferences.h"
 #include "rename/renamelistmodel.h"
 #include "resources/stringtable.h"
@@ -24,8 +25,8 @@ namespace {
 constexpr int DragStepMilliseconds = 100;
 constexpr ColourRef PureRed = 0x0000FF;
 
-// Draws the header itself: the first column lights up under the pointer and carries the sort
-// glyph 50 pixels in; a one-pixel line closes it on the right.
+// Draws the header itself: the columns that sort light up under the pointer, and the one the
+// rows are sorted by carries the sort glyph 50 pixels in; a one-pixel line closes the first.
 class RenameHeader : public QHeaderView
 {
 public:
@@ -43,7 +44,7 @@ protected:
     {
         const QPalette &colours = palette();
         const QPoint pointer = mapFromGlobal(QCursor::pos());
-        const bool hot = section == 0 && underMouse() && rect.contains(pointer);
+        const bool hot = CRenameLvCtrl::sorts(section) && underMouse() && rect.contains(pointer);
         painter->save();
         painter->fillRect(rect, colours.color(hot ? QPalette::Highlight : QPalette::Button));
         painter->setPen(colours.color(hot ? QPalette::HighlightedText : QPalette::WindowText));
@@ -53,8 +54,10 @@ protected:
             painter->setPen(colours.color(QPalette::Disabled, QPalette::Text));
             painter->drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
             painter->restore();
+        }
+        if (CRenameLvCtrl::sorts(section)) {
             textRect.setLeft(rect.left() + 50);
-            painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop, glyph());
+            painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop, glyph(section));
         }
         painter->drawText(textRect, Qt::AlignHCenter | Qt::AlignBottom,
                           model()->headerData(section, Qt::Horizontal).toString());
@@ -73,10 +76,12 @@ protected:
     }
 
 private:
-    QString glyph() const
+    QString glyph(int section) const
     {
         const auto *rows = qobject_cast<const RenameListModel *>(model());
-        switch (rows ? rows->sortOrder() : RenameListModel::SortOrder::None) {
+        if (!rows || rows->sortColumn() != section)
+            return u" "_s;
+        switch (rows->sortOrder()) {
         case RenameListModel::SortOrder::Ascending:
             return QString(QChar(0x02C4));
         case RenameListModel::SortOrder::Descending:
@@ -90,7 +95,8 @@ private:
 
 // A conflicting new name in pure red (lightened on a dark scheme), whatever the colour table
 // says, so it stands out in every scheme; the focused row shows its current name on the
-// highlight.
+// highlight. A file's own date, shown where the picture tells none, is greyed and in italics,
+// still readable.
 class RenameCellDelegate : public QStyledItemDelegate
 {
 public:
@@ -111,13 +117,20 @@ public:
         if (newNameColumn && conflict)
             text =
                 focused ? m_preferences.colour(OtherError) : Preferences::readableOnScheme(PureRed);
-        const QColor background = focused && !newNameColumn
+        const QColor background = focused && index.column() == RenameListModel::CurrentNameColumn
                                       ? option.palette.color(QPalette::Highlight)
                                       : option.palette.color(QPalette::Base);
+        QColor pen = toQColor(text);
+        QFont font = option.font;
+        if (index.data(RenameListModel::FileDateOnlyRole).toBool()) {
+            pen = ColourContrast::readable(option.palette.color(QPalette::PlaceholderText),
+                                           {background});
+            font.setItalic(true);
+        }
         painter->save();
         painter->fillRect(option.rect, background);
-        painter->setPen(toQColor(text));
-        painter->setFont(option.font);
+        painter->setPen(pen);
+        painter->setFont(font);
         const QRect textRect = option.rect.adjusted(3, 0, -3, 0);
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                           option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight,
@@ -160,11 +173,24 @@ void CRenameLvCtrl::attach(RenameListModel &model, const Preferences &preference
     splitColumns();
 }
 
+bool CRenameLvCtrl::sorts(int column)
+{
+    return column == RenameListModel::CurrentNameColumn ||
+           column == RenameListModel::DateTakenColumn;
+}
+
+int CRenameLvCtrl::dateColumnWidth() const
+{
+    return fontMetrics().horizontalAdvance(u" 0000-00-00 00:00:00.000 "_s);
+}
+
 void CRenameLvCtrl::splitColumns()
 {
-    const int half = viewport()->width() / 2 - 1;
+    const int dates = dateColumnWidth();
+    const int half = (viewport()->width() - dates) / 2 - 1;
     setColumnWidth(RenameListModel::CurrentNameColumn, half);
     setColumnWidth(RenameListModel::NewNameColumn, half);
+    setColumnWidth(RenameListModel::DateTakenColumn, dates);
 }
 
 void CRenameLvCtrl::resizeEvent(QResizeEvent *event)
@@ -184,10 +210,12 @@ int CRenameLvCtrl::selectedRow() const
 
 void CRenameLvCtrl::fitColumns()
 {
-    const int half = width() / 2;
+    const int dates = dateColumnWidth();
+    const int half = (width() - dates) / 2;
     setColumnWidth(RenameListModel::CurrentNameColumn, half);
     setColumnWidth(RenameListModel::NewNameColumn,
                    half - style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 2 * frameWidth());
+    setColumnWidth(RenameListModel::DateTakenColumn, dates);
 }
 
 NewNameGenerator::Marks CRenameLvCtrl::computeNewNames()
@@ -206,15 +234,18 @@ void CRenameLvCtrl::showFirstConflict(int row)
 
 void CRenameLvCtrl::toggleSort(int section)
 {
-    if (section != RenameListModel::CurrentNameColumn || !m_model || isDragging())
+    if (!sorts(section) || !m_model || isDragging())
         return;
-    const auto order = m_model->sortOrder() == RenameListModel::SortOrder::Ascending
+    const auto column = RenameListModel::Column(section);
+    const auto order = m_model->sortOrder() == RenameListModel::SortOrder::Ascending &&
+                               m_model->sortColumn() == column
                            ? RenameListModel::SortOrder::Descending
                            : RenameListModel::SortOrder::Ascending;
-    m_model->sortRows(order);
+    m_model->sortRows(order, column);
     viewport()->repaint();
     computeNewNames();
     horizontalHeader()->viewport()->update();
+    Q_EMIT sorted();
 }
 
 void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
@@ -230,6 +261,9 @@ void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
             return;
         case Qt::Key_S:
             toggleSort(RenameListModel::CurrentNameColumn);
+            return;
+        case Qt::Key_D:
+            toggleSort(RenameListModel::DateTakenColumn);
             return;
         default:
             break;

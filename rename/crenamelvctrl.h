@@ -12,11 +12,11 @@
 class Preferences;
 class RenameListModel;
 
-// The rename list: current and new names in two columns, a conflicting new name in red, a
-// header whose first column sorts the rows, Delete to take a row out, and rows reordered by
-// dragging (the row order is the numbering order). From the keyboard, Alt+Up and Alt+Down move
-// the selected row and Alt+S sorts as a header click does; Tab leaves the list. Holds the
-// numbering inputs of the page.
+// The rename list: current and new names and the date taken, a conflicting new name in red, a
+// header whose name and date columns sort the rows, Delete to take a row out, and rows reordered
+// by dragging (the row order is the numbering order). From the keyboard, Alt+Up and Alt+Down
+// move the selected row, and Alt+S and Alt+D sort as a click on the name or date header does;
+// Tab leaves the list. Holds the numbering inputs of the page.
 class CRenameLvCtrl : public QTableView
 {
     Q_OBJECT
@@ -32,8 +32,11 @@ public:
     int selectedRow() const;
     bool isDragging() const { return !m_dragText.isEmpty(); }
 
-    // Column 0 half the width, column 1 half less a scroll bar, as after a scan.
+    // The date column as wide as a date; of the rest, the current names half, the new names half
+    // less a scroll bar, as after a scan.
     void fitColumns();
+    // The columns whose header sorts the rows.
+    static bool sorts(int column);
     // Numbers the rows with the current settings, tells the page and shows the first conflict.
     NewNameGenerator::Marks computeNewNames();
     void showFirstConflict(int row);
@@ -45,6 +48,8 @@ Q_SIGNALS:
     // After every computation the view starts itself (sort, drop).
     void newNamesComputed(const NewNameGenerator::Marks &marks);
     void rowCountChanged(int count);
+    // The user sorted the rows (header click or key) and they were numbered again.
+    void sorted();
     // A row became selected and current: its preview is due.
     void rowActivated(int row);
     void selectionMoved();
@@ -60,8 +65,9 @@ protected:
                           const QItemSelection &deselected) override;
 
 private:
-    // Both columns half the width less one pixel, as at set-up.
+    // The name columns half the width left by the date column, less one pixel, as at set-up.
     void splitColumns();
+    int dateColumnWidth() const;
     void toggleSort(int section);
     // Moves the selected row one place up (-1) or down (1), numbering again as a drop does.
     void moveSelectedRow(int step);

@@ -13,6 +13,7 @@
 #include "prefs/preferences.h"
 #include "rename/filerenamer.h"
 #include "rename/newnamegenerator.h"
+#include "rename/takendatereader.h"
 #include "resources/stringtable.h"
 #include "ui_crenumctrl.h"
 
@@ -80,8 +81,9 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
             [this](int count) { m_ui->fileCountLabel->setText(QString::number(count)); });
     connect(m_ui->renameList, &CRenameLvCtrl::newNamesComputed, this,
             [this](const NewNameGenerator::Marks &marks) {
-                m_ui->renumberButton->setEnabled(!marks.conflictFound);
+                m_ui->renumberButton->setEnabled(!marks.conflictFound && !waitingForDates());
             });
+    connect(m_ui->renameList, &CRenameLvCtrl::sorted, this, &CRenumCtrl::announceSort);
 
     m_ui->startEdit->setText(u"1"_s);
 }
@@ -106,6 +108,7 @@ void CRenumCtrl::takeOverFolder(const QString &folder, int outputFormatIndex)
 void CRenumCtrl::clearListing()
 {
     ++m_previewRequest;
+    ++m_datesRequest;
     m_rows.clear();
 }
 
@@ -153,6 +156,60 @@ void CRenumCtrl::scan()
     m_ui->digitsSpin->setRange(minimum, NewNameGenerator::MaximumDigits);
     m_ui->digitsSpin->setValue(digits);
     refreshNewNames(digits);
+    requestDates();
+}
+
+void CRenumCtrl::requestDates()
+{
+    const quint64 awaited = ++m_datesRequest;
+    const QStringList &names = m_rows.listedNames();
+    if (names.isEmpty())
+        return;
+    const QPointer<CRenumCtrl> page(this);
+    PageServices::DatesDone done = [page, awaited](int first, const QList<TakenDate> &dates) {
+        if (page && page->m_datesRequest == awaited)
+            page->takeDates(first, dates);
+    };
+    if (m_services.readDates) {
+        m_services.readDates(m_folder, names, std::move(done));
+        return;
+    }
+    QList<TakenDate> dates;
+    dates.reserve(names.size());
+    for (const QString &name : names)
+        dates.append(TakenDateReader::read(PathUtil::append(m_folder, name)));
+    done(0, dates);
+}
+
+void CRenumCtrl::takeDates(int first, const QList<TakenDate> &dates)
+{
+    const bool moved = m_rows.setDates(first, dates);
+    const bool byDate = m_rows.sortColumn() == RenameListModel::DateTakenColumn &&
+                        m_rows.sortOrder() != RenameListModel::SortOrder::None;
+    if (byDate && moved) {
+        m_rows.sortRows(m_rows.sortOrder(), RenameListModel::DateTakenColumn);
+        m_ui->renameList->computeNewNames();
+    } else if (byDate && !waitingForDates()) {
+        m_ui->renumberButton->setEnabled(!m_ui->renameList->settings().conflictFound);
+    }
+}
+
+bool CRenumCtrl::waitingForDates() const
+{
+    // Numbering in shooting order before every date is known would number in another order.
+    return m_rows.datesPending() > 0 && m_rows.sortColumn() == RenameListModel::DateTakenColumn &&
+           m_rows.sortOrder() != RenameListModel::SortOrder::None;
+}
+
+void CRenumCtrl::announceSort()
+{
+    if (m_rows.sortColumn() != RenameListModel::DateTakenColumn ||
+        m_ui->renameList->settings().conflictFound)
+        return;
+    m_statusLine.showRenameMessage(m_rows.sortOrder() == RenameListModel::SortOrder::Descending
+                                       ? SortedByDateDescending
+                                       : SortedByDateAscending,
+                                   false);
 }
 
 int CRenumCtrl::startNumber() const
@@ -168,7 +225,7 @@ void CRenumCtrl::refreshNewNames(int digitCount)
                                           m_ui->baseNameEdit->text(), digitCount, startNumber());
     if (!refresh.computed)
         return;
-    m_ui->renumberButton->setEnabled(refresh.renumberEnabled());
+    m_ui->renumberButton->setEnabled(refresh.renumberEnabled() && !waitingForDates());
     m_ui->renameList->showFirstConflict(refresh.marks.firstConflictRow);
     if (refresh.marks.conflictFound) {
         m_statusLine.showRenameMessage(RenameConflicts, true);

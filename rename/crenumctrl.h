@@ -53,6 +53,12 @@ private:
     // For a file that is no picture.
     void showFileIcon(const QString &path);
     void showFileSize();
+    // Asks when the listed pictures were taken; the date column fills in as answers come, and a
+    // list sorted by date is sorted again.
+    void requestDates();
+    void takeDates(int first, const QList<TakenDate> &dates);
+    bool waitingForDates() const;
+    void announceSort();
     void requestPreview();
     int startNumber() const;
 
@@ -65,4 +71,5 @@ private:
     QString m_filter;
     bool m_previewPending = false;
     quint64 m_previewRequest = 0; // the preview awaited; results of earlier ones are dropped
+    quint64 m_datesRequest = 0;   // likewise for the dates of the listing
 };

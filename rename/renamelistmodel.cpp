@@ -8,6 +8,8 @@
 #include "rename/naturalorder.h"
 #include "resources/stringtable.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <numeric>
 
@@ -18,7 +20,7 @@ int RenameListModel::rowCount(const QModelIndex &parent) const
 
 int RenameListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : 3;
 }
 
 QVariant RenameListModel::data(const QModelIndex &index, int role) const
@@ -26,16 +28,24 @@ QVariant RenameListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= count())
         return {};
     const RenameItem &row = m_items[index.row()];
+    const bool dateColumn = index.column() == DateTakenColumn;
+    const bool fileDateOnly = row.dateRead && !row.taken.microseconds;
     switch (role) {
     case Qt::DisplayRole:
+        if (dateColumn)
+            return dateText(row);
         return PathUtil::displayName(index.column() == CurrentNameColumn ? row.currentName
                                                                          : row.newName);
     case Qt::ToolTipRole: {
+        if (dateColumn)
+            return fileDateOnly ? loadString(FileDateOnly) : dateText(row);
         const QString name = PathUtil::displayName(
             index.column() == CurrentNameColumn ? row.currentName : row.newName);
         return row.conflict ? loadString(MarkedName).arg(name, loadString(MarkNameConflict)) : name;
     }
     case Qt::AccessibleDescriptionRole:
+        if (dateColumn)
+            return fileDateOnly ? loadString(FileDateOnly) : QString();
         return row.conflict ? loadString(MarkNameConflict) : QString();
     case CurrentNameRole:
         return row.currentName;
@@ -43,9 +53,33 @@ QVariant RenameListModel::data(const QModelIndex &index, int role) const
         return row.newName;
     case ConflictRole:
         return row.conflict;
+    case DateKeyRole:
+        return row.dateKey();
+    case FileDateOnlyRole:
+        return fileDateOnly;
     default:
         return {};
     }
+}
+
+QString RenameListModel::dateText(const RenameItem &item)
+{
+    if (!item.dateRead)
+        return {};
+    const qint64 microseconds = item.dateKey();
+    // Floored, so that a date before 1970 keeps its second.
+    const qint64 milliseconds =
+        microseconds / 1000 - (microseconds % 1000 < 0 ? 1 : 0);
+    QString text = QDateTime::fromMSecsSinceEpoch(milliseconds)
+                       .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (item.taken.microseconds && item.taken.subSeconds) {
+        const qint64 fraction = ((microseconds % 1'000'000) + 1'000'000) % 1'000'000;
+        QString digits = QString::number(fraction).rightJustified(6, u'0');
+        while (digits.size() > 1 && digits.endsWith(u'0'))
+            digits.chop(1);
+        text += u'.' + digits;
+    }
+    return text;
 }
 
 QVariant RenameListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -56,6 +90,8 @@ QVariant RenameListModel::headerData(int section, Qt::Orientation orientation, i
         return loadString(ColumnCurrentName);
     if (section == NewNameColumn)
         return loadString(ColumnNewName);
+    if (section == DateTakenColumn)
+        return loadString(ColumnDateTaken);
     return {};
 }
 
@@ -80,16 +116,19 @@ void RenameListModel::scanFolder(const QString &folder, const QString &filter)
         return;
     // Regular files and links to them only: a FIFO or device is nothing to number. The folder
     // is read once; each pattern then takes its matches in the folder's own order.
-    const QStringList entries = FolderListing::regularFileNames(folder);
+    const QList<FolderListing::File> entries = FolderListing::regularFiles(folder);
     QList<RenameItem> items;
     QSet<QString> existing;
     for (const QString &pattern : splitFilter(filter)) {
         if (pattern.isEmpty())
             continue;
-        for (const QString &name : entries) {
-            if (WildcardMatcher::matches(pattern, name)) {
-                items.append(RenameItem{name, QString(), false});
-                existing.insert(PathUtil::asciiLower(name));
+        for (const FolderListing::File &file : entries) {
+            if (WildcardMatcher::matches(pattern, file.name)) {
+                RenameItem item;
+                item.currentName = file.name;
+                item.fileDate = file.modified;
+                items.append(item);
+                existing.insert(PathUtil::asciiLower(file.name));
             }
         }
     }
@@ -97,25 +136,42 @@ void RenameListModel::scanFolder(const QString &folder, const QString &filter)
         return NaturalOrder::lessThan(a.currentName, b.currentName);
     });
 
+    QStringList listed;
+    listed.reserve(items.size());
+    for (RenameItem &item : items) {
+        item.listed = int(listed.size());
+        listed.append(item.currentName);
+    }
+
     beginResetModel();
     m_items = std::move(items);
     m_existingNames = std::move(existing);
+    m_listedNames = std::move(listed);
+    m_datesPending = count();
     endResetModel();
+    m_sortColumn = CurrentNameColumn;
     setSortOrder(SortOrder::Ascending);
+    Q_EMIT headerDataChanged(Qt::Horizontal, CurrentNameColumn, DateTakenColumn);
 }
 
-void RenameListModel::sortRows(SortOrder order)
+void RenameListModel::sortRows(SortOrder order, Column column)
 {
     if (order == SortOrder::None) {
         setSortOrder(order);
         return;
     }
     const bool descending = order == SortOrder::Descending;
+    const bool byDate = column == DateTakenColumn;
     QList<int> oldRowAt(count());
     std::iota(oldRowAt.begin(), oldRowAt.end(), 0);
     std::stable_sort(oldRowAt.begin(), oldRowAt.end(), [&](int x, int y) {
+        const qint64 dateX = m_items[x].dateKey();
+        const qint64 dateY = m_items[y].dateKey();
+        if (byDate && dateX != dateY)
+            return descending ? dateX > dateY : dateX < dateY;
+        // Shots of one moment stay in the order of their names.
         const int c = NaturalOrder::compare(m_items[x].currentName, m_items[y].currentName);
-        return descending ? c > 0 : c < 0;
+        return descending && !byDate ? c > 0 : c < 0;
     });
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -135,6 +191,10 @@ void RenameListModel::sortRows(SortOrder order)
         after.append(index(newRowOf[at.row()], at.column()));
     changePersistentIndexList(before, after);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    const bool columnChanged = m_sortColumn != (byDate ? DateTakenColumn : CurrentNameColumn);
+    m_sortColumn = byDate ? DateTakenColumn : CurrentNameColumn;
+    if (columnChanged && m_sortOrder == order)
+        Q_EMIT headerDataChanged(Qt::Horizontal, CurrentNameColumn, DateTakenColumn);
     setSortOrder(order);
 }
 
@@ -143,7 +203,31 @@ void RenameListModel::setSortOrder(SortOrder order)
     if (m_sortOrder == order)
         return;
     m_sortOrder = order;
-    Q_EMIT headerDataChanged(Qt::Horizontal, CurrentNameColumn, CurrentNameColumn);
+    Q_EMIT headerDataChanged(Qt::Horizontal, CurrentNameColumn, DateTakenColumn);
+}
+
+bool RenameListModel::setDates(int first, const QList<TakenDate> &dates)
+{
+    if (first < 0 || first > m_listedNames.size() - dates.size())
+        return false;
+    QList<int> rowOf(m_listedNames.size(), -1);
+    for (int row = 0; row < count(); ++row)
+        rowOf[m_items[row].listed] = row;
+    bool changed = false;
+    for (int i = 0; i < dates.size(); ++i) {
+        const int row = rowOf[first + i];
+        if (row < 0 || m_items[row].dateRead)
+            continue;
+        RenameItem &item = m_items[row];
+        item.dateRead = true;
+        --m_datesPending;
+        changed = changed || item.taken != dates[i];
+        item.taken = dates[i];
+    }
+    // One change for the whole column: a reader's bridge handles one event, not one per row.
+    if (count() > 0)
+        Q_EMIT dataChanged(index(0, DateTakenColumn), index(count() - 1, DateTakenColumn));
+    return changed;
 }
 
 RenameItem RenameListModel::item(int row) const
@@ -156,6 +240,8 @@ bool RenameListModel::removeRows(int row, int rows, const QModelIndex &parent)
     if (parent.isValid() || row < 0 || rows <= 0 || row > count() - rows)
         return false;
     beginRemoveRows(QModelIndex(), row, row + rows - 1);
+    for (int at = row; at < row + rows; ++at)
+        m_datesPending -= m_items[at].dateRead ? 0 : 1;
     m_items.remove(row, rows);
     endRemoveRows();
     return true;
@@ -248,6 +334,8 @@ void RenameListModel::clear()
     beginResetModel();
     m_items.clear();
     m_existingNames.clear();
+    m_listedNames.clear();
+    m_datesPending = 0;
     endResetModel();
 }
 

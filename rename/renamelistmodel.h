@@ -11,7 +11,9 @@
 
 // The rename list: the files of one folder in the order in which they will be numbered and
 // renamed, and the names the last scan listed (ExistingNames), against which every new name is
-// tested. Two columns: 0 the current name, 1 the new name. Every role answers on both columns.
+// tested. Three columns: 0 the current name, 1 the new name, 2 when the picture was taken (the
+// file's date, told apart, when it says nothing or has not been read yet). The name and conflict
+// roles answer on every column.
 // Names are kept as PathUtil decodes them; DisplayRole and ToolTipRole show them through
 // PathUtil::displayName, the name roles and accessors give them as they are. A row whose new
 // name conflicts says so in words on both columns (ToolTipRole, AccessibleDescriptionRole), not
@@ -26,11 +28,14 @@ public:
         CurrentNameRole = Qt::UserRole + 1, // QString
         NewNameRole,                        // QString
         ConflictRole,                       // bool
+        DateKeyRole,                        // qint64: what the date column orders by
+        FileDateOnlyRole,                   // bool: the date shown is the file's, not the picture's
     };
     enum Column
     {
         CurrentNameColumn = 0,
         NewNameColumn = 1,
+        DateTakenColumn = 2,
     };
     // How the rows were last ordered; None once the user has moved rows by hand.
     enum class SortOrder
@@ -61,13 +66,27 @@ public:
     // stays as an empty pattern, which matches nothing.
     static QStringList splitFilter(const QString &filter);
 
-    // Orders the rows by current name in natural order (descending: reversed) and records the
-    // order. Rows keep their new name and conflict mark; equal names stay next to each other.
-    void sortRows(SortOrder order);
+    // Orders the rows by current name in natural order, or by date (taken, else the file's),
+    // equal dates in natural order of their names; descending reverses the order of names or
+    // dates. Records the order and its column. Rows keep their new name and conflict mark.
+    void sortRows(SortOrder order, Column column = CurrentNameColumn);
     SortOrder sortOrder() const { return m_sortOrder; }
-    // For the start of a drag (None). Emits headerDataChanged for column 0, so a header that
-    // shows the order repaints.
+    Column sortColumn() const { return m_sortColumn; }
+    // For the start of a drag (None). Emits headerDataChanged, so a header that shows the order
+    // repaints.
     void setSortOrder(SortOrder order);
+
+    // The names of the last listing in its order, duplicates included: setDates answers by
+    // place in this list, whatever happened to the rows since.
+    const QStringList &listedNames() const { return m_listedNames; }
+    // Dates taken of listedNames()[first] onwards; rows taken out meanwhile are skipped. True
+    // when a row's date changed. Out-of-range answers change nothing.
+    bool setDates(int first, const QList<TakenDate> &dates);
+    // Rows whose date has not been read yet.
+    int datesPending() const { return m_datesPending; }
+    // How the date column shows a row's date: taken, or the file's (fileDateOnly) when the
+    // picture says nothing or has not been read yet.
+    static QString dateText(const RenameItem &item);
 
     int count() const { return int(m_items.size()); }
     const QList<RenameItem> &items() const { return m_items; }
@@ -109,5 +128,8 @@ private:
 
     QList<RenameItem> m_items;
     QSet<QString> m_existingNames;
+    QStringList m_listedNames;
+    int m_datesPending = 0;
     SortOrder m_sortOrder = SortOrder::None;
+    Column m_sortColumn = CurrentNameColumn;
 };

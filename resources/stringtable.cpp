@@ -113,7 +113,11 @@ QString loadString(int id)
         {MetadataTooLarge, QT_TRANSLATE_NOOP("StringTable", "its EXIF block is larger than the output format can hold")},
         {MetadataNotWritten, QT_TRANSLATE_NOOP("StringTable", "the output format cannot hold it")},
         {KeepFileDates, QT_TRANSLATE_NOOP("StringTable", "Keep file dates")},
-        {RenameListKeys, QT_TRANSLATE_NOOP("StringTable", "Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list.")},
+        {ColumnDateTaken, QT_TRANSLATE_NOOP("StringTable", " Date taken ")},
+        {FileDateOnly, QT_TRANSLATE_NOOP("StringTable", "file date, no date taken in the file")},
+        {SortedByDateAscending, QT_TRANSLATE_NOOP("StringTable", "Sorted by date taken, oldest first")},
+        {SortedByDateDescending, QT_TRANSLATE_NOOP("StringTable", "Sorted by date taken, newest first")},
+        {RenameListKeys, QT_TRANSLATE_NOOP("StringTable", "Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name and Alt+D by date taken (again: the reverse order); Delete takes the file out of the list.")},
     };
     const char *text = table.value(id);
     return text ? QCoreApplication::translate("StringTable", text) : QString();

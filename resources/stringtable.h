@@ -114,6 +114,10 @@ enum StringId : int
     MetadataTooLarge = 381,
     MetadataNotWritten = 382,
     KeepFileDates = 383,
+    ColumnDateTaken = 390,
+    FileDateOnly = 391,
+    SortedByDateAscending = 392,
+    SortedByDateDescending = 393,
 };
 
 // The text of a string id; an id with no text gives the empty text.
