@@ -318,7 +318,7 @@ void WorkerClient::stop()
 
 void WorkerClient::preview(const PreviewRequest &request, int timeoutMs, PreviewFinished finished)
 {
-    if (m_job == Job::Convert) {
+    if (m_job == Job::Convert || m_job == Job::Dates) {
         deliver([finished = std::move(finished)] { finished(previewFailure(busyText())); });
         return;
     }
@@ -333,6 +333,23 @@ void WorkerClient::preview(const PreviewRequest &request, int timeoutMs, Preview
     m_previewFinished = std::move(finished);
     m_process->write(WorkerProtocol::previewRequest(request));
     m_deadline.start(std::max(timeoutMs, 1));
+}
+
+void WorkerClient::readDates(const QString &folder, const QStringList &names, int partSize,
+                             DatesAnswered answered, DatesFinished finished)
+{
+    if (m_job != Job::None || !ensureRunning(StartTimeoutMs)) {
+        deliver([finished = std::move(finished)] { finished(-1); });
+        return;
+    }
+    m_job = Job::Dates;
+    m_ending = Ending::None;
+    m_datesAnswered = std::move(answered);
+    m_datesFinished = std::move(finished);
+    m_datesAsked = int(names.size());
+    m_datesAnsweredCount = 0;
+    m_process->write(WorkerProtocol::datesRequest(folder, names, std::max(partSize, 1)));
+    m_deadline.start(std::max(m_limits.datesPartTimeoutMs, 1));
 }
 
 void WorkerClient::abandonPreview()
@@ -374,6 +391,22 @@ void WorkerClient::readReplies(QProcess *process)
         break;
     }
     const WorkerProtocol::Message reply = WorkerProtocol::decode(payload);
+    if (m_job == Job::Dates) {
+        if (reply.kind != Kind::DatesReply || !takeDates(reply.first, reply.dates)) {
+            endWorker(reply.otherVersion ? Ending::OtherVersion : Ending::Broken);
+            return;
+        }
+        if (m_datesAnsweredCount < m_datesAsked) {
+            m_deadline.start(std::max(m_limits.datesPartTimeoutMs, 1));
+            if (!m_replies.isEmpty())
+                readReplies(process);
+            return;
+        }
+        if (!m_replies.isEmpty())
+            discardProcess();
+        finishDates();
+        return;
+    }
     const Kind answer = m_job == Job::Convert ? Kind::ConversionReply : Kind::PreviewReply;
     if (reply.kind == answer || reply.kind == Kind::TextReply) {
         if (!m_replies.isEmpty())
@@ -488,7 +521,9 @@ QString WorkerClient::endText(int exitCode, QProcess::ExitStatus status) const
 
 void WorkerClient::finishFailed(const QString &text)
 {
-    if (m_job == Job::Preview)
+    if (m_job == Job::Dates)
+        finishDates();
+    else if (m_job == Job::Preview)
         finishPreview(previewFailure(text));
     else
         // Also the library's message: the log names that for a file the preview could not read.
@@ -516,6 +551,31 @@ void WorkerClient::finishPreview(const PreviewResult &result)
     m_ending = Ending::None;
     if (finished)
         deliver([finished = std::move(finished), result] { finished(result); });
+}
+
+bool WorkerClient::takeDates(int first, const QList<TakenDate> &dates)
+{
+    if (first != m_datesAnsweredCount || dates.size() > m_datesAsked - first ||
+        (dates.isEmpty() && m_datesAsked > 0))
+        return false;
+    m_datesAnsweredCount += int(dates.size());
+    if (m_datesAnswered)
+        deliver([answered = m_datesAnswered, first, dates] { answered(first, dates); });
+    return true;
+}
+
+void WorkerClient::finishDates()
+{
+    m_deadline.stop();
+    m_killGrace.stop();
+    DatesFinished finished = std::exchange(m_datesFinished, nullptr);
+    m_datesAnswered = nullptr;
+    m_job = Job::None;
+    m_ending = Ending::None;
+    if (finished)
+        deliver([finished = std::move(finished), answered = m_datesAnsweredCount] {
+            finished(answered);
+        });
 }
 
 void WorkerClient::deliver(std::function<void()> call)

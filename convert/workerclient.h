@@ -4,6 +4,7 @@
 
 #include "convert/convertpreview.h"
 #include "convert/imagepipeline.h"
+#include "rename/takendate.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -30,11 +31,17 @@ public:
         int cpuSecondsPerItem = 120;                    // processor time (RLIMIT_CPU)
         qint64 maxPixels = 250'000'000;                 // larger pictures are refused unread
         int itemTimeoutMs = 180'000;                    // wall clock for one conversion
+        int datesPartTimeoutMs = 5'000; // wall clock for one file's date (a hostile file, a hung share)
         int libraryThreads = 0; // threads of the RAW decoder (OMP_NUM_THREADS); 0: its default
     };
 
     using Finished = std::function<void(const ConversionResult &result)>;
     using PreviewFinished = std::function<void(const PreviewResult &result)>;
+    // dates[i] is that of names[first + i].
+    using DatesAnswered = std::function<void(int first, const QList<TakenDate> &dates)>;
+    // answered: how many names have their date; all of them, or the worker failed on one of the
+    // part that followed; -1 when no worker could be started.
+    using DatesFinished = std::function<void(int answered)>;
 
     explicit WorkerClient(QObject *parent = nullptr);
     explicit WorkerClient(const Limits &limits, QObject *parent = nullptr);
@@ -79,6 +86,12 @@ public:
     // is in flight abandons that one: its worker is ended without waiting, its finished is never
     // called, and the new one starts in a fresh worker. Not while converting.
     void preview(const PreviewRequest &request, int timeoutMs, PreviewFinished finished);
+    // Reads when the pictures names in folder were taken. answered is called, from the event
+    // loop, for each part the worker sends (at most partSize dates; with 1, a failure is the next
+    // file's), in order, and then finished once; a worker that sends nothing for
+    // Limits::datesPartTimeoutMs is ended. Only while idle.
+    void readDates(const QString &folder, const QStringList &names, int partSize,
+                   DatesAnswered answered, DatesFinished finished);
 
 private:
     enum class Job
@@ -86,6 +99,7 @@ private:
         None,
         Convert,
         Preview,
+        Dates,
     };
     // Why this side ended the worker of the item in flight.
     enum class Ending
@@ -111,6 +125,9 @@ private:
     void finishFailed(const QString &text);
     void finishConversion(const ConversionResult &result);
     void finishPreview(const PreviewResult &result);
+    // False when the part does not follow the one before: the worker cannot be trusted.
+    bool takeDates(int first, const QList<TakenDate> &dates);
+    void finishDates();
     void deliver(std::function<void()> call);
 
     Limits m_limits;
@@ -121,6 +138,10 @@ private:
     Ending m_ending = Ending::None;
     Finished m_finished;
     PreviewFinished m_previewFinished;
+    DatesAnswered m_datesAnswered;
+    DatesFinished m_datesFinished;
+    int m_datesAsked = 0;
+    int m_datesAnsweredCount = 0;
     QString m_destinationFolder; // of the conversion in flight
     QTimer m_deadline;           // wall clock of the job in flight
     QTimer m_killGrace;          // a killed worker that does not end (stuck in the kernel)

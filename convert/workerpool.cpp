@@ -8,6 +8,15 @@
 
 #include <algorithm>
 
+namespace {
+
+// Small enough that the workers share a folder evenly and a newer listing soon has them, large
+// enough that a part costs the worker's loop little.
+constexpr int DatesBatchSize = 250;
+constexpr int DatesPartSize = 32;
+
+} // namespace
+
 WorkerPool::WorkerPool(int workers, const WorkerClient::Limits &limits, QObject *parent)
     : QObject(parent)
     , m_capacity(std::max(1, workers > 0 ? workers : QThread::idealThreadCount()))
@@ -57,6 +66,50 @@ void WorkerPool::preview(const PreviewRequest &request, int timeoutMs,
                              });
 }
 
+void WorkerPool::readDates(const QString &folder, const QStringList &names, DatesDone done)
+{
+    const quint64 generation = ++m_datesGeneration;
+    m_datesQueue.clear();
+    for (qsizetype first = 0; first < names.size(); first += DatesBatchSize)
+        m_datesQueue.push_back(
+            {generation, folder, names.mid(first, DatesBatchSize), int(first), false, done});
+    dispatch();
+}
+
+void WorkerPool::readBatch(WorkerClient *worker, DatesBatch batch)
+{
+    const quint64 generation = batch.generation;
+    auto answered = [this, generation, first = batch.first, done = batch.done](
+                        int part, const QList<TakenDate> &dates) {
+        if (generation == m_datesGeneration)
+            done(first + part, dates);
+    };
+    auto finished = [this, batch](int count) {
+        if (count < 0 && batch.generation == m_datesGeneration) {
+            dispatch();
+            batch.done(batch.first, QList<TakenDate>(batch.names.size()));
+            return;
+        }
+        if (count < batch.names.size() && batch.generation == m_datesGeneration) {
+            // The worker failed on a file of the part after the last it sent. The rest is read
+            // again a date a part, which names the file; that one is given up, and what follows
+            // it goes back to parts. Both go to the front of the queue.
+            const bool blamed = batch.oneByOne;
+            const int from = count + (blamed ? 1 : 0);
+            if (from < batch.names.size())
+                m_datesQueue.push_front({batch.generation, batch.folder, batch.names.mid(from),
+                                         batch.first + from, !blamed, batch.done});
+            dispatch();
+            if (blamed)
+                batch.done(batch.first + count, {TakenDate()});
+            return;
+        }
+        dispatch();
+    };
+    worker->readDates(batch.folder, batch.names, batch.oneByOne ? 1 : DatesPartSize,
+                      std::move(answered), std::move(finished));
+}
+
 WorkerClient *WorkerPool::idleWorker()
 {
     for (WorkerClient *worker : m_workers) {
@@ -86,5 +139,13 @@ void WorkerPool::dispatch()
                             dispatch();
                             finished(ticket, result);
                         });
+    }
+    while (!m_datesQueue.empty()) {
+        WorkerClient *worker = idleWorker();
+        if (!worker)
+            return;
+        DatesBatch batch = std::move(m_datesQueue.front());
+        m_datesQueue.pop_front();
+        readBatch(worker, std::move(batch));
     }
 }

@@ -38,6 +38,15 @@ public:
     void preview(const PreviewRequest &request, int timeoutMs,
                  WorkerClient::PreviewFinished finished);
 
+    // dates[i] is that of names[first + i].
+    using DatesDone = std::function<void(int first, const QList<TakenDate> &dates)>;
+    // Reads when the pictures names in folder were taken, in batches spread over the workers
+    // (after any conversions queued), and hands the dates to done as they come, from the event
+    // loop. Every name comes back once; a file on which a worker crashed or hung comes back
+    // unset and costs no other file its date. A newer call abandons what an earlier one has not
+    // handed over yet.
+    void readDates(const QString &folder, const QStringList &names, DatesDone done);
+
 private:
     struct Pending
     {
@@ -46,12 +55,25 @@ private:
         Finished finished;
     };
 
+    struct DatesBatch
+    {
+        quint64 generation;
+        QString folder;
+        QStringList names;
+        int first; // of names within the call's
+        bool oneByOne; // after a failure, to find the file to blame
+        DatesDone done;
+    };
+
     void dispatch();
+    void readBatch(WorkerClient *worker, DatesBatch batch);
     WorkerClient *idleWorker();
 
     int m_capacity;
     WorkerClient::Limits m_limits;
     std::vector<WorkerClient *> m_workers; // made as needed, up to m_capacity; children
     std::deque<Pending> m_queue;
+    std::deque<DatesBatch> m_datesQueue;
+    quint64 m_datesGeneration = 0;
     WorkerClient *m_previewWorker;
 };

@@ -134,6 +134,23 @@ QByteArray WorkerProtocol::previewReply(const PreviewResult &result)
     });
 }
 
+QByteArray WorkerProtocol::datesRequest(const QString &folder, const QStringList &names,
+                                        int partSize)
+{
+    return frame(Kind::Dates,
+                 [&](QDataStream &out) { out << folder << names << qint32(partSize); });
+}
+
+QByteArray WorkerProtocol::datesReply(int first, const QList<TakenDate> &dates)
+{
+    return frame(Kind::DatesReply, [&](QDataStream &out) {
+        out << qint32(first) << quint32(dates.size());
+        for (const TakenDate &date : dates)
+            out << date.microseconds.has_value() << date.microseconds.value_or(0)
+                << date.subSeconds;
+    });
+}
+
 QByteArray WorkerProtocol::textReply(const QString &text)
 {
     return frame(Kind::TextReply, [&text](QDataStream &out) { out << text; });
@@ -205,6 +222,31 @@ WorkerProtocol::Message WorkerProtocol::decode(const QByteArray &payload)
     case Kind::TextReply:
         in >> message.text;
         break;
+    case Kind::Dates: {
+        qint32 partSize = 0;
+        in >> message.folder >> message.names >> partSize;
+        message.partSize = partSize;
+        valid = partSize > 0;
+        break;
+    }
+    case Kind::DatesReply: {
+        qint32 first = -1;
+        quint32 count = 0;
+        in >> first >> count;
+        // Each date takes 10 bytes: a count beyond what is there is a damaged frame.
+        valid = first >= 0 && count <= quint32(payload.size()) / 10;
+        for (quint32 i = 0; valid && i < count && in.status() == QDataStream::Ok; ++i) {
+            bool known = false;
+            qint64 microseconds = 0;
+            TakenDate date;
+            in >> known >> microseconds >> date.subSeconds;
+            if (known)
+                date.microseconds = microseconds;
+            message.dates.append(date);
+        }
+        message.first = first;
+        break;
+    }
     default:
         valid = false;
         break;

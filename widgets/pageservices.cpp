@@ -29,6 +29,10 @@ PageServices PageServices::desktop()
     services.renderPreview = [workers](const PreviewRequest &request, PreviewDone done) {
         workers->preview(request, PreviewTimeoutMs, std::move(done));
     };
+    services.readDates = [workers](const QString &folder, const QStringList &names,
+                                   DatesDone done) {
+        workers->readDates(folder, names, std::move(done));
+    };
     services.showMessage = [](const QString &text) { MessageBox::information(text); };
     return services;
 }

@@ -38,7 +38,7 @@ struct PageServices
     // from the event loop: dates[i] is that of names[first + i]. Every name comes back once, a
     // file that could not be read (or on which a reader failed) with an unset date. A newer call
     // abandons the batches of an earlier one not yet handed over. Read in this process when not
-    // set.
+    // set, which only tests do: metadata is hostile input.
     using DatesDone = std::function<void(int first, const QList<TakenDate> &dates)>;
     std::function<void(const QString &folder, const QStringList &names, DatesDone done)> readDates;
     // Shows a message that needs the user's attention.

@@ -8,8 +8,8 @@
 // (120), --max-pixels PIXELS (250 megapixels), --language NAME (the texts of the replies; English
 // when not given).
 //
-// For tests, PELORIN_WORKER_TEST=1 in the environment makes the worker misbehave on a conversion
-// or preview whose source file name ends in one of these, before the file is opened:
+// For tests, PELORIN_WORKER_TEST=1 in the environment makes the worker misbehave on a conversion,
+// preview or date whose file name ends in one of these, before the file is opened:
 //   .crash       it crashes (SIGSEGV);
 //   .hang        it never answers;
 //   .burn        it uses processor time until the processor limit ends it;
@@ -19,6 +19,8 @@
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
 #include "convert/workerprotocol.h"
+#include "rename/takendatereader.h"
+#include "util/pathutil.h"
 #include "resources/stringtable.h"
 #include "util/translations.h"
 
@@ -183,6 +185,39 @@ void misbehaveAsNamed(const QString &sourcePath)
         burnProcessorTime(milliseconds);
 }
 
+double wallMilliseconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6;
+}
+
+// Sends the dates in parts as they are read, often enough for the window's list to fill in as it
+// goes and for its timeout to be a file's, not a batch's. In parts of one, what was sent before a
+// crash or a hang names the file that caused it.
+bool answerDates(int output, const WorkerProtocol::Message &request, bool testNames)
+{
+    constexpr double PartMilliseconds = 100;
+    QList<TakenDate> part;
+    int first = 0;
+    double started = wallMilliseconds();
+    for (qsizetype i = 0; i < request.names.size(); ++i) {
+        const QString path = PathUtil::append(request.folder, request.names.at(i));
+        if (testNames)
+            misbehaveAsNamed(path);
+        part.append(TakenDateReader::read(path));
+        const bool last = i + 1 == request.names.size();
+        if (last || part.size() >= request.partSize || wallMilliseconds() - started >= PartMilliseconds) {
+            if (!writeAll(output, WorkerProtocol::datesReply(first, part)))
+                return false;
+            first = int(i + 1);
+            part.clear();
+            started = wallMilliseconds();
+        }
+    }
+    return request.names.isEmpty() ? writeAll(output, WorkerProtocol::datesReply(0, {})) : true;
+}
+
 QByteArray answer(const WorkerProtocol::Message &request, const Limits &limits, bool testNames)
 {
     if (request.kind == Kind::Convert) {
@@ -241,6 +276,11 @@ int main(int argc, char *argv[])
             return 3;
         }
         allowProcessorTime(limits.cpuSeconds);
+        if (request.kind == Kind::Dates) {
+            if (!answerDates(output, request, testNames))
+                return 0;
+            continue;
+        }
         if (!writeAll(output, answer(request, limits, testNames)))
             return 0; // the window is gone
     }

@@ -4,6 +4,7 @@
 
 #include "convert/librarymessages.h"
 #include "convert/workerprotocol.h"
+#include "rename/takendatereader.h"
 #include "util/atomicfile.h"
 #include "util/pathutil.h"
 
@@ -252,6 +253,53 @@ TEST_F(Workers, FinishesEveryTicketOnceAsThePipelineInProcessAndStopsAtOnce)
 
     run(pool, {request(u"a.png"_s, u"0.png"_s)});
     EXPECT_TRUE(result(0).ok);
+}
+
+// Dates come from the workers as the reader in this process gives them, every name once; a file
+// on which a worker crashes or hangs, and a hostile EXIF block, cost that file its date only. A
+// newer listing drops what an earlier one has not handed over.
+TEST_F(Workers, DatesComeOnceEachAndAFileAWorkerDiesOnCostsOnlyItsDate)
+{
+    WorkerPool pool(2, {.datesPartTimeoutMs = 3'000});
+    ASSERT_TRUE(writeDatedPicture(path(u"p1.jpg"_s), "2024:05:01 10:00:00", "5", 0) &&
+                writeDatedPicture(path(u"p2.jpg"_s), "", "", 0) &&
+                QFile::copy(path(u"p1.jpg"_s), path(u"x.jpg.crash"_s)) &&
+                QFile::copy(path(u"p1.jpg"_s), path(u"y.jpg.hang"_s)));
+    // The first directory of the EXIF block said to lie far past the end of the file.
+    QByteArray hostile = readFileBytes(path(u"p1.jpg"_s));
+    const qsizetype tiff = hostile.indexOf(QByteArray("Exif\0\0", 6)) + 6;
+    ASSERT_GT(tiff, 6);
+    hostile.replace(tiff + 4, 4, "\xf0\xff\xff\xff");
+    ASSERT_TRUE(writeFileBytes(path(u"hostile.jpg"_s), hostile));
+
+    QStringList names; // more than two batches, and the same files again
+    for (int i = 0; i < 600; ++i)
+        names.append(i % 2 ? u"p1.jpg"_s : u"p2.jpg"_s);
+    for (const auto &[at, name] : {std::pair(100, u"hostile.jpg"_s), {260, u"x.jpg.crash"_s},
+                                   {400, u"y.jpg.hang"_s}, {550, u"missing.jpg"_s}})
+        names.insert(at, name);
+    QList<TakenDate> expected;
+    for (const QString &name : names)
+        expected.append(name.contains(u".jpg."_s) ? TakenDate() : TakenDateReader::read(path(name)));
+    ASSERT_TRUE(expected[1].microseconds && expected[1].subSeconds && !expected[100].microseconds);
+
+    QList<QList<TakenDate>> got(names.size()), abandoned(names.size());
+    const auto into = [](QList<QList<TakenDate>> &list) {
+        return [&list](int first, const QList<TakenDate> &dates) {
+            for (qsizetype i = 0; i < dates.size(); ++i)
+                list[first + i].append(dates[i]);
+        };
+    };
+    pool.readDates(m_dir.path(), names, into(abandoned));
+    pool.readDates(m_dir.path(), names, into(got));
+    const auto answered = [&] { return std::ranges::count_if(got, [](auto &d) { return !d.isEmpty(); }); };
+    ASSERT_TRUE(runEventsUntil([&] { return answered() == names.size(); }));
+    QCoreApplication::processEvents(); // a second answer would be posted by now
+    QStringList wrong; // name and dates received where they are not the one expected
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (got[i] != QList<TakenDate>{expected[i]} || !abandoned[i].isEmpty())
+            wrong.append(u"%1 %2: %3 dates, %4 abandoned"_s.arg(i).arg(names[i]).arg(got[i].size()).arg(abandoned[i].size()));
+    EXPECT_EQ(wrong, QStringList());
 }
 
 // What crosses between the window and its workers.

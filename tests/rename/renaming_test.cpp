@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -481,6 +482,63 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
     ASSERT_TRUE(::unlink(path("trip13.jpg")) == 0 && ::mkfifo(path("trip13.jpg"), 0600) == 0);
     select(u"trip13.jpg"_s);
     EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
+}
+
+// A click on the date column numbers in shooting order, though names and file dates disagree: a
+// burst by its fractions, a file without a date by its file date (greyed, saying so), equal
+// moments by name, which stays so newest first (Alt+D). The dates' names are read back after.
+TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
+{
+    removeFilesAtBytes(m_dir.path());
+    const qint64 day = 86'400, november = 1'700'000'000; // 2023-11-14
+    struct Shot
+    {
+        const char *name, *taken, *fraction;
+        qint64 modified;
+    };
+    for (const Shot &shot : {Shot{"a.jpg", "2024:05:01 10:00:00", "5", november + 9 * day},
+                             Shot{"b.jpg", "2024:05:01 10:00:00", "07", november + 1 * day},
+                             Shot{"c.jpg", "2023:01:01 08:00:00", "", november + 8 * day},
+                             Shot{"d.jpg", "", "", november + 2 * day},
+                             Shot{"e10.jpg", "2024:06:01 12:00:00", "", november},
+                             Shot{"e9.jpg", "2024:06:01 12:00:00", "", november + 3 * day}})
+        ASSERT_TRUE(writeDatedPicture(m_dir.filePath(QString::fromLatin1(shot.name)), shot.taken,
+                                      shot.fraction, shot.modified));
+    open();
+    const RenameListModel &rows = m_page->rows();
+    const auto dates = [&rows](int role = Qt::DisplayRole) {
+        QStringList texts;
+        for (int row = 0; row < rows.count(); ++row)
+            texts.append(rows.index(row, RenameListModel::DateTakenColumn).data(role).toString());
+        return texts;
+    };
+    EXPECT_EQ(names(rows), u"a.jpg b.jpg c.jpg d.jpg e9.jpg e10.jpg"_s.split(u' '));
+    EXPECT_EQ(dates().mid(0, 3), QStringList({u"2024-05-01 10:00:00.5"_s,
+                                              u"2024-05-01 10:00:00.07"_s,
+                                              u"2023-01-01 08:00:00"_s}));
+    EXPECT_EQ(std::pair(dates(Qt::ToolTipRole)[3], dates(RenameListModel::FileDateOnlyRole)),
+              std::pair(u"file date, no date taken in the file"_s,
+                        u"false false false true false false"_s.split(u' ')));
+
+    QHeaderView *header = list().horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(RenameListModel::DateTakenColumn) + 8,
+                             header->height() / 2));
+    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text()),
+              std::tuple(u"c.jpg d.jpg b.jpg a.jpg e9.jpg e10.jpg"_s.split(u' '),
+                         u"Sorted by date taken, oldest first"_s));
+    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text(), header->sortIndicatorSection()),
+              std::tuple(u"e9.jpg e10.jpg a.jpg b.jpg d.jpg c.jpg"_s.split(u' '),
+                         u"Sorted by date taken, newest first"_s,
+                         int(RenameListModel::DateTakenColumn)));
+
+    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
+    const QStringList shootingOrder = dates();
+    type(u"baseNameEdit"_s, u"x"_s);
+    child<QPushButton>(u"renumberButton"_s)->click();
+    EXPECT_EQ(std::pair(names(rows), dates()),
+              std::pair(u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' '), shootingOrder));
 }
 
 } // namespace

@@ -4,11 +4,19 @@
 
 #include <FreeImagePlus.h>
 
+// Exiv2 0.27 hands its images out in std::auto_ptr.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <exiv2/exiv2.hpp>
+#pragma GCC diagnostic pop
+
 #include <QFile>
 #include <QPoint>
 #include <QtEndian>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <initializer_list>
 #include <tuple>
 
@@ -224,4 +232,25 @@ QByteArray makeTestJp2(QSize header, QSize codestream)
            jp2Box("jp2h",
                   jp2Box("ihdr", ihdr) + jp2Box("colr", QByteArray("\x01\0\0\0\0\0\x11", 7))) +
            jp2Box("jp2c", makeTestJ2k(codestream));
+}
+
+bool writeDatedPicture(const QString &path, const char *dateTime, const char *subSeconds,
+                       qint64 modified)
+{
+    if (writeTestPicture(path, 16, 12, FIF_JPEG).isEmpty())
+        return false;
+    if (*dateTime) {
+        try {
+            auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+            image->readMetadata();
+            image->exifData()["Exif.Photo.DateTimeOriginal"] = dateTime;
+            if (*subSeconds)
+                image->exifData()["Exif.Photo.SubSecTimeOriginal"] = subSeconds;
+            image->writeMetadata();
+        } catch (const Exiv2::Error &) {
+            return false;
+        }
+    }
+    const timespec times[2] = {{modified, 0}, {modified, 0}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
 }

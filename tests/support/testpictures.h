@@ -44,5 +44,11 @@ QByteArray makeTestGif(QSize screen, const QList<QSize> &frames);
 QByteArray makeTestJ2k(QSize size);
 QByteArray makeTestJp2(QSize header, QSize codestream);
 
+// Writes a small JPEG whose EXIF says when it was taken ("YYYY:MM:DD HH:MM:SS", with the
+// sub-second digits when given; none at all when dateTime is empty) and whose file date is
+// modified (seconds since the epoch). Returns false on failure.
+bool writeDatedPicture(const QString &path, const char *dateTime, const char *subSeconds,
+                       qint64 modified);
+
 // A minimal uncompressed DNG that the RAW loader decodes: one RGGB Bayer plane of 16-bit samples.
 QByteArray makeTestDng(quint32 width, quint32 height);
