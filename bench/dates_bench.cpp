@@ -81,9 +81,8 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     const QCommandLineOption countOption({u"n"_s, u"count"_s}, u"Photos to make"_s, u"count"_s,
                                          u"10000"_s);
-    const QCommandLineOption workersOption({u"w"_s, u"workers"_s},
-                                           u"Worker processes (0: one a core)"_s, u"count"_s,
-                                           u"0"_s);
+    const QCommandLineOption workersOption(
+        {u"w"_s, u"workers"_s}, u"Worker processes (0: one a core)"_s, u"count"_s, u"0"_s);
     const QCommandLineOption fromOption(
         u"from"_s, u"Copy this photo instead of making a camera-like JPEG"_s, u"file"_s);
     parser.addOption(countOption);
@@ -140,8 +139,8 @@ int main(int argc, char *argv[])
         workers = pool.capacity();
     }
     // The workers have ended, and been waited for, with the pool.
-    std::printf("workers (%d):   %.3f s, %d dated, peak worker memory %.1f MiB\n", workers,
-                elapsed, dated, peakMiB());
+    std::printf("workers (%d):   %.3f s, %d dated, peak worker memory %.1f MiB\n", workers, elapsed,
+                dated, peakMiB());
 
     timer.restart();
     dated = 0;

@@ -31,7 +31,8 @@ public:
         int cpuSecondsPerItem = 120;                    // processor time (RLIMIT_CPU)
         qint64 maxPixels = 250'000'000;                 // larger pictures are refused unread
         int itemTimeoutMs = 180'000;                    // wall clock for one conversion
-        int datesPartTimeoutMs = 5'000; // wall clock for one file's date (a hostile file, a hung share)
+        int datesPartTimeoutMs =
+            5'000;              // wall clock for one file's date (a hostile file, a hung share)
         int libraryThreads = 0; // threads of the RAW decoder (OMP_NUM_THREADS); 0: its default
     };
 

@@ -79,8 +79,8 @@ void WorkerPool::readDates(const QString &folder, const QStringList &names, Date
 void WorkerPool::readBatch(WorkerClient *worker, DatesBatch batch)
 {
     const quint64 generation = batch.generation;
-    auto answered = [this, generation, first = batch.first, done = batch.done](
-                        int part, const QList<TakenDate> &dates) {
+    auto answered = [this, generation, first = batch.first,
+                     done = batch.done](int part, const QList<TakenDate> &dates) {
         if (generation == m_datesGeneration)
             done(first + part, dates);
     };

@@ -60,7 +60,7 @@ private:
         quint64 generation;
         QString folder;
         QStringList names;
-        int first; // of names within the call's
+        int first;     // of names within the call's
         bool oneByOne; // after a failure, to find the file to blame
         DatesDone done;
     };

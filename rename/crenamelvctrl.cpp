@@ -2,11 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "rename/crenamelvctrl.h"
 
-#include "util/pathutil.h"
 #include "prefs/colourcontrast.h"
 #include "prefs/preferences.h"
 #include "rename/renamelistmodel.h"
 #include "resources/stringtable.h"
+#include "util/pathutil.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -122,9 +122,19 @@ public:
                                       : option.palette.color(QPalette::Base);
         QColor pen = toQColor(text);
         QFont font = option.font;
-        if (index.data(RenameListModel::FileDateOnlyRole).toBool()) {
-            pen = ColourContrast::readable(option.palette.color(QPalette::PlaceholderText),
-                                           {background});
+        if (index.column() == RenameListModel::DateTakenColumn &&
+            index.data(RenameListModel::FileDateOnlyRole).toBool()) {
+            // The placeholder grey is often the text colour made translucent: as it shows here.
+            const QColor grey = option.palette.color(QPalette::PlaceholderText);
+            const float alpha = grey.alphaF();
+            const auto over = [alpha](float top, float below) {
+                return top * alpha + below * (1 - alpha);
+            };
+            pen = ColourContrast::readable(
+                QColor::fromRgbF(over(grey.redF(), background.redF()),
+                                 over(grey.greenF(), background.greenF()),
+                                 over(grey.blueF(), background.blueF())),
+                {background});
             font.setItalic(true);
         }
         painter->save();

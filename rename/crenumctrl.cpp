@@ -2,13 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "rename/crenumctrl.h"
 
-#include "widgets/folderdrop.h"
-#include "widgets/layoutscale.h"
-#include "widgets/messagebox.h"
-#include "widgets/pageservices.h"
-#include "widgets/statusline.h"
 #include "convert/convertpreview.h"
-#include "util/pathutil.h"
 #include "convert/waitcursor.h"
 #include "prefs/preferences.h"
 #include "rename/filerenamer.h"
@@ -16,6 +10,12 @@
 #include "rename/takendatereader.h"
 #include "resources/stringtable.h"
 #include "ui_crenumctrl.h"
+#include "util/pathutil.h"
+#include "widgets/folderdrop.h"
+#include "widgets/layoutscale.h"
+#include "widgets/messagebox.h"
+#include "widgets/pageservices.h"
+#include "widgets/statusline.h"
 
 #include <QFileIconProvider>
 #include <QFileInfo>

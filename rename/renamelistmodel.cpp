@@ -2,11 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "rename/renamelistmodel.h"
 
+#include "rename/naturalorder.h"
+#include "resources/stringtable.h"
 #include "util/folderlisting.h"
 #include "util/pathutil.h"
 #include "util/wildcardmatcher.h"
-#include "rename/naturalorder.h"
-#include "resources/stringtable.h"
 
 #include <QDateTime>
 
@@ -68,8 +68,7 @@ QString RenameListModel::dateText(const RenameItem &item)
         return {};
     const qint64 microseconds = item.dateKey();
     // Floored, so that a date before 1970 keeps its second.
-    const qint64 milliseconds =
-        microseconds / 1000 - (microseconds % 1000 < 0 ? 1 : 0);
+    const qint64 milliseconds = microseconds / 1000 - (microseconds % 1000 < 0 ? 1 : 0);
     QString text = QDateTime::fromMSecsSinceEpoch(milliseconds)
                        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (item.taken.microseconds && item.taken.subSeconds) {

@@ -90,8 +90,8 @@ TakenDate TakenDateReader::parse(QByteArrayView dateTime, QByteArrayView subSeco
 {
     dateTime = dateTime.trimmed();
     const auto separatorIs = [&](qsizetype at, const char *allowed) {
-        return at < dateTime.size() && std::string_view(allowed).find(dateTime[at]) !=
-                                           std::string_view::npos;
+        return at < dateTime.size() &&
+               std::string_view(allowed).find(dateTime[at]) != std::string_view::npos;
     };
     if (dateTime.size() < 19 || !separatorIs(4, ":-") || !separatorIs(7, ":-") ||
         !separatorIs(10, " T") || !separatorIs(13, ":") || !separatorIs(16, ":"))
@@ -149,8 +149,8 @@ TakenDate TakenDateReader::read(const QString &path)
                           view(exifValue(exif, "Exif.Photo.SubSecTimeDigitized")),
                           view(exifValue(exif, "Exif.Photo.OffsetTimeDigitized")));
         const Exiv2::XmpData &xmp = image->xmpData();
-        for (const char *key : {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated",
-                                "Xmp.xmp.CreateDate"}) {
+        for (const char *key :
+             {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated", "Xmp.xmp.CreateDate"}) {
             if (taken.microseconds)
                 break;
             taken = parse(view(xmpValue(xmp, key)), {}, {});

@@ -14,8 +14,7 @@ namespace {
 // Calls take(name, status) for every regular file, the status only looked up when withStatus
 // or when the entry's type needs it; status calls follow links and never open the target, so a
 // FIFO behind one cannot block.
-template <typename Take>
-void forEachRegularFile(const QString &folder, bool withStatus, Take take)
+template <typename Take> void forEachRegularFile(const QString &folder, bool withStatus, Take take)
 {
     if (folder.isEmpty())
         return;
@@ -29,7 +28,9 @@ void forEachRegularFile(const QString &folder, bool withStatus, Take take)
         return;
     }
     while (const dirent *entry = ::readdir(dir)) {
-        struct stat status{};
+        struct stat status
+        {
+        };
         const bool typeKnown = entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN;
         if (typeKnown && entry->d_type != DT_REG)
             continue;

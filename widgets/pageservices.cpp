@@ -2,10 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "widgets/pageservices.h"
 
-#include "widgets/messagebox.h"
 #include "convert/imagelibrary.h"
 #include "convert/workerpool.h"
 #include "widgets/chdcolordlg.h"
+#include "widgets/messagebox.h"
 
 #include <QDesktopServices>
 

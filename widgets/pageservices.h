@@ -2,10 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
-#include "widgets/folderchooser.h"
 #include "convert/convertpreview.h"
 #include "prefs/linecolourtable.h"
 #include "rename/takendate.h"
+#include "widgets/folderchooser.h"
 
 #include <QUrl>
 

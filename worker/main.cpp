@@ -20,8 +20,8 @@
 #include "convert/librarymessages.h"
 #include "convert/workerprotocol.h"
 #include "rename/takendatereader.h"
-#include "util/pathutil.h"
 #include "resources/stringtable.h"
+#include "util/pathutil.h"
 #include "util/translations.h"
 
 #include <QCoreApplication>
@@ -207,7 +207,8 @@ bool answerDates(int output, const WorkerProtocol::Message &request, bool testNa
             misbehaveAsNamed(path);
         part.append(TakenDateReader::read(path));
         const bool last = i + 1 == request.names.size();
-        if (last || part.size() >= request.partSize || wallMilliseconds() - started >= PartMilliseconds) {
+        if (last || part.size() >= request.partSize ||
+            wallMilliseconds() - started >= PartMilliseconds) {
             if (!writeAll(output, WorkerProtocol::datesReply(first, part)))
                 return false;
             first = int(i + 1);
@@ -270,9 +271,9 @@ int main(int argc, char *argv[])
     while (readFrame(input, payload)) {
         const WorkerProtocol::Message request = WorkerProtocol::decode(payload);
         if (request.kind == Kind::Invalid) {
-            writeAll(output, WorkerProtocol::textReply(
-                                 loadString(request.otherVersion ? HelperOtherVersion
-                                                                 : HelperDamagedRequest)));
+            writeAll(output,
+                     WorkerProtocol::textReply(loadString(
+                         request.otherVersion ? HelperOtherVersion : HelperDamagedRequest)));
             return 3;
         }
         allowProcessorTime(limits.cpuSeconds);

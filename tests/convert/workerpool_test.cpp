@@ -275,12 +275,15 @@ TEST_F(Workers, DatesComeOnceEachAndAFileAWorkerDiesOnCostsOnlyItsDate)
     QStringList names; // more than two batches, and the same files again
     for (int i = 0; i < 600; ++i)
         names.append(i % 2 ? u"p1.jpg"_s : u"p2.jpg"_s);
-    for (const auto &[at, name] : {std::pair(100, u"hostile.jpg"_s), {260, u"x.jpg.crash"_s},
-                                   {400, u"y.jpg.hang"_s}, {550, u"missing.jpg"_s}})
+    for (const auto &[at, name] : {std::pair(100, u"hostile.jpg"_s),
+                                   {260, u"x.jpg.crash"_s},
+                                   {400, u"y.jpg.hang"_s},
+                                   {550, u"missing.jpg"_s}})
         names.insert(at, name);
     QList<TakenDate> expected;
     for (const QString &name : names)
-        expected.append(name.contains(u".jpg."_s) ? TakenDate() : TakenDateReader::read(path(name)));
+        expected.append(name.contains(u".jpg."_s) ? TakenDate()
+                                                  : TakenDateReader::read(path(name)));
     ASSERT_TRUE(expected[1].microseconds && expected[1].subSeconds && !expected[100].microseconds);
 
     QList<QList<TakenDate>> got(names.size()), abandoned(names.size());
@@ -292,13 +295,18 @@ TEST_F(Workers, DatesComeOnceEachAndAFileAWorkerDiesOnCostsOnlyItsDate)
     };
     pool.readDates(m_dir.path(), names, into(abandoned));
     pool.readDates(m_dir.path(), names, into(got));
-    const auto answered = [&] { return std::ranges::count_if(got, [](auto &d) { return !d.isEmpty(); }); };
+    const auto answered = [&] {
+        return std::ranges::count_if(got, [](auto &d) { return !d.isEmpty(); });
+    };
     ASSERT_TRUE(runEventsUntil([&] { return answered() == names.size(); }));
     QCoreApplication::processEvents(); // a second answer would be posted by now
     QStringList wrong; // name and dates received where they are not the one expected
     for (qsizetype i = 0; i < names.size(); ++i)
         if (got[i] != QList<TakenDate>{expected[i]} || !abandoned[i].isEmpty())
-            wrong.append(u"%1 %2: %3 dates, %4 abandoned"_s.arg(i).arg(names[i]).arg(got[i].size()).arg(abandoned[i].size()));
+            wrong.append(u"%1 %2: %3 dates, %4 abandoned"_s.arg(i)
+                             .arg(names[i])
+                             .arg(got[i].size())
+                             .arg(abandoned[i].size()));
     EXPECT_EQ(wrong, QStringList());
 }
 

@@ -513,9 +513,9 @@ TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
         return texts;
     };
     EXPECT_EQ(names(rows), u"a.jpg b.jpg c.jpg d.jpg e9.jpg e10.jpg"_s.split(u' '));
-    EXPECT_EQ(dates().mid(0, 3), QStringList({u"2024-05-01 10:00:00.5"_s,
-                                              u"2024-05-01 10:00:00.07"_s,
-                                              u"2023-01-01 08:00:00"_s}));
+    EXPECT_EQ(dates().mid(0, 3),
+              QStringList({u"2024-05-01 10:00:00.5"_s, u"2024-05-01 10:00:00.07"_s,
+                           u"2023-01-01 08:00:00"_s}));
     EXPECT_EQ(std::pair(dates(Qt::ToolTipRole)[3], dates(RenameListModel::FileDateOnlyRole)),
               std::pair(u"file date, no date taken in the file"_s,
                         u"false false false true false false"_s.split(u' ')));

@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <initializer_list>
+#include <sys/stat.h>
 #include <tuple>
 
 namespace {
