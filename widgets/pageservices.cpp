@@ -2,12 +2,15 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "widgets/pageservices.h"
 
-#include "widgets/messagebox.h"
 #include "convert/imagelibrary.h"
 #include "convert/workerpool.h"
 #include "widgets/chdcolordlg.h"
+#include "widgets/messagebox.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -30,5 +33,16 @@ PageServices PageServices::desktop()
         workers->preview(request, PreviewTimeoutMs, std::move(done));
     };
     services.showMessage = [](const QString &text) { MessageBox::information(text); };
+    services.ask = [](const QString &text, const QStringList &choices) {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text);
+        QList<QAbstractButton *> buttons;
+        for (const QString &choice : choices)
+            buttons.append(box.addButton(choice, QMessageBox::AcceptRole));
+        // Escape and the close box choose the last: the choice that changes nothing.
+        if (!buttons.isEmpty())
+            box.setEscapeButton(buttons.last());
+        box.exec();
+        return int(buttons.indexOf(box.clickedButton()));
+    };
     return services;
 }
