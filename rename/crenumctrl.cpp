@@ -24,6 +24,7 @@
 #include <QIntValidator>
 #include <QLocale>
 #include <QPointer>
+#include <QShortcut>
 
 #include <sys/stat.h>
 
@@ -67,8 +68,11 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     m_ui->undoButton->setText(loadString(UndoButton));
     m_ui->undoButton->setAccessibleName(loadString(UndoButton));
     m_ui->undoButton->setToolTip(loadString(UndoTooltip));
-    // While the page is shown; a text field takes the key for its own undo.
-    m_ui->undoButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    // While the focus is on the page; a text field takes the key for its own undo. Not the
+    // button's own shortcut, which would click only after its animation.
+    auto *undoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    undoKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undoKey, &QShortcut::activated, m_ui->undoButton, &QPushButton::click);
     m_ui->undoButton->setEnabled(false);
 
     connect(m_ui->folderButton, &QPushButton::clicked, this, &CRenumCtrl::chooseFolder);
