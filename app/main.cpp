@@ -3,6 +3,7 @@
 #include "app/cmaindlg.h"
 #include "app/commandline.h"
 #include "prefs/preferences.h"
+#include "rename/crenumctrl.h"
 #include "util/translations.h"
 
 #include <QApplication>
@@ -78,6 +79,8 @@ int main(int argc, char *argv[])
         return mainWindow.exitCode();
     mainWindow.restoreState();
     mainWindow.show();
+    // A renumber the last run left unfinished is asked about before anything else happens.
+    mainWindow.renamePage().recoverInterrupted();
     // Last, so that the folder asked for wins over anything the window restored.
     mainWindow.applyCommandLine(commandLine);
     return QApplication::exec();

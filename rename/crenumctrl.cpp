@@ -17,12 +17,14 @@
 #include "widgets/pageservices.h"
 #include "widgets/statusline.h"
 
+#include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIntValidator>
 #include <QLocale>
 #include <QPointer>
+#include <QShortcut>
 
 #include <sys/stat.h>
 
@@ -63,6 +65,15 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     m_ui->digitsSpin->setValue(1);
     m_ui->startEdit->setValidator(new QIntValidator(this));
     m_ui->renumberButton->setEnabled(false);
+    m_ui->undoButton->setText(loadString(UndoButton));
+    m_ui->undoButton->setAccessibleName(loadString(UndoButton));
+    m_ui->undoButton->setToolTip(loadString(UndoTooltip));
+    // While the focus is on the page; a text field takes the key for its own undo. Not the
+    // button's own shortcut, which would click only after its animation.
+    auto *undoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    undoKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undoKey, &QShortcut::activated, m_ui->undoButton, &QPushButton::click);
+    m_ui->undoButton->setEnabled(false);
 
     connect(m_ui->folderButton, &QPushButton::clicked, this, &CRenumCtrl::chooseFolder);
     // Anywhere on the page; the list's own drag of rows is no drag of links.
@@ -75,6 +86,7 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     });
     connect(m_ui->digitsSpin, &QSpinBox::valueChanged, this, &CRenumCtrl::refreshNewNames);
     connect(m_ui->renumberButton, &QPushButton::clicked, this, &CRenumCtrl::renumber);
+    connect(m_ui->undoButton, &QPushButton::clicked, this, &CRenumCtrl::undo);
     connect(m_ui->renameList, &CRenameLvCtrl::rowActivated, this, &CRenumCtrl::requestPreview);
     connect(m_ui->renameList, &CRenameLvCtrl::selectionMoved, this, &CRenumCtrl::showFileSize);
     connect(m_ui->renameList, &CRenameLvCtrl::rowCountChanged, this,
@@ -139,6 +151,7 @@ void CRenumCtrl::showOwnFolderControls(bool shown)
 
 void CRenumCtrl::scan()
 {
+    refreshUndo();
     if (m_folder.isEmpty())
         return;
     m_statusLine.clearLine();
@@ -248,16 +261,114 @@ void CRenumCtrl::startNumberChanged()
 
 void CRenumCtrl::renumber()
 {
+    const QList<RenameItem> &rows = m_rows.items();
+    if (rows.isEmpty() || rows.first().newName.isEmpty())
+        return;
+    // A renumber that renames nothing leaves the last one's undo standing.
+    const std::optional<RenameJournal> previous = RenameJournal::load(m_folder);
+    // No rename before its record is safe on disk: a crash must leave something to go by.
+    RenameJournal journal;
+    FileResult recorded = journal.record(m_folder, rows);
+    if (recorded.ok)
+        recorded = journal.save();
+    if (!recorded.ok) {
+        const QString text = loadString(RenumberNotStarted).arg(recorded.reason);
+        m_statusLine.showRenameText(text, true);
+        if (m_services.showMessage)
+            m_services.showMessage(text);
+        MessageBox::beep();
+        return;
+    }
     const RenameResult result = FileRenamer::renameFiles(m_folder, m_rows);
+    FileResult kept = journal.finished(result.renamedCount);
+    if (kept.ok && result.renamedCount == 0 && previous &&
+        previous->state() == RenameJournal::State::Completed)
+        kept = previous->save();
     if (result.outcome == RenameResult::Stopped) {
         m_statusLine.showRenameMessage(RenameAborted, true);
         if (m_services.showMessage)
             m_services.showMessage(result.errorText);
     }
+    if (!kept.ok && m_services.showMessage)
+        m_services.showMessage(loadString(JournalNotUpdated).arg(kept.reason));
     m_ui->baseNameEdit->clear();
     scan();
     MessageBox::beep();
     m_statusLine.showRenameMessage(RenameFinished, false);
+}
+
+void CRenumCtrl::undo()
+{
+    const std::optional<RenameJournal> journal = RenameJournal::load(m_folder);
+    if (!journal || journal->state() != RenameJournal::State::Completed) {
+        refreshUndo();
+        return;
+    }
+    const RenameJournal::Outcome outcome = journal->undo();
+    scan();
+    report(loadString(UndoDone).arg(outcome.renamed).arg(journal->entries().size()), outcome);
+}
+
+void CRenumCtrl::refreshUndo()
+{
+    const std::optional<RenameJournal> journal =
+        m_folder.isEmpty() ? std::nullopt : RenameJournal::load(m_folder);
+    m_ui->undoButton->setEnabled(journal && journal->state() == RenameJournal::State::Completed);
+}
+
+void CRenumCtrl::report(const QString &done, const RenameJournal::Outcome &outcome)
+{
+    MessageBox::beep();
+    if (!outcome.ok || !outcome.leftAlone.isEmpty()) {
+        QStringList names;
+        for (const QString &name : outcome.leftAlone)
+            names.append(PathUtil::displayName(name));
+        const QString all =
+            outcome.ok ? loadString(FilesLeftAlone).arg(names.join(u", "_s)) : outcome.failure;
+        // The status line stays one line: the first few names, the message has them all.
+        constexpr int Shown = 5;
+        const QString some = names.size() <= Shown
+                                 ? all
+                                 : loadString(FilesLeftAlone)
+                                       .arg(loadString(MoreNames)
+                                                .arg(names.first(Shown).join(u", "_s))
+                                                .arg(names.size() - Shown));
+        m_statusLine.showRenameText(outcome.ok ? done + u' ' + some : all, true);
+        if (m_services.showMessage)
+            m_services.showMessage(outcome.ok ? done + u"\n\n"_s + all : all);
+        return;
+    }
+    m_statusLine.showRenameText(done, false);
+}
+
+void CRenumCtrl::recoverInterrupted()
+{
+    if (!m_services.ask)
+        return;
+    for (RenameJournal &journal : RenameJournal::interrupted()) {
+        const RenameJournal::Survey survey = journal.survey();
+        const QString folder = PathUtil::displayName(journal.folder());
+        const qsizetype files = journal.entries().size();
+        int choice = 0; // every file renamed: the run only missed being marked complete
+        if (survey.renamed < files) {
+            // Neither way would rename anything (the folder is not there now, say): later.
+            if (survey.renamed == 0 && survey.notRenamed == 0)
+                continue;
+            choice = m_services.ask(
+                loadString(RenumberInterrupted).arg(folder).arg(survey.renamed).arg(files),
+                {loadString(FinishChoice), loadString(UndoChoice), loadString(LaterChoice)});
+        }
+        if (choice != 0 && choice != 1)
+            continue;
+        const RenameJournal::Outcome outcome = choice == 0 ? journal.finish() : journal.undo();
+        if (journal.folder() == QDir::cleanPath(m_folder))
+            scan();
+        if (survey.renamed < files)
+            report(loadString(choice == 0 ? InterruptedFinished : InterruptedUndone)
+                       .arg(folder)
+                       .arg(outcome.renamed),
+                   outcome);
+    }
 }
 
 void CRenumCtrl::requestPreview()

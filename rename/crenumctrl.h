@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
+#include "rename/renamejournal.h"
 #include "rename/renamelistmodel.h"
 
 #include <QWidget>
@@ -33,6 +34,10 @@ public:
     void takeOverFolder(const QString &folder, int outputFormatIndex);
     // Forgets the listing when the user goes back to the convert page.
     void clearListing();
+    // Asks the user, through the services, what to do with each renumber that never ended (the
+    // program died in its middle): finish it, undo the part done, or leave it for later. Once,
+    // after the window is shown.
+    void recoverInterrupted();
 
     QString folder() const { return m_folder; }
     QString filter() const { return m_filter; }
@@ -47,6 +52,12 @@ private:
     void refreshNewNames(int digitCount);
     void startNumberChanged();
     void renumber();
+    void undo();
+    // Undo is offered while the listed folder's last renumber can be taken back.
+    void refreshUndo();
+    // The outcome of an undo or a finish in the status line, and the files left alone also in a
+    // message.
+    void report(const QString &done, const RenameJournal::Outcome &outcome);
     // Asks for the selected file's preview; it is drawn when it comes, unless the selection or
     // the listing changed meanwhile.
     void showPreview();

@@ -2,10 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "rename/filerenamer.h"
 
-#include "util/noreplacerename.h"
 #include "rename/renamelistmodel.h"
 #include "resources/stringtable.h"
 #include "util/diskerror.h"
+#include "util/noreplacerename.h"
 #include "util/pathutil.h"
 
 #include <cerrno>
@@ -41,7 +41,8 @@ RenameResult rowFailed(int row, const RenameItem &item, int error)
 
 } // namespace
 
-RenameResult FileRenamer::renameFiles(const QString &folder, const RenameListModel &list)
+RenameResult FileRenamer::renameFiles(const QString &folder, const RenameListModel &list,
+                                      const AfterRename &afterRename)
 {
     const QList<RenameItem> &rows = list.items();
     // New names are computed for all rows at once: none on the first row means none at all.
@@ -65,6 +66,8 @@ RenameResult FileRenamer::renameFiles(const QString &folder, const RenameListMod
             break;
         }
         result.renamedCount = row + 1;
+        if (afterRename)
+            afterRename(result.renamedCount);
     }
     ::close(folderFd);
     if (result.outcome != RenameResult::Stopped)

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class RenameListModel;
 
 // Renames the listed files to their new names, row by row in list order, in one pass. No file
@@ -15,7 +17,12 @@ class RenameListModel;
 class FileRenamer
 {
 public:
+    // Called after each rename with the number of files renamed so far; tests end the process
+    // there to play a crash in the middle of a run.
+    using AfterRename = std::function<void(int renamed)>;
+
     // The list is only read. An empty folder text is refused (ENOENT) rather than taken for
     // the working directory.
-    static RenameResult renameFiles(const QString &folder, const RenameListModel &list);
+    static RenameResult renameFiles(const QString &folder, const RenameListModel &list,
+                                    const AfterRename &afterRename = {});
 };

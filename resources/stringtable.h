@@ -118,6 +118,19 @@ enum StringId : int
     FileDateOnly = 391,
     SortedByDateAscending = 392,
     SortedByDateDescending = 393,
+    UndoButton = 400,
+    UndoTooltip = 401,
+    RenumberNotStarted = 402,
+    UndoDone = 403,
+    FilesLeftAlone = 404,
+    RenumberInterrupted = 405,
+    FinishChoice = 406,
+    UndoChoice = 407,
+    LaterChoice = 408,
+    InterruptedFinished = 409,
+    InterruptedUndone = 410,
+    JournalNotUpdated = 411,
+    MoreNames = 412,
 };
 
 // The text of a string id; an id with no text gives the empty text.

@@ -674,10 +674,6 @@ oder Vorschau</translation>
         <translation>RAW: %1</translation>
     </message>
     <message>
-        <source>Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list.</source>
-        <translation>Die Dateien werden in der Reihenfolge der Liste nummeriert. Verschieben Sie die ausgewählte Datei mit Alt+Nach oben und Alt+Nach unten oder durch Ziehen; Alt+S sortiert nach aktuellem Namen (erneut: in umgekehrter Reihenfolge); Entf nimmt die Datei aus der Liste.</translation>
-    </message>
-    <message>
         <source>Open destination folder</source>
         <translation>Zielordner öffnen</translation>
     </message>
@@ -756,6 +752,74 @@ oder Vorschau</translation>
     <message>
         <source>Keep file dates</source>
         <translation>Dateidatum beibehalten</translation>
+    </message>
+    <message>
+        <source> Date taken </source>
+        <translation> Aufnahmedatum </translation>
+    </message>
+    <message>
+        <source>file date, no date taken in the file</source>
+        <translation>Dateidatum, die Datei nennt kein Aufnahmedatum</translation>
+    </message>
+    <message>
+        <source>Sorted by date taken, oldest first</source>
+        <translation>Nach Aufnahmedatum sortiert, älteste zuerst</translation>
+    </message>
+    <message>
+        <source>Sorted by date taken, newest first</source>
+        <translation>Nach Aufnahmedatum sortiert, neueste zuerst</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Give the files of this folder&apos;s last renumber their earlier names back (Ctrl+Z)</source>
+        <translation>Den Dateien der letzten Neunummerierung dieses Ordners ihre früheren Namen zurückgeben (Strg+Z)</translation>
+    </message>
+    <message>
+        <source>The renumber did not start: its record, which Undo needs, could not be written (%1).</source>
+        <translation>Die Neunummerierung wurde nicht begonnen: ihr Protokoll, das Rückgängig braucht, konnte nicht geschrieben werden (%1).</translation>
+    </message>
+    <message>
+        <source>Undo: %1 of %2 files have their earlier names back.</source>
+        <translation>Rückgängig: %1 von %2 Dateien haben ihre früheren Namen zurück.</translation>
+    </message>
+    <message>
+        <source>Changed since the renumber, and so left alone: %1</source>
+        <translation>Seit der Neunummerierung geändert und daher unberührt gelassen: %1</translation>
+    </message>
+    <message>
+        <source>A renumber of the folder %1 was interrupted: %2 of its %3 files have their new names. Finish the renumber, or undo the part that was done?</source>
+        <translation>Eine Neunummerierung des Ordners %1 wurde unterbrochen: %2 seiner %3 Dateien haben ihre neuen Namen. Die Neunummerierung beenden oder den erledigten Teil rückgängig machen?</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Later</source>
+        <translation>Später</translation>
+    </message>
+    <message>
+        <source>The interrupted renumber of %1 is finished: %2 more files renamed.</source>
+        <translation>Die unterbrochene Neunummerierung von %1 ist beendet: %2 weitere Dateien umbenannt.</translation>
+    </message>
+    <message>
+        <source>The interrupted renumber of %1 is undone: %2 files have their earlier names back.</source>
+        <translation>Die unterbrochene Neunummerierung von %1 ist rückgängig gemacht: %2 Dateien haben ihre früheren Namen zurück.</translation>
+    </message>
+    <message>
+        <source>The record of this renumber could not be updated, so Undo is not offered (%1).</source>
+        <translation>Das Protokoll dieser Neunummerierung konnte nicht aktualisiert werden, daher wird Rückgängig nicht angeboten (%1).</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 und %2 weitere</translation>
+    </message>
+    <message>
+        <source>Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name and Alt+D by date taken (again: the reverse order); Delete takes the file out of the list.</source>
+        <translation>Die Dateien werden in der Reihenfolge der Liste nummeriert. Verschieben Sie die ausgewählte Datei mit Alt+Nach oben und Alt+Nach unten oder durch Ziehen; Alt+S sortiert nach aktuellem Namen und Alt+D nach Aufnahmedatum (erneut: in umgekehrter Reihenfolge); Entf nimmt die Datei aus der Liste.</translation>
     </message>
 </context>
 </TS>

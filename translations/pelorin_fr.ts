@@ -674,10 +674,6 @@ ou aperçu</translation>
         <translation>RAW : %1</translation>
     </message>
     <message>
-        <source>Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name (again: the reverse order); Delete takes the file out of the list.</source>
-        <translation>Les fichiers sont numérotés dans l&apos;ordre de la liste. Déplacez le fichier sélectionné avec Alt+Haut et Alt+Bas ou en le faisant glisser ; Alt+S trie par nom actuel (une seconde fois : dans l&apos;ordre inverse) ; Suppr retire le fichier de la liste.</translation>
-    </message>
-    <message>
         <source>Open destination folder</source>
         <translation>Ouvrir le dossier de destination</translation>
     </message>
@@ -756,6 +752,74 @@ ou aperçu</translation>
     <message>
         <source>Keep file dates</source>
         <translation>Garder les dates</translation>
+    </message>
+    <message>
+        <source> Date taken </source>
+        <translation> Date de prise de vue </translation>
+    </message>
+    <message>
+        <source>file date, no date taken in the file</source>
+        <translation>date du fichier, le fichier ne dit pas quand la photo a été prise</translation>
+    </message>
+    <message>
+        <source>Sorted by date taken, oldest first</source>
+        <translation>Trié par date de prise de vue, la plus ancienne d’abord</translation>
+    </message>
+    <message>
+        <source>Sorted by date taken, newest first</source>
+        <translation>Trié par date de prise de vue, la plus récente d’abord</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Give the files of this folder&apos;s last renumber their earlier names back (Ctrl+Z)</source>
+        <translation>Redonner aux fichiers de la dernière renumérotation de ce dossier leurs noms d’avant (Ctrl+Z)</translation>
+    </message>
+    <message>
+        <source>The renumber did not start: its record, which Undo needs, could not be written (%1).</source>
+        <translation>La renumérotation n’a pas commencé : son relevé, dont Annuler a besoin, n’a pas pu être écrit (%1).</translation>
+    </message>
+    <message>
+        <source>Undo: %1 of %2 files have their earlier names back.</source>
+        <translation>Annuler : %1 fichiers sur %2 ont retrouvé leur nom d’avant.</translation>
+    </message>
+    <message>
+        <source>Changed since the renumber, and so left alone: %1</source>
+        <translation>Modifiés depuis la renumérotation, donc laissés tels quels : %1</translation>
+    </message>
+    <message>
+        <source>A renumber of the folder %1 was interrupted: %2 of its %3 files have their new names. Finish the renumber, or undo the part that was done?</source>
+        <translation>Une renumérotation du dossier %1 a été interrompue : %2 de ses %3 fichiers ont leur nouveau nom. Terminer la renumérotation, ou annuler la partie faite ?</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>Terminer</translation>
+    </message>
+    <message>
+        <source>Later</source>
+        <translation>Plus tard</translation>
+    </message>
+    <message>
+        <source>The interrupted renumber of %1 is finished: %2 more files renamed.</source>
+        <translation>La renumérotation interrompue de %1 est terminée : %2 fichiers de plus renommés.</translation>
+    </message>
+    <message>
+        <source>The interrupted renumber of %1 is undone: %2 files have their earlier names back.</source>
+        <translation>La renumérotation interrompue de %1 est annulée : %2 fichiers ont retrouvé leur nom d’avant.</translation>
+    </message>
+    <message>
+        <source>The record of this renumber could not be updated, so Undo is not offered (%1).</source>
+        <translation>Le relevé de cette renumérotation n’a pas pu être mis à jour ; Annuler n’est donc pas proposé (%1).</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 et %2 autres</translation>
+    </message>
+    <message>
+        <source>Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name and Alt+D by date taken (again: the reverse order); Delete takes the file out of the list.</source>
+        <translation>Les fichiers sont numérotés dans l’ordre de la liste. Déplacez le fichier sélectionné avec Alt+Haut et Alt+Bas ou en le faisant glisser ; Alt+S trie par nom actuel et Alt+D par date de prise de vue (une seconde fois : dans l&apos;ordre inverse) ; Suppr retire le fichier de la liste.</translation>
     </message>
 </context>
 </TS>

@@ -7,7 +7,10 @@
 #include "widgets/chdcolordlg.h"
 #include "widgets/messagebox.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -34,5 +37,16 @@ PageServices PageServices::desktop()
         workers->readDates(folder, names, std::move(done));
     };
     services.showMessage = [](const QString &text) { MessageBox::information(text); };
+    services.ask = [](const QString &text, const QStringList &choices) {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text);
+        QList<QAbstractButton *> buttons;
+        for (const QString &choice : choices)
+            buttons.append(box.addButton(choice, QMessageBox::AcceptRole));
+        // Escape and the close box choose the last: the choice that changes nothing.
+        if (!buttons.isEmpty())
+            box.setEscapeButton(buttons.last());
+        box.exec();
+        return int(buttons.indexOf(box.clickedButton()));
+    };
     return services;
 }

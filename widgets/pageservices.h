@@ -43,6 +43,10 @@ struct PageServices
     std::function<void(const QString &folder, const QStringList &names, DatesDone done)> readDates;
     // Shows a message that needs the user's attention.
     std::function<void(const QString &)> showMessage;
+    // Asks the user a question with the choices given as buttons and returns the index of the one
+    // chosen. Escape chooses the last, which is to be the choice that changes nothing. Nothing is
+    // asked when not set.
+    std::function<int(const QString &text, const QStringList &choices)> ask;
 
     // The real desktop; pictures are converted and previewed in worker processes.
     static PageServices desktop();

@@ -8,6 +8,7 @@
 #include "rename/crenumctrl.h"
 #include "rename/naturalorder.h"
 #include "rename/newnamegenerator.h"
+#include "rename/renamejournal.h"
 #include "rename/renamelistmodel.h"
 #include "util/noreplacerename.h"
 #include "util/pathutil.h"
@@ -15,6 +16,7 @@
 #include "widgets/previewframe.h"
 #include "widgets/statusline.h"
 
+#include "confighome.h"
 #include "qtprinters.h"
 #include "realmount.h"
 #include "stuckpreviews.h"
@@ -23,6 +25,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +38,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <limits>
 #include <sys/stat.h>
 #include <tuple>
@@ -270,6 +274,38 @@ TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplac
     EXPECT_EQ(contents(), u"c.jpg=c.jpg x1.jpg=a.jpg"_s);
 }
 
+// A journal reads back byte for byte; a file it did not write, or filed under another folder's
+// name, is ignored.
+TEST_F(Renaming, JournalReadsBackByteExactAndIgnoresAnyOtherFile)
+{
+    const ConfigHome home;
+    scan({"a.jpg", "bad\xff.jpg"});
+    numbered(u"x"_s, 1, 1);
+    RenameJournal journal;
+    ASSERT_TRUE(journal.record(m_dir.path() + u"/"_s, m_list.items()).ok && journal.save().ok);
+    const std::optional<RenameJournal> loaded = RenameJournal::load(m_dir.path());
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(
+        std::tuple(loaded->entries(), loaded->entries()[1].oldName, loaded->entries()[1].size),
+        std::tuple(journal.entries(), "bad\xff.jpg", 8));
+    const QByteArray bytes = journal.write();
+    for (const auto &[from, to] : {std::pair{"renames 1", "renames 2"},
+                                   {"bad%FF.jpg", "..%2Fbad"},
+                                   {"bad%FF.jpg", "a.jpg"},
+                                   {"bad%FF.jpg", "x1.jpg"},
+                                   {"end 2", "end 3"},
+                                   {"state running", "state"},
+                                   {" 8 ", " -8 "},
+                                   {"folder /", "folder /tmp/../"},
+                                   {"end 2\n", "end 2"}})
+        EXPECT_FALSE(RenameJournal::read(QByteArray(bytes).replace(from, to))) << to;
+    const QString other = m_dir.filePath(u"other"_s);
+    ASSERT_TRUE(QFile::copy(RenameJournal::filePath(m_dir.path()), RenameJournal::filePath(other)));
+    EXPECT_EQ(
+        std::pair(RenameJournal::load(other).has_value(), RenameJournal::interrupted().size()),
+        std::pair(false, qsizetype(1)));
+}
+
 template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row>
 {
 };
@@ -388,6 +424,7 @@ struct RenamePage : Renaming
         QCoreApplication::processEvents();
     }
 
+    const ConfigHome m_home; // journals go to a state folder of the test's own
     Preferences m_preferences;
     StatusLine m_statusLine{m_preferences};
     PageServices m_services;
@@ -540,5 +577,104 @@ TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
     EXPECT_EQ(std::pair(names(rows), dates()),
               std::pair(u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' '), shootingOrder));
 }
+
+
+// A renumber whose record cannot be written does not start. Undo, after a restart, gives every
+// file its name back but those changed since (in size or time, gone from their new name, or whose
+// old name was taken), which it names.
+TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatChangedSince)
+{
+    const QString before = contents();
+    const QString inTheWay = QFileInfo(m_home.statePath()).path() + u"/renames"_s;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(inTheWay).path()) && writeFileBytes(inTheWay, "x"));
+    open();
+    auto *undo = child<QPushButton>(u"undoButton"_s);
+    type(u"baseNameEdit"_s, u"x"_s);
+    child<QPushButton>(u"renumberButton"_s)->click();
+    EXPECT_EQ(std::tuple(contents(), undo->isEnabled(), m_messages.size()),
+              std::tuple(before, false, 1));
+    ASSERT_TRUE(QFile::remove(inTheWay));
+    child<QPushButton>(u"renumberButton"_s)->click();
+    // One stopped at its first file keeps that renumber's undo.
+    type(u"baseNameEdit"_s, u"y"_s);
+    write("y1.jpg");
+    child<QPushButton>(u"renumberButton"_s)->click();
+    ASSERT_TRUE(undo->isEnabled() && QFile::remove(m_dir.filePath(u"y1.jpg"_s)));
+    write("x3.jpg", "changed");
+    const timespec times[] = {{0, UTIME_OMIT}, {1000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path("x4.jpg"), times, AT_SYMLINK_NOFOLLOW), 0);
+    write("a2.jpg", "new");
+    ASSERT_TRUE(QFile::rename(m_dir.filePath(u"x5.jpg"_s), m_dir.filePath(u"d.jpg"_s)));
+
+    open();
+    undo = child<QPushButton>(u"undoButton"_s);
+    EXPECT_EQ(std::pair(undo->isEnabled(), undo->accessibleName()), std::pair(true, u"Undo"_s));
+    m_page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    const QString leftAlone = u"left alone: x1.jpg, x3.jpg, x4.jpg, x5.jpg"_s;
+    EXPECT_EQ(contents(), u"a10.jpg=a10.jpg a2.jpg=new d.jpg=d.jpg notes.txt=notes.txt "
+                          u"x1.jpg=a2.jpg x3.jpg=changed x4.jpg=c.jpg"_s);
+    EXPECT_EQ(std::tuple(m_statusLine.text().contains(u"1 of 5"_s),
+                         m_statusLine.text().endsWith(leftAlone),
+                         m_messages.last().endsWith(leftAlone), undo->isEnabled()),
+              std::tuple(true, true, true, false));
+}
+
+// A renumber killed after some renames, then at the next start finished, undone or left as the
+// user answers; nobody is asked when every file was renamed. Nothing is lost or doubled, and an
+// Undo of a finished renumber gives every file it renamed its first name back.
+using Kill = std::tuple<const char *, int, int, const char *, const char *>;
+struct Interrupted : RenamePage, testing::WithParamInterface<Kill>
+{
+};
+const Kill Kills[] = {
+    // renames before the kill, the answer, a file changed meanwhile, the files after
+    {"Finished", 2, 0, "c.jpg",
+     "c.jpg=c.jpg notes.txt=notes.txt x1.jpg=a2.jpg x2.jpg=a10.jpg x3.jpg=b.jpg x5.jpg=d.jpg"},
+    {"Undone", 3, 1, "x2.jpg",
+     "a2.jpg=a2.jpg b.jpg=b.jpg c.jpg=c.jpg d.jpg=d.jpg notes.txt=notes.txt x2.jpg=a10.jpg"},
+    {"Later", 3, 2, nullptr,
+     "c.jpg=c.jpg d.jpg=d.jpg notes.txt=notes.txt x1.jpg=a2.jpg x2.jpg=a10.jpg x3.jpg=b.jpg"},
+    {"AllRenamed", 5, -1, nullptr,
+     "notes.txt=notes.txt x1.jpg=a2.jpg x2.jpg=a10.jpg x3.jpg=b.jpg x4.jpg=c.jpg x5.jpg=d.jpg"}};
+
+TEST_P(Interrupted, IsFinishedOrUndoneAtTheNextStartLosingAndDoublingNothing)
+{
+    const auto &[name, killedAfter, answer, changed, after] = GetParam();
+    const QString before = contents();
+    open();
+    type(u"baseNameEdit"_s, u"x"_s);
+    EXPECT_EXIT(
+        {
+            RenameJournal journal;
+            if (journal.record(m_dir.path(), m_page->rows().items()).ok && journal.save().ok)
+                FileRenamer::renameFiles(m_dir.path(), m_page->rows(), [&](int renamed) {
+                    if (renamed == killedAfter)
+                        std::raise(SIGKILL);
+                });
+        },
+        testing::KilledBySignal(SIGKILL), "");
+    const timespec times[] = {{0, UTIME_OMIT}, {1000, 0}};
+    ASSERT_TRUE(!changed || ::utimensat(AT_FDCWD, path(changed), times, 0) == 0);
+    QString asked;
+    m_services.ask = [&](const QString &text, const QStringList &choices) {
+        asked = text + u' ' + choices.join(u'/');
+        return answer;
+    };
+    open(); // the next start
+    m_page->recoverInterrupted();
+    auto *undo = child<QPushButton>(u"undoButton"_s);
+    const bool undoable = undo->isEnabled();
+    const QString files = contents();
+    undo->click();
+    EXPECT_EQ(std::tuple(files, asked.contains(u" of its 5 files"_s),
+                         asked.endsWith(u"Finish/Undo/Later"_s), undoable),
+              std::tuple(QString::fromLatin1(after), answer >= 0, answer >= 0, answer <= 0));
+    EXPECT_EQ(contents(), undoable ? before : files);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kills, Interrupted, testing::ValuesIn(Kills),
+                         [](const auto &row) { return std::get<0>(row.param); });
 
 } // namespace
