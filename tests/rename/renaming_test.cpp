@@ -379,6 +379,16 @@ TEST_P(OnDisk, ConvertsAndRenamesReplacingNothingLosingNothingAndSaysWhyNot)
 
     scan({"b.txt"});
     const QString refused = rename(u"b*"_s, {refusedName}).errorText;
+    // Undone by what the disk shows, though a FUSE disk may number its files afresh.
+    const ConfigHome home;
+    m_list.setNewNames({u"c.txt"_s}, {false});
+    RenameJournal journal;
+    ASSERT_TRUE(journal.record(m_dir.path(), m_list.items()).ok && journal.save().ok);
+    ASSERT_EQ(std::pair(run().outcome, journal.finished(1).ok),
+              std::pair(RenameResult::Completed, true));
+    const std::optional<RenameJournal> undo = RenameJournal::load(m_dir.path());
+    const int undone = undo ? undo->undo().renamed : -1;
+    EXPECT_EQ(std::pair(undone, contents()), std::pair(1, u"b.txt=b.txt"_s));
     const int renamed = rename(u"b*"_s, {u"c.txt"_s}).outcome;
     // A change of case only: FAT and exFAT take the new name for the old one.
     const QString caseChanged = rename(u"c*"_s, {u"C.TXT"_s}).errorText;
@@ -577,7 +587,6 @@ TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
     EXPECT_EQ(std::pair(names(rows), dates()),
               std::pair(u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' '), shootingOrder));
 }
-
 
 // A renumber whose record cannot be written does not start. Undo, after a restart, gives every
 // file its name back but those changed since (in size or time, gone from their new name, or whose
