@@ -130,11 +130,11 @@ public:
             const auto over = [alpha](float top, float below) {
                 return top * alpha + below * (1 - alpha);
             };
-            pen = ColourContrast::readable(
-                QColor::fromRgbF(over(grey.redF(), background.redF()),
-                                 over(grey.greenF(), background.greenF()),
-                                 over(grey.blueF(), background.blueF())),
-                {background});
+            pen =
+                ColourContrast::readable(QColor::fromRgbF(over(grey.redF(), background.redF()),
+                                                          over(grey.greenF(), background.greenF()),
+                                                          over(grey.blueF(), background.blueF())),
+                                         {background});
             font.setItalic(true);
         }
         painter->save();
@@ -169,6 +169,8 @@ CRenameLvCtrl::CRenameLvCtrl(QWidget *parent)
     // Tab leaves the list for the page's other controls.
     setTabKeyNavigation(false);
     setToolTip(loadString(RenameListKeys));
+    // A reader says it with the list; a tooltip it may never show.
+    setAccessibleDescription(loadString(RenameListKeys));
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_dragTimer.setInterval(DragStepMilliseconds);
     connect(&m_dragTimer, &QTimer::timeout, this, &CRenameLvCtrl::dragStep);
@@ -305,6 +307,7 @@ void CRenameLvCtrl::moveSelectedRow(int step)
     selectionModel()->setCurrentIndex(moved, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
     scrollTo(moved);
+    Q_EMIT rowMoved(target);
 }
 
 void CRenameLvCtrl::mousePressEvent(QMouseEvent *event)

@@ -50,6 +50,8 @@ Q_SIGNALS:
     void rowCountChanged(int count);
     // The user sorted the rows (header click or key) and they were numbered again.
     void sorted();
+    // The user moved the selected row to row by the keyboard, and the rows were numbered again.
+    void rowMoved(int row);
     // A row became selected and current: its preview is due.
     void rowActivated(int row);
     void selectionMoved();

@@ -96,6 +96,16 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
                 m_ui->renumberButton->setEnabled(!marks.conflictFound && !waitingForDates());
             });
     connect(m_ui->renameList, &CRenameLvCtrl::sorted, this, &CRenumCtrl::announceSort);
+    connect(m_ui->renameList, &CRenameLvCtrl::rowMoved, this, [this](int row) {
+        if (m_ui->renameList->settings().conflictFound)
+            return;
+        m_statusLine.showRenameText(
+            loadString(RowMovedTo)
+                .arg(PathUtil::displayName(m_rows.items().at(row).currentName))
+                .arg(row + 1)
+                .arg(m_rows.count()),
+            false);
+    });
 
     m_ui->startEdit->setText(u"1"_s);
 }
@@ -216,13 +226,15 @@ bool CRenumCtrl::waitingForDates() const
 
 void CRenumCtrl::announceSort()
 {
-    if (m_rows.sortColumn() != RenameListModel::DateTakenColumn ||
-        m_ui->renameList->settings().conflictFound)
+    if (m_ui->renameList->settings().conflictFound)
         return;
-    m_statusLine.showRenameMessage(m_rows.sortOrder() == RenameListModel::SortOrder::Descending
-                                       ? SortedByDateDescending
-                                       : SortedByDateAscending,
-                                   false);
+    const bool descending = m_rows.sortOrder() == RenameListModel::SortOrder::Descending;
+    if (m_rows.sortColumn() == RenameListModel::DateTakenColumn)
+        m_statusLine.showRenameMessage(descending ? SortedByDateDescending : SortedByDateAscending,
+                                       false);
+    else
+        m_statusLine.showRenameMessage(descending ? SortedByNameDescending : SortedByNameAscending,
+                                       false);
 }
 
 int CRenumCtrl::startNumber() const

@@ -83,7 +83,16 @@ QString RenameListModel::dateText(const RenameItem &item)
 
 QVariant RenameListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
+        return {};
+    // The glyph's meaning, for a reader.
+    if (role == Qt::AccessibleDescriptionRole) {
+        if (m_sortOrder == SortOrder::None || section != m_sortColumn)
+            return {};
+        return loadString(m_sortOrder == SortOrder::Ascending ? SortedAscendingHeader
+                                                              : SortedDescendingHeader);
+    }
+    if (role != Qt::DisplayRole)
         return {};
     if (section == CurrentNameColumn)
         return loadString(ColumnCurrentName);

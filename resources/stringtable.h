@@ -131,6 +131,11 @@ enum StringId : int
     InterruptedUndone = 410,
     JournalNotUpdated = 411,
     MoreNames = 412,
+    RowMovedTo = 490,
+    SortedAscendingHeader = 491,
+    SortedDescendingHeader = 492,
+    SortedByNameAscending = 493,
+    SortedByNameDescending = 494,
 };
 
 // The text of a string id; an id with no text gives the empty text.

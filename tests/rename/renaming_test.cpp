@@ -579,6 +579,16 @@ TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
               std::tuple(u"e9.jpg e10.jpg a.jpg b.jpg d.jpg c.jpg"_s.split(u' '),
                          u"Sorted by date taken, newest first"_s,
                          int(RenameListModel::DateTakenColumn)));
+    // The glyph and a move by the keyboard, as a reader hears them.
+    const auto sortSaid = [&rows](int column) {
+        return rows.headerData(column, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString();
+    };
+    EXPECT_EQ(std::pair(sortSaid(RenameListModel::DateTakenColumn), sortSaid(0)),
+              std::pair(u"sorted, descending"_s, QString()));
+    list().setCurrentIndex(rows.index(0, 0));
+    QTest::keyClick(&list(), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(std::tuple(names(rows).value(1), m_statusLine.text(), sortSaid(2)),
+              std::tuple(u"e9.jpg"_s, u"e9.jpg moved to position 2 of 6"_s, QString()));
 
     QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
     const QStringList shootingOrder = dates();
