@@ -87,6 +87,9 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     connect(m_ui->digitsSpin, &QSpinBox::valueChanged, this, &CRenumCtrl::refreshNewNames);
     connect(m_ui->renumberButton, &QPushButton::clicked, this, &CRenumCtrl::renumber);
     connect(m_ui->undoButton, &QPushButton::clicked, this, &CRenumCtrl::undo);
+    m_resortTimer.setSingleShot(true);
+    m_resortTimer.setInterval(100);
+    connect(&m_resortTimer, &QTimer::timeout, this, &CRenumCtrl::resortByDate);
     connect(m_ui->renameList, &CRenameLvCtrl::rowActivated, this, &CRenumCtrl::requestPreview);
     connect(m_ui->renameList, &CRenameLvCtrl::selectionMoved, this, &CRenumCtrl::showFileSize);
     connect(m_ui->renameList, &CRenameLvCtrl::rowCountChanged, this,
@@ -185,6 +188,8 @@ void CRenumCtrl::scan()
 void CRenumCtrl::requestDates()
 {
     const quint64 awaited = ++m_datesRequest;
+    m_resortTimer.stop();
+    m_resortDue = false;
     const QStringList &names = m_rows.listedNames();
     if (names.isEmpty())
         return;
@@ -209,12 +214,30 @@ void CRenumCtrl::takeDates(int first, const QList<TakenDate> &dates)
     const bool moved = m_rows.setDates(first, dates);
     const bool byDate = m_rows.sortColumn() == RenameListModel::DateTakenColumn &&
                         m_rows.sortOrder() != RenameListModel::SortOrder::None;
-    if (byDate && moved) {
-        m_rows.sortRows(m_rows.sortOrder(), RenameListModel::DateTakenColumn);
-        m_ui->renameList->computeNewNames();
-    } else if (byDate && !waitingForDates()) {
-        m_ui->renumberButton->setEnabled(!m_ui->renameList->settings().conflictFound);
+    if (!byDate)
+        return;
+    // Answers come in many small parts: the list is sorted again at most every few frames while
+    // they come, and at once when the last is in.
+    if (moved)
+        m_resortDue = true;
+    if (m_rows.datesPending() > 0) {
+        if (m_resortDue && !m_resortTimer.isActive())
+            m_resortTimer.start();
+        return;
     }
+    m_resortTimer.stop();
+    resortByDate();
+    m_ui->renumberButton->setEnabled(!m_ui->renameList->settings().conflictFound);
+}
+
+void CRenumCtrl::resortByDate()
+{
+    if (!std::exchange(m_resortDue, false) ||
+        m_rows.sortColumn() != RenameListModel::DateTakenColumn ||
+        m_rows.sortOrder() == RenameListModel::SortOrder::None)
+        return;
+    m_rows.sortRows(m_rows.sortOrder(), RenameListModel::DateTakenColumn);
+    m_ui->renameList->computeNewNames();
 }
 
 bool CRenumCtrl::waitingForDates() const

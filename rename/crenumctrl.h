@@ -5,6 +5,7 @@
 #include "rename/renamejournal.h"
 #include "rename/renamelistmodel.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -68,6 +69,7 @@ private:
     // list sorted by date is sorted again.
     void requestDates();
     void takeDates(int first, const QList<TakenDate> &dates);
+    void resortByDate();
     bool waitingForDates() const;
     void announceSort();
     void requestPreview();
@@ -83,4 +85,6 @@ private:
     bool m_previewPending = false;
     quint64 m_previewRequest = 0; // the preview awaited; results of earlier ones are dropped
     quint64 m_datesRequest = 0;   // likewise for the dates of the listing
+    bool m_resortDue = false;     // dates came that move rows of a list sorted by date
+    QTimer m_resortTimer;
 };

@@ -598,6 +598,30 @@ TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
               std::pair(u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' '), shootingOrder));
 }
 
+// Dates that come in parts: a list sorted by date waits for the last before it can be numbered,
+// and is in shooting order then.
+TEST_F(RenamePage, WaitsForTheLastDateBeforeNumberingInShootingOrder)
+{
+    PageServices::DatesDone answer;
+    m_services.readDates = [&answer](const QString &, const QStringList &,
+                                     PageServices::DatesDone done) { answer = std::move(done); };
+    open();
+    type(u"baseNameEdit"_s, u"x"_s);
+    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
+    const QMap<QString, qint64> taken = {
+        {u"a2.jpg"_s, 5}, {u"a10.jpg"_s, 4}, {u"b.jpg"_s, 3}, {u"c.jpg"_s, 2}, {u"d.jpg"_s, 1}};
+    QList<TakenDate> dates;
+    for (const QString &name : m_page->rows().listedNames())
+        dates.append({taken.value(name) * 1'000'000, false});
+    auto *renumber = child<QPushButton>(u"renumberButton"_s);
+    answer(0, dates.mid(0, 2));
+    EXPECT_FALSE(renumber->isEnabled());
+    answer(2, dates.mid(2));
+    EXPECT_EQ(std::tuple(renumber->isEnabled(), names(m_page->rows()), names(m_page->rows(), true)),
+              std::tuple(true, u"d.jpg c.jpg b.jpg a10.jpg a2.jpg"_s.split(u' '),
+                         u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' ')));
+}
+
 // A renumber whose record cannot be written does not start. Undo, after a restart, gives every
 // file its name back but those changed since (in size or time, gone from their new name, or whose
 // old name was taken), which it names.
