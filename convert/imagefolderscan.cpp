@@ -17,7 +17,9 @@ QString ImageFolderScan::searchPattern(const QString &nameFilter)
 
 bool ImageFolderScan::extensionMatches(const QString &fileName, const QString &extensionList)
 {
-    return extensionList.contains(PathUtil::asciiLower(PathUtil::extension(fileName)) + u';');
+    // A name without an extension has no key: ";" alone would be found in every list.
+    const QString extension = PathUtil::extension(fileName);
+    return !extension.isEmpty() && extensionList.contains(PathUtil::asciiLower(extension) + u';');
 }
 
 QStringList ImageFolderScan::listNames(const QString &folder, const QString &nameFilter,

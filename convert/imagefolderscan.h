@@ -16,7 +16,8 @@ class ImageFolderScan
 public:
     // The pattern a filter stands for: "*" when empty, then ".*" appended ("IMG_*" → "IMG_*.*").
     static QString searchPattern(const QString &nameFilter);
-    // Whether a file name's extension key (lower-cased extension + ";") is in the list.
+    // Whether a file name's extension key (lower-cased extension + ";") is in the list; never for
+    // a name without an extension.
     static bool extensionMatches(const QString &fileName, const QString &extensionList);
 
     // The matching names, in the order the folder lists them. A folder that is missing or

@@ -451,6 +451,7 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
     writeTestPicture(m_dir.filePath(u"photo.png"_s), 320, 200);
     // Named by bytes that are not UTF-8.
     write("big\xff.txt", QByteArray(1536, 'x'));
+    write("README");
     open(true);
     auto *area = child<PreviewFrame>(u"previewArea"_s);
     select(PathUtil::decodeName("big\xff.txt"));
@@ -458,6 +459,7 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
               QLocale::system().toString(1.5, 'f', 2) + u" Kb"_s);
     // b.jpg is named like a picture, but it is none: the load error shows.
     for (const auto &[name, content] : {std::pair{u"notes.txt"_s, PreviewFrame::Content::Icon},
+                                        {u"README"_s, PreviewFrame::Content::Icon},
                                         {u"photo.png"_s, PreviewFrame::Content::Picture},
                                         {u"b.jpg"_s, PreviewFrame::Content::Blank}}) {
         select(name);
