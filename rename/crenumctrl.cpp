@@ -21,9 +21,9 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QIntValidator>
 #include <QLocale>
 #include <QPointer>
+#include <QRegularExpressionValidator>
 #include <QShortcut>
 
 #include <sys/stat.h>
@@ -63,7 +63,9 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     m_filter = u"*.*"_s;
     m_ui->digitsSpin->setRange(1, NewNameGenerator::MaximumDigits);
     m_ui->digitsSpin->setValue(1);
-    m_ui->startEdit->setValidator(new QIntValidator(this));
+    // Digits only: a number validator would take a minus sign.
+    m_ui->startEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(u"[0-9]*"_s), this));
     m_ui->renumberButton->setEnabled(false);
     m_ui->undoButton->setText(loadString(UndoButton));
     m_ui->undoButton->setAccessibleName(loadString(UndoButton));

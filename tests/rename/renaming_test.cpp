@@ -519,7 +519,9 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
 
     m_page->takeOverFolder(m_dir.path(), 0);
     type(u"baseNameEdit"_s, u"trip"_s);
-    type(u"startEdit"_s, u"9"_s); // 5 + 9 = 14: two digits
+    child<QLineEdit>(u"startEdit"_s)->clear();
+    QTest::keyClicks(child<QLineEdit>(u"startEdit"_s), u"-a9x"_s); // digits only
+    ASSERT_EQ(child<QLineEdit>(u"startEdit"_s)->text(), u"9"_s); // 5 + 9 = 14: two digits
     child<QPushButton>(u"renumberButton"_s)->click();
     EXPECT_EQ(names(m_page->rows()),
               u"trip09.jpg trip10.jpg trip11.jpg trip12.jpg trip13.jpg"_s.split(u' '));
