@@ -84,14 +84,18 @@ void setSoftLimit(int resource, rlim_t value)
     ::setrlimit(resource, &limit);
 }
 
-// The processor limit counts the whole life of the process, so each item gets its budget on top
-// of what the items before it used.
+// The processor limit counts the whole life of the process in whole seconds, so each item gets
+// its budget on top of what the items before it used, rounded up: between seconds and
+// seconds + 1, whatever the fractions of user and system time.
 void allowProcessorTime(qint64 seconds)
 {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    const rlim_t used = rlim_t(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + 1;
-    setSoftLimit(RLIMIT_CPU, used + rlim_t(seconds));
+    const qint64 usedMicroseconds =
+        (qint64(usage.ru_utime.tv_sec) + qint64(usage.ru_stime.tv_sec)) * 1'000'000 +
+        qint64(usage.ru_utime.tv_usec) + qint64(usage.ru_stime.tv_usec);
+    const qint64 used = (usedMicroseconds + 999'999) / 1'000'000;
+    setSoftLimit(RLIMIT_CPU, rlim_t(used + seconds));
 }
 
 bool readExactly(int fd, char *data, size_t size)
