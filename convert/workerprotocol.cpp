@@ -11,12 +11,28 @@
 
 namespace {
 
+// Stands in for any field when counting the fields of a structure.
+struct AnyField
+{
+    template <typename T> operator T() const;
+};
+
+// How many fields brace initialisation of T takes: the structure's own fields, counted the same
+// on every word size and compiler.
+template <typename T, typename... Fields> constexpr int fieldCount()
+{
+    if constexpr (requires { T{Fields{}..., AnyField{}}; })
+        return fieldCount<T, Fields..., AnyField>();
+    else
+        return int(sizeof...(Fields));
+}
+
 // A field added to one of these structures must also cross to the worker, or the worker would
 // quietly convert with its default value.
-static_assert(sizeof(ConversionOptions) == 112, "send the new option field to the worker");
-static_assert(sizeof(ConversionRequest) == 192, "send the new request field to the worker");
-static_assert(sizeof(PreviewRequest) == 80, "send the new preview field to the worker");
-static_assert(sizeof(ConversionResult) == 112, "send the new result field to the window");
+static_assert(fieldCount<ConversionOptions>() == 13, "send the new option field to the worker");
+static_assert(fieldCount<ConversionRequest>() == 5, "send the new request field to the worker");
+static_assert(fieldCount<PreviewRequest>() == 8, "send the new preview field to the worker");
+static_assert(fieldCount<ConversionResult>() == 6, "send the new result field to the window");
 
 using Kind = WorkerProtocol::Kind;
 
