@@ -118,7 +118,7 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
         pageKeys.append({keys, -1});
     for (const auto &[keys, step] : pageKeys)
         connect(new QShortcut(keys, this), &QShortcut::activated, this,
-                [this, step] { stepPage(step); });
+                [this, step = step] { stepPage(step); });
 
     if (const QScreen *screen = this->screen()) {
         QRect frame = rect();
