@@ -121,6 +121,8 @@ int main(int argc, char *argv[])
 
     // Stop with two pictures that never finish: the time from Stop to the end of the run.
     qputenv("PELORIN_WORKER_TEST", "1");
+    qputenv("PELORIN_WORKER",
+            QFile::encodeName(QCoreApplication::applicationDirPath() + u"/pelorin-worker-faults"_s));
     // Listed first, and named so that the worker never finishes them.
     for (const QString &name : {u"a-stuck1.hang"_s, u"a-stuck2.hang"_s})
         writeFileBytes(source + u'/' + name, "never read");

@@ -97,6 +97,8 @@ int main(int argc, char *argv[])
     LibraryMessages::install();
     // Lets the workers crash on the names timed below (see worker/main.cpp).
     qputenv("PELORIN_WORKER_TEST", "1");
+    qputenv("PELORIN_WORKER",
+            QFile::encodeName(QCoreApplication::applicationDirPath() + u"/pelorin-worker-faults"_s));
     QTemporaryDir work;
     QStringList sources;
     for (int i = 0; i < count; ++i) {

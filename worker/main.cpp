@@ -8,13 +8,14 @@
 // (120), --max-pixels PIXELS (250 megapixels), --language NAME (the texts of the replies; English
 // when not given).
 //
-// For tests, PELORIN_WORKER_TEST=1 in the environment makes the worker misbehave on a conversion,
-// preview or date whose file name ends in one of these, before the file is opened:
+// The tests' own build of it, pelorin-worker-faults (built with PELORIN_WORKER_FAULTS, never
+// installed), misbehaves when PELORIN_WORKER_TEST=1 is in its environment on a conversion, preview
+// or date whose file name ends in one of these, before the file is opened:
 //   .crash       it crashes (SIGSEGV);
 //   .hang        it never answers;
 //   .burn        it uses processor time until the processor limit ends it;
 //   .burn-<ms>   it uses <ms> milliseconds of processor time, then answers as usual.
-// Without the variable these are ordinary names.
+// Without the variable, and always in the shipped worker, these are ordinary names.
 #include "convert/convertpreview.h"
 #include "convert/imagepipeline.h"
 #include "convert/librarymessages.h"
@@ -143,6 +144,7 @@ bool readFrame(int fd, QByteArray &payload)
     return WorkerProtocol::takeFrame(buffer, payload) == WorkerProtocol::FrameStatus::Complete;
 }
 
+#ifdef PELORIN_WORKER_FAULTS
 double processorMilliseconds()
 {
     timespec now{};
@@ -188,6 +190,9 @@ void misbehaveAsNamed(const QString &sourcePath)
     if (ok && milliseconds > 0)
         burnProcessorTime(milliseconds);
 }
+#else
+void misbehaveAsNamed(const QString &) {}
+#endif
 
 double wallMilliseconds()
 {
@@ -269,7 +274,11 @@ int main(int argc, char *argv[])
     ::mallopt(M_ARENA_MAX, 2);
 
     LibraryMessages::install();
+#ifdef PELORIN_WORKER_FAULTS
     const bool testNames = qEnvironmentVariable("PELORIN_WORKER_TEST") == u"1"_s;
+#else
+    constexpr bool testNames = false;
+#endif
 
     QByteArray payload;
     while (readFrame(input, payload)) {
