@@ -48,6 +48,8 @@ public:
     // 0 for a row that does not exist.
     int value(int row) const;
     void setValue(int row, int value);
+    // The views' flags of an index stay reachable beside the line's own.
+    using QAbstractListModel::flags;
     int flags(int row) const { return ConversionItem::flagsOf(value(row)); }
     int rotation(int row) const { return ConversionItem::rotationOf(value(row)); }
     void setFlag(int row, LineStatus flag, bool on);

@@ -132,6 +132,7 @@ TEST_F(MainWindow, ReadsItsFilesTakesUpTheStateItWasLeftInAndWritesItAgainButNoF
 TEST_F(MainWindow, TakesADroppedFolderOrFileOnEachTargetButNoOtherLinkAndTheCommandLinesFolder)
 {
     const QByteArray odd = QFile::encodeName(m_destination.path()) + "/\xff";
+    const auto removeOdd = qScopeGuard([&odd] { ::rmdir(odd.constData()); });
     ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
     CMainDlg window(m_preferences, m_services);
     window.show();

@@ -6,6 +6,7 @@
 #include "util/pathutil.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@ using namespace Qt::Literals::StringLiterals;
 TEST(CommandLine, OpensAFolderOrAFilesFolderWarnsOfAMissingPathAndRefusesTwoFolders)
 {
     QTemporaryDir temporary;
+    const auto removeOdd =
+        qScopeGuard([&temporary] { removeTreeAtBytes(QFile::encodeName(temporary.path())); });
     const QString dir = temporary.path();
     // A name that is not UTF-8 is found by its bytes; a relative path is made absolute and clean.
     ASSERT_TRUE(writeFileAtBytes(PathUtil::encodeName(dir) + "/\xff.jpg"));

@@ -150,9 +150,12 @@ TEST(FilesOnDisk, AnInterruptedSaveLeavesTheOldFileOnlyARegularFileIsReadAndStat
     ::close(writer);
 
     const QTemporaryDir dir;
+    const auto removeOdd =
+        qScopeGuard([&dir] { removeTreeAtBytes(QFile::encodeName(dir.path())); });
     const QByteArray odd = QFile::encodeName(dir.path()) + "/ a=b%\xff\n";
     ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
-    const SessionState state{PathUtil::decodeName(odd), dir.path(), 3, 85, true, 2, 1200, 1, false, true};
+    const SessionState state{
+        PathUtil::decodeName(odd), dir.path(), 3, 85, true, 2, 1200, 1, false, true};
     ASSERT_TRUE(state.save().ok);
     EXPECT_EQ(std::pair(SessionState::load(), QFileInfo(home.statePath()).isFile()),
               std::pair(state, true));

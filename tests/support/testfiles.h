@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Small helpers the tests share: whole files in and out, and waiting on the event loop.
@@ -53,6 +54,25 @@ inline void removeFilesAtBytes(const QString &folder)
     if (DIR *dir = ::opendir(QFile::encodeName(folder).constData())) {
         while (const dirent *entry = ::readdir(dir))
             ::unlinkat(::dirfd(dir), entry->d_name, 0); // sub-folders stay
+        ::closedir(dir);
+    }
+}
+
+// Removes what a folder holds by the bytes of its names, sub-folders too, never through a link:
+// for a QTemporaryDir holding names it cannot remove, which it would leave behind.
+inline void removeTreeAtBytes(const QByteArray &folder)
+{
+    if (DIR *dir = ::opendir(folder.constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            struct stat status = {};
+            if (name == "." || name == ".." ||
+                ::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            if (S_ISDIR(status.st_mode))
+                removeTreeAtBytes(folder + '/' + name);
+            ::unlinkat(::dirfd(dir), entry->d_name, S_ISDIR(status.st_mode) ? AT_REMOVEDIR : 0);
+        }
         ::closedir(dir);
     }
 }
