@@ -10,7 +10,11 @@ CTEST_ARGS ?=
 # CI turns warnings into errors; a user's own build only shows them.
 WERROR := $(if $(filter true 1,$(CI)),ON,OFF)
 
-.PHONY: all setup configure build run test package clean
+# The same sources with AddressSanitizer, UndefinedBehaviorSanitizer and the standard library's
+# checks, in a folder of their own; `make test` runs the suite in both.
+SANITIZED_DIR ?= build-sanitized
+
+.PHONY: all setup configure build sanitized run test package clean
 
 all: build
 
@@ -23,15 +27,25 @@ configure: setup
 build: configure
 	cmake --build $(BUILD_DIR) --parallel $(JOBS)
 
+sanitized: setup
+	cmake -S . -B $(SANITIZED_DIR) -DPELORIN_WERROR=$(WERROR) -DPELORIN_SANITIZE=ON \
+	  -DPELORIN_BUILD_BENCH=OFF
+	cmake --build $(SANITIZED_DIR) --parallel $(JOBS)
+
 run: build
 	$(BUILD_DIR)/bin/pelorin
 
-test: build
+# Leaks are not looked for in the sanitized run: the libraries keep theirs for the life of the
+# process. The package is checked once, from the plain build.
+test: build sanitized
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error --parallel $(JOBS) $(CTEST_ARGS)
+	cd $(SANITIZED_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --no-tests=error \
+	  --parallel $(JOBS) --label-exclude packaging $(CTEST_ARGS)
 
 # The Debian package, in $(BUILD_DIR)/: apt-get install ./$(BUILD_DIR)/pelorin_*.deb
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZED_DIR)

@@ -283,8 +283,10 @@ void ConvertSession::gatherDestinationNames()
 
 // gcc 12 takes the result of a call made through a hidden return pointer for a pointer that
 // may dangle once a signal is emitted after it.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
 
 void ConvertSession::markDuplicates(bool scroll)
 {
@@ -309,7 +311,9 @@ void ConvertSession::markCollisions(bool announce)
         showMessage(DestinationCollision, CollisionError);
 }
 
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 void ConvertSession::showStatus(const QString &text, int kind)
 {

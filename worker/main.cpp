@@ -267,7 +267,10 @@ int main(int argc, char *argv[])
     // The window's language, for the texts of the replies.
     if (!language.isEmpty())
         Translations::install(QLocale(language));
+#ifndef PELORIN_SANITIZED
+    // AddressSanitizer reserves terabytes of address space for its shadow memory.
     setSoftLimit(RLIMIT_AS, rlim_t(limits.addressSpace));
+#endif
     setSoftLimit(RLIMIT_CORE, 0);
     // Each thread's malloc arena reserves 64 MiB of address space, and the RAW decoder runs one
     // thread a core: on a large machine that alone would exhaust the address space limit.

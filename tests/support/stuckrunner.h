@@ -25,7 +25,7 @@ public:
     {
         ++stops;
         for (const auto &[ticket, finished] : std::exchange(m_held, {}))
-            QTimer::singleShot(0, &m_context, [ticket, finished] {
+            QTimer::singleShot(0, &m_context, [ticket = ticket, finished = finished] {
                 finished(ticket, {false, WorkerClient::stoppedText(), QString()});
             });
     }
