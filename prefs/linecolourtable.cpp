@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "prefs/linecolourtable.h"
 
+#include "prefs/colourcontrast.h"
+
 int LineColourTable::position(LineStatus status)
 {
     switch (status) {
@@ -17,4 +19,9 @@ int LineColourTable::position(LineStatus status)
         return 4;
     }
     return 0;
+}
+
+QColor LineColourTable::drawn(ColourRef colour, const QColor &background)
+{
+    return ColourContrast::readable(toQColor(colour), {background});
 }
