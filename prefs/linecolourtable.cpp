@@ -23,5 +23,10 @@ int LineColourTable::position(LineStatus status)
 
 QColor LineColourTable::drawn(ColourRef colour, const QColor &background)
 {
-    return ColourContrast::readable(toQColor(colour), {background});
+    const QColor chosen = toQColor(colour);
+    if (ColourContrast::ratio(chosen, background) >= ColourContrast::Readable)
+        return chosen;
+    // A colour changed aims higher: the smoothed edges of thin strokes read less than their
+    // colour, and the text should still read there.
+    return ColourContrast::readable(chosen, {background}, ColourContrast::Readable + 0.5);
 }

@@ -18,7 +18,7 @@ void ListFocus::draw(QPainter &painter, const QRect &row, const QRect &cell, con
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(colour, 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(row.adjusted(1, 1, -2, -2));
+    painter.drawRect(row.adjusted(0, 0, -1, -1));
     painter.restore();
 }
 
