@@ -44,26 +44,14 @@ QColor ColourContrast::readable(const QColor &colour, const QList<QColor> &backg
 {
     if (backgrounds.isEmpty())
         return colour;
-    const auto reads = [&](const QColor &candidate) {
-        return std::all_of(backgrounds.begin(), backgrounds.end(), [&](const QColor &background) {
-            return ratio(candidate, background) >= minimum;
-        });
-    };
-    // A mid-tone background (a highlight) may need black where white would not reach, or the
-    // other way round: the first of the two to reach wins.
+    const QColor extreme = isDark(backgrounds.first()) ? QColor(Qt::white) : QColor(Qt::black);
     constexpr int Steps = 64;
     for (int step = 0; step <= Steps; ++step) {
-        for (const QColor &extreme : {QColor(Qt::white), QColor(Qt::black)}) {
-            const QColor candidate = mixed(colour, extreme, double(step) / Steps);
-            if (reads(candidate))
-                return candidate;
-        }
+        const QColor candidate = mixed(colour, extreme, double(step) / Steps);
+        if (std::all_of(backgrounds.begin(), backgrounds.end(), [&](const QColor &background) {
+                return ratio(candidate, background) >= minimum;
+            }))
+            return candidate;
     }
-    const auto worst = [&](const QColor &candidate) {
-        double lowest = ratio(candidate, backgrounds.first());
-        for (const QColor &background : backgrounds)
-            lowest = std::min(lowest, ratio(candidate, background));
-        return lowest;
-    };
-    return worst(Qt::white) >= worst(Qt::black) ? QColor(Qt::white) : QColor(Qt::black);
+    return extreme;
 }

@@ -18,8 +18,8 @@ public:
     // A background on which white text reads better than black.
     static bool isDark(const QColor &background);
     // The colour itself when it reaches the minimum on every background; otherwise the colour
-    // mixed with as little white or black as reaches it, so that its hue stays recognisable;
-    // white or black, whichever reads better, when no mixture does.
+    // mixed with as little white (on a dark first background) or black (on a light one) as
+    // reaches it, so that its hue stays recognisable.
     static QColor readable(const QColor &colour, const QList<QColor> &backgrounds,
                            double minimum = Readable);
 };
