@@ -231,6 +231,10 @@ struct Scheme
     const char *name;
     QRgb base, window, highlight;
 };
+void PrintTo(const Scheme &scheme, std::ostream *out)
+{
+    *out << scheme.name;
+}
 class Readable : public testing::TestWithParam<Scheme>
 {
 };
