@@ -6,6 +6,7 @@
 #include "widgets/layoutscale.h"
 #include "widgets/messagebox.h"
 #include "widgets/pageservices.h"
+#include "widgets/readableicon.h"
 #include "widgets/runprogress.h"
 #include "widgets/statusline.h"
 #include "convert/convertsession.h"
@@ -63,10 +64,12 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
         {m_ui->sourceFolderButton, folderIcon, ChooseSourceFolder},
         {m_ui->destinationFolderButton, folderIcon, ChooseDestinationFolder},
         {m_ui->rotateRightButton,
-         QIcon::fromTheme(u"object-rotate-right"_s, QIcon(u":/icons/rotate-right.png"_s)),
+         QIcon::fromTheme(u"object-rotate-right"_s,
+                          ReadableIcon::load(u":/icons/rotate-right.png"_s, palette())),
          TurnClockwise},
         {m_ui->rotateLeftButton,
-         QIcon::fromTheme(u"object-rotate-left"_s, QIcon(u":/icons/rotate-left.png"_s)),
+         QIcon::fromTheme(u"object-rotate-left"_s,
+                          ReadableIcon::load(u":/icons/rotate-left.png"_s, palette())),
          TurnCounterclockwise},
         {m_ui->openDestinationButton, QIcon::fromTheme(u"folder-open"_s, folderIcon),
          OpenDestinationFolder}};

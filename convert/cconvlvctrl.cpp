@@ -4,6 +4,7 @@
 
 #include "convert/convertlistmodel.h"
 #include "prefs/preferences.h"
+#include "widgets/listfocus.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -14,9 +15,10 @@ namespace {
 class StatusColourDelegate : public QStyledItemDelegate
 {
 public:
-    StatusColourDelegate(const Preferences &preferences, QObject *parent)
-        : QStyledItemDelegate(parent)
+    StatusColourDelegate(const Preferences &preferences, QAbstractItemView *view)
+        : QStyledItemDelegate(view)
         , m_preferences(preferences)
+        , m_view(view)
     {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -29,20 +31,26 @@ public:
         const QPalette::ColorGroup group = option.state & QStyle::State_Enabled
                                                ? option.palette.currentColorGroup()
                                                : QPalette::Active;
-        painter->fillRect(option.rect, option.palette.color(group, selected ? QPalette::Highlight
-                                                                            : QPalette::Base));
+        const QColor background =
+            option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+        const QColor pen =
+            LineColourTable::drawn(selected ? complementColour(colour) : colour, background);
+        painter->fillRect(option.rect, background);
         painter->save();
-        painter->setPen(toQColor(selected ? complementColour(colour) : colour));
+        painter->setPen(pen);
         painter->setFont(option.font);
         const QRect textRect = option.rect.adjusted(3, 0, -3, 0);
         const QString text = index.data(Qt::DisplayRole).toString();
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                           option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
         painter->restore();
+        if (ListFocus::framed(*m_view, index.row()))
+            ListFocus::draw(*painter, option.rect, option.rect, pen);
     }
 
 private:
     const Preferences &m_preferences;
+    const QAbstractItemView *m_view;
 };
 
 } // namespace
@@ -98,6 +106,8 @@ void CConvLvCtrl::keyPressEvent(QKeyEvent *event)
             Q_EMIT deleteRequested(row);
         return;
     }
+    if (ListFocus::selectsCurrentRow(*this, *event))
+        return;
     QListView::keyPressEvent(event);
 }
 

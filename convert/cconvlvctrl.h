@@ -9,7 +9,8 @@ class Preferences;
 
 // The convert list: one column, no header, single selection, each line in the colour of its
 // status (collision before duplicate before file type), a selected line in the complement of
-// that colour on the highlight.
+// that colour on the highlight, both as they read there (LineColourTable::drawn). The current
+// row is framed while the list has the focus; the first Down selects the first row.
 class CConvLvCtrl : public QListView
 {
     Q_OBJECT

@@ -24,6 +24,6 @@ void CLvColorWnd::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), toQColor(m_background));
     painter.setFont(QApplication::font("QMessageBox"));
-    painter.setPen(toQColor(m_text));
+    painter.setPen(LineColourTable::drawn(m_text, toQColor(m_background)));
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
 }

@@ -7,7 +7,7 @@
 #include <QLabel>
 
 // A colour sample: its text centred on one line in the message font, in a text colour on a
-// background colour, as a list line of that status would look.
+// background colour, as a list line of that status would look (LineColourTable::drawn).
 class CLvColorWnd : public QLabel
 {
     Q_OBJECT

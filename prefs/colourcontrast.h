@@ -11,6 +11,8 @@ class ColourContrast
 {
 public:
     static constexpr double Readable = 4.5;
+    // Icons and other marks that are not text.
+    static constexpr double ReadableMark = 3.0;
 
     static double ratio(const QColor &a, const QColor &b);
     // A background on which white text reads better than black.

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "prefs/linecolourtable.h"
 
+#include "prefs/colourcontrast.h"
+
 int LineColourTable::position(LineStatus status)
 {
     switch (status) {
@@ -17,4 +19,14 @@ int LineColourTable::position(LineStatus status)
         return 4;
     }
     return 0;
+}
+
+QColor LineColourTable::drawn(ColourRef colour, const QColor &background)
+{
+    const QColor chosen = toQColor(colour);
+    if (ColourContrast::ratio(chosen, background) >= ColourContrast::Readable)
+        return chosen;
+    // A colour changed aims higher: the smoothed edges of thin strokes read less than their
+    // colour, and the text should still read there.
+    return ColourContrast::readable(chosen, {background}, ColourContrast::Readable + 0.5);
 }

@@ -30,6 +30,11 @@ public:
 
     bool operator==(const LineColourTable &) const = default;
 
+    // The rule every list, sample and status text is drawn by: the colour itself where it reads
+    // on the background, otherwise the nearest colour that does (ColourContrast::readable). The
+    // table keeps what the user chose.
+    static QColor drawn(ColourRef colour, const QColor &background);
+
 private:
     std::array<ColourRef, Size> m_colours{};
 };

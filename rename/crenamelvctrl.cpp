@@ -7,6 +7,7 @@
 #include "rename/renamelistmodel.h"
 #include "resources/stringtable.h"
 #include "util/pathutil.h"
+#include "widgets/listfocus.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -46,8 +47,11 @@ protected:
         const QPoint pointer = mapFromGlobal(QCursor::pos());
         const bool hot = CRenameLvCtrl::sorts(section) && underMouse() && rect.contains(pointer);
         painter->save();
-        painter->fillRect(rect, colours.color(hot ? QPalette::Highlight : QPalette::Button));
-        painter->setPen(colours.color(hot ? QPalette::HighlightedText : QPalette::WindowText));
+        const QColor background = colours.color(hot ? QPalette::Highlight : QPalette::Button);
+        painter->fillRect(rect, background);
+        painter->setPen(LineColourTable::drawn(
+            toColourRef(colours.color(hot ? QPalette::HighlightedText : QPalette::WindowText)),
+            background));
         QRect textRect = rect;
         if (section == 0) {
             painter->save();
@@ -93,10 +97,10 @@ private:
     }
 };
 
-// A conflicting new name in pure red (lightened on a dark scheme), whatever the colour table
-// says, so it stands out in every scheme; the focused row shows its current name on the
-// highlight. A file's own date, shown where the picture tells none, is greyed and in italics,
-// still readable.
+// A conflicting new name in pure red, whatever the colour table says, so it stands out in every
+// scheme; the focused row shows its current name on the highlight. Every text as it reads on its
+// cell (LineColourTable::drawn). A file's own date, shown where the picture tells none, is greyed
+// and in italics, still readable. The current row is framed while the list has the focus.
 class RenameCellDelegate : public QStyledItemDelegate
 {
 public:
@@ -115,12 +119,11 @@ public:
         const bool newNameColumn = index.column() == RenameListModel::NewNameColumn;
         ColourRef text = m_preferences.colour(Standard);
         if (newNameColumn && conflict)
-            text =
-                focused ? m_preferences.colour(OtherError) : Preferences::readableOnScheme(PureRed);
+            text = focused ? m_preferences.colour(OtherError) : PureRed;
         const QColor background = focused && index.column() == RenameListModel::CurrentNameColumn
                                       ? option.palette.color(QPalette::Highlight)
                                       : option.palette.color(QPalette::Base);
-        QColor pen = toQColor(text);
+        QColor pen = LineColourTable::drawn(text, background);
         QFont font = option.font;
         if (index.column() == RenameListModel::DateTakenColumn &&
             index.data(RenameListModel::FileDateOnlyRole).toBool()) {
@@ -146,6 +149,13 @@ public:
                           option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight,
                                                         textRect.width()));
         painter->restore();
+        if (ListFocus::framed(*m_view, index.row())) {
+            const QAbstractItemModel &model = *index.model();
+            const QRect first = m_view->visualRect(model.index(index.row(), 0));
+            const QRect last =
+                m_view->visualRect(model.index(index.row(), model.columnCount() - 1));
+            ListFocus::draw(*painter, first.united(last), option.rect, pen);
+        }
     }
 
 private:
@@ -289,6 +299,8 @@ void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
         }
         return;
     }
+    if (ListFocus::selectsCurrentRow(*this, *event))
+        return;
     QTableView::keyPressEvent(event);
 }
 
@@ -369,7 +381,8 @@ void CRenameLvCtrl::beginDrag(int row)
     m_model->clearNewNames();
     QFont bold = QApplication::font("QMessageBox");
     bold.setBold(true);
-    QApplication::setOverrideCursor(QCursor(dragPixmap(m_dragText, bold)));
+    QApplication::setOverrideCursor(
+        QCursor(dragPixmap(m_dragText, bold, palette().color(QPalette::Text))));
     viewport()->grabMouse();
     m_dragTimer.start();
 }
@@ -410,7 +423,7 @@ void CRenameLvCtrl::drop()
     selectionModel()->clearSelection();
 }
 
-QPixmap CRenameLvCtrl::dragPixmap(const QString &text, const QFont &font)
+QPixmap CRenameLvCtrl::dragPixmap(const QString &text, const QFont &font, const QColor &textColour)
 {
     const QFontMetricsF metrics(font);
     const qreal w = metrics.horizontalAdvance(text);
@@ -435,7 +448,7 @@ QPixmap CRenameLvCtrl::dragPixmap(const QString &text, const QFont &font)
     shade.setColorAt(1, QColor(0xE0, 0xE0, 0xE0, 0x08));
     painter.fillPath(label, shade);
     painter.setFont(font);
-    painter.setPen(Qt::black);
+    painter.setPen(textColour);
     painter.drawText(QPointF(0.05 * width, 0.2 * t + metrics.ascent()), text);
     return pixmap;
 }

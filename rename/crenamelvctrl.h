@@ -16,7 +16,8 @@ class RenameListModel;
 // header whose name and date columns sort the rows, Delete to take a row out, and rows reordered
 // by dragging (the row order is the numbering order). From the keyboard, Alt+Up and Alt+Down
 // move the selected row, and Alt+S and Alt+D sort as a click on the name or date header does;
-// Tab leaves the list. Holds the numbering inputs of the page.
+// the first Down selects the first row; Tab leaves the list. Holds the numbering inputs of the
+// page.
 class CRenameLvCtrl : public QTableView
 {
     Q_OBJECT
@@ -41,8 +42,9 @@ public:
     NewNameGenerator::Marks computeNewNames();
     void showFirstConflict(int row);
 
-    // The pointer shown while a file is dragged: its name on a rounded, shaded label.
-    static QPixmap dragPixmap(const QString &text, const QFont &font);
+    // The pointer shown while a file is dragged: its name, in the list's text colour (it is drawn
+    // over the list), on a rounded, shaded label.
+    static QPixmap dragPixmap(const QString &text, const QFont &font, const QColor &textColour);
 
 Q_SIGNALS:
     // After every computation the view starts itself (sort, drop).

@@ -61,7 +61,8 @@ void StatusLine::write(const QString &text, int convertKind, bool renameError)
 {
     m_colour = colourFor(m_preferences.colours(), convertKind, renameError);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, toQColor(m_colour));
+    palette.setColor(QPalette::WindowText,
+                     LineColourTable::drawn(m_colour, palette.color(QPalette::Window)));
     setPalette(palette);
     setText(text);
     // Drawn at once: long runs write here from inside a handler, before returning to the loop.

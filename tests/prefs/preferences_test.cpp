@@ -2,13 +2,19 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "prefs/preferencesfile.h"
 
+#include "convert/cconvlvctrl.h"
+#include "convert/convertlistmodel.h"
 #include "prefs/clvcolorwnd.h"
 #include "prefs/colourcontrast.h"
 #include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/sessionstate.h"
+#include "rename/crenamelvctrl.h"
+#include "rename/renamelistmodel.h"
 #include "util/pathutil.h"
 #include "widgets/pageservices.h"
+#include "widgets/readableicon.h"
+#include "widgets/statusline.h"
 
 #include "confighome.h"
 #include "qtprinters.h"
@@ -19,7 +25,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -218,5 +227,111 @@ TEST(PreferencesPage, AColourShowsInTheSampleAndReachesTheListsOnlyOnSaveAndSave
                             file, u"Filename refers to a directory."_s)});
     EXPECT_TRUE(QFileInfo(file + u"/in-the-way"_s).isDir());
 }
+
+struct Scheme
+{
+    const char *name;
+    QRgb base, window, highlight;
+};
+void PrintTo(const Scheme &scheme, std::ostream *out)
+{
+    *out << scheme.name;
+}
+class Readable : public testing::TestWithParam<Scheme>
+{
+};
+
+// The highest contrast of any pixel of the area against its top left pixel, its background.
+double contrast(QWidget &widget, const QRect &area)
+{
+    const QImage image = widget.grab().toImage();
+    double best = 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            best = std::max(best, ColourContrast::ratio(image.pixelColor(x, y),
+                                                        image.pixelColor(area.topLeft())));
+    return best;
+}
+
+// With the colours saved on a light scheme, every line kind, selected or not, in both lists, the
+// status line and the samples read at 4.5:1; the keyboard's row is framed and the turn icons
+// stand out at 3:1. The first Down selects the first row.
+TEST_P(Readable, LinesStatusSamplesFocusAndIconsSelectedOrNot)
+{
+    Preferences preferences;
+    const QPalette original = QApplication::palette();
+    QPalette palette(QColor(GetParam().window), QColor(GetParam().window));
+    palette.setColor(QPalette::Base, QColor(GetParam().base));
+    palette.setColor(QPalette::Highlight, QColor(GetParam().highlight));
+    QApplication::setPalette(palette);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
+
+    ConvertListModel lines;
+    lines.setNames({u"a"_s, u"b"_s, u"c"_s, u"d"_s});
+    for (const int row : {1, 2, 3}) // file type, duplicate, collision
+        lines.setFlag(row, LineStatus(1 << (row - 1)), true);
+    CConvLvCtrl convertList;
+    convertList.attach(lines, preferences);
+    const QTemporaryDir dir;
+    ASSERT_TRUE(writeFileBytes(dir.filePath(u"1"_s), "") &&
+                writeFileBytes(dir.filePath(u"2"_s), ""));
+    RenameListModel files;
+    files.scanFolder(dir.path(), u"*"_s);
+    files.setNewNames({u"2"_s, u"1"_s}, {true, true});
+    CRenameLvCtrl renameList;
+    renameList.attach(files, preferences);
+    for (QAbstractItemView *list :
+         std::initializer_list<QAbstractItemView *>{&convertList, &renameList}) {
+        list->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(list));
+        QTest::keyClick(list, Qt::Key_Down);
+        EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), 0);
+        const QAbstractItemModel &model = *list->model();
+        for (int current = 0; current < model.rowCount(); ++current) {
+            list->setCurrentIndex(model.index(current, 0));
+            const QRect row = list->visualRect(model.index(current, 0));
+            EXPECT_GE(contrast(*list->viewport(), QRect(row.left(), row.top() + 4, 3, 8)), 3)
+                << current;
+            for (int cell = 0; cell < model.rowCount() * model.columnCount(); ++cell) {
+                const QModelIndex index =
+                    model.index(cell / model.columnCount(), cell % model.columnCount());
+                if (!index.data().toString().isEmpty()) {
+                    EXPECT_GE(
+                        contrast(*list->viewport(), list->visualRect(index).adjusted(3, 2, -3, -2)),
+                        4.5)
+                        << cell << " current " << current;
+                }
+            }
+        }
+        list->hide();
+    }
+
+    StatusLine line(preferences);
+    line.resize(400, 30);
+    for (const int kind : {Standard, FileTypeError, DuplicateError, CollisionError, OtherError}) {
+        line.showText(u"Collision in destination files."_s, kind);
+        EXPECT_GE(contrast(line, line.rect()), 4.5) << kind;
+    }
+    const PageServices services;
+    CPrefsCtrl page(preferences, services);
+    page.fill();
+    for (QRadioButton *radio : page.findChildren<QRadioButton *>()) {
+        radio->click();
+        for (CLvColorWnd *sample : page.findChildren<CLvColorWnd *>())
+            EXPECT_GE(contrast(*sample, sample->rect()), 4.5) << radio->objectName().toStdString();
+    }
+    for (const QString &path : {u":/icons/rotate-left.png"_s, u":/icons/rotate-right.png"_s}) {
+        QPushButton button(ReadableIcon::load(path, palette), QString());
+        button.adjustSize();
+        EXPECT_GE(contrast(button, button.rect().adjusted(6, 6, -6, -6)), 3) << path.toStdString();
+    }
+}
+
+// Qt's light palette, Breeze Dark, and a dark one with a deep blue highlight.
+INSTANTIATE_TEST_SUITE_P(Palettes, Readable,
+                         testing::Values(Scheme{"Light", 0xFFFFFF, 0xEFEFEF, 0x308CC6},
+                                         Scheme{"BreezeDark", 0x232629, 0x31363B, 0x3DAEE9},
+                                         Scheme{"DeepBlue", 0x191919, 0x353535, 0x2A82DA}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
