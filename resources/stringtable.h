@@ -131,6 +131,10 @@ enum StringId : int
     InterruptedUndone = 410,
     JournalNotUpdated = 411,
     MoreNames = 412,
+    PreferencesUnsaved = 470,
+    SaveChoice = 471,
+    DiscardChoice = 472,
+    CancelChoice = 473,
 };
 
 // The text of a string id; an id with no text gives the empty text.
