@@ -144,13 +144,11 @@ void LayoutScale::scaleChildren(QWidget *parent, double factor)
 
 QSize LayoutScale::fitted(QSize design, QSize room, int scrollBar)
 {
-    bool cutAcross = design.width() > room.width();
-    bool cutDown = design.height() > room.height();
-    // A scroll bar along one side takes room from the other.
-    cutAcross = cutAcross || (cutDown && design.width() + scrollBar > room.width());
-    cutDown = cutDown || (cutAcross && design.height() + scrollBar > room.height());
+    const bool cutAcross = design.width() > room.width();
+    const bool cutDown = design.height() > room.height();
     if (!cutAcross && !cutDown)
         return design;
+    // The scroll bar along one side takes room from the other.
     return {std::min(design.width() + (cutDown ? scrollBar : 0), room.width()),
             std::min(design.height() + (cutAcross ? scrollBar : 0), room.height())};
 }
