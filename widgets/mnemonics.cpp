@@ -4,26 +4,52 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace {
 
-// Where the & goes in text, or -1: a letter of A to Z that is free, at the start of a word first.
-qsizetype keyPosition(const QString &text, const QString &taken)
+// Where a key may go in the text: letters of A to Z not reserved, at the start of a word first.
+QList<qsizetype> keyPositions(const QString &text, const QString &reserved)
 {
-    const auto free = [&](qsizetype i) {
+    QList<qsizetype> starts, others;
+    for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar upper = text[i].toUpper();
-        return upper >= u'A' && upper <= u'Z' && !taken.contains(upper);
-    };
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (free(i) && (i == 0 || !text[i - 1].isLetterOrNumber()))
-            return i;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (free(i))
-            return i;
-    return -1;
+        if (upper >= u'A' && upper <= u'Z' && !reserved.contains(upper))
+            (i == 0 || !text[i - 1].isLetterOrNumber() ? starts : others).append(i);
+    }
+    return starts + others;
+}
+
+struct Keyed
+{
+    QWidget *control;
+    QString text;
+    QList<qsizetype> positions;
+    qsizetype chosen = -1;
+};
+
+// Gives control `index` a letter, moving others to letters of theirs still free where that
+// frees one: as many controls as possible get a key.
+bool place(QList<Keyed> &keyed, QHash<QChar, qsizetype> &owner, qsizetype index, QString &seen)
+{
+    Keyed &one = keyed[index];
+    for (const qsizetype position : one.positions) {
+        const QChar letter = one.text[position].toUpper();
+        if (seen.contains(letter))
+            continue;
+        seen.append(letter);
+        if (!owner.contains(letter) || place(keyed, owner, owner[letter], seen)) {
+            owner[letter] = index;
+            one.chosen = position;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -42,6 +68,7 @@ QChar Mnemonics::letter(const QString &text)
 
 QString Mnemonics::assign(QWidget *parent, QString taken, Qt::FindChildOptions options)
 {
+    QList<Keyed> keyed;
     for (QWidget *control : parent->findChildren<QWidget *>(options)) {
         auto *label = qobject_cast<QLabel *>(control);
         auto *button = qobject_cast<QAbstractButton *>(control);
@@ -52,22 +79,40 @@ QString Mnemonics::assign(QWidget *parent, QString taken, Qt::FindChildOptions o
                          qobject_cast<QRadioButton *>(control);
         if (!labelled && !(button && own) && !group)
             continue;
-        QString text = labelled ? label->text() : group ? group->title() : button->text();
-        if (const QChar given = letter(text); !given.isNull()) {
+        const QString text = labelled ? label->text() : group ? group->title() : button->text();
+        if (const QChar given = letter(text); !given.isNull())
             taken.append(given);
+        else if (!text.contains(u'&'))
+            keyed.append({control, text, {}});
+    }
+    for (Keyed &one : keyed)
+        one.positions = keyPositions(one.text, taken);
+    QHash<QChar, qsizetype> owner;
+    for (qsizetype index = 0; index < keyed.size(); ++index) {
+        // A free letter of its own first, so that earlier controls keep theirs where they can.
+        const auto free = std::find_if(
+            keyed[index].positions.begin(), keyed[index].positions.end(), [&](qsizetype position) {
+                return !owner.contains(keyed[index].text[position].toUpper());
+            });
+        if (free != keyed[index].positions.end()) {
+            owner[keyed[index].text[*free].toUpper()] = index;
+            keyed[index].chosen = *free;
             continue;
         }
-        const qsizetype position = keyPosition(text, taken);
-        if (text.contains(u'&') || position < 0)
+        QString seen;
+        place(keyed, owner, index, seen);
+    }
+    for (Keyed &one : keyed) {
+        if (one.chosen < 0)
             continue;
-        taken.append(text[position].toUpper());
-        text.insert(position, u'&');
-        if (labelled)
+        taken.append(one.text[one.chosen].toUpper());
+        const QString text = QString(one.text).insert(one.chosen, u'&');
+        if (auto *label = qobject_cast<QLabel *>(one.control))
             label->setText(text);
-        else if (group)
+        else if (auto *group = qobject_cast<QGroupBox *>(one.control))
             group->setTitle(text);
         else
-            button->setText(text);
+            static_cast<QAbstractButton *>(one.control)->setText(text);
     }
     return taken;
 }
