@@ -205,8 +205,7 @@ protected:
         m_nextFolders = {m_source.path(), m_destination.path()};
         m_services.folderChooser =
             FolderChooser([this](QWidget *, const QString &title, const QString &) {
-                m_titles.append(title);
-                return m_nextFolders.takeFirst();
+                return m_titles.append(title), m_nextFolders.takeFirst();
             });
         m_services.openUrl = [this](const QUrl &url) {
             m_opened.append(url.toLocalFile());
