@@ -2,11 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "app/cmaindlg.h"
 
-#include "widgets/layoutscale.h"
 #include "app/caboutdlg.h"
 #include "app/commandline.h"
-#include "widgets/runprogress.h"
-#include "widgets/statusline.h"
 #include "convert/cconvertctrl.h"
 #include "convert/convertsession.h"
 #include "prefs/cprefsctrl.h"
@@ -17,12 +14,19 @@
 #include "rename/crenumctrl.h"
 #include "resources/stringtable.h"
 #include "ui_cmaindlg.h"
+#include "widgets/layoutscale.h"
+#include "widgets/mnemonics.h"
+#include "widgets/runprogress.h"
+#include "widgets/statusline.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QWindowStateChangeEvent>
 
 #include <cmath>
@@ -63,7 +67,7 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     LayoutScale::scaleChildren(this, scale);
     for (QWidget *page : pages)
         LayoutScale::scaleChildren(page, scale);
-    setFixedSize(int(std::lround(width() * scale)), int(std::lround(height() * scale)));
+    m_designSize = QSize(int(std::lround(width() * scale)), int(std::lround(height() * scale)));
 
     const QRect statusArea = m_ui->statusLineArea->geometry();
     m_statusLine->setGeometry(statusArea);
@@ -84,6 +88,17 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     m_ui->pageArea = nullptr;
     for (QWidget *page : pages)
         page->move(pageOrigin);
+    fitScreen();
+
+    // Alt+letter keys: the window's own buttons act on every page, so no page takes their
+    // letters; the rename list takes Alt+S and Alt+D for its sorts.
+    const QString listKeys = u"SD"_s;
+    const QString windowKeys =
+        Mnemonics::assign(m_ui->quitButton->parentWidget(), listKeys, Qt::FindDirectChildrenOnly)
+            .mid(listKeys.size());
+    Mnemonics::assign(m_convertPage.get(), windowKeys);
+    Mnemonics::assign(m_renamePage.get(), windowKeys + listKeys);
+    Mnemonics::assign(m_prefsPage.get(), windowKeys);
 
     // Tab order: the strip, then the visible page's controls, then the window's buttons.
     setTabOrder(m_ui->tabStrip, m_convertPage.get());
@@ -135,8 +150,53 @@ QTabBar &CMainDlg::tabStrip()
     return *m_ui->tabStrip;
 }
 
+void CMainDlg::fitScreen()
+{
+    const QScreen *screen = this->screen();
+    // The title bar too must stay on the screen.
+    const QSize room = screen ? screen->availableGeometry().size() -
+                                    QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight))
+                              : m_designSize;
+    const QSize size =
+        LayoutScale::fitted(m_designSize, room, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    setFixedSize(size);
+    if (size == m_designSize)
+        return;
+    // A font too large for the screen: the design keeps its arrangement and scrolls, following
+    // the focus, however it moves (Tab, an Alt+letter key, a click).
+    auto *content = new QWidget;
+    content->setObjectName(u"content"_s);
+    content->setFixedSize(m_designSize);
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (!child->isWindow())
+            child->setParent(content);
+    auto *scroller = new QScrollArea(this);
+    scroller->setObjectName(u"scroller"_s);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidget(content);
+    scroller->setGeometry(rect());
+    connect(qApp, &QApplication::focusChanged, scroller,
+            [scroller, content](QWidget *, QWidget *now) {
+                if (now && content->isAncestorOf(now))
+                    scroller->ensureWidgetVisible(now);
+            });
+}
+
 void CMainDlg::done(int result)
 {
+    // Enter in a field of the preferences page quits too: edits not saved are not lost unasked.
+    if (m_prefsPage && m_prefsPage->hasUnsavedEdits() && m_services.ask) {
+        const int choice = m_services.ask(
+            loadString(PreferencesUnsaved),
+            {loadString(SaveChoice), loadString(DiscardChoice), loadString(CancelChoice)});
+        if (choice == 0 && !m_prefsPage->save())
+            return; // the message said why; the edits are still there to try again
+        if (choice != 0 && choice != 1)
+            return;
+        if (choice == 1)
+            m_prefsPage->fill();
+    }
     // Closing during a run stops it; the window closes once the run has ended.
     if (m_convertPage && m_convertPage->isBusy()) {
         m_closeAfterRun = result;
@@ -231,7 +291,9 @@ void CMainDlg::switchPage(int index)
         m_convertPage->hide();
         m_renamePage->hide();
         m_prefsPage->show();
-        m_prefsPage->fill();
+        // Edits not saved wait on the page until they are saved, or the window asks at the end.
+        if (!m_prefsPage->hasUnsavedEdits())
+            m_prefsPage->fill();
         break;
     default:
         break;

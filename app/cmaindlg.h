@@ -26,7 +26,9 @@ class CMainDlg;
 // Quit and Enter end the program with exit code 1 (Enter on another push button presses that
 // one); Escape, the close box and Alt+F4 with 2. Ctrl+Page Down and Ctrl+Tab go to the next
 // page, Ctrl+Page Up and Ctrl+Shift+Tab to the previous one. The design grows with the desktop
-// font so that every text fits.
+// font so that every text fits; beyond the screen's room, it scrolls.
+// Edits on the preferences page that were not saved are put to the user (Save, Discard, Cancel)
+// however the window is asked to end.
 // Closing while pictures are converted waits for them (a run is stopped first); during a run
 // Escape only stops it. However the window ends, how it was left is written to the state file
 // (SessionState) for restoreState() at the next start.
@@ -59,6 +61,9 @@ public:
 
     // 0 while running; 1 or 2 once the window was ended.
     int exitCode() const { return m_exitCode; }
+    // The window's size at the desktop font; where the screen has less room, the window is
+    // smaller and its contents scroll.
+    QSize designSize() const { return m_designSize; }
 
     StatusLine &statusLine() { return *m_statusLine; }
     RunProgress &runProgress() { return *m_runProgress; }
@@ -75,6 +80,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void fitScreen();
     void switchPage(int index);
     void stepPage(int step);
     void convertPageBusy(bool busy);
@@ -90,6 +96,7 @@ private:
     std::unique_ptr<CConvertCtrl> m_convertPage;
     std::unique_ptr<CRenumCtrl> m_renamePage;
     int m_exitCode = 0;
+    QSize m_designSize;
     bool m_started = false;             // the pages are set up: there is a state worth saving
     std::optional<int> m_closeAfterRun; // the result of a close asked for during a conversion
 };

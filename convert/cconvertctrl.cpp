@@ -46,8 +46,10 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
     setObjectName(u"convertPage"_s);
     m_session->setStopGrace(services.stopGraceMs);
     m_session->setPlaceholder(QImage(u":/icons/placeholder.png"_s));
-    // The check box stands on the frame's edge like a group title.
+    // The check box stands on the group's edge like its title, and names the group.
     m_ui->resizeCheck->setAutoFillBackground(true);
+    m_ui->resizeCheck->raise();
+    m_ui->resizeFrame->setAccessibleName(m_ui->resizeCheck->text());
     // Its box, which hides the edge, ends where its text does, however long the translation.
     m_ui->resizeCheck->resize(
         std::max(m_ui->resizeCheck->width(), m_ui->resizeCheck->sizeHint().width()),
@@ -81,6 +83,8 @@ CConvertCtrl::CConvertCtrl(Preferences &preferences, StatusLine &statusLine,
     }
     m_ui->keepFileDatesCheck->setText(loadString(KeepFileDates));
     m_ui->imageCountLabel->setTitle(m_ui->imageCountTitle->text());
+    // Each position is 5 %.
+    m_ui->qualitySlider->setShownStep(5);
 
     // Room for what the labels show later: the widest quality and brightness, a large count.
     LayoutScale::reserve(m_ui->qualityPercentLabel, {u"100%"_s});
@@ -140,7 +144,7 @@ bool CConvertCtrl::initialise()
         m_ui->largeSideRadio, m_ui->replaceFilesCheck,     m_ui->keepFileDatesCheck};
     for (QAbstractButton *button : optionButtons)
         connect(button, &QAbstractButton::toggled, this, &CConvertCtrl::syncOptions);
-    for (QSlider *slider : {m_ui->qualitySlider, m_ui->rawSlider})
+    for (QSlider *slider : {static_cast<QSlider *>(m_ui->qualitySlider), m_ui->rawSlider})
         connect(slider, &QSlider::valueChanged, this, &CConvertCtrl::syncOptions);
     connect(m_ui->resizePixelsEdit, &QLineEdit::textChanged, this, &CConvertCtrl::syncOptions);
     connectSession();
@@ -178,7 +182,7 @@ bool CConvertCtrl::initialise()
     connect(m_ui->convertList, &QListView::doubleClicked, this, &CConvertCtrl::openSelectedSource);
     connect(m_ui->qualitySlider, &QSlider::valueChanged, this, &CConvertCtrl::qualityChanged);
     connect(m_ui->rawSlider, &QSlider::valueChanged, this, &CConvertCtrl::rawBrightnessChanged);
-    for (QSlider *slider : {m_ui->qualitySlider, m_ui->rawSlider}) {
+    for (QSlider *slider : {static_cast<QSlider *>(m_ui->qualitySlider), m_ui->rawSlider}) {
         connect(slider, &QSlider::sliderReleased, this, &CConvertCtrl::sliderSettled);
         // Keys, the wheel and clicks beside the handle end their move at once.
         connect(slider, &QSlider::valueChanged, this, [this, slider] {
@@ -335,14 +339,14 @@ void CConvertCtrl::chooseSourceFolder()
 {
     m_session->clearList();
     QString folder = m_session->sourceFolder();
-    m_services.folderChooser.chooseFolder(this, folder);
+    m_services.folderChooser.chooseFolder(this, loadString(ChooseSourceFolder), folder);
     m_session->chooseSourceFolder(folder);
 }
 
 void CConvertCtrl::chooseDestinationFolder()
 {
     QString folder = m_session->destinationFolder();
-    m_services.folderChooser.chooseFolder(this, folder);
+    m_services.folderChooser.chooseFolder(this, loadString(ChooseDestinationFolder), folder);
     m_session->chooseDestinationFolder(folder);
 }
 
@@ -434,6 +438,8 @@ void CConvertCtrl::qualityChanged(int position)
     const int percent = position * 5;
     m_ui->qualityPercentLabel->setText(QString::number(percent) + u'%');
     m_ui->qualityWordLabel->setText(qualityWord(percent));
+    m_ui->qualitySlider->setShownText(m_ui->qualityPercentLabel->text() + u' ' +
+                                      m_ui->qualityWordLabel->text());
 }
 
 void CConvertCtrl::rawBrightnessChanged(int position)

@@ -37,7 +37,7 @@ CPrefsCtrl::CPrefsCtrl(Preferences &preferences, const PageServices &services, Q
         });
     }
     connect(m_ui->colourButton, &QPushButton::clicked, this, &CPrefsCtrl::chooseColour);
-    connect(m_ui->saveButton, &QPushButton::clicked, this, &CPrefsCtrl::save);
+    connect(m_ui->saveButton, &QPushButton::clicked, this, [this] { save(); });
     connect(m_ui->restoreButton, &QPushButton::clicked, this, &CPrefsCtrl::restoreDefaults);
 }
 
@@ -51,6 +51,20 @@ void CPrefsCtrl::fill()
         m_workingColours[position] = m_preferences.colours().at(position);
     m_ui->standardRadio->setChecked(true);
     showSamples(0);
+    m_filled = true;
+}
+
+bool CPrefsCtrl::hasUnsavedEdits() const
+{
+    if (!m_filled)
+        return false;
+    for (int group = FirstGroupIndex; group <= LastGroupIndex; ++group)
+        if (m_listEdits[group - FirstGroupIndex]->text() != m_preferences.extensionList(group))
+            return true;
+    for (int position = 0; position < LineColourTable::Size; ++position)
+        if (m_workingColours[position] != m_preferences.colours().at(position))
+            return true;
+    return m_defaultsUnsaved;
 }
 
 int CPrefsCtrl::checkedPosition() const
@@ -86,7 +100,7 @@ void CPrefsCtrl::chooseColour()
     showSamples(position);
 }
 
-void CPrefsCtrl::save()
+bool CPrefsCtrl::save()
 {
     // Exactly as typed: users may rely on lists the program would not write itself.
     for (int group = FirstGroupIndex; group <= LastGroupIndex; ++group)
@@ -99,10 +113,13 @@ void CPrefsCtrl::save()
     if (!saved.ok && m_services.showMessage)
         m_services.showMessage(loadString(PreferencesNotSaved).arg(
             QDir::toNativeSeparators(path), saved.reason));
+    m_defaultsUnsaved = m_defaultsUnsaved && !saved.ok;
+    return saved.ok;
 }
 
 void CPrefsCtrl::restoreDefaults()
 {
     m_preferences.setDefaults();
     fill();
+    m_defaultsUnsaved = true;
 }

@@ -30,6 +30,11 @@ public:
 
     // Shows the saved preferences, dropping edits and colours that were not saved.
     void fill();
+    // Whether the page holds edits, colours or restored defaults that "Save" has not kept.
+    bool hasUnsavedEdits() const;
+    // Keeps the page's values in the preferences and their file; false when the file could not
+    // be written, which the user has been told.
+    bool save();
 
     const std::array<ColourRef, LineColourTable::Size> &workingColours() const
     {
@@ -40,7 +45,6 @@ private:
     void showSamples(int position);
     int checkedPosition() const;
     void chooseColour();
-    void save();
     void restoreDefaults();
 
     Preferences &m_preferences;
@@ -52,4 +56,6 @@ private:
     // Where text and highlighted text share a colour, the selected sample shows the status
     // colour itself rather than its complement.
     bool m_complementSelected = true;
+    bool m_filled = false;          // the page shows values: before, there is nothing to keep
+    bool m_defaultsUnsaved = false; // "Restore default values" since the last "Save"
 };

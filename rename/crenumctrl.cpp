@@ -142,7 +142,7 @@ void CRenumCtrl::clearListing()
 void CRenumCtrl::chooseFolder()
 {
     QString chosen = m_ui->folderEdit->text();
-    if (m_services.folderChooser.chooseFolder(this, chosen))
+    if (m_services.folderChooser.chooseFolder(this, loadString(ChooseRenameFolder), chosen))
         listOwnFolder(chosen);
 }
 

@@ -5,8 +5,8 @@
 #include <QFileDialog>
 
 FolderChooser::FolderChooser()
-    : FolderChooser([](QWidget *owner, const QString &current) {
-        return QFileDialog::getExistingDirectory(owner, QString(), current);
+    : FolderChooser([](QWidget *owner, const QString &title, const QString &current) {
+        return QFileDialog::getExistingDirectory(owner, title, current);
     })
 {}
 
@@ -14,9 +14,9 @@ FolderChooser::FolderChooser(Picker picker)
     : m_picker(std::move(picker))
 {}
 
-bool FolderChooser::chooseFolder(QWidget *owner, QString &folder) const
+bool FolderChooser::chooseFolder(QWidget *owner, const QString &title, QString &folder) const
 {
-    const QString chosen = m_picker(owner, folder);
+    const QString chosen = m_picker(owner, title, folder);
     if (chosen.isEmpty())
         return false;
     folder = chosen;

@@ -13,15 +13,17 @@ class QWidget;
 class FolderChooser
 {
 public:
-    // Returns the chosen folder, or an empty text when the user cancelled.
-    using Picker = std::function<QString(QWidget *owner, const QString &current)>;
+    // Returns the chosen folder, or an empty text when the user cancelled. The title says which
+    // folder is asked for.
+    using Picker =
+        std::function<QString(QWidget *owner, const QString &title, const QString &current)>;
 
     FolderChooser();
     explicit FolderChooser(Picker picker);
 
     // The folder text becomes the chosen folder; a cancelled choice leaves it as it was and
     // returns false.
-    bool chooseFolder(QWidget *owner, QString &folder) const;
+    bool chooseFolder(QWidget *owner, const QString &title, QString &folder) const;
 
 private:
     Picker m_picker;

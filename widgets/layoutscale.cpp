@@ -116,6 +116,9 @@ double LayoutScale::needed(const QList<const QWidget *> &parents)
             if (child->isWindow() || (parent->layout() && parent->layout()->indexOf(child) >= 0))
                 continue;
             factor = std::max(factor, growth(*child));
+            // A group's controls are its children, placed like the page's.
+            if (qobject_cast<const QGroupBox *>(child))
+                factor = std::max(factor, needed({child}));
         }
     }
     return factor;
@@ -134,7 +137,20 @@ void LayoutScale::scaleChildren(QWidget *parent, double factor)
         const QRect old = child->geometry();
         child->setGeometry(position(old.x()), position(old.y()), size(old.width()),
                            size(old.height()));
+        if (qobject_cast<QGroupBox *>(child))
+            scaleChildren(child, factor);
     }
+}
+
+QSize LayoutScale::fitted(QSize design, QSize room, int scrollBar)
+{
+    const bool cutAcross = design.width() > room.width();
+    const bool cutDown = design.height() > room.height();
+    if (!cutAcross && !cutDown)
+        return design;
+    // The scroll bar along one side takes room from the other.
+    return {std::min(design.width() + (cutDown ? scrollBar : 0), room.width()),
+            std::min(design.height() + (cutAcross ? scrollBar : 0), room.height())};
 }
 
 void LayoutScale::reserve(QLabel *label, const QStringList &texts)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QList>
+#include <QSize>
 #include <QStringList>
 
 class QLabel;
@@ -18,10 +19,15 @@ public:
     // The factor, 1 or more, by which the children of the parents must grow so that every text
     // fits: labels (their reserved texts too), buttons, check boxes, group titles, tab strips,
     // and the height of edits, drop-down boxes and spin boxes. Children placed by a layout are
-    // left to it.
+    // left to it; the children of group boxes are counted in.
     static double needed(const QList<const QWidget *> &parents);
-    // Multiplies the position and size of every child of the parent by the factor.
+    // Multiplies the position and size of every child of the parent by the factor, and of the
+    // children of its group boxes.
     static void scaleChildren(QWidget *parent, double factor);
+    // The size of a window whose design takes the size given, on a screen with the room given:
+    // the design's own where it fits, else as much of it as fits with the scroll bars (of the
+    // extent given) needed to reach the rest.
+    static QSize fitted(QSize design, QSize room, int scrollBar);
     // Texts the label shows at other times (counts, sizes, words that follow a slider), for
     // needed() to make room for as well.
     static void reserve(QLabel *label, const QStringList &texts);

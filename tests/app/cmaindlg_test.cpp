@@ -18,6 +18,8 @@
 #include "testfiles.h"
 #include "testpictures.h"
 #include "util/pathutil.h"
+#include "widgets/layoutscale.h"
+#include "widgets/mnemonics.h"
 #include "widgets/statusline.h"
 
 #include <QAccessible>
@@ -26,13 +28,16 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSpinBox>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -226,10 +231,14 @@ TEST_P(MainWindowFont, GrowsUntilEveryTextFitsKeepingItsArrangement)
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
 
     CAboutDlg about(&window);
-    QWidget *const parents[] = {&window, &window.convertPage(), &window.renamePage(),
-                                &window.preferencesPage(), &about};
+    // Where the screen is too small for the font, the window's controls are on a scrolled sheet.
+    auto *content = window.findChild<QWidget *>(u"content"_s);
+    QWidget *const parents[] = {content ? content : &window, &window.convertPage(),
+                                &window.renamePage(), &window.preferencesPage(), &about};
     for (QWidget *parent : parents) {
         for (QWidget *control : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (control->isWindow())
+                continue;
             // The line beside the options column runs past the page's foot by design.
             EXPECT_TRUE((parent->rect().contains(control->geometry()) ||
                          control->objectName() == u"separatorLine"_s) &&
@@ -274,9 +283,10 @@ struct Keyboard : MainWindow
     void SetUp() override
     {
         MainWindow::SetUp();
-        m_services.folderChooser = FolderChooser([this](QWidget *, const QString &) {
-            return m_folders.isEmpty() ? QString() : m_folders.takeFirst();
-        });
+        m_services.folderChooser =
+            FolderChooser([this](QWidget *, const QString &, const QString &) {
+                return m_folders.isEmpty() ? QString() : m_folders.takeFirst();
+            });
         m_services.chooseColour = [](QWidget *, ColourRef, const QString &, ColourRef &) {
             return false;
         };
@@ -379,6 +389,112 @@ TEST_F(Keyboard, EnterPressesTheFocusedButtonAndEveryControlHasAName)
             }
         }
     }
+}
+
+// Each label with a field, button, box and group title of a page has an Alt+letter key of its own,
+// none the window's (Quit, About) nor, on the rename page, the list's S and D; a label's key
+// focuses its field. The & is not spoken.
+TEST_F(Keyboard, AltLettersAreUniquePerPageAndALabelsKeyFocusesItsField)
+{
+    for (int tab : {CMainDlg::ConvertTab, CMainDlg::RenameTab, CMainDlg::PreferencesTab}) {
+        m_window->tabStrip().setCurrentIndex(tab);
+        QString taken = tab == CMainDlg::RenameTab ? u"QASD"_s : u"QA"_s;
+        for (QWidget *control :
+             child(QList<QString>{u"convertPage"_s, u"renamePage"_s, u"preferencesPage"_s}[tab])
+                 ->findChildren<QWidget *>()) {
+            auto *label = qobject_cast<QLabel *>(control);
+            auto *group = qobject_cast<QGroupBox *>(control);
+            auto *button = qobject_cast<QAbstractButton *>(control);
+            const QString text = label && label->buddy() ? label->text()
+                                 : group                 ? group->title()
+                                 : button                ? button->text()
+                                                         : QString();
+            const QChar key = Mnemonics::letter(text);
+            EXPECT_FALSE(text.isEmpty() != key.isNull() || taken.contains(key) ||
+                         spoken(control).contains(u'&'))
+                << text.toStdString();
+            if (key.isNull())
+                continue;
+            taken.append(key);
+            if (label && label->isVisible() && label->buddy()->isEnabled()) {
+                press(key.unicode(), Qt::AltModifier);
+                EXPECT_EQ(QApplication::focusWidget(), label->buddy()) << int(key.unicode());
+            }
+        }
+    }
+}
+
+// What a screen reader says: the quality's percentage and words, the labels of the input format,
+// the digits and the start number, and the groups of the options.
+TEST_F(Keyboard, TheQualitySaysItsPercentageAndFieldsAndGroupsHaveTheirNames)
+{
+    auto *quality = QAccessible::queryAccessibleInterface(child(u"qualitySlider"_s));
+    quality->valueInterface()->setCurrentValue(36);
+    EXPECT_EQ(std::tuple(child<QSlider>(u"qualitySlider"_s)->value(),
+                         quality->valueInterface()->currentValue().toInt(),
+                         quality->text(QAccessible::Description)),
+              std::tuple(7, 35, u"35% (normal)"_s));
+    const auto named = [this](const QString &name, QAccessible::Relation relation) {
+        auto *control = QAccessible::queryAccessibleInterface(child(name));
+        return (relation ? control->relations(relation).value(0).first : control->parent())
+            ->text(QAccessible::Name);
+    };
+    EXPECT_EQ(std::tuple(named(u"inputFormatCombo"_s, QAccessible::Label),
+                         named(u"digitsSpin"_s, QAccessible::Label),
+                         named(u"startEdit"_s, QAccessible::Label), named(u"heightRadio"_s, {}),
+                         named(u"otherRadio"_s, {})),
+              std::tuple(u"Input format"_s, u"digits number"_s, u"Start at n°"_s, u"Resize"_s,
+                         u"Colors"_s));
+}
+
+// Enter in a field quits, and so would lose the preferences page's edits, which wait through page
+// changes: Save, Discard or Cancel is asked first. Nothing is asked without edits.
+TEST_F(MainWindow, QuittingWithUnsavedPreferencesAsksToSaveDiscardOrStay)
+{
+    QStringList asked; // the question and its choices
+    int answer = 0;
+    m_services.ask = [&](const QString &text, const QStringList &choices) {
+        asked = QStringList{text} + choices;
+        return answer;
+    };
+    // The answer, the exit code, whether the edit stays on the page and whether it is in the file.
+    const std::tuple<int, int, bool, bool> cases[] = {
+        {-2, 1, false, false}, {1, 1, false, false}, {2, 0, true, false}, {0, 1, true, true}};
+    for (const auto &[choice, exitCode, kept, saved] : cases) {
+        Preferences preferences;
+        CMainDlg window(preferences, m_services);
+        window.show();
+        window.tabStrip().setCurrentIndex(CMainDlg::PreferencesTab);
+        auto *gif = window.findChild<QLineEdit *>(u"gifEdit"_s);
+        gif->setText(choice == -2 ? gif->text() : u".x;"_s);
+        window.tabStrip().setCurrentIndex(CMainDlg::ConvertTab);
+        window.tabStrip().setCurrentIndex(CMainDlg::PreferencesTab);
+        std::tie(asked, answer) = std::pair(QStringList(), choice);
+        QTest::keyClick(gif, Qt::Key_Return);
+        EXPECT_EQ(std::tuple(asked.size(), window.exitCode(), gif->text() == u".x;"_s,
+                             readFileBytes(PreferencesFile::settingsFilePath()).contains(".x;")),
+                  std::tuple(choice == -2 ? 0 : 4, exitCode, kept, saved));
+    }
+}
+
+// A font too large for the screen: the window takes the screen's room, its contents scroll to the
+// focus. Its size: the design's where it fits, else the room, with a bar's width where cut.
+TEST_F(MainWindow, OutgrowingTheScreenTheWindowFitsItAndScrollsToTheFocus)
+{
+    EXPECT_EQ(std::pair(LayoutScale::fitted({800, 800}, {1000, 700}, 15),
+                        LayoutScale::fitted({1400, 500}, {1000, 700}, 15)),
+              std::pair(QSize(815, 700), QSize(1000, 515)));
+    const QFont original = QApplication::font();
+    QApplication::setFont(QFont(original.family(), 20));
+    const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
+    CMainDlg window(m_preferences, m_services);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(window.designSize().width() > window.screen()->availableSize().width() &&
+                window.screen()->availableGeometry().contains(QRect(QPoint(), window.size())));
+    auto *quit = window.findChild<QWidget *>(u"quitButton"_s);
+    quit->setFocus();
+    EXPECT_TRUE(window.rect().contains(QRect(quit->mapTo(&window, QPoint()), quit->size())));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "convert/workerpool.h"
 #include "convertrows.h"
 #include "prefs/preferences.h"
+#include "resources/stringtable.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
@@ -203,7 +204,9 @@ protected:
     {
         m_nextFolders = {m_source.path(), m_destination.path()};
         m_services.folderChooser =
-            FolderChooser([this](QWidget *, const QString &) { return m_nextFolders.takeFirst(); });
+            FolderChooser([this](QWidget *, const QString &title, const QString &) {
+                return m_titles.append(title), m_nextFolders.takeFirst();
+            });
         m_services.openUrl = [this](const QUrl &url) {
             m_opened.append(url.toLocalFile());
             return m_canOpen;
@@ -225,6 +228,7 @@ protected:
     QStringList m_opened;      // and the messages shown, in turn
     bool m_canOpen = true;     // whether the desktop has a program for what is opened
     QStringList m_nextFolders; // what the folder dialog answers, in turn
+    QStringList m_titles;      // and the titles it was opened with
     std::unique_ptr<CConvertCtrl> m_page;
 };
 
@@ -234,6 +238,8 @@ TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAll
 {
     m_services.conversionRunner = std::make_shared<WorkerPool>(1);
     openPage();
+    EXPECT_EQ(m_titles,
+              QStringList({loadString(ChooseSourceFolder), loadString(ChooseDestinationFolder)}));
     child<QListView>(u"convertList"_s)->setCurrentIndex(m_page->listModel().index(3));
     QCoreApplication::processEvents(); // the preview follows, deferred
     for (const QString &box : {u"resizeCheck"_s, u"replaceFilesCheck"_s, u"grayscaleCheck"_s})

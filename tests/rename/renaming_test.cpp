@@ -10,6 +10,7 @@
 #include "rename/newnamegenerator.h"
 #include "rename/renamejournal.h"
 #include "rename/renamelistmodel.h"
+#include "resources/stringtable.h"
 #include "util/noreplacerename.h"
 #include "util/pathutil.h"
 #include "widgets/pageservices.h"
@@ -408,8 +409,11 @@ struct RenamePage : Renaming
     {
         for (const QByteArray name : {"b.jpg", "a10.jpg", "a2.jpg", "c.jpg", "d.jpg", "notes.txt"})
             write(name);
+        // Answered only when the dialog says what it asks for.
         m_services.folderChooser =
-            FolderChooser([this](QWidget *, const QString &) { return m_dir.path(); });
+            FolderChooser([this](QWidget *, const QString &title, const QString &) {
+                return title == loadString(ChooseRenameFolder) ? m_dir.path() : QString();
+            });
         m_services.showMessage = [this](const QString &text) { m_messages.append(text); };
     }
 

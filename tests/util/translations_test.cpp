@@ -25,7 +25,7 @@ using Translated = testing::TestWithParam<const char *>;
 TEST_P(Translated, LeavesNoShownTextInEnglishInAWindowOfTheSameSizeAndTheWorkerFollows)
 {
     // What the window, its pages and the about box show or name, then the string table (whence the
-    // tabs, lists and messages come); the window's size last.
+    // tabs, lists and messages come); the design's width last, whatever the screen's room.
     const auto shownTexts = [] {
         ConfigHome home;
         Preferences preferences;
@@ -39,7 +39,7 @@ TEST_P(Translated, LeavesNoShownTextInEnglishInAWindowOfTheSameSizeAndTheWorkerF
                     widget->property(name).toString().remove(QRegularExpression(u"<[^>]*>"_s)));
         for (int id = 0; id < 1000; ++id)
             texts.append(loadString(id));
-        return texts << QString::number(window.width());
+        return texts << QString::number(window.designSize().width());
     };
     const auto restore = qScopeGuard([] { Translations::install(QLocale(QLocale::English)); });
     const QString language = QString::fromLatin1(GetParam()).left(2);
