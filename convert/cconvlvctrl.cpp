@@ -14,9 +14,10 @@ namespace {
 class StatusColourDelegate : public QStyledItemDelegate
 {
 public:
-    StatusColourDelegate(const Preferences &preferences, QObject *parent)
-        : QStyledItemDelegate(parent)
+    StatusColourDelegate(const Preferences &preferences, CConvLvCtrl &view)
+        : QStyledItemDelegate(&view)
         , m_preferences(preferences)
+        , m_view(view)
     {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -24,7 +25,8 @@ public:
     {
         const auto status = LineStatus(index.data(ConvertListModel::DrawnStatusRole).toInt());
         const ColourRef colour = m_preferences.colour(status);
-        const bool selected = option.state & QStyle::State_Selected;
+        const bool selected = m_view.runRow() < 0 ? bool(option.state & QStyle::State_Selected)
+                                                  : index.row() == m_view.runRow();
         // A run disables the list, which still shows the picture being converted as before.
         const QPalette::ColorGroup group = option.state & QStyle::State_Enabled
                                                ? option.palette.currentColorGroup()
@@ -43,6 +45,7 @@ public:
 
 private:
     const Preferences &m_preferences;
+    const CConvLvCtrl &m_view;
 };
 
 } // namespace
@@ -61,7 +64,7 @@ CConvLvCtrl::CConvLvCtrl(QWidget *parent)
 void CConvLvCtrl::attach(ConvertListModel &model, const Preferences &preferences)
 {
     setModel(&model);
-    setItemDelegate(new StatusColourDelegate(preferences, this));
+    setItemDelegate(new StatusColourDelegate(preferences, *this));
 }
 
 int CConvLvCtrl::selectedRow() const
@@ -80,6 +83,14 @@ void CConvLvCtrl::selectRow(int row)
     const QModelIndex index = model()->index(row, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
+}
+
+void CConvLvCtrl::showRunRow(int row)
+{
+    m_runRow = model() && row < model()->rowCount() ? row : -1;
+    if (m_runRow >= 0)
+        scrollTo(model()->index(m_runRow, 0));
+    viewport()->update();
 }
 
 void CConvLvCtrl::clearSelectionAndFocus()

@@ -223,6 +223,7 @@ void CRenumCtrl::announceSort()
                                        ? SortedByDateDescending
                                        : SortedByDateAscending,
                                    false);
+    m_statusLine.speakLine();
 }
 
 int CRenumCtrl::startNumber() const
@@ -295,6 +296,7 @@ void CRenumCtrl::renumber()
     scan();
     MessageBox::beep();
     m_statusLine.showRenameMessage(RenameFinished, false);
+    m_statusLine.speakLine();
 }
 
 void CRenumCtrl::undo()
@@ -339,6 +341,7 @@ void CRenumCtrl::report(const QString &done, const RenameJournal::Outcome &outco
         return;
     }
     m_statusLine.showRenameText(done, false);
+    m_statusLine.speakLine();
 }
 
 void CRenumCtrl::recoverInterrupted()

@@ -130,6 +130,9 @@ QString loadString(int id)
         {InterruptedUndone, QT_TRANSLATE_NOOP("StringTable", "The interrupted renumber of %1 is undone: %2 files have their earlier names back.")},
         {JournalNotUpdated, QT_TRANSLATE_NOOP("StringTable", "The record of this renumber could not be updated, so Undo is not offered (%1).")},
         {MoreNames, QT_TRANSLATE_NOOP("StringTable", "%1 and %2 more")},
+        {ProgressOf, QT_TRANSLATE_NOOP("StringTable", "%1 of %2")},
+        {TurnedClockwise, QT_TRANSLATE_NOOP("StringTable", "Turned %1° clockwise")},
+        {NotTurned, QT_TRANSLATE_NOOP("StringTable", "Not turned")},
         {RenameListKeys, QT_TRANSLATE_NOOP("StringTable", "Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name and Alt+D by date taken (again: the reverse order); Delete takes the file out of the list.")},
     };
     const char *text = table.value(id);

@@ -131,6 +131,9 @@ enum StringId : int
     InterruptedUndone = 410,
     JournalNotUpdated = 411,
     MoreNames = 412,
+    ProgressOf = 430,
+    TurnedClockwise = 431,
+    NotTurned = 432,
 };
 
 // The text of a string id; an id with no text gives the empty text.

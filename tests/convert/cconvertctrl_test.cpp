@@ -5,8 +5,10 @@
 #include "convert/conversionlog.h"
 #include "convert/convertsession.h"
 #include "convert/workerpool.h"
+#include "convert/cconvlvctrl.h"
 #include "convertrows.h"
 #include "prefs/preferences.h"
+#include "readerevents.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
@@ -25,6 +27,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QListView>
 #include <QPushButton>
 #include <QSlider>
@@ -294,6 +297,39 @@ TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAll
     EXPECT_EQ(std::tuple(options.outputFormat, options.resizeMode, options.resizePixels,
                          options.jpegQualityPosition),
               std::tuple(OutputFormat::Png, ResizeMode::LargeSide, 800, 15));
+}
+
+// A reader hears the outcomes and the turns, once each, and follows a run on the bar's value: the
+// list's selection stays, or the reader would read file after file.
+TEST_F(ConvertPage, AReaderHearsOutcomesAndTurnsOnceAndFollowsARunOnTheBarNotInTheList)
+{
+    m_statusLine.show();
+    ReaderEvents events;
+    openPage();
+    auto *list = child<CConvLvCtrl>(u"convertList"_s);
+    child<QCheckBox>(u"replaceFilesCheck"_s)->click(); // off: photo.jpg is taken
+    list->setCurrentIndex(m_page->listModel().index(2));
+    QCoreApplication::processEvents();
+    click(u"rotateRightButton"_s);
+    click(u"rotateLeftButton"_s);
+    events.all.clear();
+    click(u"convertAllButton"_s);
+    ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
+    QCoreApplication::processEvents();
+    auto *bar = m_runProgress.findChild<QProgressBar *>();
+    std::vector<int> values;
+    int listMoves = 0;
+    for (const ReaderEvents::Event &event : events.all) {
+        if (event.object == bar && event.type == QAccessible::ValueChanged)
+            values.push_back(event.value);
+        listMoves += event.object == list && (event.type == QAccessible::Focus ||
+                                              event.type == QAccessible::SelectionAdd);
+    }
+    EXPECT_EQ(events.spoken, QStringList({u"Collision in destination files."_s,
+                                          u"Turned 90° clockwise"_s, u"Not turned"_s,
+                                          u"End of conversion! : Files have been skipped (see log)."_s}));
+    EXPECT_EQ(std::tuple(values, listMoves, bar->accessibleDescription(), list->selectedRow()),
+              std::tuple(std::vector{1, 2, 3, 4}, 0, u"4 of 4"_s, -1));
 }
 
 } // namespace

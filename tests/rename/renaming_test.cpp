@@ -18,6 +18,7 @@
 
 #include "confighome.h"
 #include "qtprinters.h"
+#include "readerevents.h"
 #include "realmount.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
@@ -529,6 +530,24 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
     ASSERT_TRUE(::unlink(path("trip13.jpg")) == 0 && ::mkfifo(path("trip13.jpg"), 0600) == 0);
     select(u"trip13.jpg"_s);
     EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
+}
+
+// A reader hears a conflict once while it stands, again when it comes back, and the end.
+TEST_F(RenamePage, AReaderHearsAConflictOnceWhileItStandsAndTheEndOfARenumber)
+{
+    m_statusLine.show();
+    ReaderEvents events;
+    open();
+    for (const auto &[edit, text] : {std::pair{u"baseNameEdit"_s, u"a"_s}, {u"startEdit"_s, u"0"_s},
+                                     {u"baseNameEdit"_s, u"x"_s}, {u"baseNameEdit"_s, u"a"_s},
+                                     {u"baseNameEdit"_s, u"trip"_s}}) {
+        type(edit, text);
+        QCoreApplication::processEvents();
+    }
+    child<QPushButton>(u"renumberButton"_s)->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(events.spoken, QStringList({u"Conflicts in file names!"_s,
+                                          u"Conflicts in file names!"_s, u"End of fle renaming!"_s}));
 }
 
 // A click on the date column numbers in shooting order, though names and file dates disagree: a
