@@ -3,15 +3,30 @@
 #include "widgets/announcer.h"
 
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 
 namespace {
 
-// A plain widget has no role of its own; readers speak a notification when it shows.
+// Readers speak a notification when it shows. Its parent is the application, as for a desktop
+// notification: readers say the text alone, not the window around it (which they would, the
+// window being a dialog), and need not walk that window's labels first.
+class NotificationInterface : public QAccessibleWidget
+{
+public:
+    explicit NotificationInterface(QWidget *widget)
+        : QAccessibleWidget(widget, QAccessible::Notification)
+    {}
+    QAccessibleInterface *parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(QCoreApplication::instance());
+    }
+};
+
 QAccessibleInterface *notificationFor(const QString &className, QObject *object)
 {
     if (className == QLatin1String(Announcer::staticMetaObject.className()) && object &&
         object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Notification);
+        return new NotificationInterface(static_cast<QWidget *>(object));
     return nullptr;
 }
 

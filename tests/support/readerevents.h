@@ -8,41 +8,27 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
-#include <vector>
-
-// What screen readers are told while it lives, with accessibility on: every event, and the
-// texts of the notifications shown, which readers speak. One at a time.
+// What a screen reader acts on while it lives (one at a time): the texts of the notifications
+// shown, "name=value" for a named control's value, "name>row" for a row selected.
 struct ReaderEvents
 {
-    struct Event
-    {
-        QAccessible::Event type;
-        QObject *object;
-        int child;
-        int value; // of a value change
-    };
     // Qt raises events only while a reader is active, which only the platform can say.
-    ReaderEvents() { s_current = this, QAccessible::installUpdateHandler(record), activate(true); }
-    ~ReaderEvents()
-    {
-        s_current = nullptr, activate(false), QAccessible::installUpdateHandler(nullptr);
-    }
-    static void activate(bool on)
-    {
-        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(on);
-    }
+    ReaderEvents() { s_current = this, m_platform.setActive(true); }
+    ~ReaderEvents() { m_platform.setActive(false), QAccessible::installUpdateHandler(m_previous); }
     static void record(QAccessibleEvent *event)
     {
-        QAccessibleInterface *shown = event->accessibleInterface();
-        if (event->type() == QAccessible::ObjectShow && shown &&
-            shown->role() == QAccessible::Notification)
-            s_current->spoken.append(shown->text(QAccessible::Name));
-        const int value = event->type() == QAccessible::ValueChanged
-                              ? static_cast<QAccessibleValueChangeEvent *>(event)->value().toInt()
-                              : 0;
-        s_current->all.push_back({event->type(), event->object(), event->child(), value});
+        const QAccessibleInterface *source = event->accessibleInterface();
+        const QString name = event->object()->objectName();
+        if (event->type() == QAccessible::ObjectShow && source->role() == QAccessible::Notification)
+            s_current->m_heard.append(source->text(QAccessible::Name));
+        else if (event->type() == QAccessible::ValueChanged && !name.isEmpty())
+            s_current->m_heard.append(name + u'=' + source->text(QAccessible::Value));
+        else if (event->type() == QAccessible::SelectionAdd && event->child() >= 0)
+            s_current->m_heard.append(name + u'>' + QString::number(event->child()));
     }
-    std::vector<Event> all;
-    QStringList spoken;
+    QAccessible::UpdateHandler m_previous = QAccessible::installUpdateHandler(record);
+    QPlatformAccessibility &m_platform =
+        *QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QStringList m_heard;
     inline static ReaderEvents *s_current = nullptr;
 };
