@@ -2,6 +2,13 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "convert/cconvertctrl.h"
 
+#include "convert/convertsession.h"
+#include "convert/librarymessages.h"
+#include "prefs/preferences.h"
+#include "prefs/sessionstate.h"
+#include "resources/stringtable.h"
+#include "ui_cconvertctrl.h"
+#include "util/pathutil.h"
 #include "widgets/folderdrop.h"
 #include "widgets/layoutscale.h"
 #include "widgets/messagebox.h"
@@ -9,13 +16,6 @@
 #include "widgets/readableicon.h"
 #include "widgets/runprogress.h"
 #include "widgets/statusline.h"
-#include "convert/convertsession.h"
-#include "convert/librarymessages.h"
-#include "util/pathutil.h"
-#include "prefs/preferences.h"
-#include "prefs/sessionstate.h"
-#include "resources/stringtable.h"
-#include "ui_cconvertctrl.h"
 
 #include <QApplication>
 #include <QFileIconProvider>
@@ -141,7 +141,7 @@ bool CConvertCtrl::initialise()
     const std::initializer_list<QAbstractButton *> optionButtons = {
         m_ui->grayscaleCheck, m_ui->deleteMetadataCheck, m_ui->resizeCheck,
         m_ui->widthRadio,     m_ui->heightRadio,         m_ui->smallSideRadio,
-        m_ui->largeSideRadio, m_ui->replaceFilesCheck,     m_ui->keepFileDatesCheck};
+        m_ui->largeSideRadio, m_ui->replaceFilesCheck,   m_ui->keepFileDatesCheck};
     for (QAbstractButton *button : optionButtons)
         connect(button, &QAbstractButton::toggled, this, &CConvertCtrl::syncOptions);
     for (QSlider *slider : {static_cast<QSlider *>(m_ui->qualitySlider), m_ui->rawSlider})
@@ -276,7 +276,7 @@ void CConvertCtrl::connectSession()
     connect(session, &ConvertSession::progressChanged, &m_runProgress,
             [this](int done) { m_runProgress.setDone(done); });
     connect(session, &ConvertSession::currentRowShown, this, [this](int row) {
-        m_ui->convertList->selectRow(row);
+        m_ui->convertList->showRunRow(row);
         m_focusBeforeBusy = m_ui->convertList; // it takes the focus once the page is enabled
         m_ui->convertList->repaint();
     });
@@ -288,7 +288,19 @@ void CConvertCtrl::connectSession()
     connect(session, &ConvertSession::viewLogEnabled, m_ui->viewLogButton, &QWidget::setEnabled);
     connect(session, &ConvertSession::allDeselected, m_ui->convertList,
             &CConvLvCtrl::clearSelectionAndFocus);
-    connect(session, &ConvertSession::conversionFinished, this, [this] { setBusy(false); });
+    connect(session, &ConvertSession::conversionFinished, this, [this](const QString &endText) {
+        m_ui->convertList->showRunRow(-1);
+        setBusy(false);
+        // The line shows the end text; spoken after the focus has come back, so that a reader
+        // announcing the focus does not cut it short.
+        if (!endText.isEmpty())
+            m_statusLine.speakLine();
+    });
+    connect(session, &ConvertSession::turnedTo, this, [this](int degrees) {
+        const int clockwise = (360 - degrees) % 360;
+        m_statusLine.say(clockwise == 0 ? loadString(NotTurned)
+                                        : loadString(TurnedClockwise).arg(clockwise));
+    });
 }
 
 void CConvertCtrl::setBusy(bool busy)

@@ -15,8 +15,8 @@ namespace {
 class StatusColourDelegate : public QStyledItemDelegate
 {
 public:
-    StatusColourDelegate(const Preferences &preferences, QAbstractItemView *view)
-        : QStyledItemDelegate(view)
+    StatusColourDelegate(const Preferences &preferences, CConvLvCtrl &view)
+        : QStyledItemDelegate(&view)
         , m_preferences(preferences)
         , m_view(view)
     {}
@@ -26,7 +26,8 @@ public:
     {
         const auto status = LineStatus(index.data(ConvertListModel::DrawnStatusRole).toInt());
         const ColourRef colour = m_preferences.colour(status);
-        const bool selected = option.state & QStyle::State_Selected;
+        const bool selected = m_view.runRow() < 0 ? bool(option.state & QStyle::State_Selected)
+                                                  : index.row() == m_view.runRow();
         // A run disables the list, which still shows the picture being converted as before.
         const QPalette::ColorGroup group = option.state & QStyle::State_Enabled
                                                ? option.palette.currentColorGroup()
@@ -44,13 +45,13 @@ public:
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                           option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
         painter->restore();
-        if (ListFocus::framed(*m_view, index.row()))
+        if (ListFocus::framed(m_view, index.row()))
             ListFocus::draw(*painter, option.rect, option.rect, pen);
     }
 
 private:
     const Preferences &m_preferences;
-    const QAbstractItemView *m_view;
+    const CConvLvCtrl &m_view;
 };
 
 } // namespace
@@ -69,7 +70,7 @@ CConvLvCtrl::CConvLvCtrl(QWidget *parent)
 void CConvLvCtrl::attach(ConvertListModel &model, const Preferences &preferences)
 {
     setModel(&model);
-    setItemDelegate(new StatusColourDelegate(preferences, this));
+    setItemDelegate(new StatusColourDelegate(preferences, *this));
 }
 
 int CConvLvCtrl::selectedRow() const
@@ -88,6 +89,14 @@ void CConvLvCtrl::selectRow(int row)
     const QModelIndex index = model()->index(row, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
+}
+
+void CConvLvCtrl::showRunRow(int row)
+{
+    m_runRow = model() && row < model()->rowCount() ? row : -1;
+    if (m_runRow >= 0)
+        scrollTo(model()->index(m_runRow, 0));
+    viewport()->update();
 }
 
 void CConvLvCtrl::clearSelectionAndFocus()

@@ -26,6 +26,11 @@ public:
     // Selects the row alone with the focus on it and brings it into view (-1: clears).
     void selectRow(int row);
     void clearSelectionAndFocus();
+    // The row a run converts, drawn as the selected one alone and brought into view, while the
+    // selection and the current row stay as they were: a screen reader is not sent from file
+    // to file. -1 ends it.
+    void showRunRow(int row);
+    int runRow() const { return m_runRow; }
 
 Q_SIGNALS:
     void deleteRequested(int row);
@@ -37,4 +42,7 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void selectionChanged(const QItemSelection &selected,
                           const QItemSelection &deselected) override;
+
+private:
+    int m_runRow = -1;
 };

@@ -434,6 +434,7 @@ void ConvertSession::rotate(int selectedRow, int degrees)
     if (selectedRow < 0) {
         m_placeholderAngle = (m_placeholderAngle + degrees) % 360;
         drawPlaceholder(true);
+        Q_EMIT turnedTo((m_placeholderAngle + 360) % 360);
         return;
     }
     if (m_workingImage.isNull())
@@ -443,4 +444,5 @@ void ConvertSession::rotate(int selectedRow, int degrees)
     m_list.setRotation(selectedRow, (m_list.rotation(selectedRow) + degrees) % 360);
     m_workingImage = turned(picture, degrees);
     drawPreview();
+    Q_EMIT turnedTo((m_list.rotation(selectedRow) + 360) % 360);
 }

@@ -108,6 +108,9 @@ Q_SIGNALS:
     void frameBlanked();
     // The RAW brightness applies to the picture previewed.
     void rawBrightnessApplies(bool applies);
+    // A picture, or the placeholder, was turned: its angle now, counterclockwise as the image
+    // library counts, from 0 to 270.
+    void turnedTo(int degrees);
 
     // A conversion: started, then for "Convert all" the run's progress, its rows and the log.
     void conversionStarted();

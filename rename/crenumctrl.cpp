@@ -110,6 +110,7 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
                 .arg(row + 1)
                 .arg(m_rows.count()),
             false);
+        m_statusLine.speakLine();
     });
 
     m_ui->startEdit->setText(u"1"_s);
@@ -260,6 +261,7 @@ void CRenumCtrl::announceSort()
     else
         m_statusLine.showRenameMessage(descending ? SortedByNameDescending : SortedByNameAscending,
                                        false);
+    m_statusLine.speakLine();
 }
 
 int CRenumCtrl::startNumber() const
@@ -332,6 +334,7 @@ void CRenumCtrl::renumber()
     scan();
     MessageBox::beep();
     m_statusLine.showRenameMessage(RenameFinished, false);
+    m_statusLine.speakLine();
 }
 
 void CRenumCtrl::undo()
@@ -376,6 +379,7 @@ void CRenumCtrl::report(const QString &done, const RenameJournal::Outcome &outco
         return;
     }
     m_statusLine.showRenameText(done, false);
+    m_statusLine.speakLine();
 }
 
 void CRenumCtrl::recoverInterrupted()

@@ -20,8 +20,7 @@ RunProgress::RunProgress(QWidget *parent)
     m_bar->setFormat(u"%v / %m"_s);
     m_stopButton->setObjectName(u"stopButton"_s);
     m_stopButton->setAutoDefault(false);
-    m_stopButton->setToolTip(
-        loadString(StopTooltip));
+    m_stopButton->setToolTip(loadString(StopTooltip));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_bar, 1);
@@ -34,7 +33,7 @@ void RunProgress::begin(int total)
 {
     m_running = true;
     m_bar->setRange(0, total);
-    m_bar->setValue(0);
+    setDone(0);
     m_stopButton->setEnabled(true);
     show();
     Q_EMIT started();
@@ -42,6 +41,8 @@ void RunProgress::begin(int total)
 
 void RunProgress::setDone(int done)
 {
+    // Readers query the bar for its value; the description says it in words, "3 of 10".
+    m_bar->setAccessibleDescription(loadString(ProgressOf).arg(done).arg(m_bar->maximum()));
     m_bar->setValue(done);
 }
 

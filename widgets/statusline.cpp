@@ -4,10 +4,14 @@
 
 #include "prefs/preferences.h"
 #include "resources/stringtable.h"
+#include "widgets/announcer.h"
+
+#include <utility>
 
 StatusLine::StatusLine(const Preferences &preferences, QWidget *parent)
     : LiveLabel(parent)
     , m_preferences(preferences)
+    , m_announcer(new Announcer(this))
 {
     setObjectName(QStringLiteral("statusLine"));
     setWordWrap(true);
@@ -42,6 +46,18 @@ void StatusLine::clearLine()
     write(QString(), Standard, false);
 }
 
+void StatusLine::speakLine()
+{
+    settleLater();
+    m_toSpeak = text();
+    m_speakAlways = true;
+}
+
+void StatusLine::say(const QString &text)
+{
+    m_announcer->say(text);
+}
+
 ColourRef StatusLine::colourFor(const LineColourTable &colours, int convertKind, bool renameError)
 {
     if (renameError)
@@ -59,6 +75,10 @@ ColourRef StatusLine::colourFor(const LineColourTable &colours, int convertKind,
 
 void StatusLine::write(const QString &text, int convertKind, bool renameError)
 {
+    settleLater();
+    // An error stays to be spoken when a standard text follows it at once, as in a run.
+    if (text.isEmpty() || convertKind != Standard || renameError)
+        m_toSpeak = text;
     m_colour = colourFor(m_preferences.colours(), convertKind, renameError);
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText,
@@ -68,4 +88,23 @@ void StatusLine::write(const QString &text, int convertKind, bool renameError)
     // Drawn at once: long runs write here from inside a handler, before returning to the loop.
     if (isVisible())
         repaint();
+}
+
+void StatusLine::settleLater()
+{
+    if (m_settling)
+        return;
+    m_settling = true;
+    m_textBefore = text();
+    QMetaObject::invokeMethod(this, &StatusLine::settle, Qt::QueuedConnection);
+}
+
+void StatusLine::settle()
+{
+    const bool spoken = !m_toSpeak.isEmpty() && (m_speakAlways || m_toSpeak != m_textBefore);
+    const QString text = std::exchange(m_toSpeak, QString());
+    m_settling = false;
+    m_speakAlways = false;
+    if (spoken)
+        m_announcer->say(text);
 }

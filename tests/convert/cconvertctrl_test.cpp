@@ -7,6 +7,7 @@
 #include "convert/workerpool.h"
 #include "convertrows.h"
 #include "prefs/preferences.h"
+#include "readerevents.h"
 #include "resources/stringtable.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
@@ -256,10 +257,13 @@ TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAll
         std::pair(m_page->listModel().rowCount(), child<QLabel>(u"imageCountLabel"_s)->text()),
         std::pair(0, u"0"_s));
 
+    m_statusLine.show();
     openPage();
+    ReaderEvents reader;
     click(u"convertAllButton"_s); // returns at once
     EXPECT_EQ(std::pair(m_page->isEnabled(), m_runProgress.isRunning()), std::pair(false, true));
     ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
+    QCoreApplication::processEvents(); // the end is spoken
     EXPECT_EQ(std::tuple(m_page->isEnabled(), m_runProgress.isRunning(), m_statusLine.text(),
                          QFile::exists(m_destination.filePath(u"tree.jpg"_s))),
               std::tuple(true, false, u"End of conversion! : Files have been skipped (see log)."_s,
@@ -271,6 +275,7 @@ TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAll
     list->setCurrentIndex(m_page->listModel().index(3));
     QCoreApplication::processEvents();
     EXPECT_EQ(child<PreviewFrame>(u"previewFrame"_s)->content(), PreviewFrame::Content::Picture);
+    click(u"rotateRightButton"_s);
     const QPoint photo = list->visualRect(m_page->listModel().index(2)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, photo);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, photo);
@@ -288,6 +293,15 @@ TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAll
     // photo.png collides in JPEG only (photo.jpg is taken); the quality applies to JPEG only.
     child<QCheckBox>(u"replaceFilesCheck"_s)->click();
     const int collided = m_page->listModel().flags(2);
+    // A reader followed the run on the bar, not from file to file in the list, and heard the end,
+    // the user's own moves in the list, the turn and the collision, once each.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reader.m_heard,
+              QStringList({u"runProgressBar=1"_s, u"runProgressBar=2"_s, u"runProgressBar=3"_s,
+                           u"runProgressBar=4"_s,
+                           u"End of conversion! : Files have been skipped (see log)."_s,
+                           u"convertList>3"_s, u"Turned 90° clockwise"_s, u"convertList>2"_s,
+                           u"Collision in destination files."_s}));
     child<QComboBox>(u"outputFormatCombo"_s)->setCurrentIndex(int(OutputFormat::Png));
     EXPECT_EQ(std::tuple(collided, m_page->listModel().flags(2),
                          child<QSlider>(u"qualitySlider"_s)->isEnabled()),

@@ -19,6 +19,7 @@
 
 #include "confighome.h"
 #include "qtprinters.h"
+#include "readerevents.h"
 #include "realmount.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
@@ -447,7 +448,8 @@ struct RenamePage : Renaming
 };
 
 // The size of the selected file and its preview when it comes, unless stale. A dragged row is
-// numbered where it lands, Delete keeps the numbers, conflicts and files in the way stop.
+// numbered where it lands, Delete keeps the numbers, conflicts and files in the way stop; a reader
+// hears a conflict once while it stands, and the end.
 TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsAndStopsInTime)
 {
     StuckPreviews previews;
@@ -505,8 +507,12 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
               std::pair(u"x1.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '), true));
 
     // Conflicts block Renumber, a file in the way stops it, else it renames in list order.
+    m_statusLine.show();
+    const ReaderEvents reader;
     open();
-    type(u"baseNameEdit"_s, u"a"_s); // a2.jpg is listed
+    type(u"baseNameEdit"_s, u"a"_s);              // a2.jpg is listed
+    for (const QString &start : {u"0"_s, u"1"_s}) // the conflict stands: it is not heard again
+        QCoreApplication::processEvents(), type(u"startEdit"_s, start);
     EXPECT_EQ(std::pair(child<QPushButton>(u"renumberButton"_s)->isEnabled(), m_statusLine.text()),
               std::pair(false, u"Conflicts in file names!"_s));
 
@@ -532,6 +538,8 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
     EXPECT_EQ(std::tuple(read("trip13.jpg"), child<QLineEdit>(u"baseNameEdit"_s)->text(),
                          m_statusLine.text(), m_messages.size()),
               std::tuple("a10.jpg", QString(), u"End of fle renaming!"_s, 1));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reader.m_heard, QStringList({u"Conflicts in file names!"_s, m_statusLine.text()}));
 
     // A file swapped for a pipe is not read as a picture.
     ASSERT_TRUE(::unlink(path("trip13.jpg")) == 0 && ::mkfifo(path("trip13.jpg"), 0600) == 0);
