@@ -280,10 +280,6 @@
         <translation>Anzahl der Ziffern</translation>
     </message>
     <message>
-        <source>digits number        Start at n° </source>
-        <translation>Ziffern        Beginnen bei Nr. </translation>
-    </message>
-    <message>
         <source>Start at n°</source>
         <translation>Beginnen bei Nr.</translation>
     </message>
@@ -820,6 +816,54 @@ oder Vorschau</translation>
     <message>
         <source>Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name and Alt+D by date taken (again: the reverse order); Delete takes the file out of the list.</source>
         <translation>Die Dateien werden in der Reihenfolge der Liste nummeriert. Verschieben Sie die ausgewählte Datei mit Alt+Nach oben und Alt+Nach unten oder durch Ziehen; Alt+S sortiert nach aktuellem Namen und Alt+D nach Aufnahmedatum (erneut: in umgekehrter Reihenfolge); Entf nimmt die Datei aus der Liste.</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>Turned %1° clockwise</source>
+        <translation>Um %1° im Uhrzeigersinn gedreht</translation>
+    </message>
+    <message>
+        <source>Not turned</source>
+        <translation>Nicht gedreht</translation>
+    </message>
+    <message>
+        <source>The changes on the Preferences page are not saved. Save them before quitting, or discard them?</source>
+        <translation>Die Änderungen auf der Seite Einstellungen sind nicht gespeichert. Vor dem Beenden speichern oder verwerfen?</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Verwerfen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>%1 moved to position %2 of %3</source>
+        <translation>%1 an Position %2 von %3 verschoben</translation>
+    </message>
+    <message>
+        <source>sorted, ascending</source>
+        <translation>sortiert, aufsteigend</translation>
+    </message>
+    <message>
+        <source>sorted, descending</source>
+        <translation>sortiert, absteigend</translation>
+    </message>
+    <message>
+        <source>Sorted by current name, A to Z</source>
+        <translation>Nach aktuellem Namen sortiert, A bis Z</translation>
+    </message>
+    <message>
+        <source>Sorted by current name, Z to A</source>
+        <translation>Nach aktuellem Namen sortiert, Z bis A</translation>
     </message>
 </context>
 </TS>

@@ -280,10 +280,6 @@
         <translation>nombre de chiffres</translation>
     </message>
     <message>
-        <source>digits number        Start at n° </source>
-        <translation>chiffres        À partir du n° </translation>
-    </message>
-    <message>
         <source>Start at n°</source>
         <translation>À partir du n°</translation>
     </message>
@@ -820,6 +816,54 @@ ou aperçu</translation>
     <message>
         <source>Files are numbered in list order. Move the selected file with Alt+Up and Alt+Down or by dragging; Alt+S sorts by current name and Alt+D by date taken (again: the reverse order); Delete takes the file out of the list.</source>
         <translation>Les fichiers sont numérotés dans l’ordre de la liste. Déplacez le fichier sélectionné avec Alt+Haut et Alt+Bas ou en le faisant glisser ; Alt+S trie par nom actuel et Alt+D par date de prise de vue (une seconde fois : dans l&apos;ordre inverse) ; Suppr retire le fichier de la liste.</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 sur %2</translation>
+    </message>
+    <message>
+        <source>Turned %1° clockwise</source>
+        <translation>Tournée de %1° dans le sens des aiguilles d’une montre</translation>
+    </message>
+    <message>
+        <source>Not turned</source>
+        <translation>Non tournée</translation>
+    </message>
+    <message>
+        <source>The changes on the Preferences page are not saved. Save them before quitting, or discard them?</source>
+        <translation>Les modifications de la page Préférences ne sont pas enregistrées. Les enregistrer avant de quitter, ou les abandonner ?</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Abandonner</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>%1 moved to position %2 of %3</source>
+        <translation>%1 déplacé en position %2 sur %3</translation>
+    </message>
+    <message>
+        <source>sorted, ascending</source>
+        <translation>trié, ordre croissant</translation>
+    </message>
+    <message>
+        <source>sorted, descending</source>
+        <translation>trié, ordre décroissant</translation>
+    </message>
+    <message>
+        <source>Sorted by current name, A to Z</source>
+        <translation>Trié par nom actuel, de A à Z</translation>
+    </message>
+    <message>
+        <source>Sorted by current name, Z to A</source>
+        <translation>Trié par nom actuel, de Z à A</translation>
     </message>
 </context>
 </TS>
