@@ -277,11 +277,11 @@
     </message>
     <message>
         <source>digits number</source>
-        <translation>Anzahl der Ziffern</translation>
+        <translation>Ziffern</translation>
     </message>
     <message>
         <source>Start at n°</source>
-        <translation>Beginnen bei Nr.</translation>
+        <translation>Start bei Nr.</translation>
     </message>
     <message>
         <source>Renumber</source>

@@ -277,7 +277,7 @@
     </message>
     <message>
         <source>digits number</source>
-        <translation>nombre de chiffres</translation>
+        <translation>chiffres</translation>
     </message>
     <message>
         <source>Start at n°</source>
