@@ -27,8 +27,10 @@ configure: setup
 build: configure
 	cmake --build $(BUILD_DIR) --parallel $(JOBS)
 
+# Warnings are the plain build's business: the sanitizers' instrumentation makes the compiler see
+# paths that cannot be taken.
 sanitized: setup
-	cmake -S . -B $(SANITIZED_DIR) -DPELORIN_WERROR=$(WERROR) -DPELORIN_SANITIZE=ON \
+	cmake -S . -B $(SANITIZED_DIR) -DPELORIN_WERROR=OFF -DPELORIN_SANITIZE=ON \
 	  -DPELORIN_BUILD_BENCH=OFF
 	cmake --build $(SANITIZED_DIR) --parallel $(JOBS)
 

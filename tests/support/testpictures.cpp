@@ -55,12 +55,14 @@ bool setTiffOrientation(const QString &path, int orientation)
     if (!file.open(QIODevice::ReadWrite))
         return false;
     QByteArray d = file.readAll();
-    const auto at16 = [&](qsizetype i) { return qFromLittleEndian<quint16>(d.constData() + i); };
+    const auto at16 = [&d](qsizetype i) -> quint16 {
+        return i >= 0 && i + 2 <= d.size() ? qFromLittleEndian<quint16>(d.constData() + i) : 0;
+    };
     const qsizetype directory =
-        d.startsWith("II") ? qFromLittleEndian<quint32>(d.constData() + 4) : 0;
+        d.startsWith("II") && d.size() >= 8 ? qFromLittleEndian<quint32>(d.constData() + 4) : 0;
     for (qsizetype entry = directory + 2;
          directory > 0 && entry < directory + 2 + 12 * at16(directory); entry += 12) {
-        if (at16(entry) == 274) {
+        if (at16(entry) == 274 && entry + 10 <= d.size()) {
             qToLittleEndian<quint16>(quint16(orientation), d.data() + entry + 8);
             return file.seek(0) && file.write(d) == d.size();
         }
