@@ -342,9 +342,13 @@ TEST_P(NoReplaceFallback, NeverReplacesAFileNorRemovesOneNotItsOwn)
     if (noLinks)
         calls.linkat = [](auto...) { return errno = EPERM, -1; };
     // Between the reservation and its check.
-    calls.fstatat = [&](auto... args) { return meddle(atReservation), ::fstatat(args...); };
+    calls.fstatat = [&, atReservation = atReservation](auto... args) {
+        return meddle(atReservation), ::fstatat(args...);
+    };
     if (error == EIO)
-        calls.renameat = [&](auto...) { return meddle(asRenameFails), errno = EIO, -1; };
+        calls.renameat = [&, asRenameFails = asRenameFails](auto...) {
+            return meddle(asRenameFails), errno = EIO, -1;
+        };
     EXPECT_EQ(rename(u"a*"_s, {u"b.jpg"_s}).errorCode, error);
     EXPECT_EQ(contents(), QString::fromLatin1(after));
 }
@@ -531,7 +535,7 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
     type(u"baseNameEdit"_s, u"trip"_s);
     child<QLineEdit>(u"startEdit"_s)->clear();
     QTest::keyClicks(child<QLineEdit>(u"startEdit"_s), u"-a9x"_s); // digits only
-    ASSERT_EQ(child<QLineEdit>(u"startEdit"_s)->text(), u"9"_s); // 5 + 9 = 14: two digits
+    ASSERT_EQ(child<QLineEdit>(u"startEdit"_s)->text(), u"9"_s);   // 5 + 9 = 14: two digits
     child<QPushButton>(u"renumberButton"_s)->click();
     EXPECT_EQ(names(m_page->rows()),
               u"trip09.jpg trip10.jpg trip11.jpg trip12.jpg trip13.jpg"_s.split(u' '));
@@ -708,16 +712,17 @@ TEST_P(Interrupted, IsFinishedOrUndoneAtTheNextStartLosingAndDoublingNothing)
         {
             RenameJournal journal;
             if (journal.record(m_dir.path(), m_page->rows().items()).ok && journal.save().ok)
-                FileRenamer::renameFiles(m_dir.path(), m_page->rows(), [&](int renamed) {
-                    if (renamed == killedAfter)
-                        std::raise(SIGKILL);
-                });
+                FileRenamer::renameFiles(m_dir.path(), m_page->rows(),
+                                         [killedAfter = killedAfter](int renamed) {
+                                             if (renamed == killedAfter)
+                                                 std::raise(SIGKILL);
+                                         });
         },
         testing::KilledBySignal(SIGKILL), "");
     const timespec times[] = {{0, UTIME_OMIT}, {1000, 0}};
     ASSERT_TRUE(!changed || ::utimensat(AT_FDCWD, path(changed), times, 0) == 0);
     QString asked;
-    m_services.ask = [&](const QString &text, const QStringList &choices) {
+    m_services.ask = [&asked, answer = answer](const QString &text, const QStringList &choices) {
         asked = text + u' ' + choices.join(u'/');
         return answer;
     };
