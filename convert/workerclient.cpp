@@ -521,8 +521,12 @@ QString WorkerClient::endText(int exitCode, QProcess::ExitStatus status) const
 
 void WorkerClient::finishFailed(const QString &text)
 {
-    if (m_job == Job::Dates)
+    if (m_job == Job::Dates) {
+        // A worker of another version fails every file alike: none is to blame.
+        if (m_ending == Ending::OtherVersion)
+            m_datesAnsweredCount = -1;
         finishDates();
+    }
     else if (m_job == Job::Preview)
         finishPreview(previewFailure(text));
     else

@@ -41,7 +41,7 @@ public:
     // dates[i] is that of names[first + i].
     using DatesAnswered = std::function<void(int first, const QList<TakenDate> &dates)>;
     // answered: how many names have their date; all of them, or the worker failed on one of the
-    // part that followed; -1 when no worker could be started.
+    // part that followed; -1 when no worker could be started or it is of another version.
     using DatesFinished = std::function<void(int answered)>;
 
     explicit WorkerClient(QObject *parent = nullptr);
