@@ -19,9 +19,7 @@ struct Stamp
     bool subSeconds;
 };
 
-class TakenDateText : public testing::TestWithParam<Stamp>
-{
-};
+using TakenDateText = testing::TestWithParam<Stamp>;
 
 TEST_P(TakenDateText, IsTheMomentTheCameraMeant)
 {
@@ -49,9 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         Stamp{"2024-05-01T10:00:00.25+01:00", "", "", "2024-05-01T09:00:00Z", 250000, true},
         Stamp{"2024:05:01 10:00:00", "5x", "+25:00", "2024-05-01T10:00:00", 0, false},
         Stamp{"0000:00:00 00:00:00", "", "", "", 0, false},
-        Stamp{"    :  :     :  :  ", "", "", "", 0, false},
         Stamp{"2024:13:01 10:00:00", "", "", "", 0, false},
-        Stamp{"1799:12:31 23:59:59", "", "", "", 0, false},
-        Stamp{"2024:05:01", "", "", "", 0, false}));
+        Stamp{"1799:12:31 23:59:59", "", "", "", 0, false}));
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 
 #include <dirent.h>
@@ -58,23 +59,12 @@ inline void removeFilesAtBytes(const QString &folder)
     }
 }
 
-// Removes what a folder holds by the bytes of its names, sub-folders too, never through a link:
-// for a QTemporaryDir holding names it cannot remove, which it would leave behind.
+// Removes a folder and all it holds by the bytes of their names, never through a link: for a
+// QTemporaryDir holding names it cannot remove, which it would leave behind.
 inline void removeTreeAtBytes(const QByteArray &folder)
 {
-    if (DIR *dir = ::opendir(folder.constData())) {
-        while (const dirent *entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            struct stat status = {};
-            if (name == "." || name == ".." ||
-                ::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            if (S_ISDIR(status.st_mode))
-                removeTreeAtBytes(folder + '/' + name);
-            ::unlinkat(::dirfd(dir), entry->d_name, S_ISDIR(status.st_mode) ? AT_REMOVEDIR : 0);
-        }
-        ::closedir(dir);
-    }
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), ignored);
 }
 
 // Runs the event loop until done() holds or ms have passed; returns done().
