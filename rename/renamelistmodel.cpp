@@ -53,8 +53,6 @@ QVariant RenameListModel::data(const QModelIndex &index, int role) const
         return row.newName;
     case ConflictRole:
         return row.conflict;
-    case DateKeyRole:
-        return row.dateKey();
     case FileDateOnlyRole:
         return fileDateOnly;
     default:

@@ -28,7 +28,6 @@ public:
         CurrentNameRole = Qt::UserRole + 1, // QString
         NewNameRole,                        // QString
         ConflictRole,                       // bool
-        DateKeyRole,                        // qint64: what the date column orders by
         FileDateOnlyRole,                   // bool: the date shown is the file's, not the picture's
     };
     enum Column
