@@ -9,6 +9,7 @@
 #include "convert/sourcefile.h"
 #include "qtprinters.h"
 #include "testfiles.h"
+#include "util/systemcalls.h"
 
 #include <FreeImagePlus.h>
 
@@ -415,23 +416,32 @@ TEST_F(Pipeline, SourceThatIsNoRegularFileOrClaimsTooManyPixelsIsRefusedWithoutW
     ASSERT_EQ(mkfifo(QFile::encodeName(path(u"pipe.jpg"_s)).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(path(u"pipe.jpg"_s), path(u"link.png"_s)));
     ASSERT_TRUE(QFile::link(u"/dev/zero"_s, path(u"zero.gif"_s)));
-    const QString reason = u"not a regular file (a pipe, device or socket)"_s;
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"folder.jpg"_s));
     // The second time, each passes the check on its path, as if swapped in after it: the opened
-    // file is refused all the same, without blocking on the pipe.
-    for (const QString &name : u"pipe.jpg link.png zero.gif swap pipe.jpg zero.gif"_s.split(u' ')) {
+    // file is refused all the same, and never waited for (an open that could block fails).
+    SystemCalls::Fake calls;
+    bool swapped = false;
+    calls->stat = [&](const char *file, struct stat *s) {
+        return swapped ? (s->st_mode = S_IFREG, 0) : ::stat(file, s);
+    };
+    calls->open = [](const char *file, int flags, mode_t mode) {
+        return flags & O_NONBLOCK ? ::open(file, flags, mode) : (errno = EDEADLK, -1);
+    };
+    for (const QString &name :
+         u"pipe.jpg link.png zero.gif folder.jpg swap pipe.jpg zero.gif folder.jpg"_s.split(u' ')) {
         if (name == u"swap"_s) {
-            SourceFile::pathStatus() = [](const char *, struct stat *s) {
-                return s->st_mode = S_IFREG, 0;
-            };
+            swapped = true;
             continue;
         }
+        const QString reason = name.startsWith(u"folder"_s)
+                                   ? u"a folder, not a file"_s
+                                   : u"not a regular file (a pipe, device or socket)"_s;
         EXPECT_EQ(said(convert(name, u"out.png"_s)), std::tuple(false, reason, reason));
         fipImage image;
         EXPECT_EQ(ImagePipeline::loadPicture(image, path(name), 0, QString()).outcome,
                   ImagePipeline::LoadedPicture::NotLoaded);
         EXPECT_EQ(ImagePipeline::checkPixelBudget(path(name), QString(), 1), QString());
     }
-    SourceFile::pathStatus() = ::stat;
     EXPECT_FALSE(QFile::exists(path(u"out.png"_s)));
 
     // Small GIF and JPEG 2000 pictures are measured exactly.
