@@ -392,7 +392,16 @@ TEST_F(Pipeline, FailuresNameTheirStepAndWriteNothingAndOnlyAFileToReplaceIsRepl
         4096, [&] { return convert(u"noise.tif"_s, u"new.jpg"_s, to(OutputFormat::Jpeg)); });
     EXPECT_EQ(QStringList({replacing.resultMessage, creating.resultMessage}),
               QStringList(2, u" *** Save image error: "_s + qt_error_string(EFBIG)));
-    EXPECT_EQ(readFileBytes(path(u"kept.png"_s)), "precious");
+    // Nor does one the system fails to close, and the source stays as it was.
+    const QByteArray noise = readFileBytes(path(u"noise.tif"_s));
+    {
+        SystemCalls::Fake calls;
+        calls->fclose = [](FILE *file) { return std::fclose(file), errno = EIO, EOF; };
+        EXPECT_EQ(ended(convert(u"noise.tif"_s, u"kept.png"_s, to(OutputFormat::Png))),
+                  std::tuple(false, u" *** Save image error: "_s + qt_error_string(EIO)));
+    }
+    EXPECT_EQ(readFileBytes(path(u"kept.png"_s)) + readFileBytes(path(u"noise.tif"_s)),
+              "precious" + noise);
 
     // A destination that is the source by another name is never written.
     ASSERT_TRUE(makePicture(Sources[5]).save(QFile::encodeName(path(u"alpha.png"_s))));
@@ -405,8 +414,24 @@ TEST_F(Pipeline, FailuresNameTheirStepAndWriteNothingAndOnlyAFileToReplaceIsRepl
         EXPECT_EQ(ended(convert(u"alpha.png"_s, destination, to(OutputFormat::Png, true))),
                   std::tuple(false, u"the destination is the source file itself"_s));
     EXPECT_EQ(readFileBytes(path(u"alpha.png"_s)), before);
-    EXPECT_EQ(entries().join(u' '),
-              u"a.jpg a.png alpha.png broken.png hard.png kept.png new.png noise.tif probe.png"_s);
+    // One that shows the source's inode number on another device is another file, and so is one
+    // that shows the inode number of a picture written earlier on yet another.
+    struct stat source = {};
+    ASSERT_TRUE(::stat(QFile::encodeName(path(u"alpha.png"_s)), &source) == 0 &&
+                writeFileBytes(path(u"twin.png"_s), "twin") &&
+                writeFileBytes(path(u"earlier.png"_s), "earlier"));
+    SystemCalls::Fake calls;
+    calls->fstatat = [&](int folder, const char *name, struct stat *s, int flags) {
+        const int result = ::fstatat(folder, name, s, flags), twin = name == "twin.png"_ba;
+        if (twin || name == "earlier.png"_ba)
+            std::tie(s->st_dev, s->st_ino) = std::tuple(source.st_dev + 1 + twin, source.st_ino);
+        return result;
+    };
+    const ConversionRequest twin{
+        path(u"alpha.png"_s), path(u"twin.png"_s), {}, 0, {u"earlier.png"_s}};
+    EXPECT_EQ(ended(ImagePipeline::convertOne(twin)), std::tuple(true, u"End of conversion!"_s));
+    EXPECT_EQ(entries().join(u' '), u"a.jpg a.png alpha.png broken.png earlier.png hard.png "
+                                    u"kept.png new.png noise.tif probe.png twin.png"_s);
 }
 
 // --- Hostile sources ------------------------------------------------------------------------
