@@ -88,7 +88,7 @@ TEST(Names, TheExtensionIsReplacedOnlyAToZFoldBytesComeBackAsTheyWereAndWildcard
 // system's reason is told, the old content stays and no temporary file is left. A name another
 // process takes between its choice and the open is never written into. Two folders are one by
 // device and inode, not by the inode number alone.
-TEST(Disk, AFileIsReplacedOnlyByAWholeOneOfItsOwnAndFoldersAreOneByDeviceAndInode)
+TEST(AtomicFile, ReplacesAFileOnlyByAWholeOneOfItsOwnAndFolderProbeTellsDevicesApart)
 {
     QTemporaryDir dir;
     const QByteArray folder = QFile::encodeName(dir.path()), target = folder + "/state";
