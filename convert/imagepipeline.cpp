@@ -16,6 +16,7 @@
 #include "util/noreplacerename.h"
 #include "util/atomicfile.h"
 #include "util/diskerror.h"
+#include "util/systemcalls.h"
 #include "resources/stringtable.h"
 
 #include <FreeImagePlus.h>
@@ -194,8 +195,9 @@ bool sameStatus(const struct stat &a, const struct stat &b)
 Saved checkPlace(int folder, const QByteArray &temporary, const QByteArray &name,
                  const SourceFile &source, const QStringList &writtenNames, QString &sameFileAs)
 {
+    const SystemCalls &system = SystemCalls::current();
     struct stat there{};
-    if (::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0)
+    if (system.fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0)
         return Saved::Yes;
     if (there.st_dev == source.device() && there.st_ino == source.inode())
         return Saved::DestinationIsSource;
@@ -211,8 +213,8 @@ Saved checkPlace(int folder, const QByteArray &temporary, const QByteArray &name
         return Saved::DestinationIsSource;
     for (const QString &written : writtenNames) {
         struct stat earlier{};
-        if (::fstatat(folder, PathUtil::encodeName(written).constData(), &earlier,
-                      AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (system.fstatat(folder, PathUtil::encodeName(written).constData(), &earlier,
+                           AT_SYMLINK_NOFOLLOW) == 0 &&
             sameStatus(earlier, there)) {
             sameFileAs = written;
             return Saved::WrittenEarlier;
@@ -256,11 +258,12 @@ int copyAttributes(int from, int to)
 // new picture, not yet in place.
 Saved takeOverReplacedFile(int folder, const QByteArray &name, int temporaryFd, int &error)
 {
+    const SystemCalls &system = SystemCalls::current();
     struct stat old
     {
     };
     // Nothing there, or a link, which is replaced itself and has nothing to keep.
-    if (::fstatat(folder, name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
+    if (system.fstatat(folder, name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(old.st_mode))
         return Saved::Yes;
     // The owner's write bit too: the system lets root write anything.
@@ -271,8 +274,8 @@ Saved takeOverReplacedFile(int folder, const QByteArray &name, int temporaryFd, 
     // The group only where the owner may give it, on a disk that has groups.
     [[maybe_unused]] const int grouped = ::fchown(temporaryFd, uid_t(-1), old.st_gid);
     // A file that cannot be read has no attributes that could be read either.
-    if (const int oldFd =
-            ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (const int oldFd = system.openat(folder, name.constData(),
+                                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
         oldFd >= 0) {
         error = copyAttributes(oldFd, temporaryFd);
         ::close(oldFd);
@@ -338,20 +341,22 @@ Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString 
         const struct timespec times[2] = {{0, UTIME_OMIT}, *finishing.modified};
         ::futimens(::fileno(file), times);
     }
-    if (std::fclose(file) != 0 && outcome == Saved::Yes) {
+    const SystemCalls &system = SystemCalls::current();
+    if (system.fclose(file) != 0 && outcome == Saved::Yes) {
         error = errno;
         outcome = Saved::Failed;
     }
     if (outcome == Saved::Yes) {
-        error = replace ? (::renameat(folder, temporary.constData(), folder, name.constData()) == 0
-                               ? 0
-                               : errno)
-                        : NoReplaceRename::rename(folder, temporary, name);
+        error = replace
+                    ? (system.renameat(folder, temporary.constData(), folder, name.constData()) == 0
+                           ? 0
+                           : errno)
+                    : NoReplaceRename::rename(folder, temporary, name);
         if (error != 0)
             outcome = error == EEXIST && !replace ? Saved::DestinationExists : Saved::Failed;
     }
     if (outcome != Saved::Yes)
-        ::unlinkat(folder, temporary.constData(), 0);
+        system.unlinkat(folder, temporary.constData(), 0);
     ::close(folder);
     return outcome;
 }

@@ -2,8 +2,9 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "convert/sourcefile.h"
 
-#include "util/pathutil.h"
 #include "resources/stringtable.h"
+#include "util/pathutil.h"
+#include "util/systemcalls.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -36,8 +37,7 @@ long DLL_CALLCONV tellFile(fi_handle handle)
 
 QString notRegular(mode_t mode)
 {
-    return S_ISDIR(mode) ? loadString(NotAFileButFolder)
-                         : loadString(NotARegularFile);
+    return S_ISDIR(mode) ? loadString(NotAFileButFolder) : loadString(NotARegularFile);
 }
 
 } // namespace
@@ -67,16 +67,17 @@ bool SourceFile::open(const QString &path)
     const QByteArray name = PathUtil::encodeName(path);
     // Opening some devices has effects of its own (a tape rewinds), so what is plainly no file
     // is not opened at all; the check on the descriptor below catches a swap after this one.
+    const SystemCalls &system = SystemCalls::current();
     struct stat status
     {
     };
-    if (pathStatus()(name.constData(), &status) == 0 && !S_ISREG(status.st_mode))
+    if (system.stat(name.constData(), &status) == 0 && !S_ISREG(status.st_mode))
         return fail(notRegular(status.st_mode), true);
 
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = system.open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
     if (fd < 0)
         return fail(qt_error_string(errno), false);
-    if (::fstat(fd, &status) != 0) {
+    if (system.fstat(fd, &status) != 0) {
         const int error = errno;
         ::close(fd);
         return fail(qt_error_string(error), false);
@@ -149,10 +150,4 @@ bool SourceFile::looksLike(const struct stat &other) const
         return true;
     return qint64(other.st_size) == m_size && other.st_mtim.tv_sec == m_modified.tv_sec &&
            other.st_mtim.tv_nsec == m_modified.tv_nsec && other.st_mode == m_mode;
-}
-
-std::function<int(const char *, struct stat *)> &SourceFile::pathStatus()
-{
-    static std::function<int(const char *, struct stat *)> status = ::stat;
-    return status;
 }

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <cstdio>
-#include <functional>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -54,11 +53,6 @@ public:
     FIBITMAP *load(FREE_IMAGE_FORMAT fif, int flags, qint64 offset = 0);
     // Reads up to size bytes at offset without moving the library's position; the number read.
     qint64 readAt(qint64 offset, void *data, qint64 size) const;
-
-    // The status call of the check made on the path before opening it, ::stat unless a test has
-    // put another in its place to play a file swapped between that check and the open. Restore
-    // it with pathStatus() = ::stat.
-    static std::function<int(const char *, struct stat *)> &pathStatus();
 
 private:
     bool fail(const QString &reason, bool refused);

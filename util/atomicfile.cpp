@@ -4,6 +4,7 @@
 
 #include "util/pathutil.h"
 #include "util/smallfile.h"
+#include "util/systemcalls.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
@@ -103,8 +104,8 @@ int AtomicFile::createTemporary(int folderFd, QByteArray &name, const QByteArray
         name = temporaryPrefix(::getpid()) +
                QByteArray::number(QRandomGenerator::global()->generate(), 36) + tag +
                Suffix.toByteArray();
-        const int fd =
-            ::openat(folderFd, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = SystemCalls::current().openat(folderFd, name.constData(),
+                                                     O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -125,11 +126,12 @@ FileResult AtomicFile::write(const QByteArray &path, const QByteArray &bytes)
         ::close(folderFd);
         return FileResult::failure(error);
     }
+    const SystemCalls &system = SystemCalls::current();
     int error = 0;
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0 && error == 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
+        const ssize_t written = system.write(fd, data, size_t(left));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -140,14 +142,15 @@ FileResult AtomicFile::write(const QByteArray &path, const QByteArray &bytes)
         }
     }
     // What is written this way is read or kept by the user: worth a wait for the disk.
-    if (error == 0 && ::fdatasync(fd) != 0)
+    if (error == 0 && system.fdatasync(fd) != 0)
         error = errno;
-    if (::close(fd) != 0 && error == 0)
+    if (system.close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::renameat(folderFd, temporary.constData(), folderFd, name.constData()) != 0)
+    if (error == 0 &&
+        system.renameat(folderFd, temporary.constData(), folderFd, name.constData()) != 0)
         error = errno;
     if (error != 0)
-        ::unlinkat(folderFd, temporary.constData(), 0);
+        system.unlinkat(folderFd, temporary.constData(), 0);
     ::close(folderFd);
     return error == 0 ? FileResult::success() : FileResult::failure(error);
 }

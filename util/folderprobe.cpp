@@ -4,6 +4,7 @@
 
 #include "util/atomicfile.h"
 #include "util/pathutil.h"
+#include "util/systemcalls.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -82,8 +83,9 @@ bool FolderProbe::sameFolder(const QByteArray &first, const QByteArray &second)
     const Fd b(openFolder(second));
     struct stat aStat{};
     struct stat bStat{};
-    if (a.get() < 0 || b.get() < 0 || ::fstat(a.get(), &aStat) != 0 ||
-        ::fstat(b.get(), &bStat) != 0)
+    const SystemCalls &system = SystemCalls::current();
+    if (a.get() < 0 || b.get() < 0 || system.fstat(a.get(), &aStat) != 0 ||
+        system.fstat(b.get(), &bStat) != 0)
         return false;
     if (aStat.st_dev == bStat.st_dev && aStat.st_ino == bStat.st_ino)
         return true;

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "util/noreplacerename.h"
 
+#include "util/systemcalls.h"
+
 #include <cerrno>
 
 namespace {
@@ -21,12 +23,6 @@ bool linksRefused(int error)
 
 } // namespace
 
-NoReplaceRename::SystemCalls &NoReplaceRename::systemCalls()
-{
-    static SystemCalls calls;
-    return calls;
-}
-
 bool NoReplaceRename::isSingleName(const QByteArray &name)
 {
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') &&
@@ -37,8 +33,8 @@ int NoReplaceRename::rename(int folderFd, const QByteArray &from, const QByteArr
 {
     if (!isSingleName(from) || !isSingleName(to))
         return EINVAL;
-    if (systemCalls().renameat2(folderFd, from.constData(), folderFd, to.constData(),
-                                RENAME_NOREPLACE) == 0)
+    if (SystemCalls::current().renameat2(folderFd, from.constData(), folderFd, to.constData(),
+                                         RENAME_NOREPLACE) == 0)
         return 0;
     const int refusal = errno;
     if (!flagRefused(refusal))
@@ -49,7 +45,7 @@ int NoReplaceRename::rename(int folderFd, const QByteArray &from, const QByteArr
 
 int NoReplaceRename::linkAndUnlink(int folderFd, const QByteArray &from, const QByteArray &to)
 {
-    SystemCalls &system = systemCalls();
+    const SystemCalls &system = SystemCalls::current();
     // Without AT_SYMLINK_FOLLOW a symbolic link is itself renamed, as rename() does.
     if (system.linkat(folderFd, from.constData(), folderFd, to.constData(), 0) != 0)
         return errno;
@@ -63,7 +59,7 @@ int NoReplaceRename::linkAndUnlink(int folderFd, const QByteArray &from, const Q
 
 int NoReplaceRename::reserveAndRename(int folderFd, const QByteArray &from, const QByteArray &to)
 {
-    SystemCalls &system = systemCalls();
+    const SystemCalls &system = SystemCalls::current();
     // Creating the name first also proves that the disk takes it before the file is moved:
     // fusefat loses the file when it refuses the new name of a rename.
     const int fd =
@@ -83,7 +79,7 @@ int NoReplaceRename::reserveAndRename(int folderFd, const QByteArray &from, cons
     };
     // Checked while the reservation is open, so that its inode number cannot have gone to a file
     // another process put in its place.
-    const bool ours = ::fstat(fd, &reserved) == 0 && stillReserved();
+    const bool ours = system.fstat(fd, &reserved) == 0 && stillReserved();
     // Closed before the rename: FUSE keeps a file replaced while open as a hidden file.
     ::close(fd);
     if (!ours)

@@ -4,12 +4,6 @@
 
 #include <QByteArray>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <functional>
-#include <sys/stat.h>
-#include <unistd.h>
-
 // Renames a file inside one folder without ever replacing another file: when the new name
 // exists, the rename fails with EEXIST and both files stay as they were.
 class NoReplaceRename
@@ -34,21 +28,4 @@ public:
     static int reserveAndRename(int folderFd, const QByteArray &from, const QByteArray &to);
 
     static bool isSingleName(const QByteArray &name);
-
-    // The calls the renames make, the real ones unless a test has put others in their place to
-    // play a file system that refuses one, or another process acting in between. Process-wide:
-    // change them only while no rename runs, and restore them with systemCalls() = {}.
-    struct SystemCalls
-    {
-        std::function<int(int, const char *, int, const char *, unsigned)> renameat2 = ::renameat2;
-        std::function<int(int, const char *, int, const char *, int)> linkat = ::linkat;
-        std::function<int(int, const char *, int, mode_t)> openat = [](int folder, const char *name,
-                                                                       int flags, mode_t mode) {
-            return ::openat(folder, name, flags, mode);
-        };
-        std::function<int(int, const char *, struct stat *, int)> fstatat = ::fstatat;
-        std::function<int(int, const char *, int, const char *)> renameat = ::renameat;
-        std::function<int(int, const char *, int)> unlinkat = ::unlinkat;
-    };
-    static SystemCalls &systemCalls();
 };

@@ -9,6 +9,7 @@
 #include "convert/sourcefile.h"
 #include "qtprinters.h"
 #include "testfiles.h"
+#include "util/systemcalls.h"
 
 #include <FreeImagePlus.h>
 
@@ -391,7 +392,16 @@ TEST_F(Pipeline, FailuresNameTheirStepAndWriteNothingAndOnlyAFileToReplaceIsRepl
         4096, [&] { return convert(u"noise.tif"_s, u"new.jpg"_s, to(OutputFormat::Jpeg)); });
     EXPECT_EQ(QStringList({replacing.resultMessage, creating.resultMessage}),
               QStringList(2, u" *** Save image error: "_s + qt_error_string(EFBIG)));
-    EXPECT_EQ(readFileBytes(path(u"kept.png"_s)), "precious");
+    // Nor does one the system fails to close, and the source stays as it was.
+    const QByteArray noise = readFileBytes(path(u"noise.tif"_s));
+    {
+        SystemCalls::Fake calls;
+        calls->fclose = [](FILE *file) { return std::fclose(file), errno = EIO, EOF; };
+        EXPECT_EQ(ended(convert(u"noise.tif"_s, u"kept.png"_s, to(OutputFormat::Png))),
+                  std::tuple(false, u" *** Save image error: "_s + qt_error_string(EIO)));
+    }
+    EXPECT_EQ(readFileBytes(path(u"kept.png"_s)) + readFileBytes(path(u"noise.tif"_s)),
+              "precious" + noise);
 
     // A destination that is the source by another name is never written.
     ASSERT_TRUE(makePicture(Sources[5]).save(QFile::encodeName(path(u"alpha.png"_s))));
@@ -404,8 +414,24 @@ TEST_F(Pipeline, FailuresNameTheirStepAndWriteNothingAndOnlyAFileToReplaceIsRepl
         EXPECT_EQ(ended(convert(u"alpha.png"_s, destination, to(OutputFormat::Png, true))),
                   std::tuple(false, u"the destination is the source file itself"_s));
     EXPECT_EQ(readFileBytes(path(u"alpha.png"_s)), before);
-    EXPECT_EQ(entries().join(u' '),
-              u"a.jpg a.png alpha.png broken.png hard.png kept.png new.png noise.tif probe.png"_s);
+    // One that shows the source's inode number on another device is another file, and so is one
+    // that shows the inode number of a picture written earlier on yet another.
+    struct stat source = {};
+    ASSERT_TRUE(::stat(QFile::encodeName(path(u"alpha.png"_s)), &source) == 0 &&
+                writeFileBytes(path(u"twin.png"_s), "twin") &&
+                writeFileBytes(path(u"earlier.png"_s), "earlier"));
+    SystemCalls::Fake calls;
+    calls->fstatat = [&](int folder, const char *name, struct stat *s, int flags) {
+        const int result = ::fstatat(folder, name, s, flags), twin = name == "twin.png"_ba;
+        if (twin || name == "earlier.png"_ba)
+            std::tie(s->st_dev, s->st_ino) = std::tuple(source.st_dev + 1 + twin, source.st_ino);
+        return result;
+    };
+    const ConversionRequest twin{
+        path(u"alpha.png"_s), path(u"twin.png"_s), {}, 0, {u"earlier.png"_s}};
+    EXPECT_EQ(ended(ImagePipeline::convertOne(twin)), std::tuple(true, u"End of conversion!"_s));
+    EXPECT_EQ(entries().join(u' '), u"a.jpg a.png alpha.png broken.png earlier.png hard.png "
+                                    u"kept.png new.png noise.tif probe.png twin.png"_s);
 }
 
 // --- Hostile sources ------------------------------------------------------------------------
@@ -415,23 +441,32 @@ TEST_F(Pipeline, SourceThatIsNoRegularFileOrClaimsTooManyPixelsIsRefusedWithoutW
     ASSERT_EQ(mkfifo(QFile::encodeName(path(u"pipe.jpg"_s)).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(path(u"pipe.jpg"_s), path(u"link.png"_s)));
     ASSERT_TRUE(QFile::link(u"/dev/zero"_s, path(u"zero.gif"_s)));
-    const QString reason = u"not a regular file (a pipe, device or socket)"_s;
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"folder.jpg"_s));
     // The second time, each passes the check on its path, as if swapped in after it: the opened
-    // file is refused all the same, without blocking on the pipe.
-    for (const QString &name : u"pipe.jpg link.png zero.gif swap pipe.jpg zero.gif"_s.split(u' ')) {
+    // file is refused all the same, and never waited for (an open that could block fails).
+    SystemCalls::Fake calls;
+    bool swapped = false;
+    calls->stat = [&](const char *file, struct stat *s) {
+        return swapped ? (s->st_mode = S_IFREG, 0) : ::stat(file, s);
+    };
+    calls->open = [](const char *file, int flags, mode_t mode) {
+        return flags & O_NONBLOCK ? ::open(file, flags, mode) : (errno = EDEADLK, -1);
+    };
+    for (const QString &name :
+         u"pipe.jpg link.png zero.gif folder.jpg swap pipe.jpg zero.gif folder.jpg"_s.split(u' ')) {
         if (name == u"swap"_s) {
-            SourceFile::pathStatus() = [](const char *, struct stat *s) {
-                return s->st_mode = S_IFREG, 0;
-            };
+            swapped = true;
             continue;
         }
+        const QString reason = name.startsWith(u"folder"_s)
+                                   ? u"a folder, not a file"_s
+                                   : u"not a regular file (a pipe, device or socket)"_s;
         EXPECT_EQ(said(convert(name, u"out.png"_s)), std::tuple(false, reason, reason));
         fipImage image;
         EXPECT_EQ(ImagePipeline::loadPicture(image, path(name), 0, QString()).outcome,
                   ImagePipeline::LoadedPicture::NotLoaded);
         EXPECT_EQ(ImagePipeline::checkPixelBudget(path(name), QString(), 1), QString());
     }
-    SourceFile::pathStatus() = ::stat;
     EXPECT_FALSE(QFile::exists(path(u"out.png"_s)));
 
     // Small GIF and JPEG 2000 pictures are measured exactly.

@@ -11,8 +11,8 @@
 #include "rename/renamejournal.h"
 #include "rename/renamelistmodel.h"
 #include "resources/stringtable.h"
-#include "util/noreplacerename.h"
 #include "util/pathutil.h"
+#include "util/systemcalls.h"
 #include "widgets/pageservices.h"
 #include "widgets/previewframe.h"
 #include "widgets/statusline.h"
@@ -53,11 +53,7 @@ namespace {
 // Every file holds its own first name, so that a test can tell where each one went.
 struct Renaming : testing::Test
 {
-    void TearDown() override
-    {
-        removeFilesAtBytes(m_dir.path());
-        NoReplaceRename::systemCalls() = {}; // the real calls again, whatever a test put there
-    }
+    void TearDown() override { removeFilesAtBytes(m_dir.path()); }
     QByteArray path(const QByteArray &n) const { return QFile::encodeName(m_dir.path()) + '/' + n; }
     void write(const QByteArray &name, const QByteArray &content = {})
     {
@@ -312,43 +308,55 @@ template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row
 {
 };
 
-// Where the disk refuses RENAME_NOREPLACE (FUSE), and hard links too (FAT, exFAT), while another
-// process meddles with the new name: "x" is written into what is there, "" puts a new empty file
-// there. Rows expecting EIO have the rename itself fail so. Then the files and what each holds.
-using Fallback =
-    std::tuple<const char *, bool, bool, const char *, const char *, int, const char *>;
+// Where the disk refuses RENAME_NOREPLACE (FUSE), and hard links too (FAT, exFAT), while a call
+// fails or another process meddles with the new name at a step: the reservation made (m), checked
+// (c) or seen on another device (d), the old name removed (u), the rename (r). "x" is written
+// into what is there, "" puts a new empty file there. Then the error and the files' contents.
+using Fallback = std::tuple<const char *, bool, bool, char, const char *, int, const char *>;
 using NoReplaceFallback = Table<Fallback>;
 const Fallback Fallbacks[] = {
-    // links refused, target exists, meddling at the reservation, as the rename fails
-    {"Links", false, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
-    {"LinksTargetExists", false, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
-    {"Reserved", true, false, nullptr, nullptr, 0, "b.jpg=a.jpg"},
-    {"ReservedTargetExists", true, true, nullptr, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
-    {"ReservationWrittenInto", true, false, "x", nullptr, EEXIST, "a.jpg=a.jpg b.jpg=x"},
-    {"ReservationReplaced", true, false, "", nullptr, EEXIST, "a.jpg=a.jpg b.jpg="},
-    {"RenameFails", true, false, nullptr, nullptr, EIO, "a.jpg=a.jpg"},
-    {"NameTakenAsRenameFails", true, false, nullptr, "x", EIO, "a.jpg=a.jpg b.jpg=x"}};
+    // links refused, target exists, the step, meddling
+    {"Links", false, false, 0, nullptr, 0, "b.jpg=a.jpg"},
+    {"LinksTargetExists", false, true, 0, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
+    {"LinkedButOldNameKept", false, false, 'u', nullptr, EBUSY, "a.jpg=a.jpg"},
+    {"Reserved", true, false, 0, nullptr, 0, "b.jpg=a.jpg"},
+    {"ReservedTargetExists", true, true, 0, nullptr, EEXIST, "a.jpg=a.jpg b.jpg=b.jpg"},
+    {"NameTakenBeforeReservation", true, false, 'm', "", EEXIST, "a.jpg=a.jpg b.jpg="},
+    {"ReservationWrittenInto", true, false, 'c', "x", EEXIST, "a.jpg=a.jpg b.jpg=x"},
+    {"ReservationReplaced", true, false, 'c', "", EEXIST, "a.jpg=a.jpg b.jpg="},
+    {"ReservationOnAnotherDevice", true, false, 'd', nullptr, EEXIST, "a.jpg=a.jpg b.jpg="},
+    {"RenameFails", true, false, 'r', nullptr, EIO, "a.jpg=a.jpg"},
+    {"NameTakenAsRenameFails", true, false, 'r', "x", EIO, "a.jpg=a.jpg b.jpg=x"}};
 
 TEST_P(NoReplaceFallback, NeverReplacesAFileNorRemovesOneNotItsOwn)
 {
-    const auto &[name, noLinks, exists, atReservation, asRenameFails, error, after] = GetParam();
+    const auto &[name, noLinks, exists, step, theirs, error, after] = GetParam();
     scan(exists ? QList<QByteArray>{"a.jpg", "b.jpg"} : QList<QByteArray>{"a.jpg"});
-    const auto meddle = [this](const char *theirs) {
-        if (theirs && (*theirs || ::unlink(path("b.jpg").constData()) == 0))
+    const auto at = [&, step = step, theirs = theirs](char now) {
+        if (now == step && theirs) {
+            if (!*theirs) // a file of their own in its place
+                ::unlink(path("b.jpg"));
             writeFileAtBytes(path("b.jpg"), theirs);
+        }
+        return now == step;
     };
-    NoReplaceRename::SystemCalls &calls = NoReplaceRename::systemCalls();
-    calls.renameat2 = [](auto...) { return errno = EINVAL, -1; };
+    SystemCalls::Fake calls;
+    calls->renameat2 = [](auto...) { return errno = EINVAL, -1; };
     if (noLinks)
-        calls.linkat = [](auto...) { return errno = EPERM, -1; };
-    // Between the reservation and its check.
-    calls.fstatat = [&, atReservation = atReservation](auto... args) {
-        return meddle(atReservation), ::fstatat(args...);
+        calls->linkat = [](auto...) { return errno = EPERM, -1; };
+    calls->openat = [&](auto... args) { return at('m'), ::openat(args...); };
+    calls->fstatat = [&](int folder, const char *file, struct stat *status, int flags) {
+        const int result = (at('c'), ::fstatat(folder, file, status, flags));
+        status->st_dev += at('d');
+        return result;
     };
-    if (error == EIO)
-        calls.renameat = [&, asRenameFails = asRenameFails](auto...) {
-            return meddle(asRenameFails), errno = EIO, -1;
-        };
+    calls->unlinkat = [&](int folder, const char *file, int flags) {
+        return at('u') && file == "a.jpg"_ba ? (errno = EBUSY, -1)
+                                             : ::unlinkat(folder, file, flags);
+    };
+    calls->renameat = [&](auto... args) {
+        return at('r') ? (errno = EIO, -1) : ::renameat(args...);
+    };
     EXPECT_EQ(rename(u"a*"_s, {u"b.jpg"_s}).errorCode, error);
     EXPECT_EQ(contents(), QString::fromLatin1(after));
 }

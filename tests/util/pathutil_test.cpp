@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "convert/conversionplan.h"
+#include "util/atomicfile.h"
+#include "util/folderprobe.h"
 #include "util/pathutil.h"
+#include "util/systemcalls.h"
 #include "util/wildcardmatcher.h"
 
 #include "qtprinters.h"
+#include "testfiles.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -76,6 +82,56 @@ TEST(Names, TheExtensionIsReplacedOnlyAToZFoldBytesComeBackAsTheyWereAndWildcard
             EXPECT_EQ(WildcardMatcher::matches(pattern, QStringView(name).sliced(name[0] == u'!')),
                       name[0] != u'!')
                 << QString::fromUtf16(pattern).toStdString() << " ~ " << name.toStdString();
+}
+
+// A file written whole: when the disk fails a write, the flush, the close or the rename, the
+// system's reason is told, the old content stays and no temporary file is left. A name another
+// process takes between its choice and the open is never written into. Two folders are one by
+// device and inode, not by the inode number alone.
+TEST(AtomicFile, ReplacesAFileOnlyByAWholeOneOfItsOwnAndFolderProbeTellsDevicesApart)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()), target = folder + "/state";
+    const auto fails = [](int error) { return [error](auto...) { return errno = error, -1; }; };
+    const auto taken = [&, once = true](int fd, const char *name, int flags, mode_t mode) mutable {
+        if (std::exchange(once, false))
+            writeFileAtBytes(folder + '/' + name, "theirs");
+        return ::openat(fd, name, flags, mode);
+    };
+    const std::tuple<std::function<void(SystemCalls &)>, int, const char *> faults[] = {
+        {[&](SystemCalls &c) { c.write = fails(ENOSPC); }, ENOSPC, "old"},
+        {[&](SystemCalls &c) { c.fdatasync = fails(EIO); }, EIO, "old"},
+        {[](SystemCalls &c) { c.close = [](int fd) { return ::close(fd), errno = EIO, -1; }; }, EIO,
+         "old"},
+        {[&](SystemCalls &c) { c.renameat = fails(EXDEV); }, EXDEV, "old"},
+        {[&](SystemCalls &c) { c.openat = taken; }, 0, "theirs new"}};
+    for (const auto &[fault, error, after] : faults) {
+        ASSERT_TRUE(writeFileAtBytes(target, "old"));
+        SystemCalls::Fake calls;
+        fault(*calls);
+        const FileResult written = AtomicFile::write(target, "new");
+        QStringList contents;
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
+            contents.append(QString::fromLatin1(readFileBytes(dir.filePath(name))));
+        removeFilesAtBytes(dir.path());
+        EXPECT_EQ(std::tuple(written.ok, written.reason, contents.join(u' ')),
+                  std::tuple(!error, error ? FileResult::failure(error).reason : QString(),
+                             QString::fromLatin1(after)));
+    }
+
+    const QByteArray inner = folder + "/inner";
+    struct stat outer = {};
+    ASSERT_TRUE(::mkdir(inner, 0700) == 0 && ::stat(folder, &outer) == 0);
+    SystemCalls::Fake calls;
+    calls->fstat = [&](int fd, struct stat *s) {
+        const int result = ::fstat(fd, s);
+        if (s->st_ino != outer.st_ino)
+            std::tie(s->st_dev, s->st_ino) = std::tuple(outer.st_dev + 1, outer.st_ino);
+        return result;
+    };
+    EXPECT_EQ(
+        std::pair(FolderProbe::sameFolder(folder, inner), QDir(QFile::decodeName(inner)).isEmpty()),
+        std::pair(false, true));
 }
 
 } // namespace
