@@ -3,8 +3,25 @@
 // Entry of the widget tests: a QApplication, offscreen unless a platform was chosen.
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+namespace {
+
+// A test whose window ends the application leaves it quitting: every event loop after would return
+// at once, and a test waiting on one would spin until memory runs out. The application's own loop,
+// run for a moment, clears that.
+class QuitCleared : public testing::EmptyTestEventListener
+{
+    void OnTestEnd(const testing::TestInfo &) override
+    {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -14,5 +31,6 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(pelorin);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new QuitCleared);
     return RUN_ALL_TESTS();
 }
