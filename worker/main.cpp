@@ -14,7 +14,8 @@
 //   .crash       it crashes (SIGSEGV);
 //   .hang        it never answers;
 //   .burn        it uses processor time until the processor limit ends it;
-//   .burn-<ms>   it uses <ms> milliseconds of processor time, then answers as usual.
+//   .burn-<ms>   it uses <ms> milliseconds of processor time, then answers as usual;
+//   .version     it answers as a worker of another version would, and ends.
 // Without the variable, and always in the shipped worker, these are ordinary names.
 #include "convert/convertpreview.h"
 #include "convert/imagepipeline.h"
@@ -164,7 +165,7 @@ void burnProcessorTime(int milliseconds)
 }
 
 // What a test asks for by the source's name (see the top of this file).
-void misbehaveAsNamed(const QString &sourcePath)
+void misbehaveAsNamed(const QString &sourcePath, int output)
 {
     const QString name = sourcePath.section(u'/', -1);
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -183,6 +184,11 @@ void misbehaveAsNamed(const QString &sourcePath)
         burnProcessorTime(0);
         return;
     }
+    if (suffix == u"version"_s) {
+        constexpr char frame[] = {0, 0, 0, 2, char(WorkerProtocol::Version + 1), 0};
+        writeAll(output, QByteArray(frame, sizeof frame));
+        ::_exit(0);
+    }
     if (!suffix.startsWith(u"burn-"_s))
         return;
     bool ok = false;
@@ -191,7 +197,7 @@ void misbehaveAsNamed(const QString &sourcePath)
         burnProcessorTime(milliseconds);
 }
 #else
-void misbehaveAsNamed(const QString &) {}
+void misbehaveAsNamed(const QString &, int) {}
 #endif
 
 double wallMilliseconds()
@@ -213,7 +219,7 @@ bool answerDates(int output, const WorkerProtocol::Message &request, bool testNa
     for (qsizetype i = 0; i < request.names.size(); ++i) {
         const QString path = PathUtil::append(request.folder, request.names.at(i));
         if (testNames)
-            misbehaveAsNamed(path);
+            misbehaveAsNamed(path, output);
         part.append(TakenDateReader::read(path));
         const bool last = i + 1 == request.names.size();
         if (last || part.size() >= request.partSize ||
@@ -228,17 +234,18 @@ bool answerDates(int output, const WorkerProtocol::Message &request, bool testNa
     return request.names.isEmpty() ? writeAll(output, WorkerProtocol::datesReply(0, {})) : true;
 }
 
-QByteArray answer(const WorkerProtocol::Message &request, const Limits &limits, bool testNames)
+QByteArray answer(const WorkerProtocol::Message &request, const Limits &limits, bool testNames,
+                  int output)
 {
     if (request.kind == Kind::Convert) {
         if (testNames)
-            misbehaveAsNamed(request.conversionRequest.sourcePath);
+            misbehaveAsNamed(request.conversionRequest.sourcePath, output);
         return WorkerProtocol::conversionReply(
             ImagePipeline::convertWithinBudget(request.conversionRequest, limits.maxPixels));
     }
     if (request.kind == Kind::Preview) {
         if (testNames)
-            misbehaveAsNamed(request.previewRequest.sourcePath);
+            misbehaveAsNamed(request.previewRequest.sourcePath, output);
         return WorkerProtocol::previewReply(
             ConvertPreview::renderWithinBudget(request.previewRequest, limits.maxPixels));
     }
@@ -298,7 +305,7 @@ int main(int argc, char *argv[])
                 return 0;
             continue;
         }
-        if (!writeAll(output, answer(request, limits, testNames)))
+        if (!writeAll(output, answer(request, limits, testNames, output)))
             return 0; // the window is gone
     }
     return 0;
