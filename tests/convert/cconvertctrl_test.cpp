@@ -256,6 +256,16 @@ TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAll
     EXPECT_EQ(
         std::pair(m_page->listModel().rowCount(), child<QLabel>(u"imageCountLabel"_s)->text()),
         std::pair(0, u"0"_s));
+    // A click on a slider's track, Page Up, or its handle released: with no line selected, each
+    // clears the status line.
+    auto *quality = child<QSlider>(u"qualitySlider"_s);
+    for (const int at : {2, 0, quality->width() * 16 / 20}) { // the track's left end, a key, 80%
+        m_statusLine.showText(u"old news"_s, OtherError);
+        at ? QTest::mouseClick(quality, Qt::LeftButton, {}, QPoint(at, quality->height() / 2))
+           : QTest::keyClick(quality, Qt::Key_PageUp);
+        EXPECT_EQ(std::pair(m_statusLine.text(), quality->value()),
+                  std::pair(QString(), at == 2 ? 15 : 16));
+    }
 
     m_statusLine.show();
     openPage();
