@@ -257,7 +257,7 @@ TEST_F(ConvertPage, BoxesActHoweverToggledTheCountFollowsTheListAndItConvertsAll
     // A click on a slider's track, Page Up, or its handle released: with no line selected, each
     // clears the status line.
     auto *quality = child<QSlider>(u"qualitySlider"_s);
-    for (const int at : {2, 0, quality->width() * 16 / 20}) { // the track's left end, a key, 80%
+    for (const int at : {2, 0, quality->width() * 16 / 20}) { // the track, a key, the handle at 16
         m_statusLine.showText(u"old news"_s, OtherError);
         at ? QTest::mouseClick(quality, Qt::LeftButton, {}, QPoint(at, quality->height() / 2))
            : QTest::keyClick(quality, Qt::Key_PageUp);
