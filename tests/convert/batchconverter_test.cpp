@@ -170,39 +170,45 @@ TEST_F(Batch, KeepsTheListOrderSkipsDuplicatesLogsWhyAnItemFailedAndWritesTheLog
                      "bad.png : Original image error: %1/bad.png\r\nc.png : conversion OK\r\n\r\n"
                      " **** End ****\r\n"_s.arg(m_source.path(), m_destination.path()));
 
-    // Nothing skipped: a full stop. The format and the line's turn reach the request; a file the
-    // preview could not load names the image library's message instead.
+    // A failed picture alone is a skip. The format and the line's turn reach the request; a file
+    // the preview could not load names the image library's message instead.
     m_list.setNames({u"bad.png"_s, u"c.png"_s});
     m_list.setFlag(0, FileTypeError, true);
     m_list.setRotation(1, -90);
     m_options.outputFormat = OutputFormat::Webp;
-    m_run.convert();
+    EXPECT_EQ(m_run.convert(), u"End of conversion! : Files have been skipped (see log)."_s);
     EXPECT_TRUE(log().contains(u"----\r\nbad.png : File error >>>  PNG format: (broken)\r\n"_s));
     EXPECT_EQ(std::pair(m_requests.last().rotation, m_requests.last().destinationPath),
               std::pair(-90, m_destination.path() + u"/c.webp"_s));
 
-    // The log escapes names, and reasons that quote them, so that each line reads as it is: the
-    // backslash, controls, bytes that are not UTF-8 and format characters (bidirectional
-    // controls, zero-width characters, soft hyphen; beyond U+FFFF too), but no other character.
-    // A failed log is never passed over.
-    m_list.setNames({u"forged\r\nx.png : conversion OK.png"_s, u"tab\there.png"_s,
-                     PathUtil::decodeName("z\xff\xed\xb2\x80\xf0\x9f\x92\x80.png"),
-                     u"\u202Ebad.png"_s,
-                     u"\\x0A\u200B\uFEFF\u2066\u061C\u00AD\u2028\U000E0001é.png"_s});
+    // The log escapes names, reasons that quote them and the header's folders, so that each line
+    // reads as it is: the backslash, controls (C1 too: a terminal obeys U+009B), bytes that are
+    // not UTF-8, line separators and format characters (bidirectional controls, zero-width
+    // characters, soft hyphen; beyond U+FFFF too), but no other character. A failed log is never
+    // passed over.
+    m_list.setNames(
+        {u"forged\r\nx.png : conversion OK.png"_s, u"tab\there\u001F.png"_s,
+         PathUtil::decodeName("z\xff\xed\xb2\x80\xf0\x9f\x92\x80.png"), u"\u202Ebad.png"_s,
+         u"\\x0A\u200B\uFEFF\u2066\u061C\u00AD\u2028\u2029~\u007F\u0080\u0085\u009B\u009F"
+         u"\u00A0\U000E0001é.png"_s});
     m_run.convert();
     EXPECT_TRUE(log().contains(
-        u"----\r\n\\\\x0A\\u200B\\uFEFF\\u2066\\u061C\\u00AD\\u2028\\U000E0001é.png : "
+        u"----\r\n\\\\x0A\\u200B\\uFEFF\\u2066\\u061C\\u00AD\\u2028\\u2029~\\x7F\\x80\\x85\\x9B"
+        "\\x9F\u00A0\\U000E0001é.png : "
         "conversion OK\r\nforged\\x0D\\x0Ax.png : conversion OK.png : conversion OK\r\n"
-        "tab\\x09here.png : conversion OK\r\nz\\xFF\\xED\\xB2\\x80\U0001F480.png : "
+        "tab\\x09here\\x1F.png : conversion OK\r\nz\\xFF\\xED\\xB2\\x80\U0001F480.png : "
         "conversion OK\r\n\\u202Ebad.png : Original image error: %1/\\u202Ebad.png\r\n\r\n"_s.arg(
             m_source.path())));
+    EXPECT_TRUE(
+        ConversionLog::content({}, u"/a\r\nb"_s, PathUtil::decodeName("/\xff\xe2\x80\xae"), {}, {})
+            .contains(" From: /a\\x0D\\x0Ab\r\n To: /\\xFF\\u202E\r\n"));
     m_list.setNames({u"a.png"_s});
 
     // A link in the log's place is replaced, never written through.
     const QString target = m_source.filePath(u"thesis.txt"_s);
     ASSERT_TRUE(writeFileBytes(target, "my thesis") && QFile::remove(m_logPath) &&
                 QFile::link(target, m_logPath));
-    m_run.convert();
+    EXPECT_EQ(m_run.convert(), u"End of conversion!."_s); // nothing skipped
     EXPECT_EQ(std::tuple(readFileBytes(target), QFileInfo(m_logPath).isSymLink(), log().left(15)),
               std::tuple(QByteArray("my thesis"), false, u"Convert to WEBP"_s));
 

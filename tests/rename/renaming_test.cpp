@@ -34,6 +34,7 @@
 #include <QLocale>
 #include <QPersistentModelIndex>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -272,16 +273,21 @@ TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplac
     EXPECT_EQ(contents(), u"c.jpg=c.jpg x1.jpg=a.jpg"_s);
 }
 
-// A journal reads back byte for byte; a file it did not write, or filed under another folder's
-// name, is ignored.
+// A journal reads back byte for byte, also of a folder whose own path is not UTF-8, which it
+// renames and undoes; a file it did not write, or filed under another folder's name, is ignored.
 TEST_F(Renaming, JournalReadsBackByteExactAndIgnoresAnyOtherFile)
 {
     const ConfigHome home;
-    scan({"a.jpg", "bad\xff.jpg"});
+    const QByteArray odd = path("\xff\xfe");
+    const auto removeOdd = qScopeGuard([&odd] { removeTreeAtBytes(odd); });
+    ASSERT_TRUE(::mkdir(odd.constData(), 0700) == 0 && writeFileAtBytes(odd + "/a.jpg", "a") &&
+                writeFileAtBytes(odd + "/bad\xff.jpg", "bad\xff.jpg"));
+    const QString folder = PathUtil::decodeName(odd);
+    m_list.scanFolder(folder, u"*"_s);
     numbered(u"x"_s, 1, 1);
     RenameJournal journal;
-    ASSERT_TRUE(journal.record(m_dir.path() + u"/"_s, m_list.items()).ok && journal.save().ok);
-    const std::optional<RenameJournal> loaded = RenameJournal::load(m_dir.path());
+    ASSERT_TRUE(journal.record(folder + u"/"_s, m_list.items()).ok && journal.save().ok);
+    const std::optional<RenameJournal> loaded = RenameJournal::load(folder);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(
         std::tuple(loaded->entries(), loaded->entries()[1].oldName, loaded->entries()[1].size),
@@ -298,10 +304,15 @@ TEST_F(Renaming, JournalReadsBackByteExactAndIgnoresAnyOtherFile)
                                    {"end 2\n", "end 2"}})
         EXPECT_FALSE(RenameJournal::read(QByteArray(bytes).replace(from, to))) << to;
     const QString other = m_dir.filePath(u"other"_s);
-    ASSERT_TRUE(QFile::copy(RenameJournal::filePath(m_dir.path()), RenameJournal::filePath(other)));
+    ASSERT_TRUE(QFile::copy(RenameJournal::filePath(folder), RenameJournal::filePath(other)));
     EXPECT_EQ(
         std::pair(RenameJournal::load(other).has_value(), RenameJournal::interrupted().size()),
         std::pair(false, qsizetype(1)));
+
+    EXPECT_EQ(ended(FileRenamer::renameFiles(folder, m_list)),
+              std::tuple(RenameResult::Completed, 2, 0));
+    ASSERT_TRUE(journal.finished(2).ok);
+    EXPECT_EQ(RenameJournal::load(folder).value_or(RenameJournal()).undo().renamed, 2);
 }
 
 template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row>
