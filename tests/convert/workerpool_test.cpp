@@ -136,6 +136,8 @@ TEST_F(Workers, ACrashAHangOrAKillCostsOneItemAndIsLoggedWithWhy)
         const auto previous = std::signal(signal, SIG_DFL); // an ignored one would stay ignored
         EXPECT_EQ(once<ConversionResult>([&](auto done) {
                       client.convert(request(u"a.png.hang"_s, u"a.png"_s), done);
+                      // A process id of 0 would signal this whole process group.
+                      ASSERT_GT(client.processId(), 0);
                       ASSERT_EQ(::kill(pid_t(client.processId()), signal), 0);
                   }).resultMessage,
                   WorkerClient::stoppedBySystemText())
