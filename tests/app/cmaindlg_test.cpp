@@ -365,38 +365,13 @@ TEST_F(Keyboard, ConvertsRenamesInAReorderedListAndQuitsWithoutTheMouse)
     EXPECT_EQ(m_window->exitCode(), 1);
 }
 
-TEST_F(Keyboard, EnterPressesTheFocusedButtonAndEveryControlHasAName)
+// On each page: each label with a field, button, box and group title has an Alt+letter key of its
+// own, none the window's (Quit, About) nor, on the rename page, the list's S and D; a label's key
+// focuses its field, and the & is not spoken. Every control Tab reaches has a name, and Enter
+// presses the button with the focus.
+TEST_F(Keyboard, AltLettersAreUniquePerPageEveryControlHasANameAndEnterPressesTheFocusedButton)
 {
     for (const int tab : {CMainDlg::ConvertTab, CMainDlg::RenameTab, CMainDlg::PreferencesTab}) {
-        m_window->tabStrip().setCurrentIndex(tab);
-        for (QPushButton *button : m_window->findChildren<QPushButton *>()) {
-            const QString name = button->objectName();
-            if (!button->isVisible() || !button->isEnabled() || name == u"quitButton"_s ||
-                name == u"aboutButton"_s) // opens its box modally
-                continue;
-            button->setFocus();
-            QSignalSpy clicked(button, &QPushButton::clicked);
-            press(Qt::Key_Return);
-            EXPECT_EQ(clicked.count(), 1) << name.toStdString();
-            EXPECT_EQ(m_window->exitCode(), 0) << name.toStdString();
-        }
-        // Icon buttons included: a screen reader says what each does.
-        for (QWidget *control : m_window->findChildren<QWidget *>()) {
-            const QWidget *parent = control->parentWidget();
-            const bool own = parent == m_window.get() || parent->parentWidget() == m_window.get();
-            if (own && control->isVisible() && control->focusPolicy() & Qt::TabFocus) {
-                EXPECT_FALSE(spoken(control).isEmpty()) << control->objectName().toStdString();
-            }
-        }
-    }
-}
-
-// Each label with a field, button, box and group title of a page has an Alt+letter key of its own,
-// none the window's (Quit, About) nor, on the rename page, the list's S and D; a label's key
-// focuses its field. The & is not spoken.
-TEST_F(Keyboard, AltLettersAreUniquePerPageAndALabelsKeyFocusesItsField)
-{
-    for (int tab : {CMainDlg::ConvertTab, CMainDlg::RenameTab, CMainDlg::PreferencesTab}) {
         m_window->tabStrip().setCurrentIndex(tab);
         QString taken = tab == CMainDlg::RenameTab ? u"QASD"_s : u"QA"_s;
         for (QWidget *control :
@@ -420,6 +395,25 @@ TEST_F(Keyboard, AltLettersAreUniquePerPageAndALabelsKeyFocusesItsField)
                 press(key.unicode(), Qt::AltModifier);
                 EXPECT_EQ(QApplication::focusWidget(), label->buddy()) << int(key.unicode());
             }
+        }
+        // Icon buttons included: a screen reader says what each does.
+        for (QWidget *control : m_window->findChildren<QWidget *>()) {
+            const QWidget *parent = control->parentWidget();
+            const bool own = parent == m_window.get() || parent->parentWidget() == m_window.get();
+            if (own && control->isVisible() && control->focusPolicy() & Qt::TabFocus) {
+                EXPECT_FALSE(spoken(control).isEmpty()) << control->objectName().toStdString();
+            }
+        }
+        for (QPushButton *button : m_window->findChildren<QPushButton *>()) {
+            const QString name = button->objectName();
+            if (!button->isVisible() || !button->isEnabled() || name == u"quitButton"_s ||
+                name == u"aboutButton"_s) // opens its box modally
+                continue;
+            button->setFocus();
+            QSignalSpy clicked(button, &QPushButton::clicked);
+            press(Qt::Key_Return);
+            EXPECT_EQ(clicked.count(), 1) << name.toStdString();
+            EXPECT_EQ(m_window->exitCode(), 0) << name.toStdString();
         }
     }
 }
