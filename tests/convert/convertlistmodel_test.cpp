@@ -76,11 +76,6 @@ TEST(ConvertList, MarksDuplicatesAnewOnDeleteAndCollisionsUnlessReplacedAndIsFil
     EXPECT_EQ(mark(u".png"_s, false), u"b.png:0 folder.gif:4 new.png:0 photo.png:0"_s);
     EXPECT_EQ(mark(u".tif"_s, false), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
     EXPECT_FALSE(marks.found);
-    mark(u".jpg"_s, false);
-    EXPECT_EQ(mark(u".jpg"_s, true), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
-    mark(u".jpg"_s, false);
-    model.clearCollisions();
-    EXPECT_EQ(convertRows(model), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
 
     // A name that is not UTF-8 is checked by its bytes and shown with U+FFFD.
     const QString bad = PathUtil::decodeName("bad\xff.png");
