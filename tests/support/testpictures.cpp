@@ -125,10 +125,9 @@ QString writeOrientedPicture(const QString &path, QSize upright, int orientation
                            "tiff:Orientation=\"" +
                            QByteArray::number(orientation) + "\"/></rdf:RDF></x:xmpmeta>";
     FreeImage_SetMetadataKeyValue(FIMD_XMP, dib, "XMLPacket", xmp.constData());
-    if (!iccProfile.isEmpty()) {
-        QByteArray profile = iccProfile;
-        FreeImage_CreateICCProfile(dib, profile.data(), long(profile.size()));
-    }
+    if (!iccProfile.isEmpty()) // the library copies the profile
+        FreeImage_CreateICCProfile(dib, const_cast<char *>(iccProfile.data()),
+                                   long(iccProfile.size()));
     const bool saved =
         FreeImage_Save(format, dib, QFile::encodeName(path).constData(),
                        format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0) &&
