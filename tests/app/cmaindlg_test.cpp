@@ -361,12 +361,31 @@ TEST_F(Keyboard, ConvertsRenamesInAReorderedListAndQuitsWithoutTheMouse)
     EXPECT_EQ(m_window->exitCode(), 1);
 }
 
-// On each page: each label with a field, button, box and group title has an Alt+letter key of its
-// own, none the window's (Quit, About) nor, on the rename page, the list's S and D; a label's key
-// focuses its field, and the & is not spoken. Every control Tab reaches has a name, and Enter
-// presses the button with the focus.
-TEST_F(Keyboard, AltLettersAreUniquePerPageEveryControlHasANameAndEnterPressesTheFocusedButton)
+// What a screen reader says: the quality's percentage and words, the labels of the input format,
+// the digits and the start number, and the groups of the options. Then on each page: each label
+// with a field, button, box and group title has an Alt+letter key of its own, none the window's
+// (Quit, About) nor, on the rename page, the list's S and D; a label's key focuses its field, and
+// the & is not spoken. Every control Tab reaches has a name, and Enter presses the button with the
+// focus.
+TEST_F(Keyboard, ControlsHaveTheirNamesAndAltLettersPerPageAndEnterPressesTheFocusedButton)
 {
+    auto *quality = QAccessible::queryAccessibleInterface(child(u"qualitySlider"_s));
+    quality->valueInterface()->setCurrentValue(36);
+    EXPECT_EQ(std::tuple(child<QSlider>(u"qualitySlider"_s)->value(),
+                         quality->valueInterface()->currentValue().toInt(),
+                         quality->text(QAccessible::Description)),
+              std::tuple(7, 35, u"35% (normal)"_s));
+    const auto named = [this](const QString &name, QAccessible::Relation relation) {
+        auto *control = QAccessible::queryAccessibleInterface(child(name));
+        return (relation ? control->relations(relation).value(0).first : control->parent())
+            ->text(QAccessible::Name);
+    };
+    EXPECT_EQ(std::tuple(named(u"inputFormatCombo"_s, QAccessible::Label),
+                         named(u"digitsSpin"_s, QAccessible::Label),
+                         named(u"startEdit"_s, QAccessible::Label), named(u"heightRadio"_s, {}),
+                         named(u"otherRadio"_s, {})),
+              std::tuple(u"Input format"_s, u"digits number"_s, u"Start at n°"_s, u"Resize"_s,
+                         u"Colors"_s));
     for (const int tab : {CMainDlg::ConvertTab, CMainDlg::RenameTab, CMainDlg::PreferencesTab}) {
         m_window->tabStrip().setCurrentIndex(tab);
         QString taken = tab == CMainDlg::RenameTab ? u"QASD"_s : u"QA"_s;
@@ -412,29 +431,6 @@ TEST_F(Keyboard, AltLettersAreUniquePerPageEveryControlHasANameAndEnterPressesTh
             EXPECT_EQ(m_window->exitCode(), 0) << name.toStdString();
         }
     }
-}
-
-// What a screen reader says: the quality's percentage and words, the labels of the input format,
-// the digits and the start number, and the groups of the options.
-TEST_F(Keyboard, TheQualitySaysItsPercentageAndFieldsAndGroupsHaveTheirNames)
-{
-    auto *quality = QAccessible::queryAccessibleInterface(child(u"qualitySlider"_s));
-    quality->valueInterface()->setCurrentValue(36);
-    EXPECT_EQ(std::tuple(child<QSlider>(u"qualitySlider"_s)->value(),
-                         quality->valueInterface()->currentValue().toInt(),
-                         quality->text(QAccessible::Description)),
-              std::tuple(7, 35, u"35% (normal)"_s));
-    const auto named = [this](const QString &name, QAccessible::Relation relation) {
-        auto *control = QAccessible::queryAccessibleInterface(child(name));
-        return (relation ? control->relations(relation).value(0).first : control->parent())
-            ->text(QAccessible::Name);
-    };
-    EXPECT_EQ(std::tuple(named(u"inputFormatCombo"_s, QAccessible::Label),
-                         named(u"digitsSpin"_s, QAccessible::Label),
-                         named(u"startEdit"_s, QAccessible::Label), named(u"heightRadio"_s, {}),
-                         named(u"otherRadio"_s, {})),
-              std::tuple(u"Input format"_s, u"digits number"_s, u"Start at n°"_s, u"Resize"_s,
-                         u"Colors"_s));
 }
 
 // Enter in a field quits, and so would lose the preferences page's edits, which wait through page
