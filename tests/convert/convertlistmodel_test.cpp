@@ -65,22 +65,16 @@ TEST(ConvertList, MarksDuplicatesAnewOnDeleteAndCollisionsUnlessReplacedAndIsFil
         ASSERT_TRUE(writeFileAtBytes(PathUtil::encodeName(destination.path()) + name));
     QDir(destination.path()).mkdir(u"folder.png"_s);
     model.setNames({u"photo.png"_s, u"b.png"_s, u"folder.gif"_s, u"new.png"_s});
-    const auto mark = [&](const QString &extension, bool replaceFiles) {
-        marks = model.markCollisions(u"photo:ab:folder:"_s, destination.path(), extension,
-                                     replaceFiles);
+    const auto mark = [&](const QString &extension) {
+        marks = model.markCollisions(u"photo:ab:folder:"_s, destination.path(), extension, false);
         return convertRows(model);
     };
     // 'b:' is found inside 'ab:', but b.jpg does not exist; a folder in the way counts.
-    EXPECT_EQ(mark(u".jpg"_s, false), u"b.png:0 folder.gif:0 new.png:0 photo.png:4"_s);
+    EXPECT_EQ(mark(u".jpg"_s), u"b.png:0 folder.gif:0 new.png:0 photo.png:4"_s);
     EXPECT_EQ(marks.firstRow, 3);
-    EXPECT_EQ(mark(u".png"_s, false), u"b.png:0 folder.gif:4 new.png:0 photo.png:0"_s);
-    EXPECT_EQ(mark(u".tif"_s, false), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
+    EXPECT_EQ(mark(u".png"_s), u"b.png:0 folder.gif:4 new.png:0 photo.png:0"_s);
+    EXPECT_EQ(mark(u".tif"_s), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
     EXPECT_FALSE(marks.found);
-    mark(u".jpg"_s, false);
-    EXPECT_EQ(mark(u".jpg"_s, true), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
-    mark(u".jpg"_s, false);
-    model.clearCollisions();
-    EXPECT_EQ(convertRows(model), u"b.png:0 folder.gif:0 new.png:0 photo.png:0"_s);
 
     // A name that is not UTF-8 is checked by its bytes and shown with U+FFFD.
     const QString bad = PathUtil::decodeName("bad\xff.png");

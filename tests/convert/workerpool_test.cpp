@@ -31,12 +31,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The build of the worker that fails on the names tests give (see worker/main.cpp).
-QString faultsWorker()
-{
-    return QCoreApplication::applicationDirPath() + u"/pelorin-worker-faults"_s;
-}
-
 // The worker processes one by one (WorkerClient) and as the pool the window uses.
 class Workers : public testing::Test
 {
@@ -45,7 +39,9 @@ protected:
     {
         LibraryMessages::install();
         qputenv("PELORIN_WORKER_TEST", "1");
-        qputenv("PELORIN_WORKER", QFile::encodeName(faultsWorker()));
+        // The build of the worker that fails on the names tests give (see worker/main.cpp).
+        qputenv("PELORIN_WORKER", QFile::encodeName(QCoreApplication::applicationDirPath() +
+                                                    u"/pelorin-worker-faults"_s));
         QDir(m_dir.path()).mkpath(u"out"_s);
         writeTestPicture(path(u"a.png"_s), 60, 40);
     }
@@ -282,14 +278,10 @@ TEST_F(Workers, DatesComeOnceEachAndAFileAWorkerDiesOnCostsOnlyItsDate)
     hostile.replace(tiff + 4, 4, "\xf0\xff\xff\xff");
     ASSERT_TRUE(writeFileBytes(path(u"hostile.jpg"_s), hostile));
 
-    QStringList names; // more than two batches, and the same files again
-    for (int i = 0; i < 600; ++i)
-        names.append(i % 2 ? u"p1.jpg"_s : u"p2.jpg"_s);
-    for (const auto &[at, name] : {std::pair(100, u"hostile.jpg"_s),
-                                   {260, u"x.jpg.crash"_s},
-                                   {400, u"y.jpg.hang"_s},
-                                   {550, u"missing.jpg"_s}})
-        names.insert(at, name);
+    const QStringList odd = {u"hostile.jpg"_s, u"x.jpg.crash"_s, u"y.jpg.hang"_s, u"missing.jpg"_s};
+    QStringList names; // more than two batches, and the same files again; an odd one every 150
+    for (int i = 0; i < 604; ++i)
+        names.append(i % 150 == 100 ? odd[i / 150] : i % 2 ? u"p1.jpg"_s : u"p2.jpg"_s);
     QList<TakenDate> expected;
     for (const QString &name : names)
         expected.append(name.contains(u".jpg."_s) ? TakenDate()
@@ -313,10 +305,9 @@ TEST_F(Workers, DatesComeOnceEachAndAFileAWorkerDiesOnCostsOnlyItsDate)
     QStringList wrong; // name and dates received where they are not the one expected
     for (qsizetype i = 0; i < names.size(); ++i)
         if (got[i] != QList<TakenDate>{expected[i]} || !abandoned[i].isEmpty())
-            wrong.append(u"%1 %2: %3 dates, %4 abandoned"_s.arg(i)
-                             .arg(names[i])
-                             .arg(got[i].size())
-                             .arg(abandoned[i].size()));
+            wrong.append(QString::asprintf("%lld %s: %lld dates, %lld abandoned", i,
+                                           qPrintable(names[i]), got[i].size(),
+                                           abandoned[i].size()));
     EXPECT_EQ(wrong, QStringList());
 }
 

@@ -71,33 +71,30 @@ std::unique_ptr<RealMount> RealMount::make(Kind kind, const QString &mountPoint,
         return file.open(QIODevice::WriteOnly) && file.resize(64 << 20) &&
                run(program, options << image, why);
     };
-    bool mounted = false;
-    switch (kind) {
-    case Kind::Bind:
-        mounted = run(u"bindfs"_s, {source, mountPoint}, why);
-        break;
-    case Kind::Overlay:
-        mounted = QDir().mkpath(scratch + u"/lower"_s) && QDir().mkpath(scratch + u"/work"_s) &&
-                  run(u"mount"_s,
-                      {u"-t"_s, u"overlay"_s, u"overlay"_s, u"-o"_s,
-                       u"lowerdir=%1/lower,upperdir=%2,workdir=%1/work"_s.arg(scratch, source),
-                       mountPoint},
-                      why);
-        break;
-    case Kind::Fat:
-        mounted = formatted(u"mkfs.vfat"_s, {}) &&
-                  run(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image, mountPoint}, why);
-        break;
-    case Kind::ExFat:
-        mounted = formatted(u"mkfs.exfat"_s, {}) &&
-                  run(u"losetup"_s, {u"-f"_s, u"--show"_s, image}, why, &mount->m_loopDevice) &&
-                  run(u"mount.exfat-fuse"_s, {mount->m_loopDevice, mountPoint}, why);
-        break;
-    case Kind::Ntfs:
-        mounted = formatted(u"mkntfs"_s, {u"-F"_s, u"-q"_s}) &&
-                  run(u"ntfs-3g"_s, {image, mountPoint}, why);
-        break;
-    }
+    const bool mounted = [&] {
+        switch (kind) {
+        case Kind::Bind:
+            return run(u"bindfs"_s, {source, mountPoint}, why);
+        case Kind::Overlay:
+            return QDir().mkpath(scratch + u"/lower"_s) && QDir().mkpath(scratch + u"/work"_s) &&
+                   run(u"mount"_s,
+                       {u"-t"_s, u"overlay"_s, u"overlay"_s, u"-o"_s,
+                        u"lowerdir=%1/lower,upperdir=%2,workdir=%1/work"_s.arg(scratch, source),
+                        mountPoint},
+                       why);
+        case Kind::Fat:
+            return formatted(u"mkfs.vfat"_s, {}) &&
+                   run(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image, mountPoint}, why);
+        case Kind::ExFat:
+            return formatted(u"mkfs.exfat"_s, {}) &&
+                   run(u"losetup"_s, {u"-f"_s, u"--show"_s, image}, why, &mount->m_loopDevice) &&
+                   run(u"mount.exfat-fuse"_s, {mount->m_loopDevice, mountPoint}, why);
+        case Kind::Ntfs:
+            return formatted(u"mkntfs"_s, {u"-F"_s, u"-q"_s}) &&
+                   run(u"ntfs-3g"_s, {image, mountPoint}, why);
+        }
+        return false;
+    }();
     if (!mounted || !isMount(mountPoint)) {
         why = mounted ? u"the mount did not appear"_s : why;
         return nullptr; // the destructor frees what was set up

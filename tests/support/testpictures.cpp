@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <functional>
 #include <initializer_list>
 #include <sys/stat.h>
 #include <tuple>
@@ -48,26 +49,18 @@ FIBITMAP *testBitmap(int w, int h, int orientation)
     return dib;
 }
 
-// Sets the Orientation entry of a little-endian TIFF file's first directory.
-bool setTiffOrientation(const QString &path, int orientation)
+// Edits the metadata of a picture file in place through Exiv2.
+bool editMetadata(const QString &path, const std::function<void(Exiv2::Image &)> &edit)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
+    try {
+        auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+        image->readMetadata();
+        edit(*image);
+        image->writeMetadata();
+        return true;
+    } catch (const Exiv2::Error &) {
         return false;
-    QByteArray d = file.readAll();
-    const auto at16 = [&d](qsizetype i) -> quint16 {
-        return i >= 0 && i + 2 <= d.size() ? qFromLittleEndian<quint16>(d.constData() + i) : 0;
-    };
-    const qsizetype directory =
-        d.startsWith("II") && d.size() >= 8 ? qFromLittleEndian<quint32>(d.constData() + 4) : 0;
-    for (qsizetype entry = directory + 2;
-         directory > 0 && entry < directory + 2 + 12 * at16(directory); entry += 12) {
-        if (at16(entry) == 274 && entry + 10 <= d.size()) {
-            qToLittleEndian<quint16>(quint16(orientation), d.data() + entry + 8);
-            return file.seek(0) && file.write(d) == d.size();
-        }
     }
-    return false;
 }
 
 } // namespace
@@ -132,13 +125,15 @@ QString writeOrientedPicture(const QString &path, QSize upright, int orientation
                            "tiff:Orientation=\"" +
                            QByteArray::number(orientation) + "\"/></rdf:RDF></x:xmpmeta>";
     FreeImage_SetMetadataKeyValue(FIMD_XMP, dib, "XMLPacket", xmp.constData());
-    if (!iccProfile.isEmpty()) {
-        QByteArray profile = iccProfile;
-        FreeImage_CreateICCProfile(dib, profile.data(), long(profile.size()));
-    }
-    const bool saved = FreeImage_Save(format, dib, QFile::encodeName(path).constData(),
-                                      format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0) &&
-                       (format != FIF_TIFF || setTiffOrientation(path, orientation));
+    if (!iccProfile.isEmpty()) // the library copies the profile
+        FreeImage_CreateICCProfile(dib, const_cast<char *>(iccProfile.data()),
+                                   long(iccProfile.size()));
+    const bool saved =
+        FreeImage_Save(format, dib, QFile::encodeName(path).constData(),
+                       format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0) &&
+        (format != FIF_TIFF || editMetadata(path, [orientation](Exiv2::Image &image) {
+             image.exifData()["Exif.Image.Orientation"] = uint16_t(orientation);
+         }));
     FreeImage_Unload(dib);
     return saved ? path : QString();
 }
@@ -241,18 +236,12 @@ bool writeDatedPicture(const QString &path, const char *dateTime, const char *su
 {
     if (writeTestPicture(path, 16, 12, FIF_JPEG).isEmpty())
         return false;
-    if (*dateTime) {
-        try {
-            auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
-            image->readMetadata();
-            image->exifData()["Exif.Photo.DateTimeOriginal"] = dateTime;
+    if (*dateTime && !editMetadata(path, [dateTime, subSeconds](Exiv2::Image &image) {
+            image.exifData()["Exif.Photo.DateTimeOriginal"] = dateTime;
             if (*subSeconds)
-                image->exifData()["Exif.Photo.SubSecTimeOriginal"] = subSeconds;
-            image->writeMetadata();
-        } catch (const Exiv2::Error &) {
-            return false;
-        }
-    }
+                image.exifData()["Exif.Photo.SubSecTimeOriginal"] = subSeconds;
+        }))
+        return false;
     const timespec times[2] = {{modified, 0}, {modified, 0}};
     return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
 }
