@@ -182,6 +182,40 @@ void setXmpUpright(FIBITMAP *dib)
                upright);
 }
 
+// The bytes of the file from start on, up to end.
+Reader fileReader(const SourceFile &source, qint64 start, qint64 end)
+{
+    return [&source, start, end](qint64 offset, qint64 size) {
+        size = std::min(size, end - start - offset);
+        QByteArray bytes(std::max<qint64>(size, 0), '\0');
+        bytes.truncate(offset < 0 ? 0 : source.readAt(start + offset, bytes.data(), bytes.size()));
+        return bytes;
+    };
+}
+
+// The tag in a WEBP's EXIF chunk. The loader parses the chunk only when it starts with the JPEG
+// block's signature; cameras and phones write the TIFF structure alone, as the format has it.
+int webpOrientation(const SourceFile &source)
+{
+    const Reader file = fileReader(source, 0, std::numeric_limits<qint64>::max());
+    const QByteArray header = file(0, 12);
+    if (header.size() < 12 || !header.startsWith("RIFF") || !header.endsWith("WEBP"))
+        return 1;
+    const qint64 end = 8 + qint64(qFromLittleEndian<quint32>(header.constData() + 4));
+    for (qint64 at = 12; at + 8 <= end;) {
+        const QByteArray chunk = file(at, 8);
+        if (chunk.size() < 8)
+            return 1;
+        const qint64 size = qFromLittleEndian<quint32>(chunk.constData() + 4);
+        if (chunk.startsWith("EXIF")) {
+            const qint64 start = at + 8 + (file(at + 8, 6) == ExifSignature ? 6 : 0);
+            return readFirstDirectory(fileReader(source, start, at + 8 + size)).orientation;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return 1;
+}
+
 } // namespace
 
 int Orientation::of(const fipImage &image, const SourceFile &source, FREE_IMAGE_FORMAT fif)
@@ -189,16 +223,11 @@ int Orientation::of(const fipImage &image, const SourceFile &source, FREE_IMAGE_
     // The RAW loader turns the picture itself.
     if (fif == FIF_RAW)
         return 1;
-    if (fif == FIF_TIFF) {
-        return readFirstDirectory([&](qint64 offset, qint64 size) {
-                   QByteArray bytes(size, '\0');
-                   bytes.truncate(source.readAt(offset, bytes.data(), size));
-                   return bytes;
-               })
+    if (fif == FIF_TIFF)
+        return readFirstDirectory(fileReader(source, 0, std::numeric_limits<qint64>::max()))
             .orientation;
-    }
     const int parsed = parsedOrientation(static_cast<FIBITMAP *>(const_cast<fipImage &>(image)));
-    return parsed == 0 ? 1 : parsed;
+    return parsed != 0 ? parsed : fif == FIF_WEBP ? webpOrientation(source) : 1;
 }
 
 bool Orientation::swapsSides(int orientation)

@@ -131,7 +131,7 @@ QString writeOrientedPicture(const QString &path, QSize upright, int orientation
     const bool saved =
         FreeImage_Save(format, dib, QFile::encodeName(path).constData(),
                        format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0) &&
-        (format != FIF_TIFF || editMetadata(path, [orientation](Exiv2::Image &image) {
+        (format == FIF_JPEG || editMetadata(path, [orientation](Exiv2::Image &image) {
              image.exifData()["Exif.Image.Orientation"] = uint16_t(orientation);
          }));
     FreeImage_Unload(dib);

@@ -24,9 +24,9 @@ QString writePhotoLikePicture(const QString &path, int w, int h, unsigned bpp = 
 
 // Writes a picture stored turned or mirrored, as a camera stores it, and tagged with the EXIF
 // orientation 1 to 8 that undoes it: shown upright it is writeTestPicture's picture of the size
-// given. JPEG and WEBP carry the tag in their EXIF block and XMP packet, TIFF in its first
-// directory. The ICC
-// profile, when given, is embedded. Returns the path, empty on failure.
+// given. It is in the EXIF block and the XMP packet, and as Exiv2 writes it in a TIFF's first
+// directory and a WEBP's EXIF chunk (without the JPEG block's signature, as cameras and phones
+// write it there). The ICC profile, when given, is embedded. Returns the path, empty on failure.
 QString writeOrientedPicture(const QString &path, QSize upright, int orientation,
                              FREE_IMAGE_FORMAT format = FIF_JPEG,
                              const QByteArray &iccProfile = {});
