@@ -215,16 +215,16 @@ QByteArray makeTestGif(QSize screen, const QList<QSize> &frames)
     return file + '\x3b';
 }
 
-QByteArray makeTestJ2k(QSize size)
+QByteArray makeTestJ2k(QSize size, QPoint origin)
 {
     const quint32 w = quint32(size.width()), h = quint32(size.height());
     // SOC, SIZ of one 8-bit component in one tile, EOC.
     return QByteArray("\xff\x4f\xff\x51", 4) + bytesOf<quint16, true>({41, 0}) +
-           bytesOf<quint32, true>({w, h, 0, 0, w, h, 0, 0}) + bytesOf<quint16, true>({1}) +
-           QByteArray("\x07\x01\x01\xff\xd9", 5);
+           bytesOf<quint32, true>({w, h, quint32(origin.x()), quint32(origin.y()), w, h, 0, 0}) +
+           bytesOf<quint16, true>({1}) + QByteArray("\x07\x01\x01\xff\xd9", 5);
 }
 
-QByteArray makeTestJp2(QSize header, QSize codestream)
+QByteArray makeTestJp2(QSize header, const QByteArray &codestream)
 {
     const QByteArray ihdr =
         bytesOf<quint32, true>({quint32(header.height()), quint32(header.width())}) +
@@ -233,7 +233,7 @@ QByteArray makeTestJp2(QSize header, QSize codestream)
            jp2Box("ftyp", QByteArray("jp2 \0\0\0\0jp2 ", 12)) +
            jp2Box("jp2h",
                   jp2Box("ihdr", ihdr) + jp2Box("colr", QByteArray("\x01\0\0\0\0\0\x11", 7))) +
-           jp2Box("jp2c", makeTestJ2k(codestream));
+           jp2Box("jp2c", codestream);
 }
 
 bool writeDatedPicture(const QString &path, const char *dateTime, const char *subSeconds,
