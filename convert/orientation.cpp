@@ -100,6 +100,38 @@ FirstDirectory readFirstDirectory(const Reader &read)
 // The raw EXIF block starts with this signature when it comes from a JPEG file.
 const QByteArray ExifSignature("Exif\0\0", 6);
 
+// The orientation in the first directory of the TIFF structure that fills start to end of the
+// file: a TIFF file, or a WEBP file's EXIF chunk.
+int orientationAt(const SourceFile &source, qint64 start, qint64 end)
+{
+    return readFirstDirectory([&](qint64 offset, qint64 size) {
+               QByteArray bytes(std::clamp(end - start - offset, qint64(0), size), '\0');
+               bytes.truncate(source.readAt(start + offset, bytes.data(), bytes.size()));
+               return bytes;
+           })
+        .orientation;
+}
+
+// Where a WEBP file's EXIF block lies, after the signature some writers put first; empty when
+// it has none.
+std::pair<qint64, qint64> webpExif(const SourceFile &source)
+{
+    char chunk[12];
+    if (source.readAt(0, chunk, 12) != 12 || QByteArrayView(chunk, 4) != "RIFF" ||
+        QByteArrayView(chunk + 8, 4) != "WEBP")
+        return {};
+    for (qint64 at = 12; source.readAt(at, chunk, 8) == 8;) {
+        const qint64 size = qFromLittleEndian<quint32>(chunk + 4);
+        if (QByteArrayView(chunk, 4) == "EXIF") {
+            const bool signature =
+                source.readAt(at + 8, chunk, 6) == 6 && QByteArrayView(chunk, 6) == ExifSignature;
+            return {at + 8 + (signature ? 6 : 0), at + 8 + size};
+        }
+        at += 8 + size + (size & 1); // chunks are padded to an even size
+    }
+    return {};
+}
+
 // The tag's value 1 to 8 as the loader parsed it, or 0 when it has none.
 int parsedOrientation(FIBITMAP *dib)
 {
@@ -189,13 +221,13 @@ int Orientation::of(const fipImage &image, const SourceFile &source, FREE_IMAGE_
     // The RAW loader turns the picture itself.
     if (fif == FIF_RAW)
         return 1;
-    if (fif == FIF_TIFF) {
-        return readFirstDirectory([&](qint64 offset, qint64 size) {
-                   QByteArray bytes(size, '\0');
-                   bytes.truncate(source.readAt(offset, bytes.data(), size));
-                   return bytes;
-               })
-            .orientation;
+    if (fif == FIF_TIFF)
+        return orientationAt(source, 0, source.size());
+    // The library's WEBP reader parses only an EXIF block that starts with the signature, as its
+    // writer makes it; other writers start with the TIFF header.
+    if (fif == FIF_WEBP) {
+        const auto [start, end] = webpExif(source);
+        return orientationAt(source, start, end);
     }
     const int parsed = parsedOrientation(static_cast<FIBITMAP *>(const_cast<fipImage &>(image)));
     return parsed == 0 ? 1 : parsed;

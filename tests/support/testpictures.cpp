@@ -48,28 +48,6 @@ FIBITMAP *testBitmap(int w, int h, int orientation)
     return dib;
 }
 
-// Sets the Orientation entry of a little-endian TIFF file's first directory.
-bool setTiffOrientation(const QString &path, int orientation)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray d = file.readAll();
-    const auto at16 = [&d](qsizetype i) -> quint16 {
-        return i >= 0 && i + 2 <= d.size() ? qFromLittleEndian<quint16>(d.constData() + i) : 0;
-    };
-    const qsizetype directory =
-        d.startsWith("II") && d.size() >= 8 ? qFromLittleEndian<quint32>(d.constData() + 4) : 0;
-    for (qsizetype entry = directory + 2;
-         directory > 0 && entry < directory + 2 + 12 * at16(directory); entry += 12) {
-        if (at16(entry) == 274 && entry + 10 <= d.size()) {
-            qToLittleEndian<quint16>(quint16(orientation), d.data() + entry + 8);
-            return file.seek(0) && file.write(d) == d.size();
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 fipImage readPicture(const QString &path)
@@ -113,34 +91,27 @@ QString writeOrientedPicture(const QString &path, QSize upright, int orientation
                              FREE_IMAGE_FORMAT format, const QByteArray &iccProfile)
 {
     FIBITMAP *dib = testBitmap(upright.width(), upright.height(), orientation);
-    // The EXIF block as a JPEG's APP1 holds it: one directory with the one entry.
-    const QByteArray exif =
-        QByteArray("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24) +
-        char(orientation) + QByteArray(7, '\0');
-    FITAG *tag = FreeImage_CreateTag();
-    FreeImage_SetTagKey(tag, "ExifRaw");
-    FreeImage_SetTagType(tag, FIDT_BYTE);
-    FreeImage_SetTagLength(tag, DWORD(exif.size()));
-    FreeImage_SetTagCount(tag, DWORD(exif.size()));
-    FreeImage_SetTagValue(tag, exif.constData());
-    FreeImage_SetMetadata(FIMD_EXIF_RAW, dib, "ExifRaw", tag);
-    FreeImage_DeleteTag(tag);
-    // The same in the XMP packet, where some viewers look first.
-    const QByteArray xmp = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
-                           "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
-                           "<rdf:Description xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" "
-                           "tiff:Orientation=\"" +
-                           QByteArray::number(orientation) + "\"/></rdf:RDF></x:xmpmeta>";
-    FreeImage_SetMetadataKeyValue(FIMD_XMP, dib, "XMLPacket", xmp.constData());
     if (!iccProfile.isEmpty()) {
         QByteArray profile = iccProfile;
         FreeImage_CreateICCProfile(dib, profile.data(), long(profile.size()));
     }
-    const bool saved = FreeImage_Save(format, dib, QFile::encodeName(path).constData(),
-                                      format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0) &&
-                       (format != FIF_TIFF || setTiffOrientation(path, orientation));
+    const QByteArray name = QFile::encodeName(path);
+    const bool saved =
+        FreeImage_Save(format, dib, name.constData(), format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0);
     FreeImage_Unload(dib);
-    return saved ? path : QString();
+    if (!saved)
+        return {};
+    // The tag as other programs write it; also in the XMP packet, where some viewers look first.
+    try {
+        auto image = Exiv2::ImageFactory::open(name.toStdString());
+        image->readMetadata();
+        image->exifData()["Exif.Image.Orientation"] = uint16_t(orientation);
+        image->xmpData()["Xmp.tiff.Orientation"] = std::to_string(orientation);
+        image->writeMetadata();
+    } catch (const Exiv2::Error &) {
+        return {};
+    }
+    return path;
 }
 
 bool writeConvertFolders(const QString &source, const QString &destination)
