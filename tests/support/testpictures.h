@@ -25,9 +25,9 @@ QString writePhotoLikePicture(const QString &path, int w, int h, unsigned bpp = 
 
 // Writes a picture stored turned or mirrored, as a camera stores it, and tagged with the EXIF
 // orientation 1 to 8 that undoes it: shown upright it is writeTestPicture's picture of the size
-// given. JPEG and WEBP carry the tag in their EXIF block and XMP packet, TIFF in its first
-// directory. The ICC
-// profile, when given, is embedded. Returns the path, empty on failure.
+// given. The tag is in its EXIF block (a TIFF's first directory) and XMP packet, where other
+// programs than the image library write them. The ICC profile, when given, is embedded. Returns
+// the path, empty on failure.
 QString writeOrientedPicture(const QString &path, QSize upright, int orientation,
                              FREE_IMAGE_FORMAT format = FIF_JPEG,
                              const QByteArray &iccProfile = {});
