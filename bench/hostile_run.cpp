@@ -69,7 +69,7 @@ int main(int argc, char *argv[])
     for (const auto &[name, bytes] :
          {std::pair{u"hostile-bomb-gif.gif"_s, makeTestGif(huge, {{1, 1}})},
           std::pair{u"hostile-bomb-j2k.j2k"_s, makeTestJ2k(huge)},
-          std::pair{u"hostile-bomb-jp2.jp2"_s, makeTestJp2(huge, huge)}}) {
+          std::pair{u"hostile-bomb-jp2.jp2"_s, makeTestJp2(huge, makeTestJ2k(huge))}}) {
         writeFileBytes(source + u'/' + name, bytes);
         corpus.append({name, u"claims 60000 pixels a side"_s});
     }

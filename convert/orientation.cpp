@@ -100,6 +100,38 @@ FirstDirectory readFirstDirectory(const Reader &read)
 // The raw EXIF block starts with this signature when it comes from a JPEG file.
 const QByteArray ExifSignature("Exif\0\0", 6);
 
+// The orientation in the first directory of the TIFF structure that fills start to end of the
+// file: a TIFF file, or a WEBP file's EXIF chunk.
+int orientationAt(const SourceFile &source, qint64 start, qint64 end)
+{
+    return readFirstDirectory([&](qint64 offset, qint64 size) {
+               QByteArray bytes(std::clamp(end - start - offset, qint64(0), size), '\0');
+               bytes.truncate(source.readAt(start + offset, bytes.data(), bytes.size()));
+               return bytes;
+           })
+        .orientation;
+}
+
+// Where a WEBP file's EXIF block lies, after the signature some writers put first; empty when
+// it has none.
+std::pair<qint64, qint64> webpExif(const SourceFile &source)
+{
+    char chunk[12];
+    if (source.readAt(0, chunk, 12) != 12 || QByteArrayView(chunk, 4) != "RIFF" ||
+        QByteArrayView(chunk + 8, 4) != "WEBP")
+        return {};
+    for (qint64 at = 12; source.readAt(at, chunk, 8) == 8;) {
+        const qint64 size = qFromLittleEndian<quint32>(chunk + 4);
+        if (QByteArrayView(chunk, 4) == "EXIF") {
+            const bool signature =
+                source.readAt(at + 8, chunk, 6) == 6 && QByteArrayView(chunk, 6) == ExifSignature;
+            return {at + 8 + (signature ? 6 : 0), at + 8 + size};
+        }
+        at += 8 + size + (size & 1); // chunks are padded to an even size
+    }
+    return {};
+}
+
 // The tag's value 1 to 8 as the loader parsed it, or 0 when it has none.
 int parsedOrientation(FIBITMAP *dib)
 {
@@ -182,40 +214,6 @@ void setXmpUpright(FIBITMAP *dib)
                upright);
 }
 
-// The bytes of the file from start on, up to end.
-Reader fileReader(const SourceFile &source, qint64 start, qint64 end)
-{
-    return [&source, start, end](qint64 offset, qint64 size) {
-        size = std::min(size, end - start - offset);
-        QByteArray bytes(std::max<qint64>(size, 0), '\0');
-        bytes.truncate(offset < 0 ? 0 : source.readAt(start + offset, bytes.data(), bytes.size()));
-        return bytes;
-    };
-}
-
-// The tag in a WEBP's EXIF chunk. The loader parses the chunk only when it starts with the JPEG
-// block's signature; cameras and phones write the TIFF structure alone, as the format has it.
-int webpOrientation(const SourceFile &source)
-{
-    const Reader file = fileReader(source, 0, std::numeric_limits<qint64>::max());
-    const QByteArray header = file(0, 12);
-    if (header.size() < 12 || !header.startsWith("RIFF") || !header.endsWith("WEBP"))
-        return 1;
-    const qint64 end = 8 + qint64(qFromLittleEndian<quint32>(header.constData() + 4));
-    for (qint64 at = 12; at + 8 <= end;) {
-        const QByteArray chunk = file(at, 8);
-        if (chunk.size() < 8)
-            return 1;
-        const qint64 size = qFromLittleEndian<quint32>(chunk.constData() + 4);
-        if (chunk.startsWith("EXIF")) {
-            const qint64 start = at + 8 + (file(at + 8, 6) == ExifSignature ? 6 : 0);
-            return readFirstDirectory(fileReader(source, start, at + 8 + size)).orientation;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return 1;
-}
-
 } // namespace
 
 int Orientation::of(const fipImage &image, const SourceFile &source, FREE_IMAGE_FORMAT fif)
@@ -224,10 +222,15 @@ int Orientation::of(const fipImage &image, const SourceFile &source, FREE_IMAGE_
     if (fif == FIF_RAW)
         return 1;
     if (fif == FIF_TIFF)
-        return readFirstDirectory(fileReader(source, 0, std::numeric_limits<qint64>::max()))
-            .orientation;
+        return orientationAt(source, 0, source.size());
+    // The library's WEBP reader parses only an EXIF block that starts with the signature, as its
+    // writer makes it; other writers start with the TIFF header.
+    if (fif == FIF_WEBP) {
+        const auto [start, end] = webpExif(source);
+        return orientationAt(source, start, end);
+    }
     const int parsed = parsedOrientation(static_cast<FIBITMAP *>(const_cast<fipImage &>(image)));
-    return parsed != 0 ? parsed : fif == FIF_WEBP ? webpOrientation(source) : 1;
+    return parsed == 0 ? 1 : parsed;
 }
 
 bool Orientation::swapsSides(int orientation)

@@ -16,7 +16,8 @@ class Orientation
 {
 public:
     // 1 (upright) when the picture carries no valid tag. The TIFF reader leaves the tag out of the
-    // metadata, so for a TIFF it is read from the file's first directory.
+    // metadata, and the WEBP reader parses only the EXIF block its own writer makes, so for a TIFF
+    // it is read from the file's first directory, for a WEBP from its EXIF chunk.
     static int of(const fipImage &image, const SourceFile &source, FREE_IMAGE_FORMAT fif);
     // True for 5 to 8: the upright picture's width is the stored height.
     static bool swapsSides(int orientation);

@@ -501,7 +501,7 @@ std::vector<HeaderCase> headerCases()
 {
     const auto hex = [](const char *digits) { return QByteArray::fromHex(digits); };
     const QSize huge(60000, 60000);
-    const QByteArray jp2 = makeTestJp2(huge, {1, 1});
+    const QByteArray jp2 = makeTestJp2(huge, makeTestJ2k({1, 1}));
     const QString square = tooLarge(60000, 60000), wide = tooLarge(60000, 50000);
     const QString unknown =
         u"the size of the picture cannot be read without decoding it (damaged or unsupported header)"_s;
@@ -539,7 +539,11 @@ std::vector<HeaderCase> headerCases()
         {u"frame.gif"_s, makeTestGif({1, 1}, {{1, 1}, {2, 2}, huge}), square},
         {u"a.j2k"_s, makeTestJ2k(huge), square},
         {u"header.jp2"_s, jp2, square},
-        {u"code.jp2"_s, makeTestJp2({1, 1}, {60000, 50000}), wide},
+        // The picture starts at an offset into its codestream's grid, which may leave nothing: the
+        // library's header read refuses that codestream in a JP2.
+        {u"code.jp2"_s, makeTestJp2({1, 1}, makeTestJ2k({70000, 60000}, {10000, 10000})), wide},
+        {u"left.jp2"_s, makeTestJp2({1, 1}, makeTestJ2k({100, 100}, {101, 0})), QString()},
+        {u"top.j2k"_s, makeTestJ2k({100, 100}, {0, 100}), unknown},
         {u"sgi.jpg"_s, hex("01da00010003ea60c3500003") + QByteArray(500, '\0'), wide},
         {u"dds.png"_s, dds("50c3000060ea0000"), wide},
         {u"iff.jpg"_s, iff, wide},

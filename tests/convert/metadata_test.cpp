@@ -5,6 +5,7 @@
 #include "convert/convertlistmodel.h"
 #include "convert/imagepipeline.h"
 #include "convert/inplacerunner.h"
+#include "convert/orientation.h"
 #include "convert/workerprotocol.h"
 #include "util/pathutil.h"
 
@@ -84,9 +85,13 @@ QString writeSource(const QString &folder, Source kind)
             readFileBytes(writeTestPicture(folder + u"/t.jpg"_s, 8, 6, FIF_JPEG));
         Exiv2::ExifThumb(exif).setJpegThumbnail(
             reinterpret_cast<const Exiv2::byte *>(thumbnail.constData()), long(thumbnail.size()));
+        exif["Exif.Thumbnail.Orientation"] = uint16_t(6);
     }
+    if (kind == ExifOnlyJpeg)
+        image->setByteOrder(Exiv2::bigEndian); // as many cameras write it
     if (kind == AllBlocksJpeg) {
         image->xmpData()["Xmp.dc.subject"] = "harbour";
+        image->xmpData()["Xmp.tiff.Orientation"] = "6";
         image->iptcData()["Iptc.Application2.Keywords"] = "harbour";
     }
     image->writeMetadata();
@@ -106,15 +111,18 @@ std::string factsOf(const QString &path)
                                   reinterpret_cast<const Exiv2::byte *>(bytes.data()) + at + 4,
                                   qFromBigEndian<quint32>(bytes.constData() + at - 4));
     std::string facts;
-    for (const char *key : {"Photo.DateTimeOriginal", "Photo.SubSecTimeOriginal", "Image.Make",
-                            "Image.Model", "GPSInfo.GPSLatitude", "Image.Orientation",
-                            "Photo.PixelXDimension", "Photo.PixelYDimension"}) {
+    for (const char *key :
+         {"Photo.DateTimeOriginal", "Photo.SubSecTimeOriginal", "Image.Make", "Image.Model",
+          "GPSInfo.GPSLatitude", "Image.Orientation", "Photo.PixelXDimension",
+          "Photo.PixelYDimension", "Thumbnail.Orientation"}) {
         const auto found = exif.findKey(Exiv2::ExifKey("Exif."s + key));
         facts += (found == exif.end() ? "-" : found->toString()) + '|';
     }
-    const bool iptc = !image->iptcData().empty(), xmp = !image->xmpData().empty();
-    return facts + std::to_string(Exiv2::ExifThumbC(exif).copy().size_) + (xmp ? "|xmp" : "") +
-           (iptc ? "|iptc" : "");
+    const Exiv2::XmpData &xmp = image->xmpData();
+    const auto turn = xmp.findKey(Exiv2::XmpKey("Xmp.tiff.Orientation"));
+    return facts + std::to_string(Exiv2::ExifThumbC(exif).copy().size_) +
+           (xmp.empty() ? "" : "|xmp") + (turn == xmp.end() ? "" : '=' + turn->toString()) +
+           (image->iptcData().empty() ? "" : "|iptc");
 }
 
 class Metadata : public testing::TestWithParam<std::tuple<OutputFormat, Source>>
@@ -136,7 +144,7 @@ TEST_P(Metadata, TheOutputCarriesDateCameraPlaceAndKeywordsMadeTrueForThePicture
     const std::string size = kind == CameraRaw ? "64|48|" : "30|40|";
     const bool blocks = kind == AllBlocksJpeg;
     EXPECT_EQ(factsOf(destination), "2024:07:14 10:31:07|123|Pelorin Optics|P-1|48/1 51/1 0/1|1|" +
-                                        size + "0" + (blocks ? "|xmp" : "") +
+                                        size + "-|0" + (blocks ? "|xmp=1" : "") +
                                         (blocks && format != OutputFormat::Webp ? "|iptc" : ""));
     EXPECT_NE(modified(destination).first, Then.tv_sec); // "Keep file dates" is off
 }
@@ -145,6 +153,23 @@ INSTANTIATE_TEST_SUITE_P(FormatsAndSources, Metadata,
                          testing::Combine(testing::Values(OutputFormat::Jpeg, OutputFormat::Png,
                                                           OutputFormat::Tiff, OutputFormat::Webp),
                                           testing::Values(ExifOnlyJpeg, AllBlocksJpeg, CameraRaw)));
+
+// Where Exiv2 cannot read the source, the library's writers copy what its reader kept. Turned by
+// its tag or by the user, the picture says upright in the raw EXIF block, whichever way its bytes
+// run, and in the XMP, and the raw block's thumbnail, turned the old way, is unlinked.
+TEST(LibraryMetadata, ATurnedPictureSaysUprightAndLosesItsThumbnail)
+{
+    QTemporaryDir folder;
+    for (const auto &[kind, orientation, angle] :
+         {std::tuple(ExifOnlyJpeg, 6, 0), std::tuple(AllBlocksJpeg, 1, 90)}) {
+        fipImage image = readPicture(writeSource(folder.path(), kind));
+        Orientation::apply(image, orientation, angle);
+        ASSERT_TRUE(image.save(QFile::encodeName(folder.filePath(u"out.jpg"_s))));
+        EXPECT_EQ(factsOf(folder.filePath(u"out.jpg"_s)),
+                  "2024:07:14 10:31:07|123|Pelorin Optics|P-1|48/1 51/1 0/1|1|-|-|-|0"s +
+                      (kind == AllBlocksJpeg ? "|xmp=1|iptc" : ""));
+    }
+}
 
 // Metadata that cannot be kept never costs the picture; the log says so. "Keep file dates" on
 // gives the source's time, and both cross to the worker and back.
@@ -177,7 +202,7 @@ TEST(MetadataLeftOut, DamagedOrHugeBlocksAreWrittenWithoutAndLoggedAndDatesAreKe
                              "metadata could not be kept: its EXIF block is larger than the "
                              "output format can hold)\r\n"_s))
         << log.toStdString();
-    EXPECT_EQ(factsOf(destination.filePath(u"damaged.jpg"_s)), "-|-|-|-|-|-|-|-|0");
+    EXPECT_EQ(factsOf(destination.filePath(u"damaged.jpg"_s)), "-|-|-|-|-|-|-|-|-|0");
     EXPECT_EQ(modified(destination.filePath(u"huge.jpg"_s)), modified(huge));
 
     ConversionResult result;

@@ -33,6 +33,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <climits>
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -168,10 +169,16 @@ TEST(FilesOnDisk, OnlyARegularFileIsReadAndStateValuesStandAlone)
          "side=diagonal\npixels=-5\npage=3\nreplace=no", {}},
         {"quality = 85\r\nformat=png\npage=rename\nside=lar\n" + QByteArray(1, '\0') +
          "\xff=\n=\nsource\nresize=on\npixels=1e3\nreplace=off",
-         {{}, {}, 1, 85, true, {}, {}, 1, false, {}}}};
+         {{}, {}, 1, 85, true, {}, {}, 1, false, {}}},
+        {"pixels=0", {}}, {"pixels=4294967297", {}},
+        {"pixels=1", {{}, {}, {}, {}, {}, {}, 1, {}, {}, {}}},
+        {"pixels=2147483647", {{}, {}, {}, {}, {}, {}, INT_MAX, {}, {}, {}}}};
     // clang-format on
+    // A size is written only when there is one.
     for (const auto &[bytes, read] : cases)
-        EXPECT_EQ(SessionState::read(bytes), read) << bytes.toStdString();
+        EXPECT_EQ(std::pair(SessionState::read(bytes), read.write().contains("pixels=")),
+                  std::pair(read, read.resizePixels.has_value()))
+            << bytes.toStdString();
     qputenv("XDG_STATE_HOME", "relative");
     EXPECT_EQ(SessionState::filePath(), QDir::homePath() + u"/.local/state/Pelorin/state"_s);
 }

@@ -106,36 +106,23 @@ QString writeOrientedPicture(const QString &path, QSize upright, int orientation
                              FREE_IMAGE_FORMAT format, const QByteArray &iccProfile)
 {
     FIBITMAP *dib = testBitmap(upright.width(), upright.height(), orientation);
-    // The EXIF block as a JPEG's APP1 holds it: one directory with the one entry.
-    const QByteArray exif =
-        QByteArray("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24) +
-        char(orientation) + QByteArray(7, '\0');
-    FITAG *tag = FreeImage_CreateTag();
-    FreeImage_SetTagKey(tag, "ExifRaw");
-    FreeImage_SetTagType(tag, FIDT_BYTE);
-    FreeImage_SetTagLength(tag, DWORD(exif.size()));
-    FreeImage_SetTagCount(tag, DWORD(exif.size()));
-    FreeImage_SetTagValue(tag, exif.constData());
-    FreeImage_SetMetadata(FIMD_EXIF_RAW, dib, "ExifRaw", tag);
-    FreeImage_DeleteTag(tag);
-    // The same in the XMP packet, where some viewers look first.
-    const QByteArray xmp = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
-                           "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
-                           "<rdf:Description xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" "
-                           "tiff:Orientation=\"" +
-                           QByteArray::number(orientation) + "\"/></rdf:RDF></x:xmpmeta>";
-    FreeImage_SetMetadataKeyValue(FIMD_XMP, dib, "XMLPacket", xmp.constData());
-    if (!iccProfile.isEmpty()) // the library copies the profile
-        FreeImage_CreateICCProfile(dib, const_cast<char *>(iccProfile.data()),
-                                   long(iccProfile.size()));
-    const bool saved =
-        FreeImage_Save(format, dib, QFile::encodeName(path).constData(),
-                       format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0) &&
-        (format == FIF_JPEG || editMetadata(path, [orientation](Exiv2::Image &image) {
-             image.exifData()["Exif.Image.Orientation"] = uint16_t(orientation);
-         }));
+    if (!iccProfile.isEmpty()) {
+        QByteArray profile = iccProfile;
+        FreeImage_CreateICCProfile(dib, profile.data(), long(profile.size()));
+    }
+    const bool saved = FreeImage_Save(format, dib, QFile::encodeName(path).constData(),
+                                      format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0);
     FreeImage_Unload(dib);
-    return saved ? path : QString();
+    // The tag as other programs write it; also in the XMP packet, where some viewers look first.
+    return saved && editMetadata(path,
+                                 [orientation](Exiv2::Image &image) {
+                                     image.exifData()["Exif.Image.Orientation"] =
+                                         uint16_t(orientation);
+                                     image.xmpData()["Xmp.tiff.Orientation"] =
+                                         std::to_string(orientation);
+                                 })
+               ? path
+               : QString();
 }
 
 bool writeConvertFolders(const QString &source, const QString &destination)
@@ -210,16 +197,16 @@ QByteArray makeTestGif(QSize screen, const QList<QSize> &frames)
     return file + '\x3b';
 }
 
-QByteArray makeTestJ2k(QSize size)
+QByteArray makeTestJ2k(QSize size, QPoint origin)
 {
     const quint32 w = quint32(size.width()), h = quint32(size.height());
     // SOC, SIZ of one 8-bit component in one tile, EOC.
     return QByteArray("\xff\x4f\xff\x51", 4) + bytesOf<quint16, true>({41, 0}) +
-           bytesOf<quint32, true>({w, h, 0, 0, w, h, 0, 0}) + bytesOf<quint16, true>({1}) +
-           QByteArray("\x07\x01\x01\xff\xd9", 5);
+           bytesOf<quint32, true>({w, h, quint32(origin.x()), quint32(origin.y()), w, h, 0, 0}) +
+           bytesOf<quint16, true>({1}) + QByteArray("\x07\x01\x01\xff\xd9", 5);
 }
 
-QByteArray makeTestJp2(QSize header, QSize codestream)
+QByteArray makeTestJp2(QSize header, const QByteArray &codestream)
 {
     const QByteArray ihdr =
         bytesOf<quint32, true>({quint32(header.height()), quint32(header.width())}) +
@@ -228,7 +215,7 @@ QByteArray makeTestJp2(QSize header, QSize codestream)
            jp2Box("ftyp", QByteArray("jp2 \0\0\0\0jp2 ", 12)) +
            jp2Box("jp2h",
                   jp2Box("ihdr", ihdr) + jp2Box("colr", QByteArray("\x01\0\0\0\0\0\x11", 7))) +
-           jp2Box("jp2c", makeTestJ2k(codestream));
+           jp2Box("jp2c", codestream);
 }
 
 bool writeDatedPicture(const QString &path, const char *dateTime, const char *subSeconds,

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
@@ -24,9 +25,9 @@ QString writePhotoLikePicture(const QString &path, int w, int h, unsigned bpp = 
 
 // Writes a picture stored turned or mirrored, as a camera stores it, and tagged with the EXIF
 // orientation 1 to 8 that undoes it: shown upright it is writeTestPicture's picture of the size
-// given. It is in the EXIF block and the XMP packet, and as Exiv2 writes it in a TIFF's first
-// directory and a WEBP's EXIF chunk (without the JPEG block's signature, as cameras and phones
-// write it there). The ICC profile, when given, is embedded. Returns the path, empty on failure.
+// given. The tag is in its EXIF block (a TIFF's first directory) and XMP packet, where other
+// programs than the image library write them. The ICC profile, when given, is embedded. Returns
+// the path, empty on failure.
 QString writeOrientedPicture(const QString &path, QSize upright, int orientation,
                              FREE_IMAGE_FORMAT format = FIF_JPEG,
                              const QByteArray &iccProfile = {});
@@ -39,10 +40,11 @@ bool writeConvertFolders(const QString &source, const QString &destination);
 // Headers that claim a picture size, a few dozen bytes however large the size, with no usable
 // pixels: for the checks that must refuse a size before decoding. A GIF with its logical screen
 // and frames of the sizes given (after a graphic control extension each); a JPEG 2000 codestream
-// (SOC and SIZ); a JP2 file whose image header and codestream claim a size each.
+// (SOC and SIZ) whose picture spans its grid of the size given from the origin given; a JP2 file
+// whose image header claims a size, with the codestream given.
 QByteArray makeTestGif(QSize screen, const QList<QSize> &frames);
-QByteArray makeTestJ2k(QSize size);
-QByteArray makeTestJp2(QSize header, QSize codestream);
+QByteArray makeTestJ2k(QSize size, QPoint origin = {});
+QByteArray makeTestJp2(QSize header, const QByteArray &codestream);
 
 // Writes a small JPEG whose EXIF says when it was taken ("YYYY:MM:DD HH:MM:SS", with the
 // sub-second digits when given; none at all when dateTime is empty) and whose file date is
