@@ -520,9 +520,10 @@ std::vector<HeaderCase> headerCases()
         return "BMHD" + hex("00000014") + hex(size) + QByteArray(16, '\0');
     };
     // The header, then opcodes the walk passes: one with a length of its own, one sized by its
-    // number, and a no-op.
+    // number, a no-op and one of those with a fixed length.
     const QByteArray pict = QByteArray(512, '\0') + hex("0000 0000000000010001 001102ff0c00") +
-                            QByteArray(24, '\0') + hex("00a2 0002 abcd 0100 0000 0000");
+                            QByteArray(24, '\0') +
+                            hex("00a2 0002 abcd 0100 0000 0000 0006 00000000");
     const QByteArray xbm = "#define b_width 16\n#define b_height 2\nstatic char b_bits[] = {\n";
     // Every bitmap header allocates; the last one before the body is decoded.
     const QByteArray iff = "FORM" + hex("00000024") + "ILBM" + bmhd("00010001") + bmhd("ea60c350") +
