@@ -169,7 +169,7 @@ TEST(LibraryMetadata, ATurnedPictureSaysUprightAndLosesItsThumbnail)
         Orientation::apply(image, orientation, angle);
         ASSERT_TRUE(image.save(QFile::encodeName(folder.filePath(u"out.jpg"_s))));
         EXPECT_EQ(factsOf(folder.filePath(u"out.jpg"_s)),
-                  "2024:07:14 10:31:07|123|Pelorin Optics|P-1|48/1 51/1 0/1|1|-|-|-|0"s +
+                  "2024:07:14 10:31:07|123|Pelorin Optics|P-1|48/1 51/1 0/1|1|-|-|-|2|0"s +
                       (kind == AllBlocksJpeg ? "|xmp=1|iptc" : ""));
     }
 }
@@ -205,7 +205,7 @@ TEST(MetadataLeftOut, DamagedOrHugeBlocksAreWrittenWithoutAndLoggedAndDatesAreKe
                              "metadata could not be kept: its EXIF block is larger than the "
                              "output format can hold)\r\n"_s))
         << log.toStdString();
-    EXPECT_EQ(factsOf(destination.filePath(u"damaged.jpg"_s)), "-|-|-|-|-|-|-|-|-|0");
+    EXPECT_EQ(factsOf(destination.filePath(u"damaged.jpg"_s)), "-|-|-|-|-|-|-|-|-|-|0");
     EXPECT_EQ(modified(destination.filePath(u"huge.jpg"_s)), modified(huge));
 
     ConversionResult result;
