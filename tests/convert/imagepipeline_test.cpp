@@ -519,11 +519,13 @@ std::vector<HeaderCase> headerCases()
     const auto bmhd = [&](const char *size) { // IFF chunks: type, length, data
         return "BMHD" + hex("00000014") + hex(size) + QByteArray(16, '\0');
     };
-    // The header, then opcodes the walk passes: one with a length of its own, one sized by its
-    // number, a no-op and one of those with a fixed length.
-    const QByteArray pict = QByteArray(512, '\0') + hex("0000 0000000000010001 001102ff0c00") +
-                            QByteArray(24, '\0') +
-                            hex("00a2 0002 abcd 0100 0000 0000 0006 00000000");
+    // The header, then opcodes the walk passes, one of each kind: with a length of its own, sized
+    // by its number, a no-op, fixed lengths, a rectangle and its "same" form, an arc and its
+    // "same" form, a region, a comment.
+    const QByteArray pict =
+        QByteArray(512, '\0') + hex("0000 0000000000010001 001102ff0c00") + QByteArray(24, '\0') +
+        hex("00a2 0002 ffff 0000 0006 ffffffff 0030 ffffffffffffffff 0100 ffff 0038 "
+            "0060 ffffffffffffffffffffffff 0068 ffffffff 0092 0002 ffff 00a0 ffff");
     const QByteArray xbm = "#define b_width 16\n#define b_height 2\nstatic char b_bits[] = {\n";
     // Every bitmap header allocates; the last one before the body is decoded.
     const QByteArray iff = "FORM" + hex("00000024") + "ILBM" + bmhd("00010001") + bmhd("ea60c350") +
