@@ -660,8 +660,8 @@ TEST_F(RenamePage, WaitsForTheLastDateBeforeNumberingInShootingOrder)
 }
 
 // A renumber whose record cannot be written does not start. Undo, after a restart, gives every
-// file its name back but those changed since (in size or time, gone from their new name, or whose
-// old name was taken), which it names.
+// file its name back but those changed since (in content, gone from their new name, or whose old
+// name was taken), which it names; a change of time alone is the interrupted runs' below.
 TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatChangedSince)
 {
     const QString before = contents();
@@ -681,8 +681,6 @@ TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatCh
     child<QPushButton>(u"renumberButton"_s)->click();
     ASSERT_TRUE(undo->isEnabled() && QFile::remove(m_dir.filePath(u"y1.jpg"_s)));
     write("x3.jpg", "changed");
-    const timespec times[] = {{0, UTIME_OMIT}, {1000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path("x4.jpg"), times, AT_SYMLINK_NOFOLLOW), 0);
     write("a2.jpg", "new");
     ASSERT_TRUE(QFile::rename(m_dir.filePath(u"x5.jpg"_s), m_dir.filePath(u"d.jpg"_s)));
 
@@ -692,10 +690,10 @@ TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatCh
     m_page->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-    const QString leftAlone = u"left alone: x1.jpg, x3.jpg, x4.jpg, x5.jpg"_s;
-    EXPECT_EQ(contents(), u"a10.jpg=a10.jpg a2.jpg=new d.jpg=d.jpg notes.txt=notes.txt "
-                          u"x1.jpg=a2.jpg x3.jpg=changed x4.jpg=c.jpg"_s);
-    EXPECT_EQ(std::tuple(m_statusLine.text().contains(u"1 of 5"_s),
+    const QString leftAlone = u"left alone: x1.jpg, x3.jpg, x5.jpg"_s;
+    EXPECT_EQ(contents(), u"a10.jpg=a10.jpg a2.jpg=new c.jpg=c.jpg d.jpg=d.jpg notes.txt=notes.txt "
+                          u"x1.jpg=a2.jpg x3.jpg=changed"_s);
+    EXPECT_EQ(std::tuple(m_statusLine.text().contains(u"2 of 5"_s),
                          m_statusLine.text().endsWith(leftAlone),
                          m_messages.last().endsWith(leftAlone), undo->isEnabled()),
               std::tuple(true, true, true, false));
