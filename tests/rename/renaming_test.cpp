@@ -10,6 +10,7 @@
 #include "rename/newnamegenerator.h"
 #include "rename/renamejournal.h"
 #include "rename/renamelistmodel.h"
+#include "rename/takendatereader.h"
 #include "resources/stringtable.h"
 #include "util/pathutil.h"
 #include "util/systemcalls.h"
@@ -568,54 +569,65 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
     EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
 }
 
-// A click on the date column numbers in shooting order, though names and file dates disagree: a
-// burst by its fractions, a file without a date by its file date (greyed, saying so), equal
-// moments by name, which stays so newest first (Alt+D). The dates' names are read back after.
-TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
+// The dates come in parts: a list sorted by date (Alt+D) waits for the last before it can be
+// numbered. A click on the date column numbers in shooting order then, though names and file dates
+// disagree: a burst by its fractions, a file without a date by its file date (greyed, saying so),
+// equal moments by name, which stays so newest first. The dates' names are read back after.
+TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltDOnceTheLastDateIsIn)
 {
     removeFilesAtBytes(m_dir.path());
     const qint64 day = 86'400, november = 1'700'000'000; // 2023-11-14
-    struct Shot
-    {
-        const char *name, *taken, *fraction;
-        qint64 modified;
-    };
-    for (const Shot &shot : {Shot{"a.jpg", "2024:05:01 10:00:00", "5", november + 9 * day},
-                             Shot{"b.jpg", "2024:05:01 10:00:00", "07", november + 1 * day},
-                             Shot{"c.jpg", "2023:01:01 08:00:00", "", november + 8 * day},
-                             Shot{"d.jpg", "", "", november + 2 * day},
-                             Shot{"e10.jpg", "2024:06:01 12:00:00", "", november},
-                             Shot{"e9.jpg", "2024:06:01 12:00:00", "", november + 3 * day}})
-        ASSERT_TRUE(writeDatedPicture(m_dir.filePath(QString::fromLatin1(shot.name)), shot.taken,
-                                      shot.fraction, shot.modified));
+    using Shot = std::tuple<const char *, const char *, const char *, qint64>;
+    for (const auto &[name, taken, fraction, modified] :
+         {Shot{"a.jpg", "2024:05:01 10:00:00", "5", november + 9 * day},
+          Shot{"b.jpg", "2024:05:01 10:00:00", "07", november + 1 * day},
+          Shot{"c.jpg", "2023:01:01 08:00:00", "", november + 8 * day},
+          Shot{"d.jpg", "", "", november + 2 * day},
+          Shot{"e10.jpg", "2024:06:01 12:00:00", "", november},
+          Shot{"e9.jpg", "2024:06:01 12:00:00", "", november + 3 * day}})
+        ASSERT_TRUE(writeDatedPicture(m_dir.filePath(QString::fromLatin1(name)), taken, fraction,
+                                      modified));
+    PageServices::DatesDone answer;
+    m_services.readDates = [&answer](const QString &, const QStringList &,
+                                     PageServices::DatesDone done) { answer = std::move(done); };
     open();
     const RenameListModel &rows = m_page->rows();
+    QList<TakenDate> taken;
+    for (const QString &name : rows.listedNames())
+        taken.append(TakenDateReader::read(m_dir.filePath(name)));
+    type(u"baseNameEdit"_s, u"y"_s);
+    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
+    auto *renumber = child<QPushButton>(u"renumberButton"_s);
+    answer(0, taken.mid(0, 2));
+    EXPECT_EQ(std::pair(renumber->isEnabled(), m_statusLine.text()),
+              std::pair(false, u"Sorted by date taken, oldest first"_s));
+    type(u"baseNameEdit"_s, u"x"_s); // another base name waits as well
+    EXPECT_FALSE(renumber->isEnabled());
+    answer(2, taken.mid(2));
+    EXPECT_EQ(std::tuple(renumber->isEnabled(), names(rows), names(rows, true)),
+              std::tuple(true, u"c.jpg d.jpg b.jpg a.jpg e9.jpg e10.jpg"_s.split(u' '),
+                         u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' ')));
+    m_services.readDates = {}; // read in this process from here on
+
+    QHeaderView *header = list().horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(RenameListModel::DateTakenColumn) + 8,
+                             header->height() / 2));
+    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text(), header->sortIndicatorSection()),
+              std::tuple(u"e9.jpg e10.jpg a.jpg b.jpg d.jpg c.jpg"_s.split(u' '),
+                         u"Sorted by date taken, newest first"_s,
+                         int(RenameListModel::DateTakenColumn)));
     const auto dates = [&rows](int role = Qt::DisplayRole) {
         QStringList texts;
         for (int row = 0; row < rows.count(); ++row)
             texts.append(rows.index(row, RenameListModel::DateTakenColumn).data(role).toString());
         return texts;
     };
-    EXPECT_EQ(names(rows), u"a.jpg b.jpg c.jpg d.jpg e9.jpg e10.jpg"_s.split(u' '));
-    EXPECT_EQ(dates().mid(0, 3),
-              QStringList({u"2024-05-01 10:00:00.5"_s, u"2024-05-01 10:00:00.07"_s,
-                           u"2023-01-01 08:00:00"_s}));
-    EXPECT_EQ(std::pair(dates(Qt::ToolTipRole)[3], dates(RenameListModel::FileDateOnlyRole)),
+    EXPECT_EQ(dates().mid(1, 3), QStringList({u"2024-06-01 12:00:00"_s, u"2024-05-01 10:00:00.5"_s,
+                                              u"2024-05-01 10:00:00.07"_s}));
+    EXPECT_EQ(std::pair(dates(Qt::ToolTipRole)[4], dates(RenameListModel::FileDateOnlyRole)),
               std::pair(u"file date, no date taken in the file"_s,
-                        u"false false false true false false"_s.split(u' ')));
-
-    QHeaderView *header = list().horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(RenameListModel::DateTakenColumn) + 8,
-                             header->height() / 2));
-    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text()),
-              std::tuple(u"c.jpg d.jpg b.jpg a.jpg e9.jpg e10.jpg"_s.split(u' '),
-                         u"Sorted by date taken, oldest first"_s));
-    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
-    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text(), header->sortIndicatorSection()),
-              std::tuple(u"e9.jpg e10.jpg a.jpg b.jpg d.jpg c.jpg"_s.split(u' '),
-                         u"Sorted by date taken, newest first"_s,
-                         int(RenameListModel::DateTakenColumn)));
+                        u"false false false false true false"_s.split(u' ')));
     // The glyph and a move by the keyboard, as a reader hears them.
     const auto sortSaid = [&rows](int column) {
         return rows.headerData(column, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString();
@@ -629,34 +641,9 @@ TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
 
     QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
     const QStringList shootingOrder = dates();
-    type(u"baseNameEdit"_s, u"x"_s);
-    child<QPushButton>(u"renumberButton"_s)->click();
+    renumber->click();
     EXPECT_EQ(std::pair(names(rows), dates()),
               std::pair(u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' '), shootingOrder));
-}
-
-// Dates that come in parts: a list sorted by date waits for the last before it can be numbered,
-// and is in shooting order then.
-TEST_F(RenamePage, WaitsForTheLastDateBeforeNumberingInShootingOrder)
-{
-    PageServices::DatesDone answer;
-    m_services.readDates = [&answer](const QString &, const QStringList &,
-                                     PageServices::DatesDone done) { answer = std::move(done); };
-    open();
-    type(u"baseNameEdit"_s, u"x"_s);
-    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
-    const QMap<QString, qint64> taken = {
-        {u"a2.jpg"_s, 5}, {u"a10.jpg"_s, 4}, {u"b.jpg"_s, 3}, {u"c.jpg"_s, 2}, {u"d.jpg"_s, 1}};
-    QList<TakenDate> dates;
-    for (const QString &name : m_page->rows().listedNames())
-        dates.append({taken.value(name) * 1'000'000, false});
-    auto *renumber = child<QPushButton>(u"renumberButton"_s);
-    answer(0, dates.mid(0, 2));
-    EXPECT_FALSE(renumber->isEnabled());
-    answer(2, dates.mid(2));
-    EXPECT_EQ(std::tuple(renumber->isEnabled(), names(m_page->rows()), names(m_page->rows(), true)),
-              std::tuple(true, u"d.jpg c.jpg b.jpg a10.jpg a2.jpg"_s.split(u' '),
-                         u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' ')));
 }
 
 // A renumber whose record cannot be written does not start. Undo, after a restart, gives every
