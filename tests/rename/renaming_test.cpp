@@ -308,7 +308,7 @@ TEST_F(Renaming, JournalReadsBackByteExactAndIgnoresAnyOtherFile)
     EXPECT_EQ(RenameJournal::load(folder).value_or(RenameJournal()).undo().renamed, 2);
 }
 
-template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row>
+template <typename Fixture, typename Row> struct Table : Fixture, testing::WithParamInterface<Row>
 {
 };
 
@@ -317,7 +317,7 @@ template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row
 // (c) or seen on another device (d), the old name removed (u), the rename (r). "x" is written
 // into what is there, "" puts a new empty file there. Then the error and the files' contents.
 using Fallback = std::tuple<const char *, bool, bool, char, const char *, int, const char *>;
-using NoReplaceFallback = Table<Fallback>;
+using NoReplaceFallback = Table<Renaming, Fallback>;
 const Fallback Fallbacks[] = {
     // links refused, target exists, the step, meddling
     {"Links", false, false, 0, nullptr, 0, "b.jpg=a.jpg"},
@@ -371,7 +371,7 @@ INSTANTIATE_TEST_SUITE_P(Disks, NoReplaceFallback, testing::ValuesIn(Fallbacks),
 // A real disk of each kind photos live on, mounted on the test's folder; a name it cannot hold and
 // why; whether it folds case.
 using Disk = std::tuple<RealMount::Kind, const char *, const char *, bool>;
-using OnDisk = Table<Disk>;
+using OnDisk = Table<Renaming, Disk>;
 const Disk Disks[] = {
     {RealMount::Kind::Fat, "\xc3\xa9.jpg", "this disk does not allow this name or this change",
      true},
@@ -677,9 +677,7 @@ TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatCh
 // user answers; nobody is asked when every file was renamed. Nothing is lost or doubled, and an
 // Undo of a finished renumber gives every file it renamed its first name back.
 using Kill = std::tuple<const char *, int, int, const char *, const char *>;
-struct Interrupted : RenamePage, testing::WithParamInterface<Kill>
-{
-};
+using Interrupted = Table<RenamePage, Kill>;
 const Kill Kills[] = {
     // renames before the kill, the answer, a file changed meanwhile, the files after
     {"Finished", 2, 0, "c.jpg",
