@@ -10,6 +10,7 @@
 #include "rename/newnamegenerator.h"
 #include "rename/renamejournal.h"
 #include "rename/renamelistmodel.h"
+#include "rename/takendatereader.h"
 #include "resources/stringtable.h"
 #include "util/pathutil.h"
 #include "util/systemcalls.h"
@@ -136,8 +137,6 @@ TEST_F(Renaming, ListsFilesOnceForEveryPatternInNaturalOrderByTheirBytesSortsThe
         write(name);
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub.jpg"_s) && QDir(m_dir.path()).mkdir(u"img3"_s));
     ASSERT_EQ(mkfifo(path("img4.jpg").constData(), 0644), 0);
-    EXPECT_EQ(listed(u"img*.jpg;doc*.pdf"_s),
-              u"doc3.pdf doc20.pdf IMG1.JPG img2.jpg img10.jpg"_s.split(u' '));
     // No folder (even with a dot) and no FIFO; hidden files are listed.
     EXPECT_EQ(listed(u"*.*"_s), u".hidden.jpg doc3.pdf doc20.pdf IMG1.JPG img2.jpg img10.jpg "
                                 u"notes.txt Éa.jpg"_s.split(u' '));
@@ -169,13 +168,10 @@ TEST_F(Renaming, ListsFilesOnceForEveryPatternInNaturalOrderByTheirBytesSortsThe
     m_list.scanFolder(m_dir.filePath(u"missing"_s), u"*"_s);
     EXPECT_EQ(std::pair(m_list.count(), m_list.contains(u"img2.jpg"_s)), std::pair(0, false));
 
-    // Links are listed by what they lead to, names by their bytes.
-    ASSERT_EQ(symlink("img4.jpg", path("link-to-fifo.jpg").constData()), 0);
-    ASSERT_EQ(symlink("gone.jpg", path("link-to-nothing.jpg").constData()), 0);
-    ASSERT_EQ(symlink("img2.jpg", path("link-to-file.jpg").constData()), 0);
+    // Names by their bytes.
     write("bad\xff.jpg");
     const QString bad = PathUtil::decodeName("bad\xff.jpg");
-    EXPECT_EQ(listed(u"bad*;link*"_s), (QStringList{bad, u"link-to-file.jpg"_s}));
+    EXPECT_EQ(listed(u"bad*"_s), QStringList{bad});
     m_list.setNewName(0, bad, true); // a listed name: a conflict, told in words too
     for (const QModelIndex &at : {m_list.index(0, 0), m_list.index(0, 1)})
         EXPECT_EQ(std::tuple(at.data().toString(),
@@ -238,32 +234,26 @@ TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplac
                         read("x5.j\xe9g"), read("bad\xff.jpg")}),
         QByteArrayList({"a.jpg", "b.jpg", "bad\xff.jpg", "c.png", "pic.j\xe9g", "(missing)"}));
 
-    // A target that exists, here not listed by the filter, stops the run.
-    scan({"a.jpg", "c.jpg"});
-    write("x2.jpg", "kept");
-    EXPECT_EQ(ended(rename(u"a*.jpg;c*.jpg"_s, {u"x1.jpg"_s, u"x2.jpg"_s})),
-              std::tuple(RenameResult::Stopped, 1, EEXIST));
-    EXPECT_EQ(contents(), u"c.jpg=c.jpg x1.jpg=a.jpg x2.jpg=kept"_s);
-    // Swapped names, which the conflict marks would have blocked.
-    EXPECT_EQ(std::pair(rename(u"x*"_s, {u"x2.jpg"_s, u"x1.jpg"_s}).errorCode, contents()),
-              std::pair(EEXIST, u"c.jpg=c.jpg x1.jpg=a.jpg x2.jpg=kept"_s));
+    // A target that exists (x2.jpg, not listed by the filter) or a name that is not a single name
+    // in the folder stops the run at its row.
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub"_s));
+    for (const QString &second : {u"x2.jpg"_s, u"sub/x.jpg"_s, u"../x.jpg"_s, u".."_s, QString()}) {
+        scan({"a.jpg", "c.jpg"});
+        write("x2.jpg", "kept");
+        const auto stopped = ended(rename(u"a*;c*"_s, {u"x1.jpg"_s, second}));
+        EXPECT_EQ(std::tuple(stopped, contents(), QDir(m_dir.filePath(u"sub"_s)).isEmpty()),
+                  std::tuple(
+                      std::tuple(RenameResult::Stopped, 1, second == u"x2.jpg"_s ? EEXIST : EINVAL),
+                      u"c.jpg=c.jpg x1.jpg=a.jpg x2.jpg=kept"_s, true))
+            << second.toStdString();
+    }
 
-    // A vanished file, a name that is not a single name in the folder, or no folder.
+    // A vanished file, or no folder.
     scan({"a.jpg", "b.jpg", "c.jpg"});
     ASSERT_TRUE(QFile::remove(m_dir.filePath(u"b.jpg"_s)));
     m_list.setNewNames({u"x1.jpg"_s, u"x2.jpg"_s, u"x3.jpg"_s}, {false, false, false});
     EXPECT_EQ(ended(run()), std::tuple(RenameResult::Stopped, 1, ENOENT));
     EXPECT_EQ(contents(), u"c.jpg=c.jpg x1.jpg=a.jpg"_s);
-
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"sub"_s));
-    for (const QString &bad : {u"sub/x.jpg"_s, u"../x.jpg"_s, u".."_s, QString()}) {
-        EXPECT_EQ(ended(rename(u"*.jpg"_s, {u"ok.jpg"_s, bad})),
-                  std::tuple(RenameResult::Stopped, 1, EINVAL))
-            << bad.toStdString();
-        EXPECT_EQ(std::pair(contents(), QDir(m_dir.filePath(u"sub"_s)).isEmpty()),
-                  std::pair(u"ok.jpg=c.jpg x1.jpg=a.jpg"_s, true));
-        ASSERT_TRUE(QFile::rename(m_dir.filePath(u"ok.jpg"_s), m_dir.filePath(u"c.jpg"_s)));
-    }
 
     // An empty folder text must not mean the working directory.
     m_list.scanFolder(m_dir.path(), u"*"_s);
@@ -318,7 +308,7 @@ TEST_F(Renaming, JournalReadsBackByteExactAndIgnoresAnyOtherFile)
     EXPECT_EQ(RenameJournal::load(folder).value_or(RenameJournal()).undo().renamed, 2);
 }
 
-template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row>
+template <typename Fixture, typename Row> struct Table : Fixture, testing::WithParamInterface<Row>
 {
 };
 
@@ -327,7 +317,7 @@ template <typename Row> struct Table : Renaming, testing::WithParamInterface<Row
 // (c) or seen on another device (d), the old name removed (u), the rename (r). "x" is written
 // into what is there, "" puts a new empty file there. Then the error and the files' contents.
 using Fallback = std::tuple<const char *, bool, bool, char, const char *, int, const char *>;
-using NoReplaceFallback = Table<Fallback>;
+using NoReplaceFallback = Table<Renaming, Fallback>;
 const Fallback Fallbacks[] = {
     // links refused, target exists, the step, meddling
     {"Links", false, false, 0, nullptr, 0, "b.jpg=a.jpg"},
@@ -381,7 +371,7 @@ INSTANTIATE_TEST_SUITE_P(Disks, NoReplaceFallback, testing::ValuesIn(Fallbacks),
 // A real disk of each kind photos live on, mounted on the test's folder; a name it cannot hold and
 // why; whether it folds case.
 using Disk = std::tuple<RealMount::Kind, const char *, const char *, bool>;
-using OnDisk = Table<Disk>;
+using OnDisk = Table<Renaming, Disk>;
 const Disk Disks[] = {
     {RealMount::Kind::Fat, "\xc3\xa9.jpg", "this disk does not allow this name or this change",
      true},
@@ -492,23 +482,21 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
     // b.jpg is named like a picture, but it is none: the load error shows.
     for (const auto &[name, content] : {std::pair{u"notes.txt"_s, PreviewFrame::Content::Icon},
                                         {u"README"_s, PreviewFrame::Content::Icon},
-                                        {u"photo.png"_s, PreviewFrame::Content::Picture},
-                                        {u"b.jpg"_s, PreviewFrame::Content::Blank}}) {
+                                        {u"b.jpg"_s, PreviewFrame::Content::Blank},
+                                        {u"photo.png"_s, PreviewFrame::Content::Picture}}) {
         select(name);
         previews.answer(int(previews.count()) - 1);
         EXPECT_EQ(area->content(), content) << name.toStdString();
-        // A picture is drawn in its own proportions across the wide frame, centred.
-        const QRect drawn = area->pictureRect(), frame = area->contentsRect();
-        if (content == PreviewFrame::Content::Picture) {
-            EXPECT_EQ(std::tuple(drawn.width(), qRound(10.0 * drawn.width() / drawn.height()),
-                                 std::abs(drawn.center().y() - frame.center().y()) <= 1),
-                      std::tuple(frame.width(), 16, true));
-        }
     }
-    EXPECT_TRUE(m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s));
-    // A late answer for an earlier selection shows nothing.
+    // A late answer for an earlier selection shows nothing. The picture is drawn in its own
+    // proportions across the wide frame, centred.
     previews.answer(0);
-    EXPECT_EQ(area->content(), PreviewFrame::Content::Blank);
+    const QRect drawn = area->pictureRect(), frame = area->contentsRect();
+    EXPECT_EQ(std::tuple(area->content(), drawn.width(),
+                         qRound(10.0 * drawn.width() / drawn.height()),
+                         std::abs(drawn.center().y() - frame.center().y()) <= 1,
+                         m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s)),
+              std::tuple(PreviewFrame::Content::Picture, frame.width(), 16, true, true));
 
     m_services.renderPreview = {}; // previews in this process from here on
     open();
@@ -566,61 +554,67 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
               std::tuple("a10.jpg", QString(), u"End of fle renaming!"_s, 1));
     QCoreApplication::processEvents();
     EXPECT_EQ(reader.m_heard, QStringList({u"Conflicts in file names!"_s, m_statusLine.text()}));
-
-    // A file swapped for a pipe is not read as a picture.
-    ASSERT_TRUE(::unlink(path("trip13.jpg")) == 0 && ::mkfifo(path("trip13.jpg"), 0600) == 0);
-    select(u"trip13.jpg"_s);
-    EXPECT_NE(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Picture);
 }
 
-// A click on the date column numbers in shooting order, though names and file dates disagree: a
-// burst by its fractions, a file without a date by its file date (greyed, saying so), equal
-// moments by name, which stays so newest first (Alt+D). The dates' names are read back after.
-TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
+// The dates come in parts: a list sorted by date (Alt+D) waits for the last before it can be
+// numbered. A click on the date column numbers in shooting order then, though names and file dates
+// disagree: a burst by its fractions, a file without a date by its file date (greyed, saying so),
+// equal moments by name, which stays so newest first. The dates' names are read back after.
+TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltDOnceTheLastDateIsIn)
 {
     removeFilesAtBytes(m_dir.path());
     const qint64 day = 86'400, november = 1'700'000'000; // 2023-11-14
-    struct Shot
-    {
-        const char *name, *taken, *fraction;
-        qint64 modified;
-    };
-    for (const Shot &shot : {Shot{"a.jpg", "2024:05:01 10:00:00", "5", november + 9 * day},
-                             Shot{"b.jpg", "2024:05:01 10:00:00", "07", november + 1 * day},
-                             Shot{"c.jpg", "2023:01:01 08:00:00", "", november + 8 * day},
-                             Shot{"d.jpg", "", "", november + 2 * day},
-                             Shot{"e10.jpg", "2024:06:01 12:00:00", "", november},
-                             Shot{"e9.jpg", "2024:06:01 12:00:00", "", november + 3 * day}})
-        ASSERT_TRUE(writeDatedPicture(m_dir.filePath(QString::fromLatin1(shot.name)), shot.taken,
-                                      shot.fraction, shot.modified));
+    using Shot = std::tuple<const char *, const char *, const char *, qint64>;
+    for (const auto &[name, taken, fraction, modified] :
+         {Shot{"a.jpg", "2024:05:01 10:00:00", "5", november + 9 * day},
+          Shot{"b.jpg", "2024:05:01 10:00:00", "07", november + 1 * day},
+          Shot{"c.jpg", "2023:01:01 08:00:00", "", november + 8 * day},
+          Shot{"d.jpg", "", "", november + 2 * day},
+          Shot{"e10.jpg", "2024:06:01 12:00:00", "", november},
+          Shot{"e9.jpg", "2024:06:01 12:00:00", "", november + 3 * day}})
+        ASSERT_TRUE(writeDatedPicture(m_dir.filePath(QString::fromLatin1(name)), taken, fraction,
+                                      modified));
+    PageServices::DatesDone answer;
+    m_services.readDates = [&answer](const QString &, const QStringList &,
+                                     PageServices::DatesDone done) { answer = std::move(done); };
     open();
     const RenameListModel &rows = m_page->rows();
+    QList<TakenDate> taken;
+    for (const QString &name : rows.listedNames())
+        taken.append(TakenDateReader::read(m_dir.filePath(name)));
+    type(u"baseNameEdit"_s, u"y"_s);
+    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
+    auto *renumber = child<QPushButton>(u"renumberButton"_s);
+    answer(0, taken.mid(0, 2));
+    EXPECT_EQ(std::pair(renumber->isEnabled(), m_statusLine.text()),
+              std::pair(false, u"Sorted by date taken, oldest first"_s));
+    type(u"baseNameEdit"_s, u"x"_s); // another base name waits as well
+    EXPECT_FALSE(renumber->isEnabled());
+    answer(2, taken.mid(2));
+    EXPECT_EQ(std::tuple(renumber->isEnabled(), names(rows), names(rows, true)),
+              std::tuple(true, u"c.jpg d.jpg b.jpg a.jpg e9.jpg e10.jpg"_s.split(u' '),
+                         u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' ')));
+    m_services.readDates = {}; // read in this process from here on
+
+    QHeaderView *header = list().horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(RenameListModel::DateTakenColumn) + 8,
+                             header->height() / 2));
+    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text(), header->sortIndicatorSection()),
+              std::tuple(u"e9.jpg e10.jpg a.jpg b.jpg d.jpg c.jpg"_s.split(u' '),
+                         u"Sorted by date taken, newest first"_s,
+                         int(RenameListModel::DateTakenColumn)));
     const auto dates = [&rows](int role = Qt::DisplayRole) {
         QStringList texts;
         for (int row = 0; row < rows.count(); ++row)
             texts.append(rows.index(row, RenameListModel::DateTakenColumn).data(role).toString());
         return texts;
     };
-    EXPECT_EQ(names(rows), u"a.jpg b.jpg c.jpg d.jpg e9.jpg e10.jpg"_s.split(u' '));
-    EXPECT_EQ(dates().mid(0, 3),
-              QStringList({u"2024-05-01 10:00:00.5"_s, u"2024-05-01 10:00:00.07"_s,
-                           u"2023-01-01 08:00:00"_s}));
-    EXPECT_EQ(std::pair(dates(Qt::ToolTipRole)[3], dates(RenameListModel::FileDateOnlyRole)),
+    EXPECT_EQ(dates().mid(1, 3), QStringList({u"2024-06-01 12:00:00"_s, u"2024-05-01 10:00:00.5"_s,
+                                              u"2024-05-01 10:00:00.07"_s}));
+    EXPECT_EQ(std::pair(dates(Qt::ToolTipRole)[4], dates(RenameListModel::FileDateOnlyRole)),
               std::pair(u"file date, no date taken in the file"_s,
-                        u"false false false true false false"_s.split(u' ')));
-
-    QHeaderView *header = list().horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(RenameListModel::DateTakenColumn) + 8,
-                             header->height() / 2));
-    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text()),
-              std::tuple(u"c.jpg d.jpg b.jpg a.jpg e9.jpg e10.jpg"_s.split(u' '),
-                         u"Sorted by date taken, oldest first"_s));
-    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
-    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text(), header->sortIndicatorSection()),
-              std::tuple(u"e9.jpg e10.jpg a.jpg b.jpg d.jpg c.jpg"_s.split(u' '),
-                         u"Sorted by date taken, newest first"_s,
-                         int(RenameListModel::DateTakenColumn)));
+                        u"false false false false true false"_s.split(u' ')));
     // The glyph and a move by the keyboard, as a reader hears them.
     const auto sortSaid = [&rows](int column) {
         return rows.headerData(column, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString();
@@ -634,39 +628,14 @@ TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltD)
 
     QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
     const QStringList shootingOrder = dates();
-    type(u"baseNameEdit"_s, u"x"_s);
-    child<QPushButton>(u"renumberButton"_s)->click();
+    renumber->click();
     EXPECT_EQ(std::pair(names(rows), dates()),
               std::pair(u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' '), shootingOrder));
 }
 
-// Dates that come in parts: a list sorted by date waits for the last before it can be numbered,
-// and is in shooting order then.
-TEST_F(RenamePage, WaitsForTheLastDateBeforeNumberingInShootingOrder)
-{
-    PageServices::DatesDone answer;
-    m_services.readDates = [&answer](const QString &, const QStringList &,
-                                     PageServices::DatesDone done) { answer = std::move(done); };
-    open();
-    type(u"baseNameEdit"_s, u"x"_s);
-    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
-    const QMap<QString, qint64> taken = {
-        {u"a2.jpg"_s, 5}, {u"a10.jpg"_s, 4}, {u"b.jpg"_s, 3}, {u"c.jpg"_s, 2}, {u"d.jpg"_s, 1}};
-    QList<TakenDate> dates;
-    for (const QString &name : m_page->rows().listedNames())
-        dates.append({taken.value(name) * 1'000'000, false});
-    auto *renumber = child<QPushButton>(u"renumberButton"_s);
-    answer(0, dates.mid(0, 2));
-    EXPECT_FALSE(renumber->isEnabled());
-    answer(2, dates.mid(2));
-    EXPECT_EQ(std::tuple(renumber->isEnabled(), names(m_page->rows()), names(m_page->rows(), true)),
-              std::tuple(true, u"d.jpg c.jpg b.jpg a10.jpg a2.jpg"_s.split(u' '),
-                         u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' ')));
-}
-
 // A renumber whose record cannot be written does not start. Undo, after a restart, gives every
-// file its name back but those changed since (in size or time, gone from their new name, or whose
-// old name was taken), which it names.
+// file its name back but those changed since (in content, gone from their new name, or whose old
+// name was taken), which it names; a change of time alone is the interrupted runs' below.
 TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatChangedSince)
 {
     const QString before = contents();
@@ -686,8 +655,6 @@ TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatCh
     child<QPushButton>(u"renumberButton"_s)->click();
     ASSERT_TRUE(undo->isEnabled() && QFile::remove(m_dir.filePath(u"y1.jpg"_s)));
     write("x3.jpg", "changed");
-    const timespec times[] = {{0, UTIME_OMIT}, {1000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path("x4.jpg"), times, AT_SYMLINK_NOFOLLOW), 0);
     write("a2.jpg", "new");
     ASSERT_TRUE(QFile::rename(m_dir.filePath(u"x5.jpg"_s), m_dir.filePath(u"d.jpg"_s)));
 
@@ -697,10 +664,10 @@ TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatCh
     m_page->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-    const QString leftAlone = u"left alone: x1.jpg, x3.jpg, x4.jpg, x5.jpg"_s;
-    EXPECT_EQ(contents(), u"a10.jpg=a10.jpg a2.jpg=new d.jpg=d.jpg notes.txt=notes.txt "
-                          u"x1.jpg=a2.jpg x3.jpg=changed x4.jpg=c.jpg"_s);
-    EXPECT_EQ(std::tuple(m_statusLine.text().contains(u"1 of 5"_s),
+    const QString leftAlone = u"left alone: x1.jpg, x3.jpg, x5.jpg"_s;
+    EXPECT_EQ(contents(), u"a10.jpg=a10.jpg a2.jpg=new c.jpg=c.jpg d.jpg=d.jpg notes.txt=notes.txt "
+                          u"x1.jpg=a2.jpg x3.jpg=changed"_s);
+    EXPECT_EQ(std::tuple(m_statusLine.text().contains(u"2 of 5"_s),
                          m_statusLine.text().endsWith(leftAlone),
                          m_messages.last().endsWith(leftAlone), undo->isEnabled()),
               std::tuple(true, true, true, false));
@@ -710,9 +677,7 @@ TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatCh
 // user answers; nobody is asked when every file was renamed. Nothing is lost or doubled, and an
 // Undo of a finished renumber gives every file it renamed its first name back.
 using Kill = std::tuple<const char *, int, int, const char *, const char *>;
-struct Interrupted : RenamePage, testing::WithParamInterface<Kill>
-{
-};
+using Interrupted = Table<RenamePage, Kill>;
 const Kill Kills[] = {
     // renames before the kill, the answer, a file changed meanwhile, the files after
     {"Finished", 2, 0, "c.jpg",
