@@ -85,11 +85,12 @@ struct Renaming : testing::Test
         m_list.scanFolder(m_dir.path(), u"*"_s);
     }
     QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
-    // "a.jpg=a.jpg b.jpg=": each file and what it holds.
+    // "a.jpg=a.jpg b.jpg=": each file, hidden ones too, and what it holds.
     QString contents() const
     {
         QStringList files;
-        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files, QDir::Name))
+        for (const QString &name :
+             QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name))
             files.append(name + u'=' + QString::fromLatin1(read(PathUtil::encodeName(name))));
         return files.join(u' ');
     }

@@ -124,6 +124,14 @@ TEST(AtomicFile, ReplacesAFileOnlyByAWholeOneOfItsOwnAndFolderProbeTellsDevicesA
                              QString::fromLatin1(after)));
     }
 
+    // A new file is anybody's to read, as the umask allows, like any file the user's programs make.
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    struct stat made = {};
+    ASSERT_TRUE(AtomicFile::write(folder + "/new", "new").ok &&
+                ::stat(folder + "/new", &made) == 0);
+    EXPECT_EQ(made.st_mode & 07777, 0666 & ~umask);
+
     const QByteArray inner = folder + "/inner";
     struct stat outer = {};
     ASSERT_TRUE(::mkdir(inner, 0700) == 0 && ::stat(folder, &outer) == 0);
