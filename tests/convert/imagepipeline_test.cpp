@@ -527,6 +527,8 @@ std::vector<HeaderCase> headerCases()
         hex("00a2 0002 ffff 0000 0006 ffffffff 0030 ffffffffffffffff 0100 ffff 0038 "
             "0060 ffffffffffffffffffffffff 0068 ffffffff 0092 0002 ffff 00a0 ffff");
     const QByteArray xbm = "#define b_width 16\n#define b_height 2\nstatic char b_bits[] = {\n";
+    const QByteArray x10 = "#define b_width 16\n#define b_height 2\nstatic short b_bits[] = {\n";
+    const QString cut = u"the file is cut short: it ends before the picture its header describes"_s;
     // Every bitmap header allocates; the last one before the body is decoded.
     const QByteArray iff = "FORM" + hex("00000024") + "ILBM" + bmhd("00010001") + bmhd("ea60c350") +
                            bmhd("00010001") + "BODY" + hex("00000000");
@@ -560,8 +562,7 @@ std::vector<HeaderCase> headerCases()
         {u"nobody.png"_s, "FORM" + hex("00100000") + "ILBM" + bmhd("00100010"), unknown},
         {u"back.jpg"_s, pict + hex("00d0 fffffff4"), unknown}, // a length that walks back
         {u"quicktime.jpg"_s, pict + hex("8200 7fffffff") + QByteArray(16, '\1'), unknown},
-        {u"cut.png"_s, xbm + "0x00,\n",
-         u"the file is cut short: it ends before the picture its header describes"_s},
+        {u"cut.png"_s, xbm + "0x01,\n", cut},
         // A box whose 64-bit length is 0 would never move the walk on.
         {u"empty.jp2"_s,
          jp2.left(12) + QByteArray("\0\0\0\x01jp2h", 8) + QByteArray(8, '\0') + jp2.mid(12),
@@ -569,6 +570,9 @@ std::vector<HeaderCase> headerCases()
         // Cut inside the huge frame's descriptor: only the small screen is known.
         {u"cut.gif"_s, makeTestGif({1, 1}, {huge}).left(32), QString()},
         {u"small.png"_s, xbm + "0x01, 0x02, 0x03, 0x04 };\n", QString(), true},
+        {u"x10.png"_s, x10 + "0x0102, 0x0304 };\n", QString(), true},
+        {u"x10cut.png"_s, x10 + "0x0102,\n", cut},
+        {u"x10odd.png"_s, x10 + "0x012,\n", QString()},
         {u"sgi.png"_s,
          hex("01da00010003000200020003") + QByteArray(500, '\0') + QByteArray(12, '\x80'),
          QString(), true},
