@@ -155,6 +155,10 @@ TEST_F(Renaming, ListsFilesOnceForEveryPatternInNaturalOrderByTheirBytesSortsThe
     EXPECT_EQ(std::tuple(m_list.sortOrder(), m_list.item(1).newName, m_list.item(1).conflict,
                          selected.row(), selected.data().toString()),
               std::tuple(RenameListModel::SortOrder::Descending, u"n2"_s, true, 2, u"n1"_s));
+    // A moved row leaves the new names to the row numbers, as the numbering does.
+    ASSERT_TRUE(m_list.moveRow(0, 2));
+    EXPECT_EQ(QStringList({m_list.newName(0), m_list.newName(1), m_list.newName(2)}),
+              QStringList({u"n3"_s, u"n2"_s, u"n1"_s}));
 
     // Existing names fold only A to Z and outlive removed rows.
     listed(u"*"_s);
