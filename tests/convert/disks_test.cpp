@@ -74,11 +74,6 @@ template <typename Param = Kind> struct OnDisk : testing::TestWithParam<Param>
     bool m_stopAfterAPicture = false;
 };
 
-std::string mountName(const testing::TestParamInfo<Kind> &info)
-{
-    return RealMount::name(info.param);
-}
-
 using SecondMount = OnDisk<>;
 
 // A bindfs mirror or an overlay of the source folder shows its files under another device
@@ -108,7 +103,7 @@ TEST_P(SecondMount, IsTheSourceFolderByWhateverDevice)
 }
 
 INSTANTIATE_TEST_SUITE_P(Mounts, SecondMount, testing::Values(Kind::Bind, Kind::Overlay),
-                         mountName);
+                         [](const auto &info) { return RealMount::name(info.param); });
 
 using CaseRules = OnDisk<std::pair<Kind, Rule>>;
 

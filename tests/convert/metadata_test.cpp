@@ -37,10 +37,7 @@ enum Source
 };
 
 // An old time, which no file written by the test has unless it was given it.
-constexpr struct timespec Then
-{
-    1'000'000'000, 123'456'789
-};
+constexpr timespec Then{1'000'000'000, 123'456'789};
 
 void age(const QString &path)
 {
@@ -50,9 +47,7 @@ void age(const QString &path)
 
 std::pair<time_t, long> modified(const QString &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     ::stat(PathUtil::encodeName(path).constData(), &status);
     return {status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
 }
@@ -126,9 +121,7 @@ std::string factsOf(const QString &path)
            (image->iptcData().empty() ? "" : "|iptc");
 }
 
-class Metadata : public testing::TestWithParam<std::tuple<OutputFormat, Source>>
-{
-};
+using Metadata = testing::TestWithParam<std::tuple<OutputFormat, Source>>;
 
 TEST_P(Metadata, TheOutputCarriesDateCameraPlaceAndKeywordsMadeTrueForThePicture)
 {

@@ -238,9 +238,7 @@ void PrintTo(const Scheme &scheme, std::ostream *out)
 {
     *out << scheme.name;
 }
-class Readable : public testing::TestWithParam<Scheme>
-{
-};
+using Readable = testing::TestWithParam<Scheme>;
 
 // The highest contrast of any pixel of the area against its top left pixel, its background.
 double contrast(QWidget &widget, const QRect &area)
