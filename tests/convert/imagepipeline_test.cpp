@@ -126,7 +126,8 @@ protected:
         return std::tuple(r.ok, r.resultMessage, r.libraryMessage);
     }
 
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    // An absolute name is taken as it is.
+    QString path(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
     static bool isGray(Rgb c) { return std::abs(c.r - c.g) <= 3 && std::abs(c.g - c.b) <= 3; }
     QStringList entries() const
     {
@@ -232,12 +233,9 @@ TEST_F(Pipeline, ResizedPicturesLookLikeTheFullReadResampledByTheLibraryAndTurnA
     for (const auto &[rotation, longSide] : {std::pair{0, 333}, {90, 250}, {-270, 250}})
         EXPECT_EQ(ImagePipeline::jpegShrinkFlags(turned, Width, 250, rotation) >> 16, 2 * longSide);
 
-    // The test picture's top-left corner is white, its bottom-right blue. PNG has no 16-bit
-    // (5-5-5) bitmaps.
-    const auto at = [](unsigned bpp) {
-        return u"at%1.%2"_s.arg(bpp).arg(bpp == 16 ? u"bmp" : u"png");
-    };
-    fipImage image = readPicture(writeTestPicture(path(at(24)), 40, 30));
+    // The test picture's top-left corner is white, its bottom-right blue.
+    const auto at = [](unsigned bpp) { return u"at%1.bmp"_s.arg(bpp); };
+    fipImage image = readPicture(writeTestPicture(path(at(24)), 40, 30, FIF_BMP));
 
     ASSERT_TRUE(image.convertTo16Bits555() && image.save(QFile::encodeName(path(at(16)))));
     ASSERT_TRUE(image.convertTo4Bits() && image.save(QFile::encodeName(path(at(4)))));
@@ -604,8 +602,7 @@ TEST_F(Pipeline, RawPicturesAreToneMappedWithTheBrightnessGivenAndReadWhateverTh
     double levels[2] = {};
     for (int brightness : {-8, 8}) {
         options.rawBrightness = brightness;
-        ASSERT_TRUE(
-            ImagePipeline::convertOne({OwnCameraFile, path(u"camera.png"_s), options, 0}).ok);
+        ASSERT_TRUE(convert(OwnCameraFile, u"camera.png"_s, options).ok);
         const fipImage output = readPicture(path(u"camera.png"_s));
         ASSERT_EQ(std::pair(output.getWidth(), output.getBitsPerPixel()), std::pair(64u, 24u));
         const BYTE *bytes = output.accessPixels(); // rows of 192 bytes have no padding
@@ -638,8 +635,7 @@ TEST_F(Pipeline, CameraFilesConvert)
         GTEST_SKIP() << "no camera files at " << folder.toStdString();
     for (const auto &[name, width, height] : {std::tuple(u"tinydng_colorchart.dng"_s, 1734u, 1156u),
                                               std::tuple(u"RAW_KODAK_DC50_é.KDC"_s, 768u, 512u)}) {
-        const ConversionResult result = ImagePipeline::convertOne(
-            {folder + u'/' + name, path(u"camera.jpg"_s), to(OutputFormat::Jpeg), 0});
+        const auto result = convert(folder + u'/' + name, u"camera.jpg"_s, to(OutputFormat::Jpeg));
         ASSERT_TRUE(result.ok) << result.resultMessage.toStdString();
         const fipImage output = readPicture(path(u"camera.jpg"_s));
         EXPECT_EQ(std::pair(output.getWidth(), output.getHeight()), std::pair(width, height));
