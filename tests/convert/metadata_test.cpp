@@ -63,8 +63,7 @@ QString writeSource(const QString &folder, Source kind)
 {
     QString path = folder + u"/photo.jpg"_s;
     if (kind == CameraRaw)
-        writeFileBytes(path = folder + u"/camera.dng"_s,
-                       readFileBytes(QStringLiteral(PELORIN_TEST_FILES_DIR "/camera.dng")));
+        writeFileBytes(path = folder + u"/camera.dng"_s, makeTestDng(64, 48));
     else
         writeTestPicture(path, 40, 30, FIF_JPEG);
     auto image = opened(path);
@@ -77,10 +76,8 @@ QString writeSource(const QString &folder, Source kind)
     exif["Exif.Image.FillOrder"] = uint16_t(2); // how a scanner stored its bits, not how we do
     if (kind != CameraRaw) {
         exif["Exif.Image.Orientation"] = uint16_t(6);
-        const QByteArray thumbnail =
-            readFileBytes(writeTestPicture(folder + u"/t.jpg"_s, 8, 6, FIF_JPEG));
         Exiv2::ExifThumb(exif).setJpegThumbnail(
-            reinterpret_cast<const Exiv2::byte *>(thumbnail.constData()), long(thumbnail.size()));
+            writeTestPicture(folder + u"/t.jpg"_s, 8, 6, FIF_JPEG).toStdString());
         exif["Exif.Thumbnail.Orientation"] = uint16_t(6);
     }
     if (kind == ExifOnlyJpeg)
