@@ -132,10 +132,13 @@ TEST(Appearance, TiffWebpAndPreviewsAreTurnedAndTheProfileSurvivesToEveryFormatA
         EXPECT_EQ(uprightMarks(pictureOf(dir.filePath(output))), std::pair(Upright, "wrb"s))
             << name.toStdString();
     }
-    const PreviewResult preview =
-        ConvertPreview::render({writeOrientedPicture(dir.filePath(u"photo.jpg"_s), Upright, 6),
-                                QSize(200, 200), 0, OutputFormat::Png, 16, false, 4, QString()});
-    EXPECT_EQ(uprightMarks(preview.image), std::pair(QSize(200, 150), "wrb"s));
+    const auto preview = [](const QString &path, int side) {
+        return ConvertPreview::render({path, {side, side}, 0, OutputFormat::Png, 16, false, 4, {}})
+            .image;
+    };
+    EXPECT_EQ(
+        uprightMarks(preview(writeOrientedPicture(dir.filePath(u"photo.jpg"_s), Upright, 6), 200)),
+        std::pair(QSize(200, 150), "wrb"s));
 
     const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
     const QString source =
@@ -161,10 +164,7 @@ TEST(Appearance, TiffWebpAndPreviewsAreTurnedAndTheProfileSurvivesToEveryFormatA
     picture.setColorSpace(QColorSpace::SRgb);
     picture.convertToColorSpace(QColorSpace::AdobeRgb);
     ASSERT_TRUE(picture.save(dir.filePath(u"adobe.jpg"_s), nullptr, 100));
-    const QColor shown =
-        ConvertPreview::render(
-            {dir.filePath(u"adobe.jpg"_s), QSize(100, 100), 0, OutputFormat::Png, 16, false, 4, {}})
-            .image.pixelColor(50, 50);
+    const QColor shown = preview(dir.filePath(u"adobe.jpg"_s), 100).pixelColor(50, 50);
     EXPECT_LE(
         std::abs(shown.red() - 200) + std::abs(shown.green() - 80) + std::abs(shown.blue() - 40), 6)
         << shown.name().toStdString() << " stored as "
