@@ -32,7 +32,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <climits>
 #include <sys/stat.h>
 
@@ -272,19 +271,17 @@ TEST_P(Readable, LinesStatusSamplesFocusAndIconsSelectedOrNot)
         const QAbstractItemModel &model = *list->model();
         for (int current = 0; current < model.rowCount(); ++current) {
             list->setCurrentIndex(model.index(current, 0));
-            const QRect row = list->visualRect(model.index(current, 0));
-            EXPECT_GE(contrast(*list->viewport(), QRect(row.left(), row.top() + 4, 3, 8)), 3)
+            const QRect framed = list->visualRect(model.index(current, 0));
+            EXPECT_GE(contrast(*list->viewport(), QRect(framed.left(), framed.top() + 4, 3, 8)), 3)
                 << current;
-            for (int cell = 0; cell < model.rowCount() * model.columnCount(); ++cell) {
-                const QModelIndex index =
-                    model.index(cell / model.columnCount(), cell % model.columnCount());
-                if (!index.data().toString().isEmpty()) {
-                    EXPECT_GE(
-                        contrast(*list->viewport(), list->visualRect(index).adjusted(3, 2, -3, -2)),
-                        4.5)
-                        << cell << " current " << current;
+            for (int row = 0; row < model.rowCount(); ++row)
+                for (int column = 0; column < model.columnCount(); ++column) {
+                    const QRect cell = list->visualRect(model.index(row, column));
+                    if (!model.index(row, column).data().toString().isEmpty()) {
+                        EXPECT_GE(contrast(*list->viewport(), cell.adjusted(3, 2, -3, -2)), 4.5)
+                            << row << ", " << column << " current " << current;
+                    }
                 }
-            }
         }
         list->hide();
     }
