@@ -162,13 +162,12 @@ TEST(Appearance, TiffWebpAndPreviewsAreTurnedAndTheProfileSurvivesToEveryFormatA
     QImage picture(16, 16, QImage::Format_RGB32);
     picture.fill(QColor(200, 80, 40));
     picture.setColorSpace(QColorSpace::SRgb);
-    picture.convertToColorSpace(QColorSpace::AdobeRgb);
-    ASSERT_TRUE(picture.save(dir.filePath(u"adobe.jpg"_s), nullptr, 100));
+    ASSERT_TRUE(picture.convertedToColorSpace(QColorSpace::AdobeRgb)
+                    .save(dir.filePath(u"adobe.jpg"_s), nullptr, 100));
     const QColor shown = preview(dir.filePath(u"adobe.jpg"_s), 100).pixelColor(50, 50);
     EXPECT_LE(
         std::abs(shown.red() - 200) + std::abs(shown.green() - 80) + std::abs(shown.blue() - 40), 6)
-        << shown.name().toStdString() << " stored as "
-        << picture.pixelColor(0, 0).name().toStdString();
+        << shown.name().toStdString();
 }
 
 } // namespace
