@@ -93,8 +93,7 @@ TEST_P(SecondMount, IsTheSourceFolderByWhateverDevice)
     // A picture sent there all the same (the folder swapped after the run's start) is refused by
     // the worker itself.
     ConversionRequest sent{kite, mirror->path() + u"/Kite.jpg"_s, {}, 0};
-    sent.options.resize = true;
-    sent.options.resizePixels = 20;
+    std::tie(sent.options.resize, sent.options.resizePixels) = std::tuple(true, 20);
     EXPECT_EQ(std::tuple(ImagePipeline::convertOne(sent).resultMessage,
                          readFileBytes(kite) == original,
                          QDir(m_source).entryList(QDir::Files | QDir::Hidden)),
