@@ -239,20 +239,13 @@ TEST_F(Pipeline, ResizedPicturesLookLikeTheFullReadResampledByTheLibraryAndTurnA
 
     ASSERT_TRUE(image.convertTo16Bits555() && image.save(QFile::encodeName(path(at(16)))));
     ASSERT_TRUE(image.convertTo4Bits() && image.save(QFile::encodeName(path(at(4)))));
-    // angle, depth, and where the top-left corner ends up: at the right, at the bottom
-    const std::tuple<int, unsigned, bool, bool> angles[] = {
-        {90, 24, false, true},  {-90, 24, true, false}, {180, 24, true, true},
-        {270, 24, true, false}, {90, 4, false, true},   {-90, 16, true, false}};
-    for (const auto &[angle, bpp, markerRight, markerBottom] : angles) {
+    // Turned back by the library, the output is the picture as it was.
+    for (const auto &[angle, bpp] :
+         {std::pair(90, 24u), {-90, 24u}, {180, 24u}, {270, 24u}, {90, 4u}, {-90, 16u}}) {
         ASSERT_TRUE(convert(at(bpp), u"turned.png"_s, to(OutputFormat::Png), angle).ok);
-        const fipImage output = readPicture(path(u"turned.png"_s));
-        ASSERT_EQ(std::pair(output.getWidth(), output.getHeight()),
-                  angle % 180 ? std::pair(30u, 40u) : std::pair(40u, 30u));
-        const unsigned right = output.getWidth() - 2, bottom = output.getHeight() - 2;
-        const unsigned x = markerRight ? right : 1, y = markerBottom ? bottom : 1;
-        const fipImage original = readPicture(path(at(bpp)));
-        EXPECT_TRUE(near(pixel(output, x, y), pixel(original, 1, 1), 8)) << angle << " at " << bpp;
-        EXPECT_TRUE(near(pixel(output, right + 1 - x, bottom + 1 - y), pixel(original, 38, 28), 8));
+        fipImage back = readPicture(path(u"turned.png"_s)), original = readPicture(path(at(bpp)));
+        ASSERT_TRUE(back.rotate(-angle) && back.convertTo24Bits() && original.convertTo24Bits());
+        EXPECT_GE(psnr(back, original), 40.0) << angle << " at " << bpp;
     }
 }
 
