@@ -74,11 +74,6 @@ template <typename Param = Kind> struct OnDisk : testing::TestWithParam<Param>
     bool m_stopAfterAPicture = false;
 };
 
-std::string mountName(const testing::TestParamInfo<Kind> &info)
-{
-    return RealMount::name(info.param);
-}
-
 using SecondMount = OnDisk<>;
 
 // A bindfs mirror or an overlay of the source folder shows its files under another device
@@ -98,8 +93,7 @@ TEST_P(SecondMount, IsTheSourceFolderByWhateverDevice)
     // A picture sent there all the same (the folder swapped after the run's start) is refused by
     // the worker itself.
     ConversionRequest sent{kite, mirror->path() + u"/Kite.jpg"_s, {}, 0};
-    sent.options.resize = true;
-    sent.options.resizePixels = 20;
+    std::tie(sent.options.resize, sent.options.resizePixels) = std::tuple(true, 20);
     EXPECT_EQ(std::tuple(ImagePipeline::convertOne(sent).resultMessage,
                          readFileBytes(kite) == original,
                          QDir(m_source).entryList(QDir::Files | QDir::Hidden)),
@@ -108,7 +102,7 @@ TEST_P(SecondMount, IsTheSourceFolderByWhateverDevice)
 }
 
 INSTANTIATE_TEST_SUITE_P(Mounts, SecondMount, testing::Values(Kind::Bind, Kind::Overlay),
-                         mountName);
+                         [](const auto &info) { return RealMount::name(info.param); });
 
 using CaseRules = OnDisk<std::pair<Kind, Rule>>;
 

@@ -114,15 +114,11 @@ QString writeOrientedPicture(const QString &path, QSize upright, int orientation
                                       format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0);
     FreeImage_Unload(dib);
     // The tag as other programs write it; also in the XMP packet, where some viewers look first.
-    return saved && editMetadata(path,
-                                 [orientation](Exiv2::Image &image) {
-                                     image.exifData()["Exif.Image.Orientation"] =
-                                         uint16_t(orientation);
-                                     image.xmpData()["Xmp.tiff.Orientation"] =
-                                         std::to_string(orientation);
-                                 })
-               ? path
-               : QString();
+    const auto tag = [orientation](Exiv2::Image &image) {
+        image.exifData()["Exif.Image.Orientation"] = uint16_t(orientation);
+        image.xmpData()["Xmp.tiff.Orientation"] = std::to_string(orientation);
+    };
+    return saved && editMetadata(path, tag) ? path : QString();
 }
 
 bool writeConvertFolders(const QString &source, const QString &destination)
