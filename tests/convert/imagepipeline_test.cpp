@@ -209,7 +209,7 @@ TEST_F(Pipeline, ResizedPicturesLookLikeTheFullReadResampledByTheLibraryAndTurnA
     const std::tuple<QString, unsigned, ResizeMode, int, int> cases[] = {
         {u"photo.jpg"_s, 24, LargeSide, 250, 0}, {u"photo.jpg"_s, 24, Width, 100, 90},
         {u"photo.jpg"_s, 24, SmallSide, 1000, 0}, {u"gray.jpg"_s, 8, Height, 150, 0},
-        {u"alpha.png"_s, 32, LargeSide, 333, -270}};
+        {u"alpha.png"_s, 32, LargeSide, 333, -270}, {u"palette.gif"_s, 24, LargeSide, 250, 0}};
     // clang-format on
     for (const auto &[name, bpp, mode, pixels, rotation] : cases) {
         ASSERT_FALSE(writePhotoLikePicture(path(name), 1200, 800, bpp).isEmpty());

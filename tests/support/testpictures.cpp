@@ -99,6 +99,8 @@ QString writePhotoLikePicture(const QString &path, int w, int h, unsigned bpp)
     }
     if (bpp == 8)
         image.convertToGrayscale();
+    if (path.endsWith(u".gif")) // a palette of colours, the only kind GIF holds
+        image.colorQuantize(FIQ_WUQUANT);
     return image.save(QFile::encodeName(path).constData()) ? path : QString();
 }
 

@@ -20,7 +20,7 @@ QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT fo
 
 // Writes a w × h picture that resamples like a photograph: smooth colour ramps, fine grain and
 // hard-edged shapes, in 24 bits, 8-bit gray or 32 bits with an alpha ramp; the extension chooses
-// the writer, with its default flags. Returns the path.
+// the writer, with its default flags (a GIF gets a palette of the colours). Returns the path.
 QString writePhotoLikePicture(const QString &path, int w, int h, unsigned bpp = 24);
 
 // Writes a picture stored turned or mirrored, as a camera stores it, and tagged with the EXIF
