@@ -23,6 +23,7 @@ using TakenDateText = testing::TestWithParam<Stamp>;
 
 TEST_P(TakenDateText, IsTheMomentTheCameraMeant)
 {
+    qputenv("TZ", "Asia/Kathmandu"); // not UTC, so that an offset of +00:00 differs from none
     const Stamp &stamp = GetParam();
     const TakenDate got = TakenDateReader::parse(stamp.dateTime, stamp.digits, stamp.offset);
     std::optional<qint64> expected;
@@ -50,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         Stamp{"2024:13:01 10:00:00", "", "", "", 0, false},
         Stamp{"2024/05/01 10:00:00", "", "", "", 0, false},
         Stamp{"2024:05:01 10:00:00", "", "Z", "2024-05-01T10:00:00Z", 0, false},
+        Stamp{"2024:05:01 10:00:00", "", "+00:00", "2024-05-01T10:00:00Z", 0, false},
         Stamp{"1799:12:31 23:59:59", "", "", "", 0, false}));
 
 } // namespace
