@@ -21,6 +21,7 @@
 
 #include "qtprinters.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,6 +74,8 @@ protected:
     Preferences m_preferences;
     StuckPreviews m_previews;
     ConvertSession m_session{m_preferences, nullptr, m_previews.service()}; // previews wait
+    QAbstractItemModelTester m_listTester{&m_session.list(), // the signals views rely on
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal};
     std::pair<QString, int> m_status;
     std::pair<QString, QImage> m_frame;
     int m_finished = 0;
