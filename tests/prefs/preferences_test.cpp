@@ -153,7 +153,7 @@ TEST(FilesOnDisk, OnlyARegularFileIsReadAndStateValuesStandAlone)
          "\xff=\n=\nsource\nresize=on\npixels=1e3\nreplace=off",
          {{}, {}, 1, 85, true, {}, {}, 1, false, {}}},
         {"pixels=0", {}}, {"pixels=4294967297", {}},
-        {"pixels=1", {{}, {}, {}, {}, {}, {}, 1, {}, {}, {}}},
+        {"pixels=1\nquality=0", {{}, {}, {}, 0, {}, {}, 1, {}, {}, {}}},
         {"pixels=2147483647", {{}, {}, {}, {}, {}, {}, INT_MAX, {}, {}, {}}}};
     // clang-format on
     // A size is written only when there is one.
