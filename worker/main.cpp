@@ -185,8 +185,9 @@ void misbehaveAsNamed(const QString &sourcePath, int output)
         return;
     }
     if (suffix == u"version"_s) {
-        constexpr char frame[] = {0, 0, 0, 2, char(WorkerProtocol::Version + 1), 0};
-        writeAll(output, QByteArray(frame, sizeof frame));
+        QByteArray reply = WorkerProtocol::textReply(QString());
+        reply[4] = char(WorkerProtocol::Version + 1); // the version byte, after the length
+        writeAll(output, reply);
         ::_exit(0);
     }
     if (!suffix.startsWith(u"burn-"_s))
