@@ -390,6 +390,8 @@ ConversionResult convert(const ConversionRequest &request, std::optional<qint64>
         options.resize ? ImagePipeline::jpegShrinkFlags(source, options.resizeMode,
                                                         options.resizePixels, request.rotation)
                        : JPEG_DEFAULT;
+    // The header read for it may note that the data was cut short, where it was cut on purpose.
+    LibraryMessages::clear();
     fipImage image;
     const ImagePipeline::LoadedPicture loaded = ImagePipeline::loadPicture(
         image, source, options.rawBrightness, options.rawExtensions, jpegFlags);

@@ -40,6 +40,47 @@ QString notRegular(mode_t mode)
     return S_ISDIR(mode) ? loadString(NotAFileButFolder) : loadString(NotARegularFile);
 }
 
+// The JPEG stream at offset up to its first scan's header, ended there: every marker a header
+// read looks at. Empty where the markers cannot be walked, as in a damaged file.
+QByteArray jpegHeader(const SourceFile &file, qint64 offset)
+{
+    // Beyond any header worth the name: many APP blocks of 64 KiB.
+    constexpr qint64 Limit = 16 << 20;
+    quint8 bytes[4];
+    if (file.readAt(offset, bytes, 2) != 2 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return {};
+    qint64 at = offset + 2;
+    while (at - offset < Limit) {
+        if (file.readAt(at, bytes, 2) != 2 || bytes[0] != 0xFF)
+            return {};
+        const quint8 marker = bytes[1];
+        if (marker == 0xFF) { // fill
+            ++at;
+            continue;
+        }
+        at += 2;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) // no length
+            continue;
+        if (marker == 0xD8 || marker == 0xD9 || file.readAt(at, bytes + 2, 2) != 2)
+            return {};
+        const int length = bytes[2] << 8 | bytes[3];
+        if (length < 2)
+            return {};
+        at += length;
+        if (marker == 0xDA) { // the start of the first scan: its data follows
+            if (at > file.size() || at - offset > Limit)
+                return {};
+            QByteArray header(at - offset + 2, Qt::Uninitialized);
+            if (file.readAt(offset, header.data(), at - offset) != at - offset)
+                return {};
+            header[at - offset] = char(0xFF);
+            header[at - offset + 1] = char(0xD9);
+            return header;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 SourceFile::~SourceFile()
@@ -121,7 +162,20 @@ FREE_IMAGE_FORMAT SourceFile::identify()
 
 FIBITMAP *SourceFile::load(FREE_IMAGE_FORMAT fif, int flags, qint64 offset)
 {
-    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif) || !seek(offset))
+    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif))
+        return nullptr;
+    if (fif == FIF_JPEG && (flags & FIF_LOAD_NOPIXELS) != 0) {
+        QByteArray header = jpegHeader(*this, offset);
+        if (!header.isEmpty()) {
+            FIMEMORY *memory =
+                FreeImage_OpenMemory(reinterpret_cast<BYTE *>(header.data()), DWORD(header.size()));
+            FIBITMAP *dib = memory ? FreeImage_LoadFromMemory(FIF_JPEG, memory, flags) : nullptr;
+            FreeImage_CloseMemory(memory);
+            if (dib)
+                return dib;
+        }
+    }
+    if (!seek(offset))
         return nullptr;
     return FreeImage_LoadFromHandle(fif, &m_io, m_file, flags);
 }

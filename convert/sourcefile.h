@@ -49,7 +49,10 @@ public:
     // identification does: some formats carry no signature. FIF_UNKNOWN when neither tells.
     FREE_IMAGE_FORMAT identify();
     // Loads the picture with the format's reader from offset (the start of the file, or a
-    // picture embedded in another); null on failure.
+    // picture embedded in another); null on failure. A JPEG's header alone (FIF_LOAD_NOPIXELS)
+    // is read from its bytes before the first scan's data, as the reader would read the whole
+    // file: its header read of a progressive file decodes every scan, which took as long as the
+    // picture itself. The reader may leave a message about the data cut short.
     FIBITMAP *load(FREE_IMAGE_FORMAT fif, int flags, qint64 offset = 0);
     // Reads up to size bytes at offset without moving the library's position; the number read.
     qint64 readAt(qint64 offset, void *data, qint64 size) const;
