@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+#include "convert/colourprofile.h"
+#include "convert/pngwriter.h"
+#include "convert/webpwriter.h"
+
+#include "qtprinters.h"
+#include "testpictures.h"
+
+#include <FreeImagePlus.h>
+
+#include <QColorSpace>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <tuple>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void setBlock(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key, const QByteArray &value)
+{
+    FITAG *tag = FreeImage_CreateTag();
+    FreeImage_SetTagKey(tag, key);
+    FreeImage_SetTagType(tag, model == FIMD_EXIF_RAW ? FIDT_BYTE : FIDT_ASCII);
+    FreeImage_SetTagLength(tag, DWORD(value.size()));
+    FreeImage_SetTagCount(tag, DWORD(value.size()));
+    FreeImage_SetTagValue(tag, value.constData());
+    FreeImage_SetMetadata(model, image, key, tag);
+    FreeImage_DeleteTag(tag);
+}
+
+QByteArray blockOf(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key)
+{
+    FITAG *tag = nullptr;
+    if (!FreeImage_GetMetadata(model, image, key, &tag) || !tag)
+        return {};
+    return QByteArray(static_cast<const char *>(FreeImage_GetTagValue(tag)),
+                      qsizetype(FreeImage_GetTagLength(tag)));
+}
+
+// Over every channel, alpha too; 99 when equal.
+double psnr(fipImage a, fipImage b)
+{
+    if (!a.convertTo32Bits() || !b.convertTo32Bits() || a.getWidth() != b.getWidth() ||
+        a.getHeight() != b.getHeight())
+        return 0;
+    double sum = 0;
+    for (unsigned y = 0; y < a.getHeight(); ++y)
+        for (unsigned x = 0; x < a.getWidth() * 4; ++x)
+            sum += std::pow(a.getScanLine(y)[x] - b.getScanLine(y)[x], 2);
+    return sum == 0 ? 99 : 10 * std::log10(65025.0 * a.getWidth() * a.getHeight() * 4 / sum);
+}
+
+bool write(fipImage &image, FREE_IMAGE_FORMAT format, std::FILE *file, int &error)
+{
+    return format == FIF_PNG ? PngWriter::write(image, file, error)
+                             : WebpWriter::write(image, 75, file, error);
+}
+
+// The program's own PNG and WEBP writers, read back by the image library: the size and depth, the
+// pixels (the same in PNG; in WEBP within what its compression loses, where rows upside down or
+// channels swapped lose far more), and what the library's writer would have kept: the colour
+// profile, the XMP, a PNG's resolution and comments, a WEBP's EXIF block; rows whose width is not
+// a multiple of four bytes. A full disk is the system's error.
+TEST(Writers, WriteThePicturesAndBlocksTheLibraryWouldAndReportAFullDisk)
+{
+    QTemporaryDir dir;
+    const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
+    const QByteArray xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
+    const QByteArray exif("Exif\0\0MM\0*\0\0\0\x08\0\0\0\0\0\0", 20);
+    for (const auto &[format, bpp] : {std::pair(FIF_PNG, 8u),
+                                      {FIF_PNG, 24u},
+                                      {FIF_PNG, 32u},
+                                      {FIF_WEBP, 24u},
+                                      {FIF_WEBP, 32u}}) {
+        const QString path =
+            dir.filePath(u"out%1.%2"_s.arg(bpp).arg(format == FIF_PNG ? u"png"_s : u"webp"_s));
+        fipImage picture =
+            readPicture(writePhotoLikePicture(dir.filePath(u"in.png"_s), 67, 45, bpp));
+        ColourProfile::attach(picture, p3);
+        FreeImage_SetDotsPerMeterX(picture, 3780);
+        FreeImage_SetDotsPerMeterY(picture, 1890);
+        setBlock(picture, FIMD_COMMENTS, "Title", "harbour");
+        setBlock(picture, FIMD_XMP, "XMLPacket", xmp);
+        setBlock(picture, FIMD_EXIF_RAW, "ExifRaw", exif);
+        std::FILE *file = std::fopen(QFile::encodeName(path).constData(), "wb");
+        int error = -1;
+        EXPECT_TRUE(write(picture, format, file, error) && error == 0);
+        std::fclose(file);
+
+        fipImage back = readPicture(path);
+        EXPECT_EQ(std::tuple(back.getWidth(), back.getHeight(), back.getBitsPerPixel()),
+                  std::tuple(67u, 45u, bpp));
+        EXPECT_GE(psnr(picture, back), format == FIF_PNG ? 99 : 25) << path.toStdString();
+        // The library does not read a PNG's profile; Qt does.
+        const QByteArray profile =
+            format == FIF_PNG ? QImage(path).colorSpace().iccProfile() : ColourProfile::of(back);
+        // An RGB profile does not describe gray.
+        EXPECT_EQ(std::tuple(profile, blockOf(back, FIMD_XMP, "XMLPacket")),
+                  std::tuple(bpp == 8 ? QByteArray() : p3, xmp));
+        if (format == FIF_PNG)
+            EXPECT_EQ(std::tuple(FreeImage_GetDotsPerMeterX(back), FreeImage_GetDotsPerMeterY(back),
+                                 blockOf(back, FIMD_COMMENTS, "Title")),
+                      std::tuple(3780u, 1890u, QByteArray("harbour")));
+        else
+            EXPECT_EQ(blockOf(back, FIMD_EXIF_RAW, "ExifRaw"), exif);
+
+        std::FILE *full = std::fopen("/dev/full", "wb");
+        std::setvbuf(full, nullptr, _IONBF, 0);
+        EXPECT_EQ(std::pair(write(picture, format, full, error), error), std::pair(false, ENOSPC));
+        std::fclose(full);
+    }
+}
+
+} // namespace
