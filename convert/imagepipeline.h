@@ -97,8 +97,8 @@ public:
     // (Resampler), by the library for every other kind.
     static bool resizeImage(fipImage &image, ResizeMode mode, int pixels);
     // The JPEG reader's flags to decode at the smallest of 1, 1/2, 1/4 and 1/8 of the size that
-    // still leaves at least twice longSide on the long side, so that the resampling that follows
-    // keeps its quality; full size for longSide <= 0.
+    // still leaves at least 1.4 times longSide on the long side, so that the resampling that
+    // follows keeps its quality; full size for longSide <= 0.
     static int jpegShrinkFlags(int longSide);
     // Those flags for the file when it is a JPEG to be resized so: its header and orientation are
     // read (the resize comes after turning it upright and by rotation degrees). 0 otherwise.
