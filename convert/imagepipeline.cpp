@@ -309,6 +309,7 @@ struct Finishing
     QString metadataNote{};                     // out: why the metadata was left out
 };
 
+// The picture is emptied once encoded.
 Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString &destination,
                bool replace, const SourceFile &source, const QStringList &writtenNames,
                QString &sameFileAs, Finishing &finishing, int &error)
@@ -334,11 +335,14 @@ Saved saveInto(fipImage &image, FREE_IMAGE_FORMAT fif, int flags, const QString 
         return Saved::Failed;
     }
 
+    const QSize size(int(image.getWidth()), int(image.getHeight()));
     Saved outcome = encode(image, fif, flags, file, error) ? Saved::Yes : Saved::Failed;
+    // The metadata writer holds the whole file in memory: the pixels, written, go first.
+    image.clear();
     // Here a crash costs the temporary file only.
     if (outcome == Saved::Yes && finishing.metadata) {
-        const PictureMetadata::Written written = finishing.metadata->writeInto(
-            ::fileno(file), fif, QSize(int(image.getWidth()), int(image.getHeight())));
+        const PictureMetadata::Written written =
+            finishing.metadata->writeInto(::fileno(file), fif, size);
         error = written.error;
         outcome = error == 0 ? Saved::Yes : Saved::Failed;
         if (finishing.metadataNote.isEmpty())

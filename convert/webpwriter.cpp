@@ -3,6 +3,7 @@
 #include "convert/webpwriter.h"
 
 #include <FreeImagePlus.h>
+#include <QByteArray>
 #include <webp/encode.h>
 #include <webp/mux.h>
 
@@ -46,13 +47,14 @@ private:
     WebPMemoryWriter m_writer;
 };
 
-// A block the image library keeps as one tag's value, or nothing.
-WebPData tagData(FIBITMAP *dib, FREE_IMAGE_MDMODEL model, const char *key)
+// A block the image library keeps as one tag's value, copied; empty when there is none.
+QByteArray tagData(FIBITMAP *dib, FREE_IMAGE_MDMODEL model, const char *key)
 {
     FITAG *tag = nullptr;
     if (!FreeImage_GetMetadata(model, dib, key, &tag) || !tag)
-        return {nullptr, 0};
-    return {static_cast<const uint8_t *>(FreeImage_GetTagValue(tag)), FreeImage_GetTagLength(tag)};
+        return {};
+    return QByteArray(static_cast<const char *>(FreeImage_GetTagValue(tag)),
+                      qsizetype(FreeImage_GetTagLength(tag)));
 }
 
 bool put(const WebPData &data, std::FILE *file, int &error)
@@ -88,6 +90,15 @@ bool WebpWriter::write(fipImage &image, int quality, std::FILE *file, int &error
     if (!WebPValidateConfig(&config))
         return false;
 
+    FIBITMAP *dib = image;
+    const FIICCPROFILE *profile = FreeImage_GetICCProfile(dib);
+    const QByteArray blocks[] = {
+        profile && profile->data && profile->size > 0
+            ? QByteArray(static_cast<const char *>(profile->data), qsizetype(profile->size))
+            : QByteArray(),
+        tagData(dib, FIMD_XMP, "XMLPacket"), tagData(dib, FIMD_EXIF_RAW, "ExifRaw")};
+    const char *const names[] = {"ICCP", "XMP ", "EXIF"};
+
     Picture picture;
     Encoded encoded;
     picture->width = int(width);
@@ -105,19 +116,13 @@ bool WebpWriter::write(fipImage &image, int quality, std::FILE *file, int &error
     const bool imported = alpha ? WebPPictureImportRGBA(picture.get(), top, stride)
                                 : WebPPictureImportRGB(picture.get(), top, stride);
 #endif
+    // The encoder works on its own copy: with the picture beside it, the two made the peak of
+    // a worker's memory.
+    image.clear();
     if (!imported || !WebPEncode(&config, picture.get()))
         return false;
-
-    FIBITMAP *dib = image;
-    const FIICCPROFILE *profile = FreeImage_GetICCProfile(dib);
-    const WebPData chunks[] = {
-        profile && profile->data && profile->size > 0
-            ? WebPData{static_cast<const uint8_t *>(profile->data), size_t(profile->size)}
-            : WebPData{nullptr, 0},
-        tagData(dib, FIMD_XMP, "XMLPacket"), tagData(dib, FIMD_EXIF_RAW, "ExifRaw")};
-    const char *const names[] = {"ICCP", "XMP ", "EXIF"};
-    if (std::all_of(std::begin(chunks), std::end(chunks),
-                    [](const WebPData &chunk) { return chunk.size == 0; }))
+    if (std::all_of(std::begin(blocks), std::end(blocks),
+                    [](const QByteArray &block) { return block.isEmpty(); }))
         return put(encoded.data(), file, error);
 
     // The extended form, with the blocks in their own chunks.
@@ -125,10 +130,12 @@ bool WebpWriter::write(fipImage &image, int quality, std::FILE *file, int &error
     const WebPData bitstream = encoded.data();
     if (!mux || WebPMuxSetImage(mux.get(), &bitstream, 0) != WEBP_MUX_OK)
         return false;
-    for (size_t i = 0; i < std::size(chunks); ++i)
-        if (chunks[i].size > 0 &&
-            WebPMuxSetChunk(mux.get(), names[i], &chunks[i], 0) != WEBP_MUX_OK)
+    for (size_t i = 0; i < std::size(blocks); ++i) {
+        const WebPData chunk{reinterpret_cast<const uint8_t *>(blocks[i].constData()),
+                             size_t(blocks[i].size())};
+        if (chunk.size > 0 && WebPMuxSetChunk(mux.get(), names[i], &chunk, 0) != WEBP_MUX_OK)
             return false;
+    }
     WebPData assembled;
     WebPDataInit(&assembled);
     if (WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK)

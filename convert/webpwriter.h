@@ -15,7 +15,8 @@ class WebpWriter
 public:
     // 24- and 32-bit pictures, which is what the depth adaptation leaves for WEBP.
     static bool takes(fipImage &image);
-    // Writes the picture at the quality given (1 to 100) to the end of file. False with error the
-    // system's errno when writing failed, or 0 when the encoder refused the picture.
+    // Writes the picture at the quality given (1 to 100) to the end of file, and empties image
+    // on the way, once the encoder has taken its pixels. False with error the system's errno
+    // when writing failed, or 0 when the encoder refused the picture.
     static bool write(fipImage &image, int quality, std::FILE *file, int &error);
 };
