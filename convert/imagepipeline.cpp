@@ -573,7 +573,9 @@ ImagePipeline::LoadedPicture ImagePipeline::loadPicture(fipImage &image, SourceF
     FREE_IMAGE_FORMAT fif = source.identify();
     if (sizedOnlyAsRaw(source, fif, rawExtensions))
         fif = FIF_RAW;
-    image = source.load(fif, fif == FIF_JPEG ? jpegFlags : 0);
+    // The library's JPEG default is its fast decoding, with blocky colour edges; the accurate
+    // one, the JPEG library's own default, takes no longer with its vector code.
+    image = source.load(fif, fif == FIF_JPEG ? jpegFlags | JPEG_ACCURATE : 0);
     // A reduced read notes the full size among the comments, which the PNG writer would copy.
     // The writers crash on a model left empty, so an empty one goes as a whole.
     if (fif == FIF_JPEG && image.isValid() && jpegFlags >> 16 != 0) {

@@ -68,7 +68,10 @@ bool editMetadata(const QString &path, const std::function<void(Exiv2::Image &)>
 fipImage readPicture(const QString &path)
 {
     fipImage image;
-    image.load(QFile::encodeName(path).constData());
+    const QByteArray name = QFile::encodeName(path);
+    // A JPEG as the program reads it: accurately, not the library's fast default.
+    image.load(name.constData(),
+               fipImage::identifyFIF(name.constData()) == FIF_JPEG ? JPEG_ACCURATE : 0);
     return image;
 }
 
