@@ -182,7 +182,8 @@ deb)
 
   # What the programs link must be in Depends, versioned from the libraries' symbols files.
   depends=$(dpkg-deb -f "$deb" Depends)
-  for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libfreeimageplus3 libexiv2-27; do
+  for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libfreeimageplus3 \
+    libexiv2-27 libpng16-16 libwebp7 libwebpmux3; do
     case ", $depends" in
     *", $library (>= "*) ;;
     *) fail "Depends lacks a versioned $library: $depends" ;;
