@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "convert/colourprofile.h"
+#include "convert/imagepipeline.h"
 #include "convert/pngwriter.h"
 #include "convert/webpwriter.h"
 
@@ -44,23 +45,16 @@ QByteArray blockOf(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key)
                       qsizetype(FreeImage_GetTagLength(tag)));
 }
 
-// Over every channel, alpha too; 99 when equal.
+// Over every channel, alpha too; 99 when equal, 0 when the sizes differ.
 double psnr(fipImage a, fipImage b)
 {
-    if (!a.convertTo32Bits() || !b.convertTo32Bits() || a.getWidth() != b.getWidth() ||
-        a.getHeight() != b.getHeight())
-        return 0;
     double sum = 0;
-    for (unsigned y = 0; y < a.getHeight(); ++y)
-        for (unsigned x = 0; x < a.getWidth() * 4; ++x)
+    const bool same = a.convertTo32Bits() && b.convertTo32Bits() && a.getLine() == b.getLine() &&
+                      a.getHeight() == b.getHeight();
+    for (unsigned y = 0; same && y < a.getHeight(); ++y)
+        for (unsigned x = 0; x < a.getLine(); ++x)
             sum += std::pow(a.getScanLine(y)[x] - b.getScanLine(y)[x], 2);
-    return sum == 0 ? 99 : 10 * std::log10(65025.0 * a.getWidth() * a.getHeight() * 4 / sum);
-}
-
-bool write(fipImage &image, FREE_IMAGE_FORMAT format, std::FILE *file, int &error)
-{
-    return format == FIF_PNG ? PngWriter::write(image, file, error)
-                             : WebpWriter::write(image, 75, file, error);
+    return !same ? 0 : sum == 0 ? 99 : 10 * std::log10(65025.0 * a.getLine() * a.getHeight() / sum);
 }
 
 // The program's own PNG and WEBP writers, read back by the image library: the size and depth, the
@@ -70,6 +64,10 @@ bool write(fipImage &image, FREE_IMAGE_FORMAT format, std::FILE *file, int &erro
 // a multiple of four bytes. A full disk is the system's error.
 TEST(Writers, WriteThePicturesAndBlocksTheLibraryWouldAndReportAFullDisk)
 {
+    const auto write = [](fipImage &image, FREE_IMAGE_FORMAT format, std::FILE *file, int &error) {
+        return format == FIF_PNG ? PngWriter::write(image, file, error)
+                                 : WebpWriter::write(image, 75, file, error);
+    };
     QTemporaryDir dir;
     const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
     const QByteArray xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
@@ -118,6 +116,21 @@ TEST(Writers, WriteThePicturesAndBlocksTheLibraryWouldAndReportAFullDisk)
         EXPECT_EQ(std::pair(write(again, format, full, error), error), std::pair(false, ENOSPC));
         std::fclose(full);
     }
+}
+
+// A gray picture with a transparent shade is not plain gray: the library's writer keeps the
+// shade, with a palette.
+TEST(Writers, AGrayPictureKeepsItsTransparentShade)
+{
+    QTemporaryDir dir;
+    fipImage gray = readPicture(writePhotoLikePicture(dir.filePath(u"in.png"_s), 16, 8, 8));
+    BYTE blackIsClear[] = {0}; // the other shades stay opaque
+    gray.setTransparencyTable(blackIsClear, 1);
+    ASSERT_TRUE(gray.save(QFile::encodeName(dir.filePath(u"in.png"_s)).constData()));
+    ASSERT_TRUE(
+        ImagePipeline::convertOne({dir.filePath(u"in.png"_s), dir.filePath(u"out.png"_s), {}, 0})
+            .ok);
+    EXPECT_GT(readPicture(dir.filePath(u"out.png"_s)).getTransparencyCount(), 0u);
 }
 
 } // namespace
