@@ -13,8 +13,8 @@
 #include "benchpicture.h"
 #include "convert/convertsession.h"
 #include "convert/imagefolderscan.h"
-#include "convert/workerpool.h"
 #include "prefs/preferences.h"
+#include "workers/workerpool.h"
 
 #include <QCoreApplication>
 #include <QDir>

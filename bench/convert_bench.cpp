@@ -3,8 +3,8 @@
 // Converts a folder of pictures with the conversion pipeline and prints pictures per second and
 // the peak memory of the process. See bench/README.md.
 #include "benchpicture.h"
-#include "convert/imagepipeline.h"
-#include "convert/librarymessages.h"
+#include "imaging/imagepipeline.h"
+#include "imaging/librarymessages.h"
 
 #include <FreeImagePlus.h>
 

@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 // Times reading when the photos of one large folder were taken: through the worker pool, as the
 // rename page does, and in this process on one core for comparison. See bench/README.md.
-#include "convert/workerpool.h"
 #include "rename/takendatereader.h"
+#include "workers/workerpool.h"
 
 // Exiv2 0.27 hands its images out in std::auto_ptr.
 #pragma GCC diagnostic push

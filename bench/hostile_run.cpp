@@ -9,12 +9,12 @@
 // JP2), and after the run it times Stop on two pictures that never finish.
 #include "convert/conversionlog.h"
 #include "convert/convertsession.h"
-#include "convert/workerclient.h"
-#include "convert/workerpool.h"
 #include "hostilecorpus.h"
 #include "prefs/preferences.h"
 #include "testfiles.h"
 #include "testpictures.h"
+#include "workers/workerclient.h"
+#include "workers/workerpool.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // Times the convert page's preview of large pictures: how long from a selected line to the
 // picture the frame shows, with the page's usual options (JPEG output, quality 80 %).
 #include "benchpicture.h"
-#include "convert/convertpreview.h"
+#include "imaging/convertpreview.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

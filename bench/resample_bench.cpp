@@ -11,12 +11,12 @@
 //   resample_bench photos RAW... OUT N WxH
 //                                         N photo-like JPEGs of WxH made of the developed RAW
 //                                         files, tiled and mirrored at their own resolution
-#include "convert/imagepipeline.h"
-#include "convert/orientation.h"
-#include "convert/pngwriter.h"
-#include "convert/resampler.h"
-#include "convert/sourcefile.h"
-#include "convert/webpwriter.h"
+#include "imaging/imagepipeline.h"
+#include "imaging/orientation.h"
+#include "imaging/pngwriter.h"
+#include "imaging/resampler.h"
+#include "imaging/sourcefile.h"
+#include "imaging/webpwriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

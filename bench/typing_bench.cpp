@@ -3,8 +3,8 @@
 // Times typing one letter into "New name:" over a large rename list, until the window is idle
 // again, with whatever accessibility the session has (a desktop with a screen reader, or
 // bench/with-reader.sh). See bench/README.md.
+#include "pages/crenumctrl.h"
 #include "prefs/preferences.h"
-#include "rename/crenumctrl.h"
 #include "widgets/pageservices.h"
 #include "widgets/statusline.h"
 

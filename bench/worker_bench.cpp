@@ -3,11 +3,11 @@
 // Measures what converting and previewing through pelorin-worker processes costs per item
 // beside doing the same in process. See bench/README.md.
 #include "benchpicture.h"
-#include "convert/convertpreview.h"
-#include "convert/imagepipeline.h"
-#include "convert/librarymessages.h"
-#include "convert/workerclient.h"
-#include "convert/workerpool.h"
+#include "imaging/convertpreview.h"
+#include "imaging/imagepipeline.h"
+#include "imaging/librarymessages.h"
+#include "workers/workerclient.h"
+#include "workers/workerpool.h"
 
 #include <FreeImagePlus.h>
 
@@ -95,7 +95,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     LibraryMessages::install();
-    // Lets the workers crash on the names timed below (see worker/main.cpp).
+    // Lets the workers crash on the names timed below (see core/workers/main.cpp).
     qputenv("PELORIN_WORKER_TEST", "1");
     qputenv("PELORIN_WORKER",
             QFile::encodeName(QCoreApplication::applicationDirPath() + u"/pelorin-worker-faults"_s));

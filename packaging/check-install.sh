@@ -95,8 +95,8 @@ check_tree() {
   done
 
   # Wayland compositors find the window's icon and name through the desktop file name.
-  grep -q "setDesktopFileName(.*\"$id\"" "$source_dir/app/main.cpp" \
-    || fail "app/main.cpp does not set the desktop file name $id"
+  grep -q "setDesktopFileName(.*\"$id\"" "$source_dir/ui/app/main.cpp" \
+    || fail "ui/app/main.cpp does not set the desktop file name $id"
 
   for png in "$prefix"/share/icons/hicolor/*x*/apps/*.png; do
     [ -f "$png" ] || continue

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
-#include "convert/convertpreview.h"
-#include "convert/imagepipeline.h"
+#include "imaging/convertpreview.h"
+#include "imaging/imagepipeline.h"
 
 #include "qtprinters.h"
 #include "testpictures.h"

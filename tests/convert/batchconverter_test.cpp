@@ -4,9 +4,9 @@
 
 #include "convert/conversionlog.h"
 #include "convert/convertlistmodel.h"
-#include "convert/inplacerunner.h"
 #include "util/atomicfile.h"
 #include "util/pathutil.h"
+#include "workers/inplacerunner.h"
 
 #include "qtprinters.h"
 #include "stuckrunner.h"

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
-#include "convert/cconvertctrl.h"
+#include "pages/cconvertctrl.h"
 
 #include "convert/conversionlog.h"
 #include "convert/convertsession.h"
-#include "convert/workerpool.h"
 #include "convertrows.h"
 #include "prefs/preferences.h"
 #include "readerevents.h"
-#include "resources/stringtable.h"
+#include "strings/stringtable.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
@@ -18,6 +17,7 @@
 #include "widgets/previewframe.h"
 #include "widgets/runprogress.h"
 #include "widgets/statusline.h"
+#include "workers/workerpool.h"
 
 #include "qtprinters.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
-#include "convert/convertpreview.h"
+#include "imaging/convertpreview.h"
 
 #include "testpictures.h"
 

@@ -5,10 +5,10 @@
 #include "convert/batchconverter.h"
 #include "convert/conversionlog.h"
 #include "convert/convertsession.h"
-#include "convert/inplacerunner.h"
 #include "prefs/preferences.h"
 #include "util/folderprobe.h"
 #include "util/pathutil.h"
+#include "workers/inplacerunner.h"
 
 #include "convertrows.h"
 #include "qtprinters.h"

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
-#include "convert/imagepipeline.h"
+#include "imaging/imagepipeline.h"
 
 #include "testpictures.h"
 
-#include "convert/librarymessages.h"
-#include "convert/muldiv.h"
-#include "convert/sourcefile.h"
+#include "imaging/librarymessages.h"
+#include "imaging/muldiv.h"
+#include "imaging/sourcefile.h"
 #include "qtprinters.h"
 #include "testfiles.h"
 #include "util/systemcalls.h"

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
-#include "convert/workerpool.h"
+#include "workers/workerpool.h"
 
-#include "convert/librarymessages.h"
-#include "convert/workerprotocol.h"
+#include "imaging/librarymessages.h"
 #include "rename/takendatereader.h"
 #include "util/atomicfile.h"
 #include "util/pathutil.h"
+#include "workers/workerprotocol.h"
 
 #include "testpictures.h"
 
@@ -39,7 +39,7 @@ protected:
     {
         LibraryMessages::install();
         qputenv("PELORIN_WORKER_TEST", "1");
-        // The build of the worker that fails on the names tests give (see worker/main.cpp).
+        // The build of the worker that fails on the names tests give (see core/workers/main.cpp).
         qputenv("PELORIN_WORKER", QFile::encodeName(QCoreApplication::applicationDirPath() +
                                                     u"/pelorin-worker-faults"_s));
         QDir(m_dir.path()).mkpath(u"out"_s);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
-#include "convert/colourprofile.h"
-#include "convert/imagepipeline.h"
-#include "convert/pngwriter.h"
-#include "convert/webpwriter.h"
+#include "imaging/colourprofile.h"
+#include "imaging/imagepipeline.h"
+#include "imaging/pngwriter.h"
+#include "imaging/webpwriter.h"
 
 #include "qtprinters.h"
 #include "testpictures.h"

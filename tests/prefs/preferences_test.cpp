@@ -2,14 +2,14 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "prefs/preferencesfile.h"
 
-#include "convert/cconvlvctrl.h"
 #include "convert/convertlistmodel.h"
-#include "prefs/clvcolorwnd.h"
+#include "pages/cconvlvctrl.h"
+#include "pages/clvcolorwnd.h"
+#include "pages/cprefsctrl.h"
+#include "pages/crenamelvctrl.h"
 #include "prefs/colourcontrast.h"
-#include "prefs/cprefsctrl.h"
 #include "prefs/preferences.h"
 #include "prefs/sessionstate.h"
-#include "rename/crenamelvctrl.h"
 #include "rename/renamelistmodel.h"
 #include "util/pathutil.h"
 #include "widgets/pageservices.h"

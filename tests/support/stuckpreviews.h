@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
+#include "imaging/convertpreview.h"
 #include "widgets/pageservices.h"
-#include "convert/convertpreview.h"
 
 #include <QList>
 

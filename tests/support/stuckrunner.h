@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
-#include "convert/conversionrunner.h"
-#include "convert/workerclient.h"
+#include "workers/conversionrunner.h"
+#include "workers/workerclient.h"
 
 #include <QList>
 #include <QObject>

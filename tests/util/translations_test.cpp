@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
-#include "util/translations.h"
+#include "strings/translations.h"
 
 #include "app/caboutdlg.h"
 #include "app/cmaindlg.h"
 #include "confighome.h"
-#include "convert/workerclient.h"
 #include "prefs/preferences.h"
-#include "resources/stringtable.h"
+#include "strings/stringtable.h"
 #include "testfiles.h"
+#include "workers/workerclient.h"
 
 #include <QRegularExpression>
 #include <QScopeGuard>
