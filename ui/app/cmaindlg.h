@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
-#include "widgets/pageservices.h"
+#include "app/desktopservices.h"
 
 #include <QDialog>
 
@@ -47,7 +47,7 @@ public:
     // Loads the preferences file into preferences, then creates the pages, which see the loaded
     // values from their first initialisation. When the convert page finds no usable image
     // library the window ends at once with exit code 1 and is never shown.
-    explicit CMainDlg(Preferences &preferences, PageServices services = PageServices::desktop(),
+    explicit CMainDlg(Preferences &preferences, PageServices services = DesktopServices::make(),
                       QWidget *parent = nullptr);
     ~CMainDlg() override;
 

@@ -14,7 +14,8 @@
 
 class ConversionRunner;
 
-// What the pages ask of the desktop, gathered so that tests can stand in for each.
+// What the pages ask of the desktop, gathered so that tests can stand in for each; the real ones
+// are wired in app/ (DesktopServices).
 struct PageServices
 {
     FolderChooser folderChooser;
@@ -47,7 +48,4 @@ struct PageServices
     // chosen. Escape chooses the last, which is to be the choice that changes nothing. Nothing is
     // asked when not set.
     std::function<int(const QString &text, const QStringList &choices)> ask;
-
-    // The real desktop; pictures are converted and previewed in worker processes.
-    static PageServices desktop();
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
-#include "widgets/pageservices.h"
+#include "app/desktopservices.h"
 
 #include "imaging/imagelibrary.h"
 #include "widgets/chdcolordlg.h"
@@ -20,7 +20,7 @@ constexpr int PreviewTimeoutMs = 20'000;
 
 } // namespace
 
-PageServices PageServices::desktop()
+PageServices DesktopServices::make()
 {
     PageServices services;
     services.openUrl = &QDesktopServices::openUrl;
@@ -29,11 +29,12 @@ PageServices PageServices::desktop()
     // Pictures are decoded in worker processes: a damaged file can crash the image library.
     const auto workers = std::make_shared<WorkerPool>();
     services.conversionRunner = workers;
-    services.renderPreview = [workers](const PreviewRequest &request, PreviewDone done) {
+    services.renderPreview = [workers](const PreviewRequest &request,
+                                       PageServices::PreviewDone done) {
         workers->preview(request, PreviewTimeoutMs, std::move(done));
     };
     services.readDates = [workers](const QString &folder, const QStringList &names,
-                                   DatesDone done) {
+                                   PageServices::DatesDone done) {
         workers->readDates(folder, names, std::move(done));
     };
     services.showMessage = [](const QString &text) { MessageBox::information(text); };
