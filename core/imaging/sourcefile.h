@@ -25,7 +25,6 @@ public:
 
     // False when the file cannot be opened or is refused; error() then says why.
     bool open(const QString &path);
-    bool isOpen() const { return m_file != nullptr; }
     // True when open() failed because the file is no regular file, as opposed to the system
     // failing to open it (a missing file, no permission).
     bool refused() const { return m_refused; }

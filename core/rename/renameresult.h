@@ -24,6 +24,4 @@ struct RenameResult
     // the folder) with the reason in words.
     int errorCode = 0;
     QString errorText;
-
-    int failedRow() const { return outcome == Stopped ? renamedCount : -1; }
 };

@@ -18,7 +18,6 @@ public:
     // Repaints at once.
     void setColours(ColourRef text, ColourRef background);
     ColourRef textColour() const { return m_text; }
-    ColourRef backgroundColour() const { return m_background; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

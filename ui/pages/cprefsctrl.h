@@ -36,11 +36,6 @@ public:
     // be written, which the user has been told.
     bool save();
 
-    const std::array<ColourRef, LineColourTable::Size> &workingColours() const
-    {
-        return m_workingColours;
-    }
-
 private:
     void showSamples(int position);
     int checkedPosition() const;
