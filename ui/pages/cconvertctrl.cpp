@@ -262,7 +262,7 @@ void CConvertCtrl::connectSession()
         m_ui->openDestinationButton->setEnabled(!folder.isEmpty());
     });
     connect(session, &ConvertSession::countChanged, this,
-            [this](int count) { m_ui->imageCountLabel->setText(QString::number(count)); });
+            [this](int count) { m_ui->imageCountLabel->setLiveText(QString::number(count)); });
     connect(session, &ConvertSession::rowBroughtIntoView, this,
             [this](int row) { m_ui->convertList->scrollTo(m_session->list().index(row)); });
     connect(session, &ConvertSession::pictureShown, m_ui->previewFrame, &PreviewFrame::showPicture);

@@ -95,7 +95,7 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     connect(m_ui->renameList, &CRenameLvCtrl::rowActivated, this, &CRenumCtrl::requestPreview);
     connect(m_ui->renameList, &CRenameLvCtrl::selectionMoved, this, &CRenumCtrl::showFileSize);
     connect(m_ui->renameList, &CRenameLvCtrl::rowCountChanged, this,
-            [this](int count) { m_ui->fileCountLabel->setText(QString::number(count)); });
+            [this](int count) { m_ui->fileCountLabel->setLiveText(QString::number(count)); });
     connect(m_ui->renameList, &CRenameLvCtrl::newNamesComputed, this,
             [this](const NewNameGenerator::Marks &marks) {
                 m_ui->renumberButton->setEnabled(!marks.conflictFound && !waitingForDates());
@@ -177,7 +177,7 @@ void CRenumCtrl::scan()
     m_ui->renameList->computeNewNames();
     m_ui->renameList->horizontalHeader()->viewport()->update();
     m_ui->renameList->fitColumns();
-    m_ui->fileCountLabel->setText(QString::number(m_rows.count()));
+    m_ui->fileCountLabel->setLiveText(QString::number(m_rows.count()));
 
     const int minimum = NewNameGenerator::minimumDigitsForCount(m_rows.count());
     const QSignalBlocker quiet(m_ui->digitsSpin);

@@ -12,7 +12,7 @@ void LiveLabel::setTitle(const QString &title)
     setAccessibleName(m_title.isEmpty() ? text() : m_title + u' ' + text());
 }
 
-void LiveLabel::setText(const QString &text)
+void LiveLabel::setLiveText(const QString &text)
 {
     const QString name = m_title.isEmpty() ? text : m_title + u' ' + text;
     // QLabel raises a name change of its own whenever its text changes while the accessible

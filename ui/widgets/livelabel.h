@@ -18,9 +18,9 @@ public:
     void setTitle(const QString &title);
     QString title() const { return m_title; }
 
-    // Hides QLabel::setText so that writers holding a LiveLabel announce what they write;
-    // writes through a QLabel pointer are not announced.
-    void setText(const QString &text);
+    // Shows the text and makes it the accessible name, with one name change. QLabel::setText
+    // changes the text alone, unannounced.
+    void setLiveText(const QString &text);
 
 private:
     QString m_title;

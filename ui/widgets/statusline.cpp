@@ -84,7 +84,7 @@ void StatusLine::write(const QString &text, int convertKind, bool renameError)
     palette.setColor(QPalette::WindowText,
                      LineColourTable::drawn(m_colour, palette.color(QPalette::Window)));
     setPalette(palette);
-    setText(text);
+    setLiveText(text);
     // Drawn at once: long runs write here from inside a handler, before returning to the loop.
     if (isVisible())
         repaint();
