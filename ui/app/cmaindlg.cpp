@@ -56,13 +56,13 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     // The pages read the preferences from their first initialisation on.
     PreferencesFile::load(m_preferences);
 
-    m_prefsPage = std::make_unique<CPrefsCtrl>(m_preferences, m_services, this);
-    m_convertPage = std::make_unique<CConvertCtrl>(m_preferences, *m_statusLine, *m_runProgress,
-                                                   m_services, this);
-    m_renamePage = std::make_unique<CRenumCtrl>(m_preferences, *m_statusLine, m_services, this);
+    m_prefsPage = new CPrefsCtrl(m_preferences, m_services, this);
+    m_convertPage =
+        new CConvertCtrl(m_preferences, *m_statusLine, *m_runProgress, m_services, this);
+    m_renamePage = new CRenumCtrl(m_preferences, *m_statusLine, m_services, this);
 
     // The window and its pages grow with the desktop font until every text in them fits.
-    QWidget *const pages[] = {m_convertPage.get(), m_renamePage.get(), m_prefsPage.get()};
+    QWidget *const pages[] = {m_convertPage, m_renamePage, m_prefsPage};
     const double scale = LayoutScale::needed({this, pages[0], pages[1], pages[2]});
     LayoutScale::scaleChildren(this, scale);
     for (QWidget *page : pages)
@@ -96,15 +96,15 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     const QString windowKeys =
         Mnemonics::assign(m_ui->quitButton->parentWidget(), listKeys, Qt::FindDirectChildrenOnly)
             .mid(listKeys.size());
-    Mnemonics::assign(m_convertPage.get(), windowKeys);
-    Mnemonics::assign(m_renamePage.get(), windowKeys + listKeys);
-    Mnemonics::assign(m_prefsPage.get(), windowKeys);
+    Mnemonics::assign(m_convertPage, windowKeys);
+    Mnemonics::assign(m_renamePage, windowKeys + listKeys);
+    Mnemonics::assign(m_prefsPage, windowKeys);
 
     // Tab order: the strip, then the visible page's controls, then the window's buttons.
-    setTabOrder(m_ui->tabStrip, m_convertPage.get());
-    setTabOrder(m_convertPage.get(), m_renamePage.get());
-    setTabOrder(m_renamePage.get(), m_prefsPage.get());
-    setTabOrder(m_prefsPage.get(), m_ui->quitButton);
+    setTabOrder(m_ui->tabStrip, m_convertPage);
+    setTabOrder(m_convertPage, m_renamePage);
+    setTabOrder(m_renamePage, m_prefsPage);
+    setTabOrder(m_prefsPage, m_ui->quitButton);
     setTabOrder(m_ui->quitButton, m_ui->aboutButton);
 
     m_convertPage->show();
@@ -116,7 +116,7 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
         return;
     }
 
-    connect(m_convertPage.get(), &CConvertCtrl::busyChanged, this, &CMainDlg::convertPageBusy);
+    connect(m_convertPage, &CConvertCtrl::busyChanged, this, &CMainDlg::convertPageBusy);
     connect(m_ui->tabStrip, &QTabBar::currentChanged, this, &CMainDlg::switchPage);
     connect(m_ui->quitButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->aboutButton, &QPushButton::clicked, this, &CMainDlg::showAbout);
@@ -143,7 +143,14 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
     m_started = true;
 }
 
-CMainDlg::~CMainDlg() = default;
+CMainDlg::~CMainDlg()
+{
+    // Before the members and the other children: the pages hold the services, the status line
+    // and the run progress.
+    delete m_renamePage;
+    delete m_convertPage;
+    delete m_prefsPage;
+}
 
 QTabBar &CMainDlg::tabStrip()
 {

@@ -92,9 +92,10 @@ private:
     std::unique_ptr<Ui::CMainDlg> m_ui;
     StatusLine *m_statusLine = nullptr;   // owned by this window as a child
     RunProgress *m_runProgress = nullptr; // owned by this window as a child
-    std::unique_ptr<CPrefsCtrl> m_prefsPage;
-    std::unique_ptr<CConvertCtrl> m_convertPage;
-    std::unique_ptr<CRenumCtrl> m_renamePage;
+    // Owned by this window as children; deleted first, while what they use is alive.
+    CPrefsCtrl *m_prefsPage = nullptr;
+    CConvertCtrl *m_convertPage = nullptr;
+    CRenumCtrl *m_renamePage = nullptr;
     int m_exitCode = 0;
     QSize m_designSize;
     bool m_started = false;             // the pages are set up: there is a state worth saving
