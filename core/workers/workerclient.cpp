@@ -481,10 +481,10 @@ void WorkerClient::discardProcess()
     process->disconnect(this);
     if (process->state() != QProcess::NotRunning) {
         process->kill();
-        if (!process->waitForFinished(KillGraceMs)) {
-            abandon(process, QString(), 0);
-            return;
-        }
+        // Reaped once it has ended, never waited for: a worker stuck on a disk that does not
+        // answer ends only when the disk does, and the window must not wait with it.
+        abandon(process, QString(), 0);
+        return;
     }
     // It may be emitting the signal that brought us here.
     process->deleteLater();
