@@ -126,18 +126,10 @@ WorkerClient::~WorkerClient()
     if (!m_process)
         return;
     m_process->disconnect(this);
-    if (m_job == Job::None && m_process->state() == QProcess::Running) {
-        // An idle worker ends by itself when its input closes.
-        m_process->closeWriteChannel();
-        if (m_process->waitForFinished(1000))
-            return;
-    }
+    // Never waited for: a worker stuck on a disk that does not answer would hold the window's
+    // thread until the disk did. It is reaped, and its partial files removed, once it has
+    // ended; what it leaves when the program ends first, the next run into the folder removes.
     m_process->kill();
-    if (m_process->state() == QProcess::NotRunning || m_process->waitForFinished(KillGraceMs)) {
-        if (m_job == Job::Convert)
-            removePartialFiles(m_destinationFolder, m_pid);
-        return;
-    }
     abandon(m_process, m_job == Job::Convert ? m_destinationFolder : QString(), m_pid);
 }
 
