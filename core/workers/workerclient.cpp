@@ -28,7 +28,6 @@ namespace {
 
 using Kind = WorkerProtocol::Kind;
 
-constexpr int StartTimeoutMs = 10'000;
 // How long a killed worker may take to end before it is left to end on its own: only a process
 // stuck in the kernel (a file on a hung network share) takes longer.
 constexpr int KillGraceMs = 5'000;
@@ -256,17 +255,17 @@ bool WorkerClient::startProcess()
     return true;
 }
 
-bool WorkerClient::ensureRunning(int timeoutMs)
+bool WorkerClient::ensureRunning()
 {
     // A worker that ended while idle is replaced, even before its end has been handled.
     if (m_process && m_process->state() == QProcess::NotRunning)
         discardProcess();
     if (!m_process && !startProcess())
         return false;
-    // A failed start discards the process, maybe already inside start().
-    if (m_process && m_process->state() == QProcess::Starting)
-        m_process->waitForStarted(std::max(timeoutMs, 1));
-    if (!m_process || m_process->state() != QProcess::Running) {
+    // Not waited for: the request waits in the pipe while the worker starts, and a start that
+    // fails later ends the job (processFailedToStart). One that failed at once, inside start(),
+    // has discarded the process.
+    if (!m_process || m_process->state() == QProcess::NotRunning) {
         discardProcess();
         return false;
     }
@@ -280,7 +279,7 @@ void WorkerClient::convert(const ConversionRequest &request, Finished finished)
         deliver([finished = std::move(finished)] { finished({false, busyText(), QString()}); });
         return;
     }
-    if (!ensureRunning(StartTimeoutMs)) {
+    if (!ensureRunning()) {
         deliver([finished = std::move(finished)] {
             finished({false, notStartedText(), QString()});
         });
@@ -316,7 +315,7 @@ void WorkerClient::preview(const PreviewRequest &request, int timeoutMs, Preview
     }
     if (m_job == Job::Preview)
         abandonPreview();
-    if (!ensureRunning(StartTimeoutMs)) {
+    if (!ensureRunning()) {
         deliver([finished = std::move(finished)] { finished(previewFailure(notStartedText())); });
         return;
     }
@@ -330,7 +329,7 @@ void WorkerClient::preview(const PreviewRequest &request, int timeoutMs, Preview
 void WorkerClient::readDates(const QString &folder, const QStringList &names, int partSize,
                              DatesAnswered answered, DatesFinished finished)
 {
-    if (m_job != Job::None || !ensureRunning(StartTimeoutMs)) {
+    if (m_job != Job::None || !ensureRunning()) {
         deliver([finished = std::move(finished)] { finished(-1); });
         return;
     }
@@ -437,8 +436,17 @@ void WorkerClient::processFailedToStart(QProcess *process, QProcess::ProcessErro
     if (process != m_process || error != QProcess::FailedToStart)
         return;
     qWarning("pelorin-worker: %s", qPrintable(process->errorString()));
-    if (m_job == Job::None)
-        discardProcess();
+    const Job job = m_job;
+    discardProcess();
+    // The job was handed to a worker that never came: it ends as one that could not be started.
+    if (job == Job::Convert)
+        finishConversion({false, notStartedText(), QString()});
+    else if (job == Job::Preview)
+        finishPreview(previewFailure(notStartedText()));
+    else if (job == Job::Dates) {
+        m_datesAnsweredCount = -1;
+        finishDates();
+    }
 }
 
 void WorkerClient::endWorker(Ending ending)

@@ -113,7 +113,7 @@ private:
     };
 
     bool startProcess();
-    bool ensureRunning(int timeoutMs);
+    bool ensureRunning();
     void readReplies(QProcess *process);
     void processEnded(QProcess *process, int exitCode, QProcess::ExitStatus status);
     void processFailedToStart(QProcess *process, QProcess::ProcessError error);
