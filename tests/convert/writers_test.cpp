@@ -123,14 +123,13 @@ TEST(Writers, WriteThePicturesAndBlocksTheLibraryWouldAndReportAFullDisk)
 TEST(Writers, AGrayPictureKeepsItsTransparentShade)
 {
     QTemporaryDir dir;
-    fipImage gray = readPicture(writePhotoLikePicture(dir.filePath(u"in.png"_s), 16, 8, 8));
+    const QString in = dir.filePath(u"in.png"_s), out = dir.filePath(u"out.png"_s);
+    fipImage gray = readPicture(writePhotoLikePicture(in, 16, 8, 8));
     BYTE blackIsClear[] = {0}; // the other shades stay opaque
     gray.setTransparencyTable(blackIsClear, 1);
-    ASSERT_TRUE(gray.save(QFile::encodeName(dir.filePath(u"in.png"_s)).constData()));
-    ASSERT_TRUE(
-        ImagePipeline::convertOne({dir.filePath(u"in.png"_s), dir.filePath(u"out.png"_s), {}, 0})
-            .ok);
-    EXPECT_GT(readPicture(dir.filePath(u"out.png"_s)).getTransparencyCount(), 0u);
+    ASSERT_TRUE(gray.save(QFile::encodeName(in).constData()) &&
+                ImagePipeline::convertOne({in, out, {}, 0}).ok);
+    EXPECT_GT(readPicture(out).getTransparencyCount(), 0u);
 }
 
 } // namespace
