@@ -194,17 +194,6 @@ TEST(ImagePipelineProportions, MulDivRoundsHalvesAwayFromZeroAndResizingGivesThe
 // Positive angles turn counter-clockwise, at every depth.
 TEST_F(Pipeline, ResizedPicturesLookLikeTheFullReadResampledByTheLibraryAndTurnAtEveryDepth)
 {
-    // Differences of two pictures of one kind in decibels: 40 and above cannot be seen; 0 when
-    // their sizes or depths differ.
-    const auto psnr = [](const fipImage &a, const fipImage &b) {
-        if (a.getLine() != b.getLine() || a.getHeight() != b.getHeight())
-            return 0.0;
-        double sum = 0;
-        for (unsigned y = 0; y < a.getHeight(); ++y)
-            for (unsigned i = 0; i < a.getLine(); ++i)
-                sum += std::pow(a.getScanLine(y)[i] - b.getScanLine(y)[i], 2);
-        return 10 * std::log10(65025.0 * a.getLine() * a.getHeight() / std::max(sum, 1.0));
-    };
     using enum ResizeMode;
     // clang-format off
     const std::tuple<QString, unsigned, ResizeMode, int, int> cases[] = {

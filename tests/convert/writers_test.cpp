@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cmath>
 #include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
@@ -43,18 +42,6 @@ QByteArray blockOf(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key)
         return {};
     return QByteArray(static_cast<const char *>(FreeImage_GetTagValue(tag)),
                       qsizetype(FreeImage_GetTagLength(tag)));
-}
-
-// Over every channel, alpha too; 99 when equal, 0 when the sizes differ.
-double psnr(fipImage a, fipImage b)
-{
-    double sum = 0;
-    const bool same = a.convertTo32Bits() && b.convertTo32Bits() && a.getLine() == b.getLine() &&
-                      a.getHeight() == b.getHeight();
-    for (unsigned y = 0; same && y < a.getHeight(); ++y)
-        for (unsigned x = 0; x < a.getLine(); ++x)
-            sum += std::pow(a.getScanLine(y)[x] - b.getScanLine(y)[x], 2);
-    return !same ? 0 : sum == 0 ? 99 : 10 * std::log10(65025.0 * a.getLine() * a.getHeight() / sum);
 }
 
 // The program's own PNG and WEBP writers, read back by the image library: the size and depth, the

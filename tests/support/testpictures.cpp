@@ -15,6 +15,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 #include <fcntl.h>
 #include <functional>
 #include <initializer_list>
@@ -73,6 +74,17 @@ fipImage readPicture(const QString &path)
     image.load(name.constData(),
                fipImage::identifyFIF(name.constData()) == FIF_JPEG ? JPEG_ACCURATE : 0);
     return image;
+}
+
+double psnr(const fipImage &a, const fipImage &b)
+{
+    if (a.getLine() != b.getLine() || a.getHeight() != b.getHeight())
+        return 0;
+    double sum = 0;
+    for (unsigned y = 0; y < a.getHeight(); ++y)
+        for (unsigned i = 0; i < a.getLine(); ++i)
+            sum += std::pow(a.getScanLine(y)[i] - b.getScanLine(y)[i], 2);
+    return sum == 0 ? 99 : 10 * std::log10(65025.0 * a.getLine() * a.getHeight() / sum);
 }
 
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format, int saveFlags)

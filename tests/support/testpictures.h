@@ -13,6 +13,10 @@
 // The picture a file holds as the image library reads it; invalid when it cannot.
 fipImage readPicture(const QString &path);
 
+// How far two pictures of one kind differ, in decibels: 40 and above cannot be seen, 99 when they
+// are equal, 0 when their sizes or depths differ.
+double psnr(const fipImage &a, const fipImage &b);
+
 // Writes a w × h test picture: a red left half, a blue right half and a white top-left corner,
 // so that scaling, turning and colour changes can all be told apart. Returns the path.
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format = FIF_PNG,
