@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
     const NewNameGenerator::Marks marks = NewNameGenerator::computeNewNames(list, settings);
     const double compute = seconds(timer);
 
-    const RenameResult result = FileRenamer::renameFiles(work.path(), list);
+    const RenameResult result = FileRenamer::renameFiles(work.path(), list.items());
     const double rename = seconds(timer);
 
     list.scanFolder(work.path(), u"*.jpg;*.png"_s);

@@ -73,7 +73,8 @@ void undo(benchmark::State &state)
         RenameJournal journal;
         const bool renumbered =
             journal.record(folder.dir.path(), folder.list.items()).ok && journal.save().ok &&
-            FileRenamer::renameFiles(folder.dir.path(), folder.list).renamedCount == FileCount &&
+            FileRenamer::renameFiles(folder.dir.path(), folder.list.items()).renamedCount ==
+                FileCount &&
             journal.finished(FileCount).ok;
         state.ResumeTiming();
         const std::optional<RenameJournal> last = RenameJournal::load(folder.dir.path());

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
-#include "convert/waitcursor.h"
+#include "util/waitcursor.h"
 #include "imaging/conversionoptions.h"
 #include "imaging/imagepipeline.h"
 #include "util/fileresult.h"

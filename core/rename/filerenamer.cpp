@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "rename/filerenamer.h"
 
-#include "rename/renamelistmodel.h"
+#include "rename/renameitem.h"
 #include "strings/stringtable.h"
 #include "util/diskerror.h"
 #include "util/noreplacerename.h"
@@ -41,10 +41,9 @@ RenameResult rowFailed(int row, const RenameItem &item, int error)
 
 } // namespace
 
-RenameResult FileRenamer::renameFiles(const QString &folder, const RenameListModel &list,
+RenameResult FileRenamer::renameFiles(const QString &folder, const QList<RenameItem> &rows,
                                       const AfterRename &afterRename)
 {
-    const QList<RenameItem> &rows = list.items();
     // New names are computed for all rows at once: none on the first row means none at all.
     if (rows.isEmpty() || rows.first().newName.isEmpty())
         return {};

@@ -4,11 +4,12 @@
 
 #include "rename/renameresult.h"
 
+#include <QList>
 #include <QString>
 
 #include <functional>
 
-class RenameListModel;
+struct RenameItem;
 
 // Renames the listed files to their new names, row by row in list order, in one pass. No file
 // is ever replaced: a new name that exists on disk (listed or not) stops the run at that row,
@@ -21,8 +22,8 @@ public:
     // there to play a crash in the middle of a run.
     using AfterRename = std::function<void(int renamed)>;
 
-    // The list is only read. An empty folder text is refused (ENOENT) rather than taken for
-    // the working directory.
-    static RenameResult renameFiles(const QString &folder, const RenameListModel &list,
+    // Safe on any thread. An empty folder text is refused (ENOENT) rather than taken for the
+    // working directory.
+    static RenameResult renameFiles(const QString &folder, const QList<RenameItem> &rows,
                                     const AfterRename &afterRename = {});
 };

@@ -13,6 +13,7 @@
 #include "prefs/preferencesfile.h"
 #include "prefs/sessionstate.h"
 #include "qtprinters.h"
+#include "rename/renamelistmodel.h"
 #include "strings/stringtable.h"
 #include "stuckrunner.h"
 #include "testfiles.h"
@@ -320,7 +321,7 @@ struct Keyboard : MainWindow
     std::unique_ptr<CMainDlg> m_window;
 };
 
-TEST_F(Keyboard, ConvertsRenamesInAReorderedListAndQuitsWithoutTheMouse)
+TEST_F(Keyboard, ConvertsAndRenamesInAReorderedListWithoutTheMouseAndClosesAfterTheRenames)
 {
     m_folders = {m_source.path(), m_destination.path()};
     activate(u"sourceFolderButton"_s);
@@ -352,13 +353,20 @@ TEST_F(Keyboard, ConvertsRenamesInAReorderedListAndQuitsWithoutTheMouse)
     tabTo(child(u"baseNameEdit"_s));
     QTest::keyClicks(QApplication::focusWidget(), u"trip"_s);
     activate(u"renumberButton"_s);
+    ASSERT_TRUE(runEventsUntil([this] { return !m_window->renamePage().isBusy(); }));
+    EXPECT_EQ(QApplication::focusWidget(), child(u"renumberButton"_s)); // back where it was
     EXPECT_EQ(std::pair(read(u"trip1.jpg"_s), read(u"trip2.jpg"_s)), std::pair(tree, photo));
     EXPECT_EQ(std::pair(spoken(&m_window->statusLine()), spoken(child(u"fileCountLabel"_s))),
               std::pair(u"End of fle renaming!"_s, u"Number of files: 2"_s));
 
-    // Away from the push buttons, Enter presses Quit.
-    activate(u"baseNameEdit"_s);
-    EXPECT_EQ(m_window->exitCode(), 1);
+    // Closed during a renumber, the window goes once every file is renamed.
+    tabTo(child(u"baseNameEdit"_s));
+    QTest::keyClicks(QApplication::focusWidget(), u"x"_s);
+    activate(u"renumberButton"_s);
+    m_window->close();
+    EXPECT_TRUE(m_window->isVisible() && !m_window->tabStrip().isEnabled());
+    ASSERT_TRUE(runEventsUntil([this] { return !m_window->isVisible(); }));
+    EXPECT_EQ(std::pair(m_window->exitCode(), read(u"x2.jpg"_s)), std::pair(2, photo));
 }
 
 // What a screen reader says: the quality's percentage and words, the labels of the input format,

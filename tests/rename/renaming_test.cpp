@@ -22,6 +22,7 @@
 #include "qtprinters.h"
 #include "readerevents.h"
 #include "realmount.h"
+#include "renamefolder.h"
 #include "stuckpreviews.h"
 #include "testfiles.h"
 #include "testpictures.h"
@@ -53,24 +54,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Every file holds its own first name, so that a test can tell where each one went.
-struct Renaming : testing::Test
+struct Renaming : RenameFolder
 {
-    void TearDown() override { removeFilesAtBytes(m_dir.path()); }
-    QByteArray path(const QByteArray &n) const { return QFile::encodeName(m_dir.path()) + '/' + n; }
-    void write(const QByteArray &name, const QByteArray &content = {})
-    {
-        ASSERT_TRUE(writeFileAtBytes(path(name), content.isEmpty() ? name : content));
-    }
-    // The current names of the rows, or their new names with " !" where marked as a conflict.
-    static QStringList names(const RenameListModel &list, bool newNames = false)
-    {
-        QStringList names;
-        for (const RenameItem &row : list.items())
-            names.append(newNames ? row.newName + (row.conflict ? u" !"_s : QString())
-                                  : row.currentName);
-        return names;
-    }
     QStringList listed(const QString &filter)
     {
         m_list.scanFolder(m_dir.path(), filter);
@@ -84,17 +69,7 @@ struct Renaming : testing::Test
             write(name);
         m_list.scanFolder(m_dir.path(), u"*"_s);
     }
-    QByteArray read(const QByteArray &name) const { return readFileAtBytes(path(name)); }
-    // "a.jpg=a.jpg b.jpg=": each file, hidden ones too, and what it holds.
-    QString contents() const
-    {
-        QStringList files;
-        for (const QString &name :
-             QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name))
-            files.append(name + u'=' + QString::fromLatin1(read(PathUtil::encodeName(name))));
-        return files.join(u' ');
-    }
-    RenameResult run() const { return FileRenamer::renameFiles(m_dir.path(), m_list); }
+    RenameResult run() const { return FileRenamer::renameFiles(m_dir.path(), m_list.items()); }
     RenameResult rename(const QString &filter, const QStringList &newNames)
     {
         m_list.scanFolder(m_dir.path(), filter);
@@ -111,7 +86,6 @@ struct Renaming : testing::Test
         return names(m_list, true);
     }
 
-    QTemporaryDir m_dir;
     RenameListModel m_list;
     NumberingSettings m_settings;
     NewNameGenerator::Marks m_marks;
@@ -266,7 +240,7 @@ TEST_F(Renaming, RenamesInListOrderByBytesOrStopsAtARowThatCannotBeRenamedReplac
     m_list.setNewNames({u"y1.jpg"_s, u"y2.jpg"_s}, {false, false});
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
-    const RenameResult result = FileRenamer::renameFiles(QString(), m_list);
+    const RenameResult result = FileRenamer::renameFiles(QString(), m_list.items());
     QDir::setCurrent(previous);
     EXPECT_EQ(ended(result), std::tuple(RenameResult::Stopped, 0, ENOENT));
     EXPECT_EQ(contents(), u"c.jpg=c.jpg x1.jpg=a.jpg"_s);
@@ -308,15 +282,11 @@ TEST_F(Renaming, JournalReadsBackByteExactAndIgnoresAnyOtherFile)
         std::pair(RenameJournal::load(other).has_value(), RenameJournal::interrupted().size()),
         std::pair(false, qsizetype(1)));
 
-    EXPECT_EQ(ended(FileRenamer::renameFiles(folder, m_list)),
+    EXPECT_EQ(ended(FileRenamer::renameFiles(folder, m_list.items())),
               std::tuple(RenameResult::Completed, 2, 0));
     ASSERT_TRUE(journal.finished(2).ok);
     EXPECT_EQ(RenameJournal::load(folder).value_or(RenameJournal()).undo().renamed, 2);
 }
-
-template <typename Fixture, typename Row> struct Table : Fixture, testing::WithParamInterface<Row>
-{
-};
 
 // Where the disk refuses RENAME_NOREPLACE (FUSE), and hard links too (FAT, exFAT), while a call
 // fails or another process meddles with the new name at a step: the reservation made (m), checked
@@ -470,45 +440,21 @@ struct RenamePage : Renaming
     std::unique_ptr<CRenumCtrl> m_page;
 };
 
-// The size of the selected file and its preview when it comes, unless stale. A dragged row is
-// numbered where it lands, Delete keeps the numbers, conflicts and files in the way stop; a reader
-// hears a conflict once while it stands, and the end.
-TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsAndStopsInTime)
+// The page as a user drives it: a folder of one's own through its button, the size and icon of
+// the selected file, a row dragged by the pointer numbered where it lands, Delete, a sort by the
+// date header, digits only in the start number, Renumber and Ctrl+Z, the page closed to input
+// while files are renamed. A reader hears a conflict once while it stands, and the outcome.
+TEST_F(RenamePage, NumbersARowWhereThePointerPutsItRenumbersAndUndoes)
 {
-    StuckPreviews previews;
-    m_services.renderPreview = previews.service();
-    writeTestPicture(m_dir.filePath(u"photo.png"_s), 320, 200);
-    // Named by bytes that are not UTF-8.
     write("big\xff.txt", QByteArray(1536, 'x'));
-    write("README");
     open(true);
-    auto *area = child<PreviewFrame>(u"previewArea"_s);
     select(PathUtil::decodeName("big\xff.txt"));
-    EXPECT_EQ(child<QLabel>(u"fileSizeLabel"_s)->text(),
-              QLocale::system().toString(1.5, 'f', 2) + u" Kb"_s);
-    // b.jpg is named like a picture, but it is none: the load error shows.
-    for (const auto &[name, content] : {std::pair{u"notes.txt"_s, PreviewFrame::Content::Icon},
-                                        {u"README"_s, PreviewFrame::Content::Icon},
-                                        {u"b.jpg"_s, PreviewFrame::Content::Blank},
-                                        {u"photo.png"_s, PreviewFrame::Content::Picture}}) {
-        select(name);
-        previews.answer(int(previews.count()) - 1);
-        EXPECT_EQ(area->content(), content) << name.toStdString();
-    }
-    // A late answer for an earlier selection shows nothing. The picture is drawn in its own
-    // proportions across the wide frame, centred.
-    previews.answer(0);
-    const QRect drawn = area->pictureRect(), frame = area->contentsRect();
-    EXPECT_EQ(std::tuple(area->content(), drawn.width(),
-                         qRound(10.0 * drawn.width() / drawn.height()),
-                         std::abs(drawn.center().y() - frame.center().y()) <= 1,
-                         m_statusLine.text().startsWith(u"Error loading image file: \r\n"_s)),
-              std::tuple(PreviewFrame::Content::Picture, frame.width(), 16, true, true));
+    EXPECT_EQ(std::pair(child<QLabel>(u"fileSizeLabel"_s)->text(), m_page->filter()),
+              std::pair(QLocale::system().toString(1.5, 'f', 2) + u" Kb"_s, u"*.*"_s));
+    select(u"notes.txt"_s);
+    EXPECT_EQ(child<PreviewFrame>(u"previewArea"_s)->content(), PreviewFrame::Content::Icon);
 
-    m_services.renderPreview = {}; // previews in this process from here on
     open();
-    EXPECT_EQ(std::pair(m_page->filter(), names(m_page->rows())),
-              std::pair(u"*.jpg"_s, u"a2.jpg a10.jpg b.jpg c.jpg d.jpg"_s.split(u' ')));
     type(u"baseNameEdit"_s, u"x"_s);
     QWidget *viewport = list().viewport();
     QTest::mousePress(viewport, Qt::LeftButton, {}, rowCentre(4));
@@ -521,218 +467,44 @@ TEST_F(RenamePage, ShowsSizeAndPreviewUnlessStaleNumbersADraggedRowWhereItLandsA
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, rowCentre(1));
     EXPECT_EQ(names(m_page->rows()), u"a2.jpg d.jpg a10.jpg b.jpg c.jpg"_s.split(u' '));
     EXPECT_EQ(names(m_page->rows(), true), u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '));
-
     list().setCurrentIndex(m_page->rows().index(1, 0));
     QTest::keyClick(&list(), Qt::Key_Delete);
-    EXPECT_EQ(std::pair(names(m_page->rows(), true), QFile::exists(m_dir.filePath(u"d.jpg"_s))),
-              std::pair(u"x1.jpg x3.jpg x4.jpg x5.jpg"_s.split(u' '), true));
+    QHeaderView *header = list().horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(RenameListModel::DateTakenColumn) + 8,
+                             header->height() / 2));
+    EXPECT_EQ(std::tuple(m_statusLine.text(), m_page->rows().sortColumn(),
+                         child<QLabel>(u"fileCountLabel"_s)->text()),
+              std::tuple(u"Sorted by date taken, oldest first"_s, RenameListModel::DateTakenColumn,
+                         u"4"_s));
 
-    // Conflicts block Renumber, a file in the way stops it, else it renames in list order.
+    const QString before = contents();
     m_statusLine.show();
     const ReaderEvents reader;
     open();
     type(u"baseNameEdit"_s, u"a"_s);              // a2.jpg is listed
     for (const QString &start : {u"0"_s, u"1"_s}) // the conflict stands: it is not heard again
         QCoreApplication::processEvents(), type(u"startEdit"_s, start);
-    EXPECT_EQ(std::pair(child<QPushButton>(u"renumberButton"_s)->isEnabled(), m_statusLine.text()),
-              std::pair(false, u"Conflicts in file names!"_s));
-
-    // A file the filter does not list stands where the third row wants to go.
-    write("y3.jpg.keep", "keep");
-    type(u"baseNameEdit"_s, u"y"_s);
-    QFile::rename(m_dir.filePath(u"y3.jpg.keep"_s), m_dir.filePath(u"y3.jpg"_s));
-    child<QPushButton>(u"renumberButton"_s)->click();
-    EXPECT_EQ(std::tuple(m_messages, read("y3.jpg"), read("y1.jpg")),
-              std::tuple(QStringList{u"b.jpg could not be renamed to y3.jpg: a file with this name "
-                                     "already exists."_s},
-                         "keep", "a2.jpg"));
-    ASSERT_TRUE(QFile::remove(m_dir.filePath(u"y3.jpg"_s)));
-
-    m_page->takeOverFolder(m_dir.path(), 0);
     type(u"baseNameEdit"_s, u"trip"_s);
     child<QLineEdit>(u"startEdit"_s)->clear();
     QTest::keyClicks(child<QLineEdit>(u"startEdit"_s), u"-a9x"_s); // digits only
-    ASSERT_EQ(child<QLineEdit>(u"startEdit"_s)->text(), u"9"_s);   // 5 + 9 = 14: two digits
+    ASSERT_EQ(child<QLineEdit>(u"startEdit"_s)->text(), u"9"_s);
     child<QPushButton>(u"renumberButton"_s)->click();
-    EXPECT_EQ(names(m_page->rows()),
-              u"trip09.jpg trip10.jpg trip11.jpg trip12.jpg trip13.jpg"_s.split(u' '));
-    EXPECT_EQ(std::tuple(read("trip13.jpg"), child<QLineEdit>(u"baseNameEdit"_s)->text(),
-                         m_statusLine.text(), m_messages.size()),
-              std::tuple("a10.jpg", QString(), u"End of fle renaming!"_s, 1));
+    EXPECT_FALSE(m_page->isEnabled()); // until the files are renamed
+    ASSERT_TRUE(runEventsUntil([this] { return m_page->isEnabled(); }));
+    EXPECT_EQ(std::pair(names(m_page->rows()).first(), child<QLineEdit>(u"baseNameEdit"_s)->text()),
+              std::pair(u"trip09.jpg"_s, QString()));
     QCoreApplication::processEvents();
     EXPECT_EQ(reader.m_heard, QStringList({u"Conflicts in file names!"_s, m_statusLine.text()}));
-}
 
-// The dates come in parts: a list sorted by date (Alt+D) waits for the last before it can be
-// numbered. A click on the date column numbers in shooting order then, though names and file dates
-// disagree: a burst by its fractions, a file without a date by its file date (greyed, saying so),
-// equal moments by name, which stays so newest first. The dates' names are read back after.
-TEST_F(RenamePage, NumbersInShootingOrderByTheDateColumnOrAltDOnceTheLastDateIsIn)
-{
-    removeFilesAtBytes(m_dir.path());
-    const qint64 day = 86'400, november = 1'700'000'000; // 2023-11-14
-    using Shot = std::tuple<const char *, const char *, const char *, qint64>;
-    for (const auto &[name, taken, fraction, modified] :
-         {Shot{"a.jpg", "2024:05:01 10:00:00", "5", november + 9 * day},
-          Shot{"b.jpg", "2024:05:01 10:00:00", "07", november + 1 * day},
-          Shot{"c.jpg", "2023:01:01 08:00:00", "", november + 8 * day},
-          Shot{"d.jpg", "", "", november + 2 * day},
-          Shot{"e10.jpg", "2024:06:01 12:00:00", "", november},
-          Shot{"e9.jpg", "2024:06:01 12:00:00", "", november + 3 * day}})
-        ASSERT_TRUE(writeDatedPicture(m_dir.filePath(QString::fromLatin1(name)), taken, fraction,
-                                      modified));
-    PageServices::DatesDone answer;
-    m_services.readDates = [&answer](const QString &, const QStringList &,
-                                     PageServices::DatesDone done) { answer = std::move(done); };
-    open();
-    const RenameListModel &rows = m_page->rows();
-    QList<TakenDate> taken;
-    for (const QString &name : rows.listedNames())
-        taken.append(TakenDateReader::read(m_dir.filePath(name)));
-    type(u"baseNameEdit"_s, u"y"_s);
-    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
-    auto *renumber = child<QPushButton>(u"renumberButton"_s);
-    answer(0, taken.mid(0, 2));
-    EXPECT_EQ(std::pair(renumber->isEnabled(), m_statusLine.text()),
-              std::pair(false, u"Sorted by date taken, oldest first"_s));
-    type(u"baseNameEdit"_s, u"x"_s); // another base name waits as well
-    EXPECT_FALSE(renumber->isEnabled());
-    answer(2, taken.mid(2));
-    EXPECT_EQ(std::tuple(renumber->isEnabled(), names(rows), names(rows, true)),
-              std::tuple(true, u"c.jpg d.jpg b.jpg a.jpg e9.jpg e10.jpg"_s.split(u' '),
-                         u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' ')));
-    m_services.readDates = {}; // read in this process from here on
-
-    QHeaderView *header = list().horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(RenameListModel::DateTakenColumn) + 8,
-                             header->height() / 2));
-    EXPECT_EQ(std::tuple(names(rows), m_statusLine.text(), header->sortIndicatorSection()),
-              std::tuple(u"e9.jpg e10.jpg a.jpg b.jpg d.jpg c.jpg"_s.split(u' '),
-                         u"Sorted by date taken, newest first"_s,
-                         int(RenameListModel::DateTakenColumn)));
-    const auto dates = [&rows](int role = Qt::DisplayRole) {
-        QStringList texts;
-        for (int row = 0; row < rows.count(); ++row)
-            texts.append(rows.index(row, RenameListModel::DateTakenColumn).data(role).toString());
-        return texts;
-    };
-    EXPECT_EQ(dates().mid(1, 3), QStringList({u"2024-06-01 12:00:00"_s, u"2024-05-01 10:00:00.5"_s,
-                                              u"2024-05-01 10:00:00.07"_s}));
-    EXPECT_EQ(std::pair(dates(Qt::ToolTipRole)[4], dates(RenameListModel::FileDateOnlyRole)),
-              std::pair(u"file date, no date taken in the file"_s,
-                        u"false false false false true false"_s.split(u' ')));
-    // The glyph and a move by the keyboard, as a reader hears them.
-    const auto sortSaid = [&rows](int column) {
-        return rows.headerData(column, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString();
-    };
-    EXPECT_EQ(std::pair(sortSaid(RenameListModel::DateTakenColumn), sortSaid(0)),
-              std::pair(u"sorted, descending"_s, QString()));
-    list().setCurrentIndex(rows.index(0, 0));
-    QTest::keyClick(&list(), Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(std::tuple(names(rows).value(1), m_statusLine.text(), sortSaid(2)),
-              std::tuple(u"e9.jpg"_s, u"e9.jpg moved to position 2 of 6"_s, QString()));
-
-    QTest::keyClick(&list(), Qt::Key_D, Qt::AltModifier);
-    const QStringList shootingOrder = dates();
-    renumber->click();
-    EXPECT_EQ(std::pair(names(rows), dates()),
-              std::pair(u"x1.jpg x2.jpg x3.jpg x4.jpg x5.jpg x6.jpg"_s.split(u' '), shootingOrder));
-}
-
-// A renumber whose record cannot be written does not start. Undo, after a restart, gives every
-// file its name back but those changed since (in content, gone from their new name, or whose old
-// name was taken), which it names; a change of time alone is the interrupted runs' below.
-TEST_F(RenamePage, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatChangedSince)
-{
-    const QString before = contents();
-    const QString inTheWay = QFileInfo(m_home.statePath()).path() + u"/renames"_s;
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(inTheWay).path()) && writeFileBytes(inTheWay, "x"));
-    open();
     auto *undo = child<QPushButton>(u"undoButton"_s);
-    type(u"baseNameEdit"_s, u"x"_s);
-    child<QPushButton>(u"renumberButton"_s)->click();
-    EXPECT_EQ(std::tuple(contents(), undo->isEnabled(), m_messages.size()),
-              std::tuple(before, false, 1));
-    ASSERT_TRUE(QFile::remove(inTheWay));
-    child<QPushButton>(u"renumberButton"_s)->click();
-    // One stopped at its first file keeps that renumber's undo.
-    type(u"baseNameEdit"_s, u"y"_s);
-    write("y1.jpg");
-    child<QPushButton>(u"renumberButton"_s)->click();
-    ASSERT_TRUE(undo->isEnabled() && QFile::remove(m_dir.filePath(u"y1.jpg"_s)));
-    write("x3.jpg", "changed");
-    write("a2.jpg", "new");
-    ASSERT_TRUE(QFile::rename(m_dir.filePath(u"x5.jpg"_s), m_dir.filePath(u"d.jpg"_s)));
-
-    open();
-    undo = child<QPushButton>(u"undoButton"_s);
-    EXPECT_EQ(std::pair(undo->isEnabled(), undo->accessibleName()), std::pair(true, u"Undo"_s));
+    EXPECT_TRUE(undo->isEnabled());
     m_page->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-    const QString leftAlone = u"left alone: x1.jpg, x3.jpg, x5.jpg"_s;
-    EXPECT_EQ(contents(), u"a10.jpg=a10.jpg a2.jpg=new c.jpg=c.jpg d.jpg=d.jpg notes.txt=notes.txt "
-                          u"x1.jpg=a2.jpg x3.jpg=changed"_s);
-    EXPECT_EQ(std::tuple(m_statusLine.text().contains(u"2 of 5"_s),
-                         m_statusLine.text().endsWith(leftAlone),
-                         m_messages.last().endsWith(leftAlone), undo->isEnabled()),
-              std::tuple(true, true, true, false));
+    ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
+    EXPECT_EQ(std::tuple(contents(), undo->isEnabled(), m_messages),
+              std::tuple(before, false, QStringList()));
 }
-
-// A renumber killed after some renames, then at the next start finished, undone or left as the
-// user answers; nobody is asked when every file was renamed. Nothing is lost or doubled, and an
-// Undo of a finished renumber gives every file it renamed its first name back.
-using Kill = std::tuple<const char *, int, int, const char *, const char *>;
-using Interrupted = Table<RenamePage, Kill>;
-const Kill Kills[] = {
-    // renames before the kill, the answer, a file changed meanwhile, the files after
-    {"Finished", 2, 0, "c.jpg",
-     "c.jpg=c.jpg notes.txt=notes.txt x1.jpg=a2.jpg x2.jpg=a10.jpg x3.jpg=b.jpg x5.jpg=d.jpg"},
-    {"Undone", 3, 1, "x2.jpg",
-     "a2.jpg=a2.jpg b.jpg=b.jpg c.jpg=c.jpg d.jpg=d.jpg notes.txt=notes.txt x2.jpg=a10.jpg"},
-    {"Later", 3, 2, nullptr,
-     "c.jpg=c.jpg d.jpg=d.jpg notes.txt=notes.txt x1.jpg=a2.jpg x2.jpg=a10.jpg x3.jpg=b.jpg"},
-    {"AllRenamed", 5, -1, nullptr,
-     "notes.txt=notes.txt x1.jpg=a2.jpg x2.jpg=a10.jpg x3.jpg=b.jpg x4.jpg=c.jpg x5.jpg=d.jpg"}};
-
-TEST_P(Interrupted, IsFinishedOrUndoneAtTheNextStartLosingAndDoublingNothing)
-{
-    const auto &[name, killedAfter, answer, changed, after] = GetParam();
-    const QString before = contents();
-    open();
-    type(u"baseNameEdit"_s, u"x"_s);
-    EXPECT_EXIT(
-        {
-            RenameJournal journal;
-            if (journal.record(m_dir.path(), m_page->rows().items()).ok && journal.save().ok)
-                FileRenamer::renameFiles(m_dir.path(), m_page->rows(),
-                                         [killedAfter = killedAfter](int renamed) {
-                                             if (renamed == killedAfter)
-                                                 std::raise(SIGKILL);
-                                         });
-        },
-        testing::KilledBySignal(SIGKILL), "");
-    const timespec times[] = {{0, UTIME_OMIT}, {1000, 0}};
-    ASSERT_TRUE(!changed || ::utimensat(AT_FDCWD, path(changed), times, 0) == 0);
-    QString asked;
-    m_services.ask = [&asked, answer = answer](const QString &text, const QStringList &choices) {
-        asked = text + u' ' + choices.join(u'/');
-        return answer;
-    };
-    open(); // the next start
-    m_page->recoverInterrupted();
-    auto *undo = child<QPushButton>(u"undoButton"_s);
-    const bool undoable = undo->isEnabled();
-    const QString files = contents();
-    undo->click();
-    EXPECT_EQ(std::tuple(files, asked.contains(u" of its 5 files"_s),
-                         asked.endsWith(u"Finish/Undo/Later"_s), undoable),
-              std::tuple(QString::fromLatin1(after), answer >= 0, answer >= 0, answer <= 0));
-    EXPECT_EQ(contents(), undoable ? before : files);
-}
-
-INSTANTIATE_TEST_SUITE_P(Kills, Interrupted, testing::ValuesIn(Kills),
-                         [](const auto &row) { return std::get<0>(row.param); });
 
 } // namespace

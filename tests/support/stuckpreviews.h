@@ -3,17 +3,20 @@
 #pragma once
 
 #include "imaging/convertpreview.h"
-#include "widgets/pageservices.h"
 
 #include <QList>
+
+#include <functional>
 
 // A preview service that answers only when told, like a worker stuck on a file.
 class StuckPreviews
 {
 public:
+    using Done = std::function<void(const PreviewResult &)>;
+
     auto service()
     {
-        return [this](const PreviewRequest &request, PageServices::PreviewDone done) {
+        return [this](const PreviewRequest &request, Done done) {
             m_asked.append({request, std::move(done)});
         };
     }
@@ -23,5 +26,5 @@ public:
     void answer(int index) { answer(index, ConvertPreview::render(m_asked[index].first)); }
 
 private:
-    QList<std::pair<PreviewRequest, PageServices::PreviewDone>> m_asked;
+    QList<std::pair<PreviewRequest, Done>> m_asked;
 };

@@ -116,7 +116,8 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
         return;
     }
 
-    connect(m_convertPage, &CConvertCtrl::busyChanged, this, &CMainDlg::convertPageBusy);
+    connect(m_convertPage, &CConvertCtrl::busyChanged, this, &CMainDlg::pageBusy);
+    connect(m_renamePage, &CRenumCtrl::busyChanged, this, &CMainDlg::pageBusy);
     connect(m_ui->tabStrip, &QTabBar::currentChanged, this, &CMainDlg::switchPage);
     connect(m_ui->quitButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->aboutButton, &QPushButton::clicked, this, &CMainDlg::showAbout);
@@ -212,6 +213,11 @@ void CMainDlg::done(int result)
         m_convertPage->session().stop();
         return;
     }
+    // A renumber is never cut short: the window closes once every file has its new name.
+    if (m_renamePage && m_renamePage->isBusy()) {
+        m_closeAfterRun = result;
+        return;
+    }
     m_exitCode = result == QDialog::Accepted ? 1 : 2;
     saveState();
     if (m_convertPage)
@@ -253,9 +259,9 @@ void CMainDlg::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void CMainDlg::convertPageBusy(bool busy)
+void CMainDlg::pageBusy(bool busy)
 {
-    // Only Stop and the close box act while pictures are being converted.
+    // Only Stop and the close box act while pictures are converted or files renamed.
     for (QWidget *control :
          {static_cast<QWidget *>(m_ui->tabStrip), static_cast<QWidget *>(m_ui->quitButton),
           static_cast<QWidget *>(m_ui->aboutButton)})

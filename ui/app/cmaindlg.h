@@ -83,7 +83,7 @@ private:
     void fitScreen();
     void switchPage(int index);
     void stepPage(int step);
-    void convertPageBusy(bool busy);
+    void pageBusy(bool busy);
     void showAbout();
     void saveState() const;
 
@@ -99,5 +99,5 @@ private:
     int m_exitCode = 0;
     QSize m_designSize;
     bool m_started = false;             // the pages are set up: there is a state worth saving
-    std::optional<int> m_closeAfterRun; // the result of a close asked for during a conversion
+    std::optional<int> m_closeAfterRun; // the result of a close asked for during a run
 };

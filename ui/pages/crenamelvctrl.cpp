@@ -184,7 +184,7 @@ CRenameLvCtrl::CRenameLvCtrl(QWidget *parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_dragTimer.setInterval(DragStepMilliseconds);
     connect(&m_dragTimer, &QTimer::timeout, this, &CRenameLvCtrl::dragStep);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CRenameLvCtrl::toggleSort);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CRenameLvCtrl::requestSort);
 }
 
 void CRenameLvCtrl::attach(RenameListModel &model, const Preferences &preferences)
@@ -240,34 +240,10 @@ void CRenameLvCtrl::fitColumns()
     setColumnWidth(RenameListModel::DateTakenColumn, dates);
 }
 
-NewNameGenerator::Marks CRenameLvCtrl::computeNewNames()
+void CRenameLvCtrl::requestSort(int section)
 {
-    const NewNameGenerator::Marks marks = NewNameGenerator::computeNewNames(*m_model, m_settings);
-    showFirstConflict(marks.firstConflictRow);
-    Q_EMIT newNamesComputed(marks);
-    return marks;
-}
-
-void CRenameLvCtrl::showFirstConflict(int row)
-{
-    if (row >= 0)
-        scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
-}
-
-void CRenameLvCtrl::toggleSort(int section)
-{
-    if (!sorts(section) || !m_model || isDragging())
-        return;
-    const auto column = RenameListModel::Column(section);
-    const auto order = m_model->sortOrder() == RenameListModel::SortOrder::Ascending &&
-                               m_model->sortColumn() == column
-                           ? RenameListModel::SortOrder::Descending
-                           : RenameListModel::SortOrder::Ascending;
-    m_model->sortRows(order, column);
-    viewport()->repaint();
-    computeNewNames();
-    horizontalHeader()->viewport()->update();
-    Q_EMIT sorted();
+    if (sorts(section) && m_model && !isDragging())
+        Q_EMIT sortRequested(section);
 }
 
 void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
@@ -276,50 +252,28 @@ void CRenameLvCtrl::keyPressEvent(QKeyEvent *event)
     if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier) {
         switch (event->key()) {
         case Qt::Key_Up:
-            moveSelectedRow(-1);
-            return;
         case Qt::Key_Down:
-            moveSelectedRow(1);
+            if (selectedRow() >= 0 && !isDragging())
+                Q_EMIT moveRequested(selectedRow(), event->key() == Qt::Key_Up ? -1 : 1);
             return;
         case Qt::Key_S:
-            toggleSort(RenameListModel::CurrentNameColumn);
+            requestSort(RenameListModel::CurrentNameColumn);
             return;
         case Qt::Key_D:
-            toggleSort(RenameListModel::DateTakenColumn);
+            requestSort(RenameListModel::DateTakenColumn);
             return;
         default:
             break;
         }
     }
     if (event->key() == Qt::Key_Delete) {
-        const int row = selectedRow();
-        if (row >= 0 && m_model) {
-            m_model->removeRow(row);
-            Q_EMIT rowCountChanged(m_model->count());
-        }
+        if (selectedRow() >= 0)
+            Q_EMIT removeRequested(selectedRow());
         return;
     }
     if (ListFocus::selectsCurrentRow(*this, *event))
         return;
     QTableView::keyPressEvent(event);
-}
-
-void CRenameLvCtrl::moveSelectedRow(int step)
-{
-    const int row = selectedRow();
-    const int target = row + step;
-    if (row < 0 || !m_model || isDragging() || target < 0 || target >= m_model->count())
-        return;
-    // Like a drag and drop: the order is the user's own now, and the numbering follows it.
-    m_model->setSortOrder(RenameListModel::SortOrder::None);
-    horizontalHeader()->viewport()->update();
-    m_model->moveRow(row, target);
-    computeNewNames();
-    const QModelIndex moved = m_model->index(target, 0);
-    selectionModel()->setCurrentIndex(moved, QItemSelectionModel::ClearAndSelect |
-                                                 QItemSelectionModel::Rows);
-    scrollTo(moved);
-    Q_EMIT rowMoved(target);
 }
 
 void CRenameLvCtrl::mousePressEvent(QMouseEvent *event)
@@ -376,9 +330,7 @@ void CRenameLvCtrl::beginDrag(int row)
     m_draggedRow = row;
     m_dragText = PathUtil::displayName(m_model->currentName(row));
     selectionModel()->clear();
-    m_model->setSortOrder(RenameListModel::SortOrder::None);
-    horizontalHeader()->viewport()->update();
-    m_model->clearNewNames();
+    Q_EMIT dragStarted();
     QFont bold = QApplication::font("QMessageBox");
     bold.setBold(true);
     QApplication::setOverrideCursor(
@@ -408,7 +360,7 @@ void CRenameLvCtrl::dragStep()
     const QRect area = viewport()->rect().adjusted(0, -horizontalHeader()->height(), 0, 0);
     if (area.contains(m_pointer) && target < m_model->count() && target != m_draggedRow) {
         selectionModel()->clearSelection();
-        m_model->moveRow(m_draggedRow, target);
+        Q_EMIT rowDragged(m_draggedRow, target);
         m_draggedRow = target;
     }
 }
@@ -419,7 +371,7 @@ void CRenameLvCtrl::drop()
     QApplication::restoreOverrideCursor();
     m_dragTimer.stop();
     viewport()->releaseMouse();
-    computeNewNames();
+    Q_EMIT dropped();
     selectionModel()->clearSelection();
 }
 

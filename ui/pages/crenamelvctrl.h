@@ -2,9 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
-#include "rename/newnamegenerator.h"
-#include "rename/numberingsettings.h"
-
 #include <QPixmap>
 #include <QTableView>
 #include <QTimer>
@@ -16,8 +13,8 @@ class RenameListModel;
 // header whose name and date columns sort the rows, Delete to take a row out, and rows reordered
 // by dragging (the row order is the numbering order). From the keyboard, Alt+Up and Alt+Down
 // move the selected row, and Alt+S and Alt+D sort as a click on the name or date header does;
-// the first Down selects the first row; Tab leaves the list. Holds the numbering inputs of the
-// page.
+// the first Down selects the first row; Tab leaves the list. It reorders the rows only by
+// asking: the signals below go to the page's session, which numbers the rows again.
 class CRenameLvCtrl : public QTableView
 {
     Q_OBJECT
@@ -28,8 +25,6 @@ public:
     // Connects the view to the rows and the colours it draws with; called once at page start.
     void attach(RenameListModel &model, const Preferences &preferences);
 
-    NumberingSettings &settings() { return m_settings; }
-    RenameListModel &rows() { return *m_model; }
     int selectedRow() const;
     bool isDragging() const { return !m_dragText.isEmpty(); }
 
@@ -38,22 +33,22 @@ public:
     void fitColumns();
     // The columns whose header sorts the rows.
     static bool sorts(int column);
-    // Numbers the rows with the current settings, tells the page and shows the first conflict.
-    NewNameGenerator::Marks computeNewNames();
-    void showFirstConflict(int row);
 
     // The pointer shown while a file is dragged: its name, in the list's text colour (it is drawn
     // over the list), on a rounded, shaded label.
     static QPixmap dragPixmap(const QString &text, const QFont &font, const QColor &textColour);
 
 Q_SIGNALS:
-    // After every computation the view starts itself (sort, drop).
-    void newNamesComputed(const NewNameGenerator::Marks &marks);
-    void rowCountChanged(int count);
-    // The user sorted the rows (header click or key) and they were numbered again.
-    void sorted();
-    // The user moved the selected row to row by the keyboard, and the rows were numbered again.
-    void rowMoved(int row);
+    // A click on a header that sorts, or its key.
+    void sortRequested(int column);
+    // Alt+Up (-1) or Alt+Down (1) on the selected row.
+    void moveRequested(int row, int step);
+    // A drag: begun, the dragged row at each step of the pointer, released.
+    void dragStarted();
+    void rowDragged(int from, int to);
+    void dropped();
+    // Delete on the selected row.
+    void removeRequested(int row);
     // A row became selected and current: its preview is due.
     void rowActivated(int row);
     void selectionMoved();
@@ -72,15 +67,12 @@ private:
     // The name columns half the width left by the date column, less one pixel, as at set-up.
     void splitColumns();
     int dateColumnWidth() const;
-    void toggleSort(int section);
-    // Moves the selected row one place up (-1) or down (1), numbering again as a drop does.
-    void moveSelectedRow(int step);
+    void requestSort(int section);
     void beginDrag(int row);
     void dragStep();
     void drop();
 
     RenameListModel *m_model = nullptr;
-    NumberingSettings m_settings;
     QTimer m_dragTimer;
     QString m_dragText;
     int m_draggedRow = -1;
