@@ -68,6 +68,9 @@ CRenumCtrl::CRenumCtrl(Preferences &preferences, StatusLine &statusLine,
     connect(m_ui->folderButton, &QPushButton::clicked, this, &CRenumCtrl::chooseFolder);
     // Anywhere on the page; the list's own drag of rows is no drag of links.
     FolderDrop::install(this, [this](const QString &folder) { listOwnFolder(folder); });
+    m_closeToInput.setSingleShot(true);
+    m_closeToInput.setInterval(250);
+    connect(&m_closeToInput, &QTimer::timeout, this, &CRenumCtrl::closeToInput);
     connectSession();
     m_ui->startEdit->setText(u"1"_s);
 }
@@ -149,15 +152,26 @@ bool CRenumCtrl::isBusy() const
 
 void CRenumCtrl::setBusy(bool busy)
 {
-    // The focus comes back where it was once the files are renamed.
+    // Closed to input only once the work lasts: most renumbers end before anyone could act, and
+    // a control turned off under the focus would move it, which a screen reader says each time.
+    // The session takes no change meanwhile either way.
     if (busy) {
-        QWidget *focus = QApplication::focusWidget();
-        m_focusBeforeBusy = focus && isAncestorOf(focus) ? focus : nullptr;
+        m_closeToInput.start();
+    } else {
+        m_closeToInput.stop();
+        setEnabled(true);
+        if (m_focusBeforeBusy)
+            m_focusBeforeBusy->setFocus();
+        m_focusBeforeBusy = nullptr;
     }
-    setEnabled(!busy);
-    if (!busy && m_focusBeforeBusy)
-        m_focusBeforeBusy->setFocus();
     Q_EMIT busyChanged(busy);
+}
+
+void CRenumCtrl::closeToInput()
+{
+    QWidget *focus = QApplication::focusWidget();
+    m_focusBeforeBusy = focus && isAncestorOf(focus) ? focus : nullptr;
+    setEnabled(false);
 }
 
 void CRenumCtrl::takeOverFolder(const QString &folder, int outputFormatIndex)

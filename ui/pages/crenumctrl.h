@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -57,6 +58,7 @@ private:
     void showOwnFolderControls(bool shown);
     void showDigits(int minimum, int digits);
     void setBusy(bool busy);
+    void closeToInput();
     // The selected file's preview, asked once the list has drawn the new selection.
     void requestPreview();
     // For a file that is no picture.
@@ -69,5 +71,6 @@ private:
     std::unique_ptr<Ui::CRenumCtrl> m_ui;
     std::unique_ptr<RenameSession> m_session;
     bool m_previewPending = false;
+    QTimer m_closeToInput;
     QPointer<QWidget> m_focusBeforeBusy;
 };
