@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
+#include "imaging/colourprofile.h"
 #include "imaging/convertpreview.h"
 #include "imaging/imagepipeline.h"
 
@@ -26,24 +27,14 @@ namespace {
 // a blue right half.
 const QSize Upright(64, 48);
 
-// The bytes of a file's metadata tag as the image library reads them, empty when none.
-QByteArray tagOf(const QString &path, FREE_IMAGE_MDMODEL model, const char *key)
-{
-    fipImage image = readPicture(path);
-    FITAG *tag = nullptr;
-    if (!image.isValid() || !FreeImage_GetMetadata(model, image, key, &tag) || !tag)
-        return {};
-    return {static_cast<const char *>(FreeImage_GetTagValue(tag)),
-            int(FreeImage_GetTagLength(tag))};
-}
-
 // The orientation in a file's EXIF block and in its XMP packet, 0 and empty when none.
 std::pair<int, QString> orientationsOf(const QString &path)
 {
     static const QRegularExpression xmp(uR"x(tiff:Orientation="(\d)")x"_s);
-    const QByteArray exif = tagOf(path, FIMD_EXIF_MAIN, "Orientation");
+    fipImage image = readPicture(path);
+    const QByteArray exif = metadataTag(image, FIMD_EXIF_MAIN, "Orientation");
     return {exif.size() == 2 ? *reinterpret_cast<const WORD *>(exif.constData()) : 0,
-            xmp.match(QString::fromUtf8(tagOf(path, FIMD_XMP, "XMLPacket"))).captured(1)};
+            xmp.match(QString::fromUtf8(metadataTag(image, FIMD_XMP, "XMLPacket"))).captured(1)};
 }
 
 // What the picture shows at x, y from its top-left corner: 'w'hite, 'r'ed, 'b'lue, or '?'.
@@ -109,13 +100,8 @@ TEST(Appearance, TiffWebpAndPreviewsAreTurnedAndTheProfileSurvivesToEveryFormatA
 {
     // The profile a written picture carries; Qt reads it in a PNG, which the library ignores.
     const auto profileOf = [](const QString &path) {
-        if (path.endsWith(u".png"_s))
-            return QImage(path).colorSpace().iccProfile();
-        fipImage image = readPicture(path);
-        const FIICCPROFILE *profile = image.isValid() ? FreeImage_GetICCProfile(image) : nullptr;
-        return profile && profile->size > 0
-                   ? QByteArray(static_cast<const char *>(profile->data), profile->size)
-                   : QByteArray();
+        return path.endsWith(u".png"_s) ? QImage(path).colorSpace().iccProfile()
+                                        : ColourProfile::of(readPicture(path));
     };
     QTemporaryDir dir;
     // The TIFF reader does not report the tag, the WEBP reader reports it only from the block its

@@ -35,15 +35,6 @@ void setBlock(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key, const 
     FreeImage_DeleteTag(tag);
 }
 
-QByteArray blockOf(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key)
-{
-    FITAG *tag = nullptr;
-    if (!FreeImage_GetMetadata(model, image, key, &tag) || !tag)
-        return {};
-    return QByteArray(static_cast<const char *>(FreeImage_GetTagValue(tag)),
-                      qsizetype(FreeImage_GetTagLength(tag)));
-}
-
 // The program's own PNG and WEBP writers, read back by the image library: the size and depth, the
 // pixels (the same in PNG; in WEBP within what its compression loses, where rows upside down or
 // channels swapped lose far more), and what the library's writer would have kept: the colour
@@ -59,11 +50,9 @@ TEST(Writers, WriteThePicturesAndBlocksTheLibraryWouldAndReportAFullDisk)
     const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
     const QByteArray xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
     const QByteArray exif("Exif\0\0MM\0*\0\0\0\x08\0\0\0\0\0\0", 20);
-    for (const auto &[format, bpp] : {std::pair(FIF_PNG, 8u),
-                                      {FIF_PNG, 24u},
-                                      {FIF_PNG, 32u},
-                                      {FIF_WEBP, 24u},
-                                      {FIF_WEBP, 32u}}) {
+    const std::pair<FREE_IMAGE_FORMAT, unsigned> kinds[] = {
+        {FIF_PNG, 8}, {FIF_PNG, 24}, {FIF_PNG, 32}, {FIF_WEBP, 24}, {FIF_WEBP, 32}};
+    for (const auto &[format, bpp] : kinds) {
         const QString path =
             dir.filePath(u"out%1.%2"_s.arg(bpp).arg(format == FIF_PNG ? u"png"_s : u"webp"_s));
         const QString source = writePhotoLikePicture(dir.filePath(u"in.png"_s), 67, 45, bpp);
@@ -89,14 +78,14 @@ TEST(Writers, WriteThePicturesAndBlocksTheLibraryWouldAndReportAFullDisk)
         const QByteArray profile =
             format == FIF_PNG ? QImage(path).colorSpace().iccProfile() : ColourProfile::of(back);
         // An RGB profile does not describe gray.
-        EXPECT_EQ(std::tuple(profile, blockOf(back, FIMD_XMP, "XMLPacket")),
+        EXPECT_EQ(std::tuple(profile, metadataTag(back, FIMD_XMP, "XMLPacket")),
                   std::tuple(bpp == 8 ? QByteArray() : p3, xmp));
         if (format == FIF_PNG)
             EXPECT_EQ(std::tuple(FreeImage_GetDotsPerMeterX(back), FreeImage_GetDotsPerMeterY(back),
-                                 blockOf(back, FIMD_COMMENTS, "Title")),
+                                 metadataTag(back, FIMD_COMMENTS, "Title")),
                       std::tuple(3780u, 1890u, QByteArray("harbour")));
         else
-            EXPECT_EQ(blockOf(back, FIMD_EXIF_RAW, "ExifRaw"), exif);
+            EXPECT_EQ(metadataTag(back, FIMD_EXIF_RAW, "ExifRaw"), exif);
 
         std::FILE *full = std::fopen("/dev/full", "wb");
         std::setvbuf(full, nullptr, _IONBF, 0);

@@ -87,6 +87,15 @@ double psnr(const fipImage &a, const fipImage &b)
     return sum == 0 ? 99 : 10 * std::log10(65025.0 * a.getLine() * a.getHeight() / sum);
 }
 
+QByteArray metadataTag(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key)
+{
+    FITAG *tag = nullptr;
+    if (!image.isValid() || !FreeImage_GetMetadata(model, image, key, &tag) || !tag)
+        return {};
+    return {static_cast<const char *>(FreeImage_GetTagValue(tag)),
+            qsizetype(FreeImage_GetTagLength(tag))};
+}
+
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format, int saveFlags)
 {
     FIBITMAP *dib = testBitmap(w, h, 1);

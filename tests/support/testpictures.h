@@ -17,6 +17,9 @@ fipImage readPicture(const QString &path);
 // are equal, 0 when their sizes or depths differ.
 double psnr(const fipImage &a, const fipImage &b);
 
+// A metadata tag's bytes as the image library holds them, empty when there is none.
+QByteArray metadataTag(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key);
+
 // Writes a w × h test picture: a red left half, a blue right half and a white top-left corner,
 // so that scaling, turning and colour changes can all be told apart. Returns the path.
 QString writeTestPicture(const QString &path, int w, int h, FREE_IMAGE_FORMAT format = FIF_PNG,
