@@ -9,7 +9,7 @@
 
 #include <QTemporaryDir>
 
-#include <FreeImage.h>
+#include <FreeImagePlus.h>
 
 #include <gtest/gtest.h>
 
@@ -38,13 +38,12 @@ TEST(Preview, FitsScalesTurnsGraysKeepsTransparencyShowsTheJpegLossesAndTellsPic
     const QString path = writeTestPicture(dir.filePath(u"a.png"_s), 400, 300);
     // Sixteen bits a channel, transparent in the bottom rows: the library leaves 16 bits a
     // channel in colour when asked for gray.
-    FIBITMAP *rgba = FreeImage_AllocateT(FIT_RGBA16, 40, 40);
-    auto *pixels = reinterpret_cast<FIRGBA16 *>(FreeImage_GetBits(rgba));
+    fipImage rgba(FIT_RGBA16, 40, 40, 64);
+    auto *pixels = reinterpret_cast<FIRGBA16 *>(rgba.accessPixels());
     for (int i = 0; i < 40 * 40; ++i)
         pixels[i] = FIRGBA16{65535, 0, 0, WORD(i < 20 * 40 ? 0 : 65535)};
     const QString deep = dir.filePath(u"deep.png"_s);
-    ASSERT_TRUE(FreeImage_Save(FIF_PNG, rgba, QFile::encodeName(deep).constData(), 0));
-    FreeImage_Unload(rgba);
+    ASSERT_TRUE(rgba.save(QFile::encodeName(deep)));
     // The white top-left corner follows the turn (a left one for positive angles), after the
     // scaling; gray weighs red and blue as the luma of Rec. 709 does.
     const QSize wide(200, 150), tall(150, 200), square(200, 200);
