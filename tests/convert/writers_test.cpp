@@ -25,14 +25,13 @@ namespace {
 
 void setBlock(fipImage &image, FREE_IMAGE_MDMODEL model, const char *key, const QByteArray &value)
 {
-    FITAG *tag = FreeImage_CreateTag();
-    FreeImage_SetTagKey(tag, key);
-    FreeImage_SetTagType(tag, model == FIMD_EXIF_RAW ? FIDT_BYTE : FIDT_ASCII);
-    FreeImage_SetTagLength(tag, DWORD(value.size()));
-    FreeImage_SetTagCount(tag, DWORD(value.size()));
-    FreeImage_SetTagValue(tag, value.constData());
-    FreeImage_SetMetadata(model, image, key, tag);
-    FreeImage_DeleteTag(tag);
+    fipTag tag;
+    tag.setKey(key);
+    tag.setType(model == FIMD_EXIF_RAW ? FIDT_BYTE : FIDT_ASCII);
+    tag.setLength(DWORD(value.size()));
+    tag.setCount(DWORD(value.size()));
+    tag.setValue(value.constData());
+    image.setMetadata(model, key, tag);
 }
 
 // The program's own PNG and WEBP writers, read back by the image library: the size and depth, the
