@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
     Preferences preferences;
     StatusLine statusLine(preferences);
     PageServices services;
-    services.readDates = [](const QString &, const QStringList &, PageServices::DatesDone) {};
+    services.readDates = [](const QString &, const QStringList &, RenameSession::DatesDone) {};
     CRenumCtrl page(preferences, statusLine, services);
     page.resize(788, 375);
     page.show();

@@ -27,10 +27,8 @@ class ConvertSession : public QObject
     Q_OBJECT
 
 public:
-    using PreviewDone = std::function<void(const PreviewResult &)>;
-    // Renders a preview and hands it to done later, from the event loop, or at once. A newer
-    // request may abandon the one in flight: its done may never be called.
-    using PreviewService = std::function<void(const PreviewRequest &, PreviewDone done)>;
+    using PreviewDone = ConvertPreview::Done;
+    using PreviewService = ConvertPreview::Service;
 
     // runner: where pictures are converted, in this process when null; preview: in this process
     // when empty.

@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
 class fipImage;
 
 // What the preview frame shows of one source file: the picture scaled to the frame first, then
@@ -40,6 +42,11 @@ struct PreviewResult
 class ConvertPreview
 {
 public:
+    using Done = std::function<void(const PreviewResult &)>;
+    // Renders a preview and hands it to done later, from the event loop, or at once. A newer
+    // request may abandon the one in flight: its done may never be called.
+    using Service = std::function<void(const PreviewRequest &, Done done)>;
+
     static PreviewResult render(const PreviewRequest &request);
     // The same, but a picture whose header claims more than pixelBudget pixels is not loaded;
     // libraryMessage then gives the reason.

@@ -27,10 +27,8 @@ class RenameSession : public QObject
     Q_OBJECT
 
 public:
-    using PreviewDone = std::function<void(const PreviewResult &)>;
-    // Renders a preview and hands it to done later, from the event loop, or at once. A newer
-    // request may abandon the one in flight: its done may never be called.
-    using PreviewService = std::function<void(const PreviewRequest &, PreviewDone done)>;
+    using PreviewDone = ConvertPreview::Done;
+    using PreviewService = ConvertPreview::Service;
     // Reads when the pictures were taken and hands the dates to done in batches: dates[i] is that
     // of names[first + i]. Every name comes back once. A newer call abandons an earlier one.
     using DatesDone = std::function<void(int first, const QList<TakenDate> &dates)>;

@@ -6,13 +6,11 @@
 
 #include <QList>
 
-#include <functional>
-
 // A preview service that answers only when told, like a worker stuck on a file.
 class StuckPreviews
 {
 public:
-    using Done = std::function<void(const PreviewResult &)>;
+    using Done = ConvertPreview::Done;
 
     auto service()
     {

@@ -30,11 +30,11 @@ PageServices DesktopServices::make()
     const auto workers = std::make_shared<WorkerPool>();
     services.conversionRunner = workers;
     services.renderPreview = [workers](const PreviewRequest &request,
-                                       PageServices::PreviewDone done) {
+                                       ConvertSession::PreviewDone done) {
         workers->preview(request, PreviewTimeoutMs, std::move(done));
     };
     services.readDates = [workers](const QString &folder, const QStringList &names,
-                                   PageServices::DatesDone done) {
+                                   RenameSession::DatesDone done) {
         workers->readDates(folder, names, std::move(done));
     };
     services.showMessage = [](const QString &text) { MessageBox::information(text); };

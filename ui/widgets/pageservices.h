@@ -2,9 +2,9 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #pragma once
 
-#include "imaging/convertpreview.h"
+#include "convert/convertsession.h"
 #include "prefs/linecolourtable.h"
-#include "rename/takendate.h"
+#include "rename/renamesession.h"
 #include "widgets/folderchooser.h"
 
 #include <QUrl>
@@ -31,17 +31,10 @@ struct PageServices
     std::shared_ptr<ConversionRunner> conversionRunner;
     // How long the pictures in flight may take to finish after Stop before they are ended.
     int stopGraceMs = 2000;
-    // Renders a preview and hands it to done later, from the event loop (at once when run in
-    // this process). A newer request abandons the one in flight: its done may never be called.
-    using PreviewDone = std::function<void(const PreviewResult &)>;
-    std::function<void(const PreviewRequest &, PreviewDone done)> renderPreview;
-    // Reads when the pictures names of folder were taken and hands the dates to done in batches,
-    // from the event loop: dates[i] is that of names[first + i]. Every name comes back once, a
-    // file that could not be read (or on which a reader failed) with an unset date. A newer call
-    // abandons the batches of an earlier one not yet handed over. Read in this process when not
-    // set, which only tests do: metadata is hostile input.
-    using DatesDone = std::function<void(int first, const QList<TakenDate> &dates)>;
-    std::function<void(const QString &folder, const QStringList &names, DatesDone done)> readDates;
+    // Where previews are rendered and the dates photos were taken are read: the worker pool. In
+    // this process when not set, which only tests do for dates: metadata is hostile input.
+    ConvertSession::PreviewService renderPreview;
+    RenameSession::DatesService readDates;
     // Shows a message that needs the user's attention.
     std::function<void(const QString &)> showMessage;
     // Asks the user a question with the choices given as buttons and returns the index of the one
