@@ -87,6 +87,17 @@ TEST_F(MainWindow, EscapeStopsARunTheCloseBoxStopsItThenClosesAndQuittingMidRunI
         return runner->started > before;
     };
     ASSERT_TRUE(startedRun());
+    // A renumber ending meanwhile (an interrupted one finished at start) leaves the run's window
+    // as it is.
+    QTemporaryDir other;
+    ASSERT_TRUE(writeFileBytes(other.filePath(u"a.jpg"_s), "a"));
+    CRenumCtrl &rename = window->renamePage();
+    rename.takeOverFolder(other.path(), 0);
+    rename.findChild<QLineEdit *>(u"baseNameEdit"_s)->setText(u"x"_s);
+    rename.findChild<QPushButton *>(u"renumberButton"_s)->click();
+    ASSERT_TRUE(runEventsUntil([&rename] { return !rename.isBusy(); }));
+    EXPECT_EQ(std::pair(window->tabStrip().isEnabled(), QFile::exists(other.filePath(u"x1.jpg"_s))),
+              std::pair(false, true));
     QTest::keyClick(&window->tabStrip(), Qt::Key_Escape);
     ASSERT_TRUE(runEventsUntil([&window] { return !window->convertPage().isBusy(); }));
     EXPECT_EQ(std::pair(window->exitCode(), window->tabStrip().isEnabled()), std::pair(0, true));

@@ -116,8 +116,8 @@ CMainDlg::CMainDlg(Preferences &preferences, PageServices services, QWidget *par
         return;
     }
 
-    connect(m_convertPage, &CConvertCtrl::busyChanged, this, &CMainDlg::pageBusy);
-    connect(m_renamePage, &CRenumCtrl::busyChanged, this, &CMainDlg::pageBusy);
+    connect(m_convertPage, &CConvertCtrl::busyChanged, this, &CMainDlg::pageBusyChanged);
+    connect(m_renamePage, &CRenumCtrl::busyChanged, this, &CMainDlg::pageBusyChanged);
     connect(m_ui->tabStrip, &QTabBar::currentChanged, this, &CMainDlg::switchPage);
     connect(m_ui->quitButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->aboutButton, &QPushButton::clicked, this, &CMainDlg::showAbout);
@@ -148,9 +148,9 @@ CMainDlg::~CMainDlg()
 {
     // Before the members and the other children: the pages hold the services, the status line
     // and the run progress.
-    delete m_renamePage;
-    delete m_convertPage;
-    delete m_prefsPage;
+    delete std::exchange(m_renamePage, nullptr);
+    delete std::exchange(m_convertPage, nullptr);
+    delete std::exchange(m_prefsPage, nullptr);
 }
 
 QTabBar &CMainDlg::tabStrip()
@@ -259,9 +259,12 @@ void CMainDlg::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void CMainDlg::pageBusy(bool busy)
+void CMainDlg::pageBusyChanged()
 {
-    // Only Stop and the close box act while pictures are converted or files renamed.
+    // Only Stop and the close box act while pictures are converted or files renamed; the pages
+    // may be busy at once (a conversion started while an interrupted renumber is looked at).
+    const bool busy =
+        (m_convertPage && m_convertPage->isBusy()) || (m_renamePage && m_renamePage->isBusy());
     for (QWidget *control :
          {static_cast<QWidget *>(m_ui->tabStrip), static_cast<QWidget *>(m_ui->quitButton),
           static_cast<QWidget *>(m_ui->aboutButton)})

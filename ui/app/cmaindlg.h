@@ -83,7 +83,7 @@ private:
     void fitScreen();
     void switchPage(int index);
     void stepPage(int step);
-    void pageBusy(bool busy);
+    void pageBusyChanged();
     void showAbout();
     void saveState() const;
 
