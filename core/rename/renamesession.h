@@ -20,8 +20,8 @@ class Preferences;
 // What the rename page does, without a widget: the listing of one folder, the numbering inputs
 // and the new names they give, the dates taken, the preview of the selected file, renumbering and
 // its undo. A view hands it the user's actions and shows what the signals tell, in the order they
-// come. It lives on the window's thread; renumbers and undos run on a thread of their own, since a
-// disk may take long to answer, and end with finished().
+// come. It lives on the window's thread; renumbers, undos and recoveries run on a thread of their
+// own, since a disk may take long to answer, and end with finished().
 class RenameSession : public QObject
 {
     Q_OBJECT
@@ -48,9 +48,9 @@ public:
     const RenameListModel &list() const { return m_list; }
     bool renumberEnabled() const { return m_renumberEnabled; }
     bool undoEnabled() const { return m_undoEnabled; }
-    // Whether a renumber or an undo is under way. The rows, their order and their new names stay
-    // as they are meanwhile: the calls that would change them, and another renumber or undo, do
-    // nothing then; the numbering inputs are kept for later.
+    // Whether a renumber, an undo or a recovery is under way. The rows, their order and their new
+    // names stay as they are meanwhile: the calls that would change them, and another renumber or
+    // undo, do nothing then; the numbering inputs are kept for later.
     bool isBusy() const { return m_waitCursor.has_value(); }
     // The size of the file of a row as the page shows it ("1.50 Kb"); empty for anything but a
     // regular file that holds bytes.
