@@ -89,15 +89,13 @@ TEST_F(MainWindow, EscapeStopsARunTheCloseBoxStopsItThenClosesAndQuittingMidRunI
     ASSERT_TRUE(startedRun());
     // A renumber ending meanwhile (an interrupted one finished at start) leaves the run's window
     // as it is.
-    QTemporaryDir other;
-    ASSERT_TRUE(writeFileBytes(other.filePath(u"a.jpg"_s), "a"));
     CRenumCtrl &rename = window->renamePage();
-    rename.takeOverFolder(other.path(), 0);
+    rename.takeOverFolder(m_destination.path(), 0);
     rename.findChild<QLineEdit *>(u"baseNameEdit"_s)->setText(u"x"_s);
     rename.findChild<QPushButton *>(u"renumberButton"_s)->click();
     ASSERT_TRUE(runEventsUntil([&rename] { return !rename.isBusy(); }));
-    EXPECT_EQ(std::pair(window->tabStrip().isEnabled(), QFile::exists(other.filePath(u"x1.jpg"_s))),
-              std::pair(false, true));
+    EXPECT_TRUE(QFile::exists(m_destination.filePath(u"x1.jpg"_s)));
+    EXPECT_FALSE(window->tabStrip().isEnabled());
     QTest::keyClick(&window->tabStrip(), Qt::Key_Escape);
     ASSERT_TRUE(runEventsUntil([&window] { return !window->convertPage().isBusy(); }));
     EXPECT_EQ(std::pair(window->exitCode(), window->tabStrip().isEnabled()), std::pair(0, true));
@@ -365,7 +363,6 @@ TEST_F(Keyboard, ConvertsAndRenamesInAReorderedListWithoutTheMouseAndClosesAfter
     QTest::keyClicks(QApplication::focusWidget(), u"trip"_s);
     activate(u"renumberButton"_s);
     ASSERT_TRUE(runEventsUntil([this] { return !m_window->renamePage().isBusy(); }));
-    EXPECT_EQ(QApplication::focusWidget(), child(u"renumberButton"_s)); // back where it was
     EXPECT_EQ(std::pair(read(u"trip1.jpg"_s), read(u"trip2.jpg"_s)), std::pair(tree, photo));
     EXPECT_EQ(std::pair(spoken(&m_window->statusLine()), spoken(child(u"fileCountLabel"_s))),
               std::pair(u"End of fle renaming!"_s, u"Number of files: 2"_s));

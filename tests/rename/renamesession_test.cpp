@@ -274,7 +274,6 @@ TEST_F(Session, UndoesTheLastRenumberAfterARestartLeavingAloneAndNamingWhatChang
     write("a2.jpg", "new");
     ASSERT_TRUE(QFile::rename(m_dir.filePath(u"x5.jpg"_s), m_dir.filePath(u"d.jpg"_s)));
 
-    m_undo = false;
     open();
     ASSERT_TRUE(m_undo);
     run([this] { m_session->undo(); });
@@ -308,27 +307,26 @@ TEST_P(Interrupted, IsFinishedOrUndoneAtTheNextStartLosingAndDoublingNothing)
     const QString before = contents();
     open();
     m_session->setBaseName(u"x"_s);
+    const QList<RenameItem> rows = m_session->list().items();
     EXPECT_EXIT(
         {
             RenameJournal journal;
-            if (journal.record(m_dir.path(), m_session->list().items()).ok && journal.save().ok)
-                FileRenamer::renameFiles(m_dir.path(), m_session->list().items(),
-                                         [killedAfter = killedAfter](int renamed) {
-                                             if (renamed == killedAfter)
-                                                 std::raise(SIGKILL);
-                                         });
+            if (journal.record(m_dir.path(), rows).ok && journal.save().ok)
+                FileRenamer::renameFiles(m_dir.path(), rows, [&](int renamed) {
+                    if (renamed == killedAfter)
+                        std::raise(SIGKILL);
+                });
         },
         testing::KilledBySignal(SIGKILL), "");
     const timespec times[] = {{0, UTIME_OMIT}, {1000, 0}};
     ASSERT_TRUE(!changed || ::utimensat(AT_FDCWD, path(changed), times, 0) == 0);
     QString asked;
     open(); // the next start
-    run([&] {
-        m_session->recoverInterrupted([&](const QString &text, const QStringList &choices) {
-            asked = text + u' ' + choices.join(u'/');
-            return answer;
-        });
-    });
+    const auto ask = [&](const QString &text, const QStringList &choices) {
+        asked = text + u' ' + choices.join(u'/');
+        return answer;
+    };
+    run([&] { m_session->recoverInterrupted(ask); });
     const bool undoable = m_undo;
     const QString files = contents();
     run([this] { m_session->undo(); });

@@ -45,6 +45,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <future>
 #include <limits>
 #include <sys/stat.h>
 #include <tuple>
@@ -497,13 +498,28 @@ TEST_F(RenamePage, NumbersARowWhereThePointerPutsItRenumbersAndUndoes)
     EXPECT_EQ(reader.m_heard, QStringList({u"Conflicts in file names!"_s, m_statusLine.text()}));
 
     auto *undo = child<QPushButton>(u"undoButton"_s);
-    EXPECT_TRUE(undo->isEnabled());
     m_page->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
+    ASSERT_TRUE(undo->isEnabled() && QTest::qWaitForWindowActive(m_page.get()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
     ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
     EXPECT_EQ(std::tuple(contents(), undo->isEnabled(), m_messages),
               std::tuple(before, false, QStringList()));
+
+    // A renumber held up by its disk closes the page to input; the focus comes back after.
+    std::promise<void> disk;
+    SystemCalls::Fake calls;
+    calls->renameat2 = [answers = disk.get_future().share()](auto... call) {
+        answers.wait();
+        return ::renameat2(call...);
+    };
+    child<QLineEdit>(u"baseNameEdit"_s)->setFocus();
+    type(u"baseNameEdit"_s, u"z"_s);
+    child<QPushButton>(u"renumberButton"_s)->click();
+    ASSERT_TRUE(runEventsUntil([this] { return !m_page->isEnabled(); }));
+    disk.set_value();
+    ASSERT_TRUE(runEventsUntil([this] { return !m_page->isBusy(); }));
+    EXPECT_TRUE(QApplication::focusWidget() == child<QLineEdit>(u"baseNameEdit"_s) &&
+                read("z09.jpg") == "a2.jpg");
 }
 
 } // namespace
