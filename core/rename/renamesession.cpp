@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelorin developers
 #include "rename/renamesession.h"
 
+#include "imaging/outputformat.h"
 #include "prefs/preferences.h"
 #include "rename/filerenamer.h"
 #include "rename/newnamegenerator.h"
@@ -20,7 +21,15 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString FilterByFormat[] = {u"*.jpg"_s, u"*.png"_s, u"*.tif"_s, u"*.webp"_s};
+// The folder's last renumber when Undo can take it back.
+std::optional<RenameJournal> undoable(const QString &folder)
+{
+    std::optional<RenameJournal> journal =
+        folder.isEmpty() ? std::nullopt : RenameJournal::load(folder);
+    if (journal && journal->state() != RenameJournal::State::Completed)
+        journal.reset();
+    return journal;
+}
 
 } // namespace
 
@@ -60,8 +69,8 @@ void RenameSession::takeOverFolder(const QString &folder, int outputFormatIndex)
         m_filter = u"*.*"_s;
         return;
     }
-    if (outputFormatIndex >= 0 && outputFormatIndex < 4)
-        m_filter = FilterByFormat[outputFormatIndex];
+    if (outputFormatIndex >= 0 && outputFormatIndex < OutputFormatCount)
+        m_filter = u'*' + outputExtension(OutputFormat(outputFormatIndex));
     scan();
 }
 
@@ -245,7 +254,7 @@ void RenameSession::renumber()
         [folder = m_folder, rows] {
             RenumberRun run;
             // A renumber that renames nothing leaves the last one's undo standing.
-            const std::optional<RenameJournal> previous = RenameJournal::load(folder);
+            const std::optional<RenameJournal> previous = undoable(folder);
             // No rename before its record is safe on disk: a crash must leave something to go by.
             RenameJournal journal;
             run.recorded = journal.record(folder, rows);
@@ -255,8 +264,7 @@ void RenameSession::renumber()
                 return run;
             run.result = FileRenamer::renameFiles(folder, rows);
             run.kept = journal.finished(run.result.renamedCount);
-            if (run.kept.ok && run.result.renamedCount == 0 && previous &&
-                previous->state() == RenameJournal::State::Completed)
+            if (run.kept.ok && run.result.renamedCount == 0 && previous)
                 run.kept = previous->save();
             return run;
         },
@@ -299,9 +307,8 @@ void RenameSession::undo()
         this,
         [folder = m_folder] {
             UndoRun run;
-            const std::optional<RenameJournal> journal =
-                folder.isEmpty() ? std::nullopt : RenameJournal::load(folder);
-            if (!journal || journal->state() != RenameJournal::State::Completed)
+            const std::optional<RenameJournal> journal = undoable(folder);
+            if (!journal)
                 return run;
             run.started = true;
             run.outcome = journal->undo();
@@ -334,9 +341,7 @@ void RenameSession::setBusy(bool busy)
 
 void RenameSession::refreshUndo()
 {
-    const std::optional<RenameJournal> journal =
-        m_folder.isEmpty() ? std::nullopt : RenameJournal::load(m_folder);
-    m_undoEnabled = journal && journal->state() == RenameJournal::State::Completed;
+    m_undoEnabled = undoable(m_folder).has_value();
     Q_EMIT undoEnabledChanged(m_undoEnabled);
 }
 
